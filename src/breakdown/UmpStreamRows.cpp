@@ -1,0 +1,8 @@
+#include "breakdown/BreakdownRows.hpp"
+
+namespace umbrascope {
+
+// Placeholder until this family's rows land.
+std::vector<FieldRow> umpStreamRows(std::span<const std::uint32_t>) { return {}; }
+
+} // namespace umbrascope

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string_view>
+
+namespace umbrascope::cli {
+
+using Arguments = std::span<const std::string_view>;
+
+// A subcommand: arguments after its name; returns the exit status (2 for usage errors).
+struct Command {
+    std::string_view name;
+    std::string_view summary;
+    int (*run)(Arguments args, std::ostream& out, std::ostream& err);
+};
+
+int runDecode(Arguments args, std::ostream& out, std::ostream& err);
+int runReplay(Arguments args, std::ostream& out, std::ostream& err);
+
+} // namespace umbrascope::cli

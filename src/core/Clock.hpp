@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+
+namespace umbrascope {
+
+using WallTime = std::chrono::system_clock::time_point;
+using MonoTime = std::chrono::steady_clock::time_point;
+
+// Wall time stamps records; monotonic time drives rate limits and idle windows, so a clock change
+// never stalls them. Both are read from any thread.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual WallTime wallNow() const = 0;
+    virtual MonoTime monotonicNow() const = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    WallTime wallNow() const override { return std::chrono::system_clock::now(); }
+    MonoTime monotonicNow() const override { return std::chrono::steady_clock::now(); }
+
+    // One shared instance for code that is not handed a clock of its own.
+    static const SystemClock& instance();
+};
+
+// A clock that moves only when told to; both readings advance together.
+class FakeClock final : public Clock {
+public:
+    WallTime wallNow() const override {
+        return WallTime{} + std::chrono::nanoseconds(offsetNs_.load()) + wallEpoch_;
+    }
+    MonoTime monotonicNow() const override {
+        return MonoTime{} + std::chrono::nanoseconds(offsetNs_.load());
+    }
+    void advance(std::chrono::nanoseconds by) { offsetNs_ += by.count(); }
+
+private:
+    std::atomic<long long> offsetNs_{0};
+    std::chrono::seconds wallEpoch_{1'800'000'000};
+};
+
+} // namespace umbrascope

@@ -1,0 +1,39 @@
+#include "core/Identifier.hpp"
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+
+namespace umbrascope {
+
+namespace {
+
+std::uint64_t processPrefix() {
+    static const std::uint64_t prefix = [] {
+        std::random_device device;
+        const std::uint64_t value = (std::uint64_t{device()} << 32) ^ device();
+        // Version 4 and variant bits, so the text form reads as a random UUID.
+        return (value & 0xFFFFFFFFFFFF0FFFull) | 0x0000000000004000ull;
+    }();
+    return prefix;
+}
+
+std::atomic<std::uint64_t> counter{1};
+
+} // namespace
+
+Identifier Identifier::make() {
+    const std::uint64_t n = counter.fetch_add(1, std::memory_order_relaxed);
+    return Identifier{processPrefix(), (n & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull};
+}
+
+std::string Identifier::toString() const {
+    char text[37];
+    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%04X-%012llX",
+                  static_cast<unsigned>(high >> 32), static_cast<unsigned>((high >> 16) & 0xFFFF),
+                  static_cast<unsigned>(high & 0xFFFF), static_cast<unsigned>(low >> 48),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
+    return text;
+}
+
+} // namespace umbrascope

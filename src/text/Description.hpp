@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "model/Packet.hpp"
+
+namespace umbrascope {
+
+// One-line descriptions, made once per record on the receive thread. `group` is 1-based.
+std::string describeUtility(std::uint32_t w0);
+std::string describeSystem(std::uint32_t w0, int group);
+std::string describeMidi1ChannelVoice(std::uint32_t w0, int group);
+std::string describeData64(std::uint32_t w0, int group);
+std::string describeMidi2ChannelVoice(std::span<const std::uint32_t> packet, int group);
+std::string describeData128(std::uint32_t w0, int group);
+std::string describeFlexData(std::uint32_t w0, int group);
+std::string describeUmpStream(std::uint32_t w0);
+
+// The description of a packet of the given class, with the arguments the receive path passes.
+std::string describePacket(const PacketWords& packet, UMPMessageType type);
+
+} // namespace umbrascope

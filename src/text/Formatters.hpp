@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace umbrascope {
+
+// "C4 (60)", "C#4 (61)"; "note 200" above 127.
+std::string noteDisplayName(int note);
+// "C4", "C sharp 4"; "note 200" above 127.
+std::string noteName(int note);
+// "Center", "+12.50%", "-100.00%".
+std::string centeredPercent(double value, double centre, double maximum);
+// "Center", "Left 100.00%", "Right 50.00%".
+std::string panDisplayText(double value, double centre, double maximum);
+// "Volume (CC7)", "CC2".
+std::string controllerDisplayName(int controller);
+// Names of the Flex Data text events (banks 0x01 and 0x02), or nothing outside the table.
+std::optional<std::string_view> flexTextEventName(std::uint8_t bank, std::uint8_t status);
+
+} // namespace umbrascope
