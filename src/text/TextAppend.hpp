@@ -1,6 +1,7 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,6 +33,19 @@ inline void appendFixed2(std::string& out, double value) {
     char buffer[400]; // wide enough for any finite double in fixed notation
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    out.append(buffer, result.ptr);
+}
+
+// A percentage cut to a whole number toward zero, as the short spoken text says it.
+inline void appendTruncated(std::string& out, double value) {
+    const double whole = std::trunc(value);
+    if (std::fabs(whole) < 9.0e18) {
+        appendInt(out, static_cast<long long>(whole));
+        return;
+    }
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, whole, std::chars_format::fixed, 0);
     out.append(buffer, result.ptr);
 }
 
