@@ -26,6 +26,7 @@ TEST_P(CsvFields, QuotedOnlyWhenNeeded) {
     EXPECT_EQ(csvSourceField(c.text), c.sourceField);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Quoting, CsvFields,
     testing::Values(
@@ -47,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"formulaWithComma", "=A1,B1", "\"=A1,B1\"", "\"'=A1,B1\""},
         FieldCase{"formulaCharLater", "Keys=1", "Keys=1", "Keys=1"}),
     [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
 
 TEST(CsvText, EmptyBufferIsTheHeaderLine) {
     EXPECT_EQ(csvText({}), "Source,Hex,TTS Short,TTS Verbose\n");

@@ -22,10 +22,10 @@ TEST_P(NoteNames, DisplayAndSpoken) {
     EXPECT_EQ(noteName(c.note), c.spoken);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Boundaries, NoteNames,
                          testing::Values(NoteCase{"lowest", 0, "C-1 (0)", "C-1"},
-                                         NoteCase{"sharpBelowZeroOctave", 1, "C#-1 (1)",
-                                                  "C sharp -1"},
+                                         NoteCase{"sharpBelowZeroOctave", 1, "C#-1 (1)", "C sharp -1"},
                                          NoteCase{"lastOfFirstOctave", 11, "B-1 (11)", "B-1"},
                                          NoteCase{"octaveZero", 12, "C0 (12)", "C0"},
                                          NoteCase{"middleC", 60, "C4 (60)", "C4"},
@@ -39,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, NoteNames,
                                          NoteCase{"justAbove", 128, "note 128", "note 128"},
                                          NoteCase{"byteTop", 255, "note 255", "note 255"}),
                          [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
 
 struct CentredCase {
     const char* name;
@@ -55,6 +56,7 @@ TEST_P(Centred, PercentAndPan) {
     EXPECT_EQ(panDisplayText(c.value, c.centre, c.maximum), c.pan);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Boundaries, Centred,
     testing::Values(CentredCase{"centre7", 64, 64, 127, "Center", "Center"},
@@ -64,14 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
                     CentredCase{"oneBelow7", 63, 64, 127, "-1.56%", "Left 1.56%"},
                     CentredCase{"bendOneAbove", 8193, 8192, 16383, "+0.01%", "Right 0.01%"},
                     CentredCase{"bendOneBelow", 8191, 8192, 16383, "-0.01%", "Left 0.01%"},
-                    CentredCase{"oneAbove32", 2147483649.0, 2147483648.0, 4294967295.0, "+0.00%",
-                                "Right 0.00%"},
-                    CentredCase{"quarter32", 1073741824.0, 2147483648.0, 4294967295.0, "-50.00%",
-                                "Left 50.00%"},
+                    CentredCase{"oneAbove32", 2147483649.0, 2147483648.0, 4294967295.0, "+0.00%", "Right 0.00%"},
+                    CentredCase{"quarter32", 1073741824.0, 2147483648.0, 4294967295.0, "-50.00%", "Left 50.00%"},
                     // Degenerate ranges give zero instead of dividing by zero.
                     CentredCase{"noRoomAbove", 5, 3, 3.5, "+0.00%", "Right 0.00%"},
                     CentredCase{"centreBelowOne", 0, 0.5, 1, "-0.00%", "Left 0.00%"}),
     [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
 
 TEST(ControllerDisplayName, NamedAndNumbered) {
     const struct {
