@@ -34,10 +34,12 @@ std::vector<std::uint32_t> parseRun(std::string_view text, const std::string& wh
     std::vector<std::uint32_t> words;
     std::size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
         if (i == text.size()) break;
         std::size_t end = i;
-        while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t')
+            ++end;
         const std::string_view token = text.substr(i, end - i);
         const auto word = parseWordArgument(token);
         if (!word)
@@ -49,11 +51,14 @@ std::vector<std::uint32_t> parseRun(std::string_view text, const std::string& wh
     return words;
 }
 
-std::string hex8(std::uint32_t word) { return hexString(std::span(&word, 1)); }
+std::string hex8(std::uint32_t word) {
+    return hexString(std::span(&word, 1));
+}
 
 std::vector<std::string> hexWords(const PacketWords& words) {
     std::vector<std::string> result;
-    for (const auto word : words) result.push_back(hex8(word));
+    for (const auto word : words)
+        result.push_back(hex8(word));
     return result;
 }
 

@@ -15,13 +15,27 @@ void appendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         switch (c->codePoint) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
         default:
             if (c->codePoint < 0x20) {
                 out += "\\u00";
@@ -107,7 +121,8 @@ JsonWriter& JsonWriter::value(bool flag) {
 
 JsonWriter& JsonWriter::value(std::span<const std::string> texts) {
     beginArray();
-    for (const auto& text : texts) value(std::string_view(text));
+    for (const auto& text : texts)
+        value(std::string_view(text));
     return endArray();
 }
 

@@ -77,8 +77,7 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
             return args[++i];
         };
         const auto noValue = [&] {
-            if (inlineValue)
-                throw UsageError{"option '" + std::string(name) + "' takes no value"};
+            if (inlineValue) throw UsageError{"option '" + std::string(name) + "' takes no value"};
         };
 
         if (name == "--max-messages") {
@@ -147,7 +146,8 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
         }
         options = std::move(*parsed);
         // Every file is read and checked before anything plays or prints.
-        for (const auto& file : options.files) captures.push_back(loadCapture(file));
+        for (const auto& file : options.files)
+            captures.push_back(loadCapture(file));
     } catch (const UsageError& error) {
         err << "umbrascope-cli replay: " << error.message << '\n';
         return 2;
