@@ -46,17 +46,14 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     }
     const FilterSettings* settings = receiveSettings_.get();
 
-    std::string name = noSourceName;
-    std::int32_t id = 0;
-    bool native = false;
-    if (source) {
-        name = service_.displayName(*source).value_or(unnamedSourceName);
-        id = service_.uniqueID(*source);
-        native = service_.isNativeUMP(*source, id);
-    }
+    // The name is read last: a list from a disabled source never needs it.
+    const std::int32_t id = source ? service_.uniqueID(*source) : 0;
     if (!settings->enabledSourceIDs.contains(id)) return;
+    const bool native = source && service_.isNativeUMP(*source, id);
     if (settings->onlyUMPSources && !native) return;
     if (list.empty()) return;
+    std::string name = source ? service_.displayName(*source).value_or(unnamedSourceName)
+                              : std::string(noSourceName);
 
     const std::shared_ptr<const std::string> sourceName = sharedSourceName(id, std::move(name));
     std::vector<MIDIMessage> batch;
