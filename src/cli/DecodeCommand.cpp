@@ -30,13 +30,6 @@ struct UsageError {
     std::string message;
 };
 
-// A token as an error shows it: terminal-safe, and cut short when long.
-std::string shown(std::string_view token) {
-    constexpr std::size_t limit = 40;
-    if (token.size() <= limit) return "'" + terminalSafe(token) + "'";
-    return "'" + terminalSafe(token.substr(0, limit)) + "...'";
-}
-
 std::vector<std::uint32_t> parseRun(std::string_view text, const std::string& where) {
     std::vector<std::uint32_t> words;
     std::size_t i = 0;
@@ -50,7 +43,8 @@ std::vector<std::uint32_t> parseRun(std::string_view text, const std::string& wh
         const std::string_view token = text.substr(i, end - i);
         const auto word = parseWordArgument(token);
         if (!word)
-            throw UsageError{where + std::string(wordExpectation) + ", found " + shown(token)};
+            throw UsageError{where + std::string(wordExpectation) + ", found " +
+                             quotedToken(token)};
         words.push_back(*word);
         i = end;
     }
@@ -117,11 +111,12 @@ int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std:
             } else if (!optionsEnded && arg == "--") {
                 optionsEnded = true;
             } else if (!optionsEnded && arg.starts_with("-")) {
-                throw UsageError{"unknown option " + shown(arg) +
+                throw UsageError{"unknown option " + quotedToken(arg) +
                                  " (see umbrascope-cli decode --help)"};
             } else {
                 const auto word = parseWordArgument(arg);
-                if (!word) throw UsageError{std::string(wordExpectation) + ", found " + shown(arg)};
+                if (!word)
+                    throw UsageError{std::string(wordExpectation) + ", found " + quotedToken(arg)};
                 words.push_back(*word);
             }
         }

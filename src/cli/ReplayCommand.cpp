@@ -73,11 +73,11 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
         const auto takeValue = [&]() -> std::string_view {
             if (inlineValue) return *inlineValue;
             if (i + 1 >= args.size())
-                throw UsageError{"option '" + std::string(name) + "' expects a value"};
+                throw UsageError{"option " + quotedToken(name) + " expects a value"};
             return args[++i];
         };
         const auto noValue = [&] {
-            if (inlineValue) throw UsageError{"option '" + std::string(name) + "' takes no value"};
+            if (inlineValue) throw UsageError{"option " + quotedToken(name) + " takes no value"};
         };
 
         if (name == "--max-messages") {
@@ -85,16 +85,16 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
             if (value == "500" || value == "1000" || value == "5000")
                 options.maxMessages = std::stoll(std::string(value));
             else
-                throw UsageError{"--max-messages expects 500, 1000 or 5000, found '" +
-                                 terminalSafe(value) + "'"};
+                throw UsageError{"--max-messages expects 500, 1000 or 5000, found " +
+                                 quotedToken(value)};
         } else if (name == "--hide-type") {
             const std::string_view value = takeValue();
             const auto type = umpMessageTypeFromCaseName(value);
             if (!type)
                 throw UsageError{"--hide-type expects one of utility, system, midi1ChannelVoice, "
                                  "data64, midi2ChannelVoice, data128, flexData, umpStream, "
-                                 "unknown, found '" +
-                                 terminalSafe(value) + "'"};
+                                 "unknown, found " +
+                                 quotedToken(value)};
             options.hidden.insert(*type);
         } else if (name == "--no-active-sensing") {
             noValue();
@@ -106,8 +106,8 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
             noValue();
             options.onlyUMP = true;
         } else {
-            throw UsageError{"unknown option '" + terminalSafe(arg) +
-                             "' (see umbrascope-cli replay --help)"};
+            throw UsageError{"unknown option " + quotedToken(arg) +
+                             " (see umbrascope-cli replay --help)"};
         }
     }
     if (options.files.empty())

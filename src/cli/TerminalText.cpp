@@ -47,4 +47,10 @@ std::string terminalSafe(std::string_view text) {
     return out;
 }
 
+std::string quotedToken(std::string_view token) {
+    constexpr std::size_t limit = 40;
+    if (token.size() <= limit) return "'" + terminalSafe(token) + "'";
+    return "'" + terminalSafe(token.substr(0, limit)) + "...'";
+}
+
 } // namespace umbrascope::cli

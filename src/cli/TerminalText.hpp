@@ -10,4 +10,7 @@ namespace umbrascope::cli {
 // event cannot move the cursor, retitle the window or hide output. Printable text is unchanged.
 std::string terminalSafe(std::string_view text);
 
+// A command-line token as an error line shows it: in quotes, terminal-safe, cut short when long.
+std::string quotedToken(std::string_view token);
+
 } // namespace umbrascope::cli
