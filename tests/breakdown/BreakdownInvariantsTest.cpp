@@ -101,17 +101,9 @@ TEST_P(EveryFamily, SubRowsSplitTheirParentExactly) {
     }
 }
 
-TEST_P(EveryFamily, SpokenFormHasASentencePerRowAndSubRow) {
-    const auto all = rows();
-    std::size_t sentences = 0;
-    for (const auto& row : all)
-        sentences += 1 + row.subRows.size();
-    const std::string text = fieldsSpeechText(all);
-    std::size_t starts = 0;
-    for (std::size_t at = text.find(" bit"); at != std::string::npos;
-         at = text.find(" bit", at + 1))
-        ++starts;
-    EXPECT_GE(starts, sentences);
+// Spoken form: the synthesizer never gets "UMP" or a bare " = ".
+TEST_P(EveryFamily, SpokenFormIsSpellable) {
+    const std::string text = fieldsSpeechText(rows());
     EXPECT_EQ(text.find("UMP"), std::string::npos);
     EXPECT_EQ(text.find(" = "), std::string::npos);
 }

@@ -4,33 +4,13 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "breakdown/BreakdownRows.hpp"
 #include "model/MIDIMessage.hpp"
-#include "model/Packet.hpp"
 
 namespace umbrascope::testing {
-
-// A row as the window shows it, without its identity.
-struct Shown {
-    std::string hex;
-    std::int64_t bits = 0;
-    std::string label;
-    friend bool operator==(const Shown&, const Shown&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const Shown& row) {
-        return out << "{\"" << row.hex << "\", " << row.bits << ", \"" << row.label << "\"}";
-    }
-};
-
-inline std::vector<Shown> shown(const std::vector<FieldRow>& rows) {
-    std::vector<Shown> result;
-    for (const auto& row : rows)
-        result.push_back({row.hex, row.bits, row.label});
-    return result;
-}
 
 inline MIDIMessage messageOf(std::initializer_list<std::uint32_t> words) {
     MIDIMessage message;
@@ -41,6 +21,17 @@ inline MIDIMessage messageOf(std::initializer_list<std::uint32_t> words) {
 
 inline std::vector<FieldRow> rowsOf(std::initializer_list<std::uint32_t> words) {
     return breakdownRows(messageOf(words));
+}
+
+// The labels of rows in order, joined by " | "; a sub-row's label is marked "> ".
+inline std::string labelsOf(const std::vector<FieldRow>& rows) {
+    std::string text;
+    for (const auto& row : rows) {
+        text += (text.empty() ? "" : " | ") + row.label;
+        for (const auto& subRow : row.subRows)
+            text += " | > " + subRow.label;
+    }
+    return text;
 }
 
 // Names each parameterised case after its `name` field, so a failure says which case broke.

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <string>
-#include <vector>
 
 #include "ExpectedRows.hpp"
 #include "breakdown/ProfileAttributes.hpp"
@@ -10,136 +8,96 @@
 namespace umbrascope {
 namespace {
 
-using testing::Shown;
-using testing::shown;
+std::string widthsAndLabels(const AttributeFields& fields) {
+    std::string text = fields.typeText + " / " + fields.dataText;
+    for (const auto& row : fields.subRows)
+        text += " / " + std::to_string(row.bits) + (row.hex.empty() ? " " : " hex ") + row.label;
+    return text;
+}
 
 struct Case {
     const char* name;
     AttributeFields fields;
-    const char* typeText;
-    std::vector<Shown> subRows;
+    const char* expected;
 };
 
-const std::vector<Case>& cases() {
-    static const std::vector<Case> all{
-        {"ArticulationAllFieldsSet",
-         orchestralArticulationFields(17, 0xE0C9),
-         "Articulation Classification: Staccatos and Shorts",
-         {{"", 4, "SubClass = E String Hand Tap"},
-          {"", 4, "Variation = 0"},
-          {"", 2, "Direction = 3 Reserved"},
-          {"", 2, "Reserved"},
-          {"", 1, "Reset Round Robin = 1 True"},
-          {"", 3, "String = 1 First String (highest pitched)"}}},
-        {"ArticulationZero",
-         orchestralArticulationFields(16, 0),
-         "Articulation Classification: Core Sounds – Sustains and Strikes",
-         {{"", 4, "SubClass = 0 Normal Sustains & Strikes (Part 1)"},
-          {"", 4, "Variation = 0"},
-          {"", 2, "Direction = 0 Determined by the Receiver or Automatic"},
-          {"", 2, "Reserved"},
-          {"", 1, "Reset Round Robin = 0 False"},
-          {"", 3, "String = 0 No String Assignment"}}},
-        {"ArticulationReservedBitsIgnored",
-         orchestralArticulationFields(21, 0x7A77),
-         "Articulation Classification: Pitch and Dynamic Gestures",
-         {{"", 4, "SubClass = 7 Grace Notes “Baroque” (Starts Above)"},
-          {"", 4, "Variation = 10"},
-          {"", 2, "Direction = 1 Down Stroke / Right-Hand Pizzicato or Strike"},
-          {"", 2, "Reserved"},
-          {"", 1, "Reset Round Robin = 0 False"},
-          {"", 3, "String = 7 Other String"}}},
-        {"DrumsHalfway",
-         drumsNoteModelFields(0x1800),
-         "Default Note Model: Gesture + Distance from Center (Drums Profile)",
-         {{"", 4, "Gesture = 1 Normal Strike"},
-          {"", 12, "Distance from Center = 50.01% (2048 of 4095)"}}},
-        {"DrumsEdge",
-         drumsNoteModelFields(0x0FFF),
-         "Default Note Model: Gesture + Distance from Center (Drums Profile)",
-         {{"", 4, "Gesture = 0 Hi-Hat Pedal"},
-          {"", 12, "Distance from Center = 100.00% (4095 of 4095)"}}},
-        {"DrumsReservedGesture",
-         drumsNoteModelFields(0xF000),
-         "Default Note Model: Gesture + Distance from Center (Drums Profile)",
-         {{"", 4, "Gesture = 15 Reserved"}, {"", 12, "Distance from Center = 0.00% (0 of 4095)"}}},
+TEST(ProfileFormats, SubRowsMostSignificantFirst) {
+    const Case cases[] = {
+        {"ArticulationAllFields", orchestralArticulationFields(17, 0xE0C9),
+         "Articulation Classification: Staccatos and Shorts / with subfields: / 4 SubClass = E "
+         "String Hand Tap / 4 Variation = 0 / 2 Direction = 3 Reserved / 2 Reserved / 1 Reset "
+         "Round Robin = 1 True / 3 String = 1 First String (highest pitched)"},
+        {"ArticulationZero", orchestralArticulationFields(16, 0),
+         "Articulation Classification: Core Sounds – Sustains and Strikes / with subfields: / 4 "
+         "SubClass = 0 Normal Sustains & Strikes (Part 1) / 4 Variation = 0 / 2 Direction = 0 "
+         "Determined by the Receiver or Automatic / 2 Reserved / 1 Reset Round Robin = 0 False / 3 "
+         "String = 0 No String Assignment"},
+        {"ArticulationReservedBitsIgnored", orchestralArticulationFields(21, 0x7A77),
+         "Articulation Classification: Pitch and Dynamic Gestures / with subfields: / 4 SubClass = "
+         "7 Grace Notes “Baroque” (Starts Above) / 4 Variation = 10 / 2 Direction = 1 Down Stroke "
+         "/ "
+         "Right-Hand Pizzicato or Strike / 2 Reserved / 1 Reset Round Robin = 0 False / 3 String = "
+         "7 Other String"},
+        {"DrumsHalfway", drumsNoteModelFields(0x1800),
+         "Default Note Model: Gesture + Distance from Center (Drums Profile) / with subfields: / 4 "
+         "Gesture = 1 Normal Strike / 12 Distance from Center = 50.01% (2048 of 4095)"},
+        {"DrumsEdge", drumsNoteModelFields(0x0FFF),
+         "Default Note Model: Gesture + Distance from Center (Drums Profile) / with subfields: / 4 "
+         "Gesture = 0 Hi-Hat Pedal / 12 Distance from Center = 100.00% (4095 of 4095)"},
+        {"DrumsReservedGesture", drumsNoteModelFields(0xF000),
+         "Default Note Model: Gesture + Distance from Center (Drums Profile) / with subfields: / 4 "
+         "Gesture = 15 Reserved / 12 Distance from Center = 0.00% (0 of 4095)"},
     };
-    return all;
+    for (const auto& c : cases)
+        EXPECT_EQ(widthsAndLabels(c.fields), c.expected) << c.name;
 }
 
-class ProfileFormat : public ::testing::TestWithParam<std::size_t> {};
-
-TEST_P(ProfileFormat, SubRowsMostSignificantFirst) {
-    const Case& c = cases()[GetParam()];
-    EXPECT_EQ(c.fields.typeText, c.typeText);
-    EXPECT_EQ(c.fields.dataText, "with subfields:");
-    EXPECT_EQ(shown(c.fields.subRows), c.subRows);
-    for (const auto& row : c.fields.subRows)
-        EXPECT_TRUE(row.subRows.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ProfileFormat, ::testing::Range<std::size_t>(0, 6),
-                         [](const ::testing::TestParamInfo<std::size_t>& param) {
-                             return std::string(cases()[param.param].name);
-                         });
-
-TEST(ProfileFormat, EveryDataValueFillsSixteenBits) {
+TEST(ProfileFormats, SubRowWidthsFillTheSixteenDataBits) {
     for (std::uint32_t data = 0; data <= 0xFFFF; data += 0x0111) {
-        const auto d = static_cast<std::uint16_t>(data);
+        std::int64_t drums = 0;
+        for (const auto& row : drumsNoteModelFields(static_cast<std::uint16_t>(data)).subRows)
+            drums += row.bits;
+        EXPECT_EQ(drums, 16);
         for (std::uint8_t type = 16; type <= 23; ++type) {
-            const auto rows = orchestralArticulationFields(type, d).subRows;
-            EXPECT_EQ(std::accumulate(rows.begin(), rows.end(), std::int64_t{0},
-                                      [](auto sum, const auto& row) { return sum + row.bits; }),
-                      16);
+            std::int64_t articulation = 0;
+            for (const auto& row :
+                 orchestralArticulationFields(type, static_cast<std::uint16_t>(data)).subRows)
+                articulation += row.bits;
+            EXPECT_EQ(articulation, 16);
         }
-        const auto drums = drumsNoteModelFields(d).subRows;
-        EXPECT_EQ(drums.at(0).bits + drums.at(1).bits, 16);
     }
 }
 
-struct NameCase {
-    const char* name;
-    std::string_view actual;
-    std::string_view expected;
-};
-
 // The typographic characters and the edges of every table, which a retyped table gets wrong.
-TEST(ProfileNames, TablesKeepTheirLiteralsAndFallBacks) {
-    const NameCase names[] = {
-        {"Detache", articulationSubClassName(16, 5), "Detach\u00E9"},
-        {"Martele", articulationSubClassName(16, 7), "Martel\u00E9"},
-        {"Synchronized", articulationSubClassName(16, 10), "Synchronized Vibrato"},
-        {"Class16Reserved", articulationSubClassName(16, 11), "Reserved"},
-        {"Sautille", articulationSubClassName(17, 6), "Sautill\u00E9"},
-        {"Jete", articulationSubClassName(17, 15), "Jete"},
-        {"FasterRepeats", articulationSubClassName(18, 9), "Faster Repeats"},
-        {"Octave", articulationSubClassName(19, 13), "Octave"},
-        {"Class19Reserved", articulationSubClassName(19, 14), "Reserved"},
-        {"HarmonicsEnDash", articulationSubClassName(20, 0), "Harmonics \u2013 Natural"},
-        {"Cuivre", articulationSubClassName(20, 6), "Cuivr\u00E9"},
-        {"GraceQuotes", articulationSubClassName(21, 6),
-         "Grace Notes \u201CClassical\u201D (Starts Below)"},
-        {"SfzCrescendo", articulationSubClassName(21, 13), "Sfz Crescendo"},
-        {"OtherScales", articulationSubClassName(22, 15), "Other Scales and Runs"},
-        {"Click", articulationSubClassName(23, 15), "Click"},
-        {"AirShortEnDash", articulationSubClassName(23, 5),
-         "Air Sound, Chiffs/Squeak/Lip-Pizz \u2013 Short"},
-        {"SubClassOutsideClassifications", articulationSubClassName(24, 0), "Reserved"},
-        {"SubClassOutOfRange", articulationSubClassName(16, 16), "Reserved"},
-        {"ClassificationEnDash", articulationClassificationName(20),
-         "Additional Colors \u2013 Sustained"},
-        {"ClassificationBelow", articulationClassificationName(15), "Unrecognized Classification"},
-        {"ClassificationAbove", articulationClassificationName(24), "Unrecognized Classification"},
-        {"DirectionUp", articulationDirectionName(2), "Up Stroke / Left-Hand Pizzicato or Strike"},
-        {"DirectionOutside", articulationDirectionName(4), "Reserved"},
-        {"StringSixth", articulationStringName(6), "Sixth String"},
-        {"StringOutside", articulationStringName(8), "Unrecognized"},
-        {"GestureRimHit", drumsGestureName(4), "Rim Hit"},
-        {"GestureReserved", drumsGestureName(5), "Reserved"},
-        {"GestureOutside", drumsGestureName(-1), "Reserved"},
+TEST(ProfileNames, LiteralsAndFallBacks) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {articulationSubClassName(16, 5), "Detach\u00E9"},
+        {articulationSubClassName(16, 7), "Martel\u00E9"},
+        {articulationSubClassName(16, 11), "Reserved"},
+        {articulationSubClassName(17, 6), "Sautill\u00E9"},
+        {articulationSubClassName(17, 15), "Jete"},
+        {articulationSubClassName(18, 9), "Faster Repeats"},
+        {articulationSubClassName(19, 13), "Octave"},
+        {articulationSubClassName(20, 0), "Harmonics \u2013 Natural"},
+        {articulationSubClassName(20, 6), "Cuivr\u00E9"},
+        {articulationSubClassName(21, 6), "Grace Notes \u201CClassical\u201D (Starts Below)"},
+        {articulationSubClassName(22, 15), "Other Scales and Runs"},
+        {articulationSubClassName(23, 5), "Air Sound, Chiffs/Squeak/Lip-Pizz \u2013 Short"},
+        {articulationSubClassName(24, 0), "Reserved"},
+        {articulationSubClassName(16, 16), "Reserved"},
+        {articulationClassificationName(20), "Additional Colors \u2013 Sustained"},
+        {articulationClassificationName(15), "Unrecognized Classification"},
+        {articulationClassificationName(24), "Unrecognized Classification"},
+        {articulationDirectionName(2), "Up Stroke / Left-Hand Pizzicato or Strike"},
+        {articulationDirectionName(4), "Reserved"},
+        {articulationStringName(6), "Sixth String"},
+        {articulationStringName(8), "Unrecognized"},
+        {drumsGestureName(4), "Rim Hit"},
+        {drumsGestureName(5), "Reserved"},
+        {drumsGestureName(-1), "Reserved"},
     };
-    for (const auto& n : names)
-        EXPECT_EQ(n.actual, n.expected) << n.name;
+    for (const auto& [actual, expected] : names)
+        EXPECT_EQ(actual, expected);
 }
 
 } // namespace
