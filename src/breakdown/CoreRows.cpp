@@ -3,7 +3,7 @@
 
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/CommonRows.hpp"
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/ValueText.hpp"
 #include "model/fields/CoreFields.hpp"
 #include "text/Formatters.hpp"
 

@@ -5,7 +5,7 @@
 
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/CommonRows.hpp"
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/ValueText.hpp"
 #include "model/fields/Midi2Fields.hpp"
 #include "text/Formatters.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/ValueText.hpp"
 #include "model/fields/Midi2Fields.hpp"
 
 namespace umbrascope {

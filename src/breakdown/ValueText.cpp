@@ -1,4 +1,4 @@
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/ValueText.hpp"
 
 #include <algorithm>
 #include <cstdio>
