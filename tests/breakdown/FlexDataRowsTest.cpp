@@ -2,7 +2,6 @@
 
 #include "RowExpectations.hpp"
 #include "breakdown/BreakdownRows.hpp"
-#include "text/Utf8Decoding.hpp"
 
 namespace umbrascope {
 namespace {
@@ -153,14 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"41FF42C30000000000000000:96 Text (Recording/Concert Location) = \"A\xEF\xBF\xBD"
              "B\xEF\xBF\xBD\""}}),
     [](const auto& param) { return param.param.name; });
-
-TEST(FlexText, LabelIsValidUtf8WhateverTheBytes) {
-    const std::uint32_t hostile[] = {0xC0AFE080, 0xEDA080F4, 0x908080F8, 0xFFFEF090, 0x80C2C2C2};
-    for (std::uint32_t a : hostile)
-        for (std::uint32_t b : hostile)
-            EXPECT_TRUE(isValidUtf8(
-                breakdownRows(setup(1, 1, a, b, a ^ b), UMPMessageType::flexData)[6].label));
-}
 
 TEST(FlexRawWords, UndecodedOrIncompletePacketsListTheirWords) {
     const std::pair<const char*, Words> cases[] = {{"twoWordTempo", {0xD0000000, 0x02FAF080}},

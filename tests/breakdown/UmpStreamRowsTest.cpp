@@ -52,12 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StreamStatusNames, KnownStatusesAndTheGapsBetweenThem) {
     const std::pair<std::uint32_t, const char*> cases[] = {
         {0x001, "0x001 (Endpoint Info Notification)"},
-        {0x002, "0x002 (Device Identity Notification)"},
         {0x004, "0x004 (Product Instance ID Notification)"},
         {0x005, "0x005 (Stream Configuration Request/Notification)"},
-        {0x00F, "0x00F (Unrecognized)"},
         {0x010, "0x010 (Function Block Discovery request)"},
-        {0x011, "0x011 (Function Block Info Notification)"},
         {0x012, "0x012 (Function Block Name Notification)"},
         {0x013, "0x013 (Unrecognized)"},
         {0x021, "0x021 (End of Clip)"},
