@@ -1,11 +1,14 @@
 // Arbitrary bytes, read as big-endian words, through the whole path a received run of words takes:
-// packet splitting, the description, and the field breakdown of every packet under every class.
+// packet splitting, the description, and the field breakdown of every packet under every class
+// with its spoken form.
 // Aborts on any broken row invariant so that libFuzzer reports the input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "breakdown/BreakdownReading.hpp"
 #include "breakdown/BreakdownRows.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/Packet.hpp"
@@ -59,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(isValidUtf8(message.description));
         checkRows(breakdownRows(message), false);
 
-        // fieldsSpeechText(message) joins the checks here once the read-aloud texts land.
+        // The spoken form is handed to a synthesizer: valid text with the abbreviation spelled.
+        const std::string spoken = fieldsSpeechText(message);
+        require(isValidUtf8(spoken) && spoken.find("UMP") == std::string::npos);
 
         // A builder may be handed words of another class; it must still keep every invariant.
         for (UMPMessageType other : allMessageTypes)

@@ -23,13 +23,27 @@ struct DecodeCase {
     std::string out;
 };
 
+// The message lines alone: breakdown lines (indented) and the breakdown members of a JSON object
+// are checked in BreakdownOutputTest.
+std::string withoutBreakdown(const std::string& out) {
+    std::istringstream lines(out);
+    std::string kept, line;
+    while (std::getline(lines, line)) {
+        if (line.starts_with(" ")) continue;
+        if (const auto rows = line.find(",\"rows\":["); rows != std::string::npos)
+            line = line.substr(0, rows) + "}";
+        kept += line + "\n";
+    }
+    return kept;
+}
+
 class DecodeOutput : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeOutput, Prints) {
     const auto& c = GetParam();
     const auto result = decodeWithInput(c.args, c.input);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(withoutBreakdown(result.out), c.out);
     EXPECT_EQ(result.err, "");
 }
 
