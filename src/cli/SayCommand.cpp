@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <optional>
@@ -78,7 +79,8 @@ int runSay(Arguments args, std::ostream& out, std::ostream& err) {
     }
     auto speech = makeSpeech(backend, err);
     if (!speech) return 1;
-    if (voice && !speech->synthesizer->hasVoice(*voice)) {
+    if (voice && !std::ranges::any_of(installedVoices(*speech),
+                                      [&](const Voice& v) { return v.identifier == *voice; })) {
         err << "umbrascope-cli say: no voice '" << *voice << "' in " << speech->backend
             << " (see umbrascope-cli voices)\n";
         return 2;

@@ -82,4 +82,12 @@ std::optional<SpeechSetup> makeSpeech(std::string_view choice, std::ostream& err
     return setup;
 }
 
+std::vector<Voice> installedVoices(SpeechSetup& setup) {
+#ifdef HAVE_UMBRASCOPE_SPEECHD
+    if (auto* speechd = dynamic_cast<SpeechDispatcherSynthesizer*>(setup.synthesizer.get()))
+        speechd->loadVoices(std::chrono::seconds(30));
+#endif
+    return setup.synthesizer->voices();
+}
+
 } // namespace umbrascope::cli

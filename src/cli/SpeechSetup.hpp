@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audio/AudioEngine.hpp"
 #include "audio/SpeechSynthesizer.hpp"
@@ -28,5 +29,8 @@ bool isSpeechBackendName(std::string_view choice);
 // `choice` is "speechd", "espeak", "none" or empty (speech-dispatcher, then espeak-ng, then
 // none). None, with a message on `err`, when the chosen backend is not available.
 std::optional<SpeechSetup> makeSpeech(std::string_view choice, std::ostream& err);
+
+// The backend's voices, waiting (bounded) for a list that is fetched on demand.
+std::vector<Voice> installedVoices(SpeechSetup& setup);
 
 } // namespace umbrascope::cli

@@ -30,7 +30,7 @@ int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
     }
     auto speech = makeSpeech(backend, err);
     if (!speech) return 1;
-    auto voices = speech->synthesizer->voices();
+    auto voices = installedVoices(*speech);
     std::stable_sort(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
         const bool aEnglish = a.language.starts_with("en");
         const bool bEnglish = b.language.starts_with("en");

@@ -28,7 +28,7 @@ SteadyClock::duration endBound(const std::string& text) {
 
 struct SpeechDispatcherSynthesizer::Shared {
     struct Command {
-        enum class Kind { connect, speak, stop } kind;
+        enum class Kind { connect, speak, stop, listVoices } kind;
         Utterance utterance;
     };
     struct Pending {
@@ -47,6 +47,9 @@ struct SpeechDispatcherSynthesizer::Shared {
     std::multimap<std::size_t, SPDNotificationType> early; // arrived before spd_say returned
     std::vector<Voice> voices;
     std::optional<bool> connected;
+    bool voicesRequested = false;
+    bool voicesLoaded = false;
+    std::string connectionError;
     std::condition_variable connectedChanged;
 
     // Worker thread only.
@@ -85,7 +88,16 @@ struct SpeechDispatcherSynthesizer::Shared {
         }
     }
 
+    // Under `mutex`.
+    void requestVoices() {
+        if (voicesRequested) return;
+        voicesRequested = true;
+        commands.push_back({Command::Kind::listVoices, {}});
+        wake.notify_all();
+    }
+
     void run();
+    void listVoices();
     bool connect();
     void say(const Utterance& utterance);
     void expireOverdue();
@@ -157,13 +169,26 @@ void SpeechDispatcherSynthesizer::stopSpeaking() {
 
 std::vector<Voice> SpeechDispatcherSynthesizer::voices() const {
     std::lock_guard lock(shared_->mutex);
+    shared_->requestVoices();
     return shared_->voices;
 }
 
 bool SpeechDispatcherSynthesizer::hasVoice(const std::string& identifier) const {
     std::lock_guard lock(shared_->mutex);
+    shared_->requestVoices();
     return std::any_of(shared_->voices.begin(), shared_->voices.end(),
                        [&](const Voice& voice) { return voice.identifier == identifier; });
+}
+
+bool SpeechDispatcherSynthesizer::loadVoices(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(shared_->mutex);
+    shared_->requestVoices();
+    return shared_->connectedChanged.wait_for(lock, timeout, [&] { return shared_->voicesLoaded; });
+}
+
+std::string SpeechDispatcherSynthesizer::connectionError() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->connectionError;
 }
 
 bool SpeechDispatcherSynthesizer::waitUntilConnected(std::chrono::milliseconds timeout) {
@@ -192,6 +217,9 @@ void SpeechDispatcherSynthesizer::Shared::run() {
         case Command::Kind::connect:
             connect();
             break;
+        case Command::Kind::listVoices:
+            listVoices();
+            break;
         case Command::Kind::speak:
             say(command->utterance);
             break;
@@ -207,8 +235,8 @@ bool SpeechDispatcherSynthesizer::Shared::connect() {
     if (connection) return true;
     char* error = nullptr;
     connection = spd_open2("umbrascope", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+    const std::string errorText = connection ? "" : error ? error : "no answer from the daemon";
     std::free(error);
-    std::vector<Voice> found;
     if (connection) {
         connection->callback_begin = onNotification;
         connection->callback_end = onNotification;
@@ -216,6 +244,17 @@ bool SpeechDispatcherSynthesizer::Shared::connect() {
         spd_set_notification_on(connection, SPD_BEGIN);
         spd_set_notification_on(connection, SPD_END);
         spd_set_notification_on(connection, SPD_CANCEL);
+    }
+    std::lock_guard lock(mutex);
+    connected = connection != nullptr;
+    connectionError = errorText;
+    connectedChanged.notify_all();
+    return connection != nullptr;
+}
+
+void SpeechDispatcherSynthesizer::Shared::listVoices() {
+    std::vector<Voice> found;
+    if (connect()) {
         if (SPDVoice** list = spd_list_synthesis_voices(connection)) {
             for (SPDVoice** voice = list; *voice; ++voice)
                 if ((*voice)->name)
@@ -225,10 +264,9 @@ bool SpeechDispatcherSynthesizer::Shared::connect() {
         }
     }
     std::lock_guard lock(mutex);
-    if (connection) voices = std::move(found);
-    connected = connection != nullptr;
+    voices = std::move(found);
+    voicesLoaded = true;
     connectedChanged.notify_all();
-    return connection != nullptr;
 }
 
 void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {

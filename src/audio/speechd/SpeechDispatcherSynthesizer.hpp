@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "audio/SpeechSynthesizer.hpp"
 
@@ -22,12 +23,20 @@ public:
 
     void speak(const Utterance& utterance) override;
     void stopSpeaking() override;
+    // The voices known so far: empty until the list has been fetched, which this starts.
     std::vector<Voice> voices() const override;
     bool hasVoice(const std::string& identifier) const override;
 
     // Waits (bounded) for the first connection attempt; true when the daemon answered. For the
     // command line and tests only: the monitor never waits.
     bool waitUntilConnected(std::chrono::milliseconds timeout);
+
+    // Asks for the voice list (voices() also does) and waits (bounded) until it is there. The
+    // daemon's list can hold thousands of voices, so it is fetched only when wanted.
+    bool loadVoices(std::chrono::milliseconds timeout);
+
+    // Why the last connection attempt failed; empty after a success.
+    std::string connectionError() const;
 
     // The daemon's -100..100 scale for our 0..1 rate and volume.
     static int toDaemonScale(float value);
