@@ -17,5 +17,7 @@ struct Command {
 
 int runDecode(Arguments args, std::ostream& out, std::ostream& err);
 int runReplay(Arguments args, std::ostream& out, std::ostream& err);
+int runSources(Arguments args, std::ostream& out, std::ostream& err);
+int runTranslate(Arguments args, std::ostream& out, std::ostream& err);
 
 } // namespace umbrascope::cli
