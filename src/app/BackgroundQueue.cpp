@@ -1,0 +1,38 @@
+#include "app/BackgroundQueue.hpp"
+
+namespace umbrascope {
+
+WorkerThreadQueue::WorkerThreadQueue() : worker_([this] { run(); }) {}
+
+WorkerThreadQueue::~WorkerThreadQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    worker_.join();
+}
+
+void WorkerThreadQueue::post(std::function<void()> task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+}
+
+void WorkerThreadQueue::run() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            if (tasks_.empty()) return; // stopping, and nothing left to finish
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        task();
+    }
+}
+
+} // namespace umbrascope

@@ -1,0 +1,30 @@
+#include "app/CsvExport.hpp"
+
+#include <memory>
+
+#include "text/CsvText.hpp"
+
+namespace umbrascope {
+
+std::string exportResultText(bool succeeded, std::size_t messageCount) {
+    if (!succeeded) return "Export Failed";
+    return "Exported " + std::to_string(messageCount) + " Messages";
+}
+
+CsvExporter::CsvExporter(BackgroundQueue& background, MainQueue& main, NarrationLevel level,
+                         SpeakNow speakNow, FileWriter writer)
+    : background_(background), main_(main), level_(std::move(level)),
+      speakNow_(std::move(speakNow)), writer_(std::move(writer)) {}
+
+void CsvExporter::exportCSV(std::vector<MIDIMessage> messages, std::filesystem::path location) {
+    background_.post([&main = main_, level = level_, speakNow = speakNow_, writer = writer_,
+                      messages = std::move(messages), location = std::move(location)] {
+        const bool succeeded = !writer(location, csvText(messages)).has_value();
+        const std::string result = exportResultText(succeeded, messages.size());
+        main.post([level, speakNow, result] {
+            if (level() != TTSLevel::off) speakNow(result);
+        });
+    });
+}
+
+} // namespace umbrascope

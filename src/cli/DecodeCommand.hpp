@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.hpp"
+#include "cli/Json.hpp"
+#include "model/Packet.hpp"
+
+namespace umbrascope::cli {
+
+// One packet of a decoded run and everything the decode command prints about it.
+struct DecodedPacket {
+    std::size_t line = 1; // 1-based input line of the run
+    PacketWords words;
+    UMPMessageType type = UMPMessageType::unknown;
+    std::string description;
+};
+
+// Splits a run of words into packets as the receive pipeline does, and describes each.
+std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::size_t line);
+
+// One JSON object; a new field is one line in its definition.
+void writePacketJson(JsonWriter& json, const DecodedPacket& packet);
+// Words, class and description separated by two spaces; device text made terminal-safe.
+std::string packetPlainLine(const DecodedPacket& packet);
+
+// runDecode with an explicit standard input, for --stdin.
+int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err);
+
+} // namespace umbrascope::cli

@@ -1,0 +1,135 @@
+#include "cli/Json.hpp"
+
+#include "cli/Utf8.hpp"
+
+namespace umbrascope::cli {
+
+void appendJsonString(std::string& out, std::string_view text) {
+    static constexpr char hexDigits[] = "0123456789abcdef";
+    out += '"';
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = decodeUtf8(text, i);
+        if (!c) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        switch (c->codePoint) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        default:
+            if (c->codePoint < 0x20) {
+                out += "\\u00";
+                out += hexDigits[(c->codePoint >> 4) & 0xF];
+                out += hexDigits[c->codePoint & 0xF];
+            } else {
+                out.append(text.substr(i, c->length));
+            }
+        }
+        i += c->length;
+    }
+    out += '"';
+}
+
+void JsonWriter::separate() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!first_.empty()) {
+        if (!first_.back()) out_ += ',';
+        first_.back() = false;
+    }
+}
+
+JsonWriter& JsonWriter::beginObject() {
+    separate();
+    out_ += '{';
+    first_.push_back(true);
+    return *this;
+}
+
+JsonWriter& JsonWriter::endObject() {
+    out_ += '}';
+    first_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::beginArray() {
+    separate();
+    out_ += '[';
+    first_.push_back(true);
+    return *this;
+}
+
+JsonWriter& JsonWriter::endArray() {
+    out_ += ']';
+    first_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(std::string_view name) {
+    separate();
+    appendJsonString(out_, name);
+    out_ += ':';
+    afterKey_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(std::string_view text) {
+    separate();
+    appendJsonString(out_, text);
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(std::int64_t number) {
+    separate();
+    out_ += std::to_string(number);
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(std::uint64_t number) {
+    separate();
+    out_ += std::to_string(number);
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(bool flag) {
+    separate();
+    out_ += flag ? "true" : "false";
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(std::span<const std::string> texts) {
+    beginArray();
+    for (const auto& text : texts)
+        value(std::string_view(text));
+    return endArray();
+}
+
+JsonWriter& JsonWriter::null() {
+    separate();
+    out_ += "null";
+    return *this;
+}
+
+} // namespace umbrascope::cli

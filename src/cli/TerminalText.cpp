@@ -1,0 +1,56 @@
+#include "cli/TerminalText.hpp"
+
+#include "cli/Utf8.hpp"
+
+namespace umbrascope::cli {
+
+namespace {
+
+constexpr char hexDigits[] = "0123456789ABCDEF";
+
+void appendByteEscape(std::string& out, unsigned value) {
+    out += "\\x";
+    out += hexDigits[(value >> 4) & 0xF];
+    out += hexDigits[value & 0xF];
+}
+
+} // namespace
+
+std::string terminalSafe(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = decodeUtf8(text, i);
+        if (!c) {
+            appendByteEscape(out, static_cast<unsigned char>(text[i]));
+            ++i;
+            continue;
+        }
+        const char32_t cp = c->codePoint;
+        if (cp == '\n') {
+            out += "\\n";
+        } else if (cp == '\r') {
+            out += "\\r";
+        } else if (cp == '\t') {
+            out += "\\t";
+        } else if (cp < 0x20 || cp == 0x7F) {
+            appendByteEscape(out, static_cast<unsigned>(cp));
+        } else if (cp >= 0x80 && cp <= 0x9F) {
+            out += "\\u00";
+            out += hexDigits[(cp >> 4) & 0xF];
+            out += hexDigits[cp & 0xF];
+        } else {
+            out.append(text.substr(i, c->length));
+        }
+        i += c->length;
+    }
+    return out;
+}
+
+std::string quotedToken(std::string_view token) {
+    constexpr std::size_t limit = 40;
+    if (token.size() <= limit) return "'" + terminalSafe(token) + "'";
+    return "'" + terminalSafe(token.substr(0, limit)) + "...'";
+}
+
+} // namespace umbrascope::cli

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Clock.hpp"
+#include "core/MainQueue.hpp"
+#include "core/ObserverList.hpp"
+#include "midi/EventList.hpp"
+#include "midi/MidiService.hpp"
+#include "model/MIDIMessage.hpp"
+#include "model/UMPMessageType.hpp"
+
+namespace umbrascope {
+
+// The published properties, named to observers after they change.
+enum class MIDIManagerProperty {
+    messages,
+    enabledSourceIDs,
+    lastMessageDate,
+    onlyUMPSources,
+    hideActiveSensing,
+    hideMidiClock,
+    hiddenMessageTypes,
+    isBufferFull,
+    maxMessages,
+};
+
+// The message store: receives event lists from the MIDI service, filters and numbers them, and
+// keeps the bounded buffer of messages.
+//
+// Threads: handleEventList runs on the service's delivery thread(s) and never waits for the main
+// thread; everything else, including construction and destruction, belongs to the main thread.
+// The receive side reads the filter settings from an immutable snapshot that the main thread
+// replaces, so a change takes effect for event lists that start after it.
+class MIDIManager {
+public:
+    using SourceIDSet = std::set<std::int32_t>;
+    using Observers = ObserverList<MIDIManagerProperty>;
+
+    static constexpr std::int64_t defaultMaxMessages = 500;
+
+    // The service, queue and clock must outlive the manager. Installs the receive callback on the
+    // service and removes it again on destruction.
+    MIDIManager(MidiService& service, MainQueue& mainQueue,
+                const Clock& clock = SystemClock::instance());
+    ~MIDIManager();
+    MIDIManager(const MIDIManager&) = delete;
+    MIDIManager& operator=(const MIDIManager&) = delete;
+
+    // Receive side. Safe to call from several delivery threads; calls are serialised.
+    void handleEventList(const EventList& list, std::optional<SourceRef> source);
+
+    // Main thread.
+    void appendBatch(std::vector<MIDIMessage> batch);
+    void clearMessages();
+    void trimToMaxMessages();
+
+    const std::deque<MIDIMessage>& messages() const { return messages_; }
+    bool isBufferFull() const { return isBufferFull_; }
+    std::optional<WallTime> lastMessageDate() const { return lastMessageDate_; }
+
+    std::int64_t maxMessages() const { return maxMessages_; }
+    void setMaxMessages(std::int64_t limit);
+
+    const SourceIDSet& enabledSourceIDs() const { return settings_.enabledSourceIDs; }
+    void setEnabledSourceIDs(SourceIDSet ids);
+    void setSourceEnabled(std::int32_t id, bool enabled);
+
+    bool onlyUMPSources() const { return settings_.onlyUMPSources; }
+    void setOnlyUMPSources(bool on);
+    bool hideActiveSensing() const { return settings_.hideActiveSensing; }
+    void setHideActiveSensing(bool on);
+    bool hideMidiClock() const { return settings_.hideMidiClock; }
+    void setHideMidiClock(bool on);
+    MessageTypeSet hiddenMessageTypes() const { return settings_.hiddenMessageTypes; }
+    void setHiddenMessageTypes(MessageTypeSet types);
+
+    Observers& observers() { return observers_; }
+
+private:
+    // What the receive side reads; never changed once published.
+    struct FilterSettings {
+        SourceIDSet enabledSourceIDs;
+        bool onlyUMPSources = false;
+        bool hideActiveSensing = false;
+        bool hideMidiClock = false;
+        MessageTypeSet hiddenMessageTypes;
+    };
+    // Lets a posted batch find the manager, or find that it is gone.
+    struct Token {
+        MIDIManager* manager;
+    };
+
+    void publishSettings(MIDIManagerProperty changed);
+    std::shared_ptr<const std::string> sharedSourceName(std::int32_t id, std::string name);
+    void dropOldest(std::size_t count);
+
+    MidiService& service_;
+    MainQueue& mainQueue_;
+    const Clock& clock_;
+
+    // Main-thread state.
+    std::deque<MIDIMessage> messages_;
+    std::optional<WallTime> lastMessageDate_;
+    bool isBufferFull_ = false;
+    std::int64_t maxMessages_ = defaultMaxMessages;
+    FilterSettings settings_;
+    Observers observers_;
+    std::shared_ptr<Token> token_;
+
+    // Receive-side state, under receiveMutex_ (several delivery threads may call in).
+    std::mutex receiveMutex_;
+    std::int64_t nextSequenceNumber_ = 0;
+    std::unordered_map<std::int32_t, std::shared_ptr<const std::string>> sourceNames_;
+
+    std::shared_ptr<const FilterSettings> receiveSettings_;
+    std::uint64_t receiveSettingsVersion_ = 0;
+
+    // The hand-over of settings: the main thread replaces the snapshot, then bumps the version; the
+    // receive side takes the lock only to pick up a new snapshot, never while the main thread
+    // works.
+    std::mutex publishedMutex_;
+    std::shared_ptr<const FilterSettings> published_;
+    std::atomic<std::uint64_t> publishedVersion_{0};
+
+    std::weak_ptr<Token> weakToken_; // set once at construction
+};
+
+} // namespace umbrascope

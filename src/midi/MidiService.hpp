@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "midi/EventList.hpp"
+
+namespace umbrascope {
+
+// Opaque reference to one source, as the service hands it back with every event list of that
+// source. Its meaning belongs to the service that made it.
+struct SourceRef {
+    std::uint64_t value = 0;
+    friend bool operator==(SourceRef, SourceRef) = default;
+};
+
+// Called on the service's own delivery thread, one event list at a time per thread. The list is
+// valid only during the call. The source is absent when the service could not tell where the list
+// came from.
+using ReceiveCallback = std::function<void(const EventList&, std::optional<SourceRef>)>;
+
+// The system MIDI service as the message store needs it. Platform adapters (ALSA, replay files)
+// implement it; tests use a fake. The source queries may be called from any thread, including the
+// delivery thread.
+class MidiService {
+public:
+    virtual ~MidiService() = default;
+
+    // Display name of a source, or nothing when it has none.
+    virtual std::optional<std::string> displayName(SourceRef source) const = 0;
+    // Unique id of a source; 0 when it cannot be read.
+    virtual std::int32_t uniqueID(SourceRef source) const = 0;
+    // Whether the source is a native UMP (MIDI 2.0) source.
+    virtual bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const = 0;
+
+    // Installs the receiver of every event list; an empty callback detaches it. Once this returns
+    // with an empty callback, the previous receiver is no longer running and is never called again.
+    virtual void setReceiveCallback(ReceiveCallback callback) = 0;
+};
+
+} // namespace umbrascope

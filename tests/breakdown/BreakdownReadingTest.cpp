@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ExpectedRows.hpp"
+#include "breakdown/BreakdownReading.hpp"
+
+namespace umbrascope {
+namespace {
+
+using testing::messageOf;
+
+TEST(BreakdownReading, StopHintThenEveryField) {
+    EXPECT_EQ(breakdownReadingText(messageOf({0x20903C40}), true),
+              "To stop this reading, click Stop Reading, or close this window. Fields are, 4 bits, "
+              "Message Type: 2, MIDI 1.0 Channel Voice Message. 4 bits, Group 1. 4 bits, Note On. "
+              "4 bits, Channel 1. 8 bits, Note Number: C4. 8 bits, Velocity: 64 (50.39%).");
+    EXPECT_EQ(breakdownReadingText(messageOf({0x00000000}), false),
+              "To stop this reading, press M again. Fields are, 4 bits, Message Type: 0, Utility "
+              "Message. 4 bits, Group 1. 4 bits, No Operation (NOOP). 20 bits, Value: 0.");
+}
+
+TEST(BreakdownReading, NoWordsLeavesOnlyTheHint) {
+    const MIDIMessage empty;
+    EXPECT_EQ(breakdownReadingText(empty, true),
+              "To stop this reading, click Stop Reading, or close this window. Fields are, ");
+    EXPECT_EQ(breakdownReadingText(empty, false),
+              "To stop this reading, press M again. Fields are, ");
+}
+
+FieldRow withSubRows(std::string label, std::vector<FieldRow> subRows) {
+    auto row = FieldRow::withHex("E0C9", std::move(label));
+    row.subRows = std::move(subRows);
+    return row;
+}
+
+struct Case {
+    const char* name;
+    std::vector<FieldRow> rows;
+    const char* spoken;
+};
+
+TEST(FieldsSpeech, Sentences) {
+    const Case cases[] = {
+        {"OneBitIsSingular",
+         {FieldRow::withBits(1, "Reset Round Robin = 1 True")},
+         "1 bit, Reset Round Robin: 1 True."},
+        {"NoEqualsUnchanged", {FieldRow::withHex("7E", "Data Byte 1")}, "8 bits, Data Byte 1."},
+        {"EveryEqualsReplaced",
+         {FieldRow::withHex("00", "Form = Complete, Address = Channel")},
+         "8 bits, Form: Complete, Address: Channel."},
+        {"EqualsWithoutBlanksKept", {FieldRow::withHex("00", "a=b")}, "8 bits, a=b."},
+        {"SubRowsFollowTheirParent",
+         {withSubRows("Data", {FieldRow::withBits(4, "A = 1"), FieldRow::withBits(12, "B")}),
+          FieldRow::withHex("0", "Next")},
+         "16 bits, Data. 4 bits, A: 1. 12 bits, B. 4 bits, Next."},
+        {"OnlyOneLevelOfSubRows",
+         {withSubRows("Top", {withSubRows("Middle", {FieldRow::withBits(2, "Deep")})})},
+         "16 bits, Top. 16 bits, Middle."},
+        {"UmpSpelledEverywhere",
+         {FieldRow::withHex("F000", "Message Type = F, UMP Stream Message; UMPUMP")},
+         "16 bits, Message Type: F, U. M. Pea Stream Message; U. M. PeaU. M. Pea."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fieldsSpeechText(c.rows), c.spoken) << c.name;
+}
+
+TEST(FieldsSpeech, ReadsTheRowsTheWindowShows) {
+    const auto message = messageOf({0x40903C11, 0x8000E0C9});
+    const std::string text = fieldsSpeechText(message);
+    EXPECT_EQ(text, fieldsSpeechText(breakdownRows(message)));
+    EXPECT_NE(
+        text.find("16 bits, Attribute Data with subfields:. 4 bits, SubClass: E String Hand Tap. "),
+        std::string::npos);
+    EXPECT_NE(text.find("1 bit, Reset Round Robin: 1 True."), std::string::npos);
+}
+
+} // namespace
+} // namespace umbrascope

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include "RowExpectations.hpp"
+#include "breakdown/BreakdownRows.hpp"
+#include "text/Utf8Decoding.hpp"
+
+namespace umbrascope {
+namespace {
+
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+using Words = std::vector<std::uint32_t>;
+
+// A complete channel-addressed packet of group 1, channel 1.
+Words setup(std::uint32_t bank, std::uint32_t status, std::uint32_t w1, std::uint32_t w2 = 0,
+            std::uint32_t w3 = 0) {
+    return {0xD0000000 | bank << 8 | status, w1, w2, w3};
+}
+
+Lines rows(const Words& words) {
+    return rowtest::rendered(breakdownRows(words, UMPMessageType::flexData));
+}
+
+// The rows after the six header rows.
+Lines payload(const Words& words) {
+    const Lines all = rows(words);
+    return all.size() < 6 ? Lines{} : Lines(all.begin() + 6, all.end());
+}
+
+TEST(FlexHeader, WholeMessages) {
+    EXPECT_EQ(rows({0xD0000000, 0x02FAF080, 0, 0}),
+              (Lines{"D:4 Message Type = D, Flex Data Message", "0:4 Group 1",
+                     "0:4 Form = Complete, Address = Channel", "0:4 Channel = 1",
+                     "00:8 Status Bank = 0x00", "00:8 Status = 0x00",
+                     "02FAF080:32 Number of 10ns Units Per Quarter Note = 50000000 (120.00 BPM)"}));
+    EXPECT_EQ(rows({0xDF530000}), (Lines{"D:4 Message Type = D, Flex Data Message", "F:4 Group 16",
+                                         "5:4 Form = Start, Address = Group", "3:4 Reserved",
+                                         "00:8 Status Bank = 0x00", "00:8 Status = 0x00"}));
+    EXPECT_EQ(rows({0xD08F01AB})[2], "8:4 Form = Continuation, Address = Channel");
+    EXPECT_EQ(rows({0xD08F01AB})[3], "F:4 Channel = 16");
+    EXPECT_EQ(rows({0xD0F00000})[2], "F:4 Form = End, Address = Group");
+    EXPECT_TRUE(rows({}).empty());
+}
+
+struct PayloadCase {
+    const char* name;
+    Words words;
+    Lines rows;
+};
+
+class FlexPayload : public testing::TestWithParam<PayloadCase> {};
+
+TEST_P(FlexPayload, RowsAfterTheHeader) {
+    EXPECT_EQ(payload(GetParam().words), GetParam().rows);
+}
+
+Lines timeSignature(const std::string& denominator) {
+    return {"04:8 Numerator = 4", denominator, "18:8 Number of 1/32 Notes per 24 MIDI Clocks = 24",
+            "00:8 Reserved"};
+}
+
+const std::string tempo = ":32 Number of 10ns Units Per Quarter Note = ";
+const std::string noAlteration = " = No Alteration";
+
+INSTANTIATE_TEST_SUITE_P(
+    Setup, FlexPayload,
+    testing::Values(
+        PayloadCase{"tempoZero", setup(0, 0, 0), {"00000000" + tempo + "0 (0.00 BPM)"}},
+        PayloadCase{"tempoSlowest",
+                    setup(0, 0, 0xFFFFFFFF),
+                    {"FFFFFFFF" + tempo + "4294967295 (1.40 BPM)"}},
+        PayloadCase{"quarterNote", setup(0, 1, 0x04021800),
+                    timeSignature("02:8 Denominator = 2 (1/4 note)")},
+        PayloadCase{"zeroDenominator", setup(0, 1, 0x04001800),
+                    timeSignature("00:8 Denominator = 0 (non-standard denominator)")},
+        PayloadCase{"largestExactPower", setup(0, 1, 0x043E1800),
+                    timeSignature("3E:8 Denominator = 62 (1/4611686018427387904 note)")},
+        PayloadCase{"powerPastAnyInteger", setup(0, 1, 0x043F1800),
+                    timeSignature("3F:8 Denominator = 63 (1/2^63 note)")},
+        PayloadCase{"largestExponent", setup(0, 1, 0x04FF1800),
+                    timeSignature("FF:8 Denominator = 255 (1/2^255 note)")},
+        PayloadCase{"metronome",
+                    setup(0, 2, 0x18010203, 0x0400FFFF),
+                    {"18:8 Number of MIDI Clocks Per Primary Click = 24",
+                     "01:8 Bar Accent Part 1 = 1", "02:8 Bar Accent Part 2 = 2",
+                     "03:8 Bar Accent Part 3 = 3", "04:8 Number of Subdivision Clicks 1 = 4",
+                     "00:8 Number of Subdivision Clicks 2 = 0 (not used)"}},
+        PayloadCase{"threeFlats",
+                    setup(0, 5, 0xD3000000),
+                    {":4 Sharps/Flats = -3 3 Flats", ":4 Tonic Note = 3 C"}},
+        PayloadCase{"unknownKey",
+                    setup(0, 5, 0x80000000),
+                    {":4 Sharps/Flats = -8 Unknown/Non-Standard",
+                     ":4 Tonic Note = 0 Unknown/Non-Standard"}},
+        PayloadCase{"oneSharpReservedTonic",
+                    setup(0, 5, 0x19000000),
+                    {":4 Sharps/Flats = 1 1 Sharp", ":4 Tonic Note = 9 Reserved"}},
+        PayloadCase{"chordMajorSeventh",
+                    setup(0, 6, 0x03030000),
+                    {":4 Tonic Sharps/Flats = 0 Natural", ":4 Chord Tonic Note = 3 C",
+                     "03:8 Chord Type = Major 7th", ":8 Alteration 1" + noAlteration,
+                     ":8 Alteration 2" + noAlteration, ":8 Alteration 3" + noAlteration,
+                     ":8 Alteration 4" + noAlteration, ":4 Bass Sharps/Flats = 0 Natural",
+                     ":4 Bass Note = 0 Same as Chord Tonic Note",
+                     "00:8 Bass Chord Type = Clear Bass Chord (No Bass Chord)",
+                     ":8 Bass Alteration 1" + noAlteration, ":8 Bass Alteration 2" + noAlteration,
+                     ":16 Reserved"}},
+        PayloadCase{"chordEveryFieldSet",
+                    setup(0, 6, 0xE01B1575, 0x2450C51C, 0x3642FFFF),
+                    {":4 Tonic Sharps/Flats = -2 2 Flats",
+                     ":4 Chord Tonic Note = 0 Unknown (No Chord)",
+                     "1B:8 Chord Type = 7 Suspended 4th", ":4 Alteration 1 Type = 1 Add Degree",
+                     ":4 Alteration 1 Degree = 5", ":4 Alteration 2 Type = 7 Reserved",
+                     ":4 Alteration 2 Degree = 5", ":4 Alteration 3 Type = 2 Subtract Degree",
+                     ":4 Alteration 3 Degree = 4", ":4 Alteration 4 Type = 5 Reserved",
+                     ":4 Alteration 4 Degree = 0", ":4 Bass Sharps/Flats = -4 4 Flats",
+                     ":4 Bass Note = 5 E", "1C:8 Bass Chord Type = Reserved",
+                     ":4 Bass Alteration 1 Type = 3 Raise Degree (Adding if Needed)",
+                     ":4 Bass Alteration 1 Degree = 6",
+                     ":4 Bass Alteration 2 Type = 4 Lower Degree (Adding if Needed)",
+                     ":4 Bass Alteration 2 Degree = 2", ":16 Reserved"}}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(ChordNameRowCounts, ThirteenToNineteenPayloadRows) {
+    // Each of the six alteration bytes (word, shift) adds a row when it carries an alteration type.
+    const std::pair<std::size_t, unsigned> at[6] = {{1, 8},  {1, 0},  {2, 24},
+                                                    {2, 16}, {3, 24}, {3, 16}};
+    Words words = setup(0, 6, 0);
+    for (std::size_t n = 0; n <= 6; ++n) {
+        EXPECT_EQ(payload(words).size(), 13 + n);
+        if (n < 6) words[at[n].first] |= 0x10u << at[n].second;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, FlexPayload,
+    testing::Values(
+        PayloadCase{"projectName",
+                    setup(1, 1, 0x48690000),
+                    {"486900000000000000000000:96 Text (Project Name) = \"Hi\""}},
+        PayloadCase{"unknownStatus",
+                    setup(1, 0x20, 0x41),
+                    {"000000410000000000000000:96 Text (Unknown Text Event) = \"\0\0\0A\""s}},
+        PayloadCase{"allZeros",
+                    setup(2, 0, 0),
+                    {"000000000000000000000000:96 Text (Unknown Performance Text Event) = \"\""}},
+        PayloadCase{"utf8",
+                    setup(2, 1, 0x43C3A96C, 0xE282AC00, 0x00000021),
+                    {"43C3A96CE282AC0000000021:96 Text (Lyrics) = \"Cél€\0\0\0\0!\""s}},
+        PayloadCase{
+            "invalidBytesReplaced",
+            setup(1, 0x0C, 0x41FF42C3),
+            {"41FF42C30000000000000000:96 Text (Recording/Concert Location) = \"A\xEF\xBF\xBD"
+             "B\xEF\xBF\xBD\""}}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(FlexText, LabelIsValidUtf8WhateverTheBytes) {
+    const std::uint32_t hostile[] = {0xC0AFE080, 0xEDA080F4, 0x908080F8, 0xFFFEF090, 0x80C2C2C2};
+    for (std::uint32_t a : hostile)
+        for (std::uint32_t b : hostile)
+            EXPECT_TRUE(isValidUtf8(
+                breakdownRows(setup(1, 1, a, b, a ^ b), UMPMessageType::flexData)[6].label));
+}
+
+TEST(FlexRawWords, UndecodedOrIncompletePacketsListTheirWords) {
+    const std::pair<const char*, Words> cases[] = {{"twoWordTempo", {0xD0000000, 0x02FAF080}},
+                                                   {"threeWordChord", {0xD0000006, 0x03030000, 7}},
+                                                   {"oneWordText", {0xD0000101}},
+                                                   {"bankZeroStatus3", setup(0, 3, 1, 2, 3)},
+                                                   {"bankZeroStatus7", setup(0, 7, 1, 2, 3)},
+                                                   {"bank3", setup(3, 1, 1, 2, 3)},
+                                                   {"bank0x10", setup(0x10, 0, 0xAABBCCDD, 2, 3)},
+                                                   {"fiveWordTempo", {0xD0000000, 1, 2, 3, 4}}};
+    for (const auto& [name, words] : cases) {
+        Lines expected;
+        for (std::size_t k = 1; k < words.size(); ++k)
+            expected.push_back(hexDigits(words[k], 0, 8) + ":32 Data Word " + std::to_string(k));
+        EXPECT_EQ(payload(words), expected) << name;
+    }
+}
+
+} // namespace
+} // namespace umbrascope

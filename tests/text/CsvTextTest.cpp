@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/MessageFactory.hpp"
+#include "text/CsvText.hpp"
+
+namespace umbrascope {
+namespace {
+
+using testing_support::makeMessage;
+
+struct FieldCase {
+    const char* name;
+    std::string text;
+    std::string field;
+    std::string sourceField;
+};
+
+class CsvFields : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(CsvFields, QuotedOnlyWhenNeeded) {
+    const auto& c = GetParam();
+    EXPECT_EQ(csvField(c.text), c.field);
+    EXPECT_EQ(csvSourceField(c.text), c.sourceField);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Quoting, CsvFields,
+    testing::Values(
+        FieldCase{"plain", "Keys", "Keys", "Keys"}, FieldCase{"empty", "", "", ""},
+        FieldCase{"spacesKept", "  Keys ", "  Keys ", "  Keys "},
+        FieldCase{"comma", "Synth, Port 1", "\"Synth, Port 1\"", "\"Synth, Port 1\""},
+        FieldCase{"quote", "The \"Big\" One", "\"The \"\"Big\"\" One\"", "\"The \"\"Big\"\" One\""},
+        FieldCase{"lineFeed", "a\nb", "\"a\nb\"", "\"a\nb\""},
+        // Deliberately quoted: a bare CR splits rows in spreadsheet readers.
+        FieldCase{"carriageReturn", "a\rb", "\"a\rb\"", "\"a\rb\""},
+        FieldCase{"semicolonAndTab", "a;b\tc", "a;b\tc", "a;b\tc"},
+        FieldCase{"utf8", "Clavier \u00e9\u2014", "Clavier \u00e9\u2014", "Clavier \u00e9\u2014"},
+        // Formula guards apply to the Source field only.
+        FieldCase{"formulaEquals", "=1+2", "=1+2", "'=1+2"},
+        FieldCase{"formulaPlus", "+1", "+1", "'+1"}, FieldCase{"formulaMinus", "-1", "-1", "'-1"},
+        FieldCase{"formulaAt", "@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+        FieldCase{"formulaTab", "\tx", "\tx", "'\tx"},
+        FieldCase{"formulaCarriageReturn", "\rx", "\"\rx\"", "\"'\rx\""},
+        FieldCase{"formulaWithComma", "=A1,B1", "\"=A1,B1\"", "\"'=A1,B1\""},
+        FieldCase{"formulaCharLater", "Keys=1", "Keys=1", "Keys=1"}),
+    [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
+
+TEST(CsvText, EmptyBufferIsTheHeaderLine) {
+    EXPECT_EQ(csvText({}), "Source,Hex,TTS Short,TTS Verbose\n");
+}
+
+TEST(CsvText, OneNoteOn) {
+    const std::vector messages{makeMessage({0x20903C64}, "Keys")};
+    EXPECT_EQ(csvText(messages), "Source,Hex,TTS Short,TTS Verbose\n"
+                                 "Keys,20903C64,Note On C4,Note On C4 Velocity 78.74 Percent "
+                                 "Channel 1\n");
+}
+
+TEST(CsvText, ColumnsCarryTheirOwnRunningStatus) {
+    const std::vector messages{makeMessage({0x20903C64}), makeMessage({0x10F80000}),
+                               makeMessage({0x20904064}), makeMessage({0x20B00740}),
+                               makeMessage({0x20904364})};
+    EXPECT_EQ(csvText(messages),
+              "Source,Hex,TTS Short,TTS Verbose\n"
+              "Keys,20903C64,Note On C4,Note On C4 Velocity 78.74 Percent Channel 1\n"
+              "Keys,10F80000,,\n"
+              "Keys,20904064,E4,Note On E4 Velocity 78.74 Percent Channel 1\n"
+              "Keys,20B00740,CC7 50,CC7 Volume 50.39 Percent Channel 1\n"
+              "Keys,20904364,Note On G4,Note On G4 Velocity 78.74 Percent Channel 1\n");
+}
+
+TEST(CsvText, SilentMessagesEndInTwoEmptyFieldsAndHexIsNeverQuoted) {
+    const std::vector messages{makeMessage({0x00201234}, "Synth, Port 1"),
+                               makeMessage({0x40903C00, 0xFFFF0000}, "Say \"hi\"")};
+    EXPECT_EQ(csvText(messages), "Source,Hex,TTS Short,TTS Verbose\n"
+                                 "\"Synth, Port 1\",00201234,,\n"
+                                 "\"Say \"\"hi\"\"\",40903C00  FFFF0000,Note On C4,"
+                                 "Note On C4 Velocity 100.00 Percent Channel 1\n");
+}
+
+TEST(CsvText, DescriptionBasedVerboseTextWithCommaIsQuoted) {
+    const std::vector messages{makeMessage({0xF0060000, 0, 0, 0}),
+                               makeMessage({0x40200006, 0x80000000})};
+    EXPECT_EQ(csvText(messages),
+              "Source,Hex,TTS Short,TTS Verbose\n"
+              "Keys,F0060000  00000000  00000000  00000000,U. M. Pea Stream,"
+              "\"U. M. Pea Stream message, status 0x6\"\n"
+              "Keys,40200006  80000000,MIDI 2.0 Channel Voice,"
+              "\"Registered Controller (RPN) 0/6: 2147483648 (50.00%) \u2014 Ch 1, Grp 1\"\n");
+}
+
+TEST(CsvText, FormulaLikeSourceIsGuarded) {
+    const std::vector messages{makeMessage({0x10FA0000}, "=HYPERLINK(\"x\")")};
+    EXPECT_EQ(csvText(messages), "Source,Hex,TTS Short,TTS Verbose\n"
+                                 "\"'=HYPERLINK(\"\"x\"\")\",10FA0000,Start,Start\n");
+}
+
+} // namespace
+} // namespace umbrascope

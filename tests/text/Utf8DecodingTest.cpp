@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "text/Utf8Decoding.hpp"
+
+namespace umbrascope {
+namespace {
+
+const std::string fffd = "\xEF\xBF\xBD";
+
+struct DecodeCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+};
+
+class Utf8Decode : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Utf8Decode, ReplacesEachMaximalIllFormedPart) {
+    const std::string text = decodeUtf8Replacing(GetParam().bytes);
+    EXPECT_EQ(text, GetParam().text);
+    EXPECT_TRUE(isValidUtf8(text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, Utf8Decode,
+    testing::Values(
+        DecodeCase{
+            "twoThreeFourBytes", {0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x8E, 0xB9}, "é€🎹"},
+        DecodeCase{"zeroKept", {'A', 0, 'B'}, std::string("A\0B", 3)},
+        DecodeCase{"loneContinuation", {0x80, 'A'}, fffd + "A"},
+        DecodeCase{"overlong", {0xC0, 0xAF, 0xE0, 0x80}, fffd + fffd + fffd + fffd},
+        DecodeCase{"surrogate", {0xED, 0xA0, 0x80}, fffd + fffd + fffd},
+        DecodeCase{"aboveLastCodePoint", {0xF4, 0x90, 0x80, 0x80}, fffd + fffd + fffd + fffd},
+        DecodeCase{"cutShort", {0xF0, 0x9F, 0x8E, 'B', 0xE2, 0x82}, fffd + "B" + fffd},
+        DecodeCase{"lastCodePoint", {0xF4, 0x8F, 0xBF, 0xBF}, "\xF4\x8F\xBF\xBF"}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(Utf8Validity, RejectsWhatTheDecoderReplaces) {
+    for (const char* bad : {"\xC3", "\xED\xB0\x80", "\xC1\xBF", "\xF8\x88\x80\x80\x80"})
+        EXPECT_FALSE(isValidUtf8(bad)) << bad;
+}
+
+} // namespace
+} // namespace umbrascope
