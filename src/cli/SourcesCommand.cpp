@@ -1,59 +1,40 @@
 #include <cstdint>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
 
 #if HAVE_UMBRASCOPE_ALSA
-#include "midi/alsa/AlsaSequencer.hpp"
+#include "core/MainQueue.hpp"
+#include "midi/MIDIManager.hpp"
+#include "midi/alsa/AlsaMidiService.hpp"
 #endif
 
 namespace umbrascope::cli {
-
-namespace {
-
-// Device names reach the terminal: control characters are shown, not obeyed.
-std::string escapedForTerminal(const std::string& text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
-} // namespace
 
 int runSources(Arguments args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) {
         if (args[0] == "--help" || args[0] == "-h") {
             out << "Usage: umbrascope-cli sources\n"
-                   "Lists every MIDI source: its id, whether it is native UMP, its name.\n";
+                   "Lists every MIDI source, one a line: its id, its name and whether it is\n"
+                   "native UMP or MIDI 1.0, separated by tabs.\n";
             return 0;
         }
-        err << "umbrascope-cli sources: takes no arguments\n";
+        err << "umbrascope-cli sources: takes no arguments (see --help)\n";
         return 2;
     }
     std::size_t listed = 0;
 #if HAVE_UMBRASCOPE_ALSA
-    alsa::AlsaSequencer sequencer;
-    if (sequencer.createClient("UmbrascopeClient", [](int) {})) {
-        for (const auto reference : sequencer.sources()) {
-            const auto name = sequencer.displayName(reference);
-            char id[16];
-            std::snprintf(id, sizeof id, "%11d", static_cast<int>(sequencer.uniqueID(reference)));
-            // The sequencer delivers MIDI 1.0 events: no source is native UMP here.
-            out << id << "  "
-                << "MIDI 1.0  " << escapedForTerminal(name.value_or("Unknown Source")) << '\n';
-            ++listed;
-        }
+    alsa::AlsaMidiService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    queue.drain();
+    for (const SourceRef source : service.sources()) {
+        const std::int32_t id = service.uniqueID(source);
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+            << '\t' << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+        ++listed;
     }
 #endif
     if (listed == 0) out << "No MIDI sources found\n";

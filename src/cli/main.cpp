@@ -12,7 +12,7 @@ using umbrascope::cli::Command;
 constexpr std::array commands{
     Command{"decode", "describe UMP words, one packet a line", umbrascope::cli::runDecode},
     Command{"replay", "play capture files through the receive pipeline", umbrascope::cli::runReplay},
-    Command{"sources", "list MIDI sources: id, native or not, name", umbrascope::cli::runSources},
+    Command{"sources", "list MIDI sources: id, name, native or not", umbrascope::cli::runSources},
     Command{"translate", "MIDI 1.0 bytes as a port gets them", umbrascope::cli::runTranslate},
 };
 

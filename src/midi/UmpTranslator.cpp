@@ -3,6 +3,7 @@
 #include "midi/ValueScaling.hpp"
 #include "model/Packet.hpp"
 #include "model/fields/ChannelVoiceWords.hpp"
+#include "model/fields/Midi2Fields.hpp"
 
 namespace umbrascope {
 
@@ -222,11 +223,11 @@ void UmpTranslator::downscale(std::uint32_t w0, std::uint32_t w1, std::vector<st
     const std::uint8_t index = data1(w0);
     switch (op) {
     case noteOff:
-        out.push_back(midi1Word(g, op, ch, index, scale16to7(ump::cv::velocity(w1))));
+        out.push_back(midi1Word(g, op, ch, index, scale16to7(ump::midi2::velocity(w1))));
         break;
     case noteOn: {
         // Velocity 0 would turn the note on into a note off.
-        const std::uint8_t velocity = scale16to7(ump::cv::velocity(w1));
+        const std::uint8_t velocity = scale16to7(ump::midi2::velocity(w1));
         out.push_back(midi1Word(g, op, ch, index, velocity == 0 ? 1 : velocity));
         break;
     }
@@ -235,11 +236,11 @@ void UmpTranslator::downscale(std::uint32_t w0, std::uint32_t w1, std::vector<st
         out.push_back(midi1Word(g, op, ch, index, scale32to7(w1)));
         break;
     case programChange:
-        if (ump::cv::bankValid(w0)) {
-            pushControl(out, w0, bankSelectMsb, ump::cv::bankMsb(w1));
-            pushControl(out, w0, bankSelectLsb, ump::cv::bankLsb(w1));
+        if (ump::midi2::bankValid(w0)) {
+            pushControl(out, w0, bankSelectMsb, ump::midi2::bankMsb(w1));
+            pushControl(out, w0, bankSelectLsb, ump::midi2::bankLsb(w1));
         }
-        out.push_back(midi1Word(g, op, ch, ump::cv::program(w1)));
+        out.push_back(midi1Word(g, op, ch, ump::midi2::program(w1)));
         break;
     case channelPressure:
         out.push_back(midi1Word(g, op, ch, scale32to7(w1)));

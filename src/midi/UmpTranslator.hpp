@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "midi/MidiProtocol.hpp"
+#include "midi/EventList.hpp"
 
 namespace umbrascope {
 

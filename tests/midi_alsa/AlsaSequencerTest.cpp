@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "midi/alsa/AlsaSequencer.hpp"
@@ -27,22 +26,6 @@ TEST(AlsaSequencer, WithoutSequencerThereAreNoSourcesAndNothingIsPrinted) {
     sequencer.disposeInputPort();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(sequencer.isOpen());
-}
-
-TEST(AlsaSequencer, OwnPortsAreNeverSources) {
-    if (!haveSequencer()) GTEST_SKIP() << "no /dev/snd/seq";
-    AlsaSequencer sequencer;
-    ASSERT_TRUE(sequencer.createClient("UmbrascopeClient", [](int) {}));
-    ASSERT_TRUE(sequencer.createInputPort("UmbrascopeInput", MidiProtocol::midi2,
-                                          [](std::uint32_t, MidiProtocol, auto) {}));
-    for (const auto reference : sequencer.sources()) {
-        EXPECT_NE(portAddress(reference)->client, 0);
-        EXPECT_NE(sequencer.uniqueID(reference), 0);
-    }
-    sequencer.disposeInputPort();
-    EXPECT_FALSE(sequencer.hasInputPort());
-    EXPECT_TRUE(sequencer.createInputPort("UmbrascopeInput", MidiProtocol::midi1,
-                                          [](std::uint32_t, MidiProtocol, auto) {}));
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiProtocol.hpp"
+#include "midi/EventList.hpp"
 
 namespace umbrascope::alsa {
 

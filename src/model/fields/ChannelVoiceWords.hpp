@@ -4,9 +4,9 @@
 
 #include "model/Fields.hpp"
 
-// Building and reading the words that translation between MIDI 1.0 and MIDI 2.0 touches: system
-// and MIDI 1.0 channel voice words, MIDI 2.0 channel voice word 0 and the word-1 fields, and
-// SysEx7 packets. Word-0 fields shared with every family come from model/Fields.hpp.
+// Building the words that translation between MIDI 1.0 and MIDI 2.0 makes: system and MIDI 1.0
+// channel voice words, MIDI 2.0 channel voice words and SysEx7 packets. Reading their fields is
+// model/Fields.hpp's and model/fields/Midi2Fields.hpp's.
 namespace umbrascope::ump::cv {
 
 // Type 1 (system) and type 2 (MIDI 1.0 channel voice) words: status byte and two 7-bit bytes.
@@ -39,28 +39,13 @@ constexpr std::uint32_t midi2Word0(std::uint8_t group, std::uint8_t opcode, std:
 constexpr std::uint32_t noteWord1(std::uint16_t velocity, std::uint16_t attribute = 0) {
     return std::uint32_t{velocity} << 16 | attribute;
 }
-constexpr std::uint16_t velocity(std::uint32_t w1) {
-    return high16(w1);
-}
 
-// Program change: bank valid is bit 0 of the option flags in word 0; word 1 carries the program
-// in bits 30-24 and the bank in bits 14-8 (MSB) and 6-0 (LSB).
-constexpr bool bankValid(std::uint32_t w0) {
-    return bit(w0, 0);
-}
+// Program change word 1: the program in bits 30-24 and the bank in bits 14-8 (MSB) and 6-0
+// (LSB); the bank valid flag is bit 0 of word 0.
 constexpr std::uint32_t programWord1(std::uint8_t program, std::uint8_t bankMsb,
                                      std::uint8_t bankLsb) {
     return (std::uint32_t{program} & 0x7Fu) << 24 | (std::uint32_t{bankMsb} & 0x7Fu) << 8 |
            (std::uint32_t{bankLsb} & 0x7Fu);
-}
-constexpr std::uint8_t program(std::uint32_t w1) {
-    return static_cast<std::uint8_t>(bits(w1, 30, 24));
-}
-constexpr std::uint8_t bankMsb(std::uint32_t w1) {
-    return static_cast<std::uint8_t>(bits(w1, 14, 8));
-}
-constexpr std::uint8_t bankLsb(std::uint32_t w1) {
-    return static_cast<std::uint8_t>(bits(w1, 6, 0));
 }
 
 // SysEx7 (type 3): status (complete, start, continue, end), byte count and up to six bytes.
@@ -79,10 +64,8 @@ constexpr std::uint32_t sysExWord1(std::uint8_t b3, std::uint8_t b4, std::uint8_
 static_assert(systemWord(0, 0xF2, 0x01, 0x02) == 0x10F20102u);
 static_assert(midi1Word(3, 0x9, 0x2, 0x3C, 0x64) == 0x23923C64u);
 static_assert(midi2Word0(0, 0x9, 0x0, 0x3C, 0x00) == 0x40903C00u);
-static_assert(noteWord1(0xC924) == 0xC9240000u && velocity(0xC9240000u) == 0xC924);
-static_assert(programWord1(5, 1, 2) == 0x05000102u && program(0x05000102u) == 5 &&
-              bankMsb(0x05000102u) == 1 && bankLsb(0x05000102u) == 2);
-static_assert(bankValid(0x40C00001u) && !bankValid(0x40C00000u));
+static_assert(noteWord1(0xC924) == 0xC9240000u);
+static_assert(programWord1(5, 1, 2) == 0x05000102u && programWord1(0xFF, 0, 0) == 0x7F000000u);
 static_assert(sysExWord0(0, SysExStatus::start, 6, 0x7E, 0x7F) == 0x30167E7Fu);
 static_assert(sysExWord1(1, 2, 3, 4) == 0x01020304u);
 
