@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "breakdown/BreakdownReading.hpp"
@@ -64,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A one-word MIDI 2.0 packet has no rows, and then no spoken fields.
         const std::string speech = fieldsSpeechText(message);
         require(rows.empty() == speech.empty() && isValidUtf8(speech));
+        // Handed to a synthesizer: the abbreviation is spelled out.
+        require(speech.find("UMP") == std::string::npos);
         require(isValidUtf8(breakdownReadingText(message, true)));
 
         // A builder may be handed words of another class; it must still keep every invariant.

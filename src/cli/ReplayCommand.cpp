@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Commands.hpp"
+#include "cli/ReplayFeedback.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
@@ -28,6 +29,11 @@ constexpr std::string_view usage =
     "  --no-active-sensing   drop Active Sensing\n"
     "  --no-clock            drop Timing Clock\n"
     "  --only-ump            keep only native UMP sources\n"
+    "  --pace PACE           fast (default) or recorded: wait each line's delay\n"
+    "  --announce LEVEL      speak new messages as the monitor would: off (default), short,\n"
+    "                        verbose\n"
+    "  --ticks               click for every new message, panned per source\n"
+    "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
     "  --help                show this help\n"
     "\n"
     "Capture file: one event packet per line, an optional delay +SECONDS then 1 to 64 words of\n"
@@ -45,6 +51,10 @@ struct ReplayOptions {
     bool noActiveSensing = false;
     bool noClock = false;
     bool onlyUMP = false;
+    ReplayPace pace = ReplayPace::asFastAsPossible;
+    TTSLevel announce = TTSLevel::off;
+    bool ticks = false;
+    std::string speech;
 };
 
 // Returns nothing when help was asked for.
@@ -105,6 +115,29 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
         } else if (name == "--only-ump") {
             noValue();
             options.onlyUMP = true;
+        } else if (name == "--pace") {
+            const std::string_view value = takeValue();
+            if (value != "fast" && value != "recorded")
+                throw UsageError{"--pace expects fast or recorded, found " + quotedToken(value)};
+            options.pace = value == "fast" ? ReplayPace::asFastAsPossible : ReplayPace::recorded;
+        } else if (name == "--announce") {
+            const std::string_view value = takeValue();
+            if (value == "off" || value == "short" || value == "verbose")
+                options.announce = value == "off"     ? TTSLevel::off
+                                   : value == "short" ? TTSLevel::short_
+                                                      : TTSLevel::verbose;
+            else
+                throw UsageError{"--announce expects off, short or verbose, found " +
+                                 quotedToken(value)};
+        } else if (name == "--ticks") {
+            noValue();
+            options.ticks = true;
+        } else if (name == "--speech") {
+            const std::string_view value = takeValue();
+            if (!isSpeechBackendName(value) || value.empty())
+                throw UsageError{"--speech expects speechd, espeak or none, found " +
+                                 quotedToken(value)};
+            options.speech = value;
         } else {
             throw UsageError{"unknown option " + quotedToken(arg) +
                              " (see umbrascope-cli replay --help)"};
@@ -166,6 +199,12 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     manager.setHideMidiClock(options.noClock);
     manager.setOnlyUMPSources(options.onlyUMP);
 
+    std::unique_ptr<ReplayFeedback> feedback;
+    if (options.announce != TTSLevel::off || options.ticks) {
+        feedback = ReplayFeedback::make(options.announce, options.ticks, options.speech, queue, err);
+        if (!feedback) return 1;
+    }
+
     std::vector<SourceRef> sources;
     for (auto& capture : captures) {
         const SourceRef source = service.addSource(std::move(capture));
@@ -173,8 +212,12 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
         sources.push_back(source);
     }
     for (const SourceRef source : sources)
-        service.play(source, ReplayPace::asFastAsPossible, sleeper, {}, [&] { queue.drain(); });
+        service.play(source, options.pace, sleeper, {}, [&] {
+            queue.drain();
+            if (feedback) feedback->afterDelivery(manager);
+        });
     queue.drain();
+    if (feedback) feedback->finish(queue);
 
     out << bufferText(manager);
     out.flush();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "audio/AudioOutput.hpp"
+#include "audio/Mixer.hpp"
+
+namespace umbrascope {
+
+// The mixer and the device that plays it. Started on first use; when the device cannot be opened
+// the fallback output (if any) runs instead, so sounds stay silent but still pass in real time.
+// start() and isRunning() may be called from any control thread.
+class AudioEngine {
+public:
+    explicit AudioEngine(std::unique_ptr<AudioOutput> output,
+                         std::unique_ptr<AudioOutput> fallback = nullptr);
+    ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
+
+    Mixer& mixer() { return mixer_; }
+    bool isRunning() const;
+    // Idempotent; false when neither output started.
+    bool start();
+    // True when the primary output is the one running.
+    bool deviceOpened() const;
+
+private:
+    Mixer mixer_;
+    std::unique_ptr<AudioOutput> output_;
+    std::unique_ptr<AudioOutput> fallback_;
+    mutable std::mutex mutex_;
+    AudioOutput* running_ = nullptr;
+};
+
+} // namespace umbrascope

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "audio/AudioEngine.hpp"
+#include "audio/Sound.hpp"
+#include "audio/TokenBucket.hpp"
+#include "core/Clock.hpp"
+
+namespace umbrascope {
+
+// A rate-limited, panned tick per source. Main thread only; the engine and the clock must outlive
+// the player. The tick buffer is made once and outlives every node that plays it.
+class ClickPlayer {
+public:
+    static constexpr double maxTokens = 10.0;
+    static constexpr double refillPerSecond = 30.0;
+    static constexpr double maxTickTokens = 5.0;
+    static constexpr double tickRefillPerSecond = 15.0;
+
+    ClickPlayer(AudioEngine& engine, const Clock& clock);
+
+    // Plays one tick on the source's node when both buckets grant a token.
+    void playTick(std::int32_t sourceID);
+    void setPan(std::int32_t sourceID, float pan);
+    // 0.0 for a source that has never been given a pan.
+    float pan(std::int32_t sourceID) const;
+
+    bool consumeToken();
+    bool consumeTickToken();
+    double tokens() const { return tokens_.level(); }
+    double tickTokens() const { return tickTokens_.level(); }
+
+    const std::vector<float>& buffer(Sound sound) const { return buffers_.at(sound); }
+
+private:
+    AudioEngine& engine_;
+    const Clock& clock_;
+    std::map<Sound, std::vector<float>> buffers_;
+    std::unordered_map<std::int32_t, Mixer::NodeId> playerNodes_;
+    std::unordered_map<std::int32_t, float> panForSource_;
+    TokenBucket tokens_;
+    TokenBucket tickTokens_;
+
+    // The source's node, created (and the engine started) on first use; none when the mixer is
+    // out of nodes.
+    const Mixer::NodeId* playerNode(std::int32_t sourceID);
+};
+
+} // namespace umbrascope

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace umbrascope {
+
+struct Voice {
+    std::string identifier;
+    std::string name;
+    std::string language; // a language code such as "en-us"
+};
+
+// What a synthesizer is asked to say. Rate, volume and voice are fixed when it is built; `id`
+// is its identity, so two utterances of the same text are still told apart.
+struct Utterance {
+    std::uint64_t id = 0;
+    std::string text;
+    float rate = 0.5f;                          // 0.0 slowest .. 1.0 fastest
+    float volume = 1.0f;                        // 0.0 .. 1.0
+    std::optional<std::string> voiceIdentifier; // none: the synthesizer's default voice
+};
+
+enum class SpeechReport : std::uint8_t { started, finished, cancelled };
+
+// A platform speech synthesizer. Calls never block the caller for longer than a queue push. Every
+// utterance handed to speak() ends with exactly one finished or cancelled report, also when the
+// backend fails, so a caller waiting for the end is never stuck.
+class SpeechSynthesizer {
+public:
+    // Called on any thread, in order for one utterance: started at most once, then one end.
+    using ReportHandler = std::function<void(std::uint64_t utteranceID, SpeechReport)>;
+
+    virtual ~SpeechSynthesizer() = default;
+
+    // Set before the first speak().
+    void setReportHandler(ReportHandler handler) { handler_ = std::move(handler); }
+
+    virtual void speak(const Utterance& utterance) = 0;
+    // Cuts off the current utterance and drops the ones handed over before this call.
+    virtual void stopSpeaking() = 0;
+    virtual std::vector<Voice> voices() const = 0;
+    virtual bool hasVoice(const std::string& identifier) const = 0;
+
+    virtual float minimumRate() const { return 0.0f; }
+    virtual float maximumRate() const { return 1.0f; }
+    virtual float defaultRate() const { return 0.5f; }
+
+protected:
+    void report(std::uint64_t utteranceID, SpeechReport kind) const {
+        if (handler_) handler_(utteranceID, kind);
+    }
+
+private:
+    ReportHandler handler_;
+};
+
+} // namespace umbrascope

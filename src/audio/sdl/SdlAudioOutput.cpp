@@ -1,0 +1,58 @@
+#include "audio/sdl/SdlAudioOutput.hpp"
+
+#include <SDL.h>
+
+#include "audio/Mixer.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+void pull(void* userdata, Uint8* stream, int length) {
+    auto* mixer = static_cast<Mixer*>(userdata);
+    mixer->render(reinterpret_cast<float*>(stream),
+                  static_cast<std::size_t>(length) / (2 * sizeof(float)));
+}
+
+} // namespace
+
+SdlAudioOutput::~SdlAudioOutput() {
+    stop();
+}
+
+bool SdlAudioOutput::start(Mixer& mixer) {
+    if (device_ != 0) return true;
+    // The application owns SIGINT and SIGTERM; SDL must not install handlers of its own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    initialized_ = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = static_cast<int>(Mixer::sampleRate);
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = 2;
+    wanted.samples = 512;
+    wanted.callback = pull;
+    wanted.userdata = &mixer;
+    SDL_AudioSpec obtained{};
+    // No changes allowed: SDL converts to the device's own format behind the callback.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device_ == 0) {
+        stop();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void SdlAudioOutput::stop() {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_); // waits for a running callback to return
+        device_ = 0;
+    }
+    if (initialized_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        initialized_ = false;
+    }
+}
+
+} // namespace umbrascope

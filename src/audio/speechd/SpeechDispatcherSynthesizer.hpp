@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "audio/SpeechSynthesizer.hpp"
+
+namespace umbrascope {
+
+// Speech through the desktop's speech-dispatcher daemon (started on demand), so the monitor speaks
+// with the voices the user already has.
+//
+// Every SSIP call runs on the backend's own worker thread, because a call can block for a long
+// time (a server without audio output blocks the next say). Begin, end and cancel notifications
+// arrive on libspeechd's thread and are matched to utterances by message id. An utterance that
+// gets no end within a generous bound for its length is reported cancelled. Stop cancels only our
+// own connection's messages: the user's screen reader shares the daemon. One instance at a time.
+class SpeechDispatcherSynthesizer final : public SpeechSynthesizer {
+public:
+    SpeechDispatcherSynthesizer();
+    ~SpeechDispatcherSynthesizer() override;
+
+    void speak(const Utterance& utterance) override;
+    void stopSpeaking() override;
+    // The voices known so far: empty until the list has been fetched, which this starts.
+    std::vector<Voice> voices() const override;
+    bool hasVoice(const std::string& identifier) const override;
+
+    // Waits (bounded) for the first connection attempt; true when the daemon answered. For the
+    // command line and tests only: the monitor never waits.
+    bool waitUntilConnected(std::chrono::milliseconds timeout);
+
+    // Asks for the voice list (voices() also does) and waits (bounded) until it is there. The
+    // daemon's list can hold thousands of voices, so it is fetched only when wanted.
+    bool loadVoices(std::chrono::milliseconds timeout);
+
+    // Why the last connection attempt failed; empty after a success.
+    std::string connectionError() const;
+
+    // The daemon's -100..100 scale for our 0..1 rate and volume.
+    static int toDaemonScale(float value);
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace umbrascope

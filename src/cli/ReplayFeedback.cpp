@@ -1,0 +1,42 @@
+#include "cli/ReplayFeedback.hpp"
+
+#include <chrono>
+#include <thread>
+
+namespace umbrascope::cli {
+
+std::unique_ptr<ReplayFeedback> ReplayFeedback::make(TTSLevel level, bool ticks,
+                                                     std::string_view speechBackend,
+                                                     MainQueue& queue, std::ostream& err) {
+    auto speech = makeSpeech(level == TTSLevel::off ? "none" : speechBackend, err);
+    if (!speech) return nullptr;
+    AnnounceState state;
+    state.ttsLevel = level;
+    state.clickOnMessage = ticks;
+    return std::unique_ptr<ReplayFeedback>(new ReplayFeedback(std::move(*speech), queue, state));
+}
+
+ReplayFeedback::ReplayFeedback(SpeechSetup speech, MainQueue& queue, AnnounceState state)
+    : speech_(std::move(speech)), announcer_(std::move(speech_.synthesizer), queue),
+      clickPlayer_(*speech_.engine, SystemClock::instance()), state_(state) {}
+
+void ReplayFeedback::afterDelivery(const MIDIManager& manager) {
+    const auto& messages = manager.messages();
+    std::optional<Identifier> newest;
+    if (!messages.empty()) newest = messages.back().id;
+    if (newest == newest_) return;
+    newest_ = newest;
+    announceNewMessages(messages, state_, announcer_, clickPlayer_);
+}
+
+void ReplayFeedback::finish(ManualQueue& queue) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    do {
+        queue.drain();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (announcer_.busy() && std::chrono::steady_clock::now() < until);
+    // The last tick is 12 ms long; leave the device time to play it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+} // namespace umbrascope::cli

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "audio/AudioEngine.hpp"
+#include "audio/ClickPlayer.hpp"
+#include "core/Clock.hpp"
+
+#ifdef HAVE_UMBRASCOPE_SDL
+#include "audio/sdl/SdlAudioOutput.hpp"
+#endif
+
+namespace umbrascope {
+namespace {
+
+#ifdef HAVE_UMBRASCOPE_SDL
+
+// Renders through SDL's disk driver: the real callback path, written to a headerless float file.
+TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
+    const auto file = std::filesystem::path(UMBRASCOPE_BINARY_DIR) / "sdl-ticks.raw";
+    std::filesystem::remove(file);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    {
+        FakeClock clock;
+        AudioEngine engine(std::make_unique<SdlAudioOutput>());
+        ClickPlayer player(engine, clock);
+        player.setPan(9, -1.0f);
+        player.playTick(9);
+        if (!engine.deviceOpened()) GTEST_SKIP() << "SDL's disk audio driver could not open";
+        player.playTick(9);
+        for (int i = 0; i < 200 && engine.mixer().isPlaying(0); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_FALSE(engine.mixer().isPlaying(0)) << "both ticks were rendered";
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::vector<float> samples;
+    float sample = 0.0f;
+    while (in.read(reinterpret_cast<char*>(&sample), sizeof sample))
+        samples.push_back(sample);
+    ASSERT_GE(samples.size(), 2u * 529u * 2u);
+    float left = 0.0f;
+    float right = 0.0f;
+    for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
+        left = std::max(left, std::abs(samples[i]));
+        right = std::max(right, std::abs(samples[i + 1]));
+    }
+    EXPECT_GT(left, 0.3f);
+    EXPECT_EQ(right, 0.0f);
+}
+
+#else
+
+TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
+    GTEST_SKIP() << "built without SDL2 (libsdl2-dev not found by pkg-config)";
+}
+
+#endif
+
+TEST(AudioEngine, FallsBackToTheSilentOutputWhenTheDeviceFails) {
+    struct FailingOutput final : AudioOutput {
+        bool start(Mixer&) override { return false; }
+        void stop() override {}
+    };
+    struct CountingOutput final : AudioOutput {
+        int* starts;
+        explicit CountingOutput(int* s) : starts(s) {}
+        bool start(Mixer&) override { return ++*starts > 0; }
+        void stop() override {}
+    };
+    int starts = 0;
+    AudioEngine engine(std::make_unique<FailingOutput>(),
+                       std::make_unique<CountingOutput>(&starts));
+    EXPECT_TRUE(engine.start());
+    EXPECT_TRUE(engine.start());
+    EXPECT_EQ(starts, 1);
+    EXPECT_FALSE(engine.deviceOpened());
+}
+
+} // namespace
+} // namespace umbrascope

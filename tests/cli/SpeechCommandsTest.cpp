@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "cli/CliTestSupport.hpp"
+
+namespace umbrascope::cli {
+namespace {
+
+struct UsageCase {
+    const char* name;
+    int (*run)(Arguments, std::ostream&, std::ostream&);
+    std::vector<std::string> args; // "GOOD" stands for a capture file written by the test
+    std::string err;
+};
+
+class SpeechCommandUsage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(SpeechCommandUsage, ExitTwoWithOneClearLine) {
+    const auto& c = GetParam();
+    TempFolder folder;
+    const std::string good = folder.write("good.ump", "10FA0000\n");
+    std::vector<std::string> args;
+    for (const auto& arg : c.args)
+        args.push_back(arg == "GOOD" ? good : arg);
+    const auto result = runCommand(c.run, args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n') + 1), c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SpeechCommandUsage,
+    testing::Values(
+        UsageCase{"sayNothing", runSay, {}, "umbrascope-cli say: nothing to say\n"},
+        UsageCase{"sayRateAboveOne",
+                  runSay,
+                  {"hello", "--rate", "1.5"},
+                  "umbrascope-cli say: --rate expects a number from 0 to 1, got '1.5'\n"},
+        UsageCase{"sayVolumeNotANumber",
+                  runSay,
+                  {"hello", "--volume", "loud"},
+                  "umbrascope-cli say: --volume expects a number from 0 to 1, got 'loud'\n"},
+        UsageCase{"sayVoiceWithoutValue",
+                  runSay,
+                  {"hello", "--voice"},
+                  "umbrascope-cli say: --voice needs a value\n"},
+        UsageCase{"sayUnknownVoice",
+                  runSay,
+                  {"hello", "--speech", "none", "--voice", "nobody"},
+                  "umbrascope-cli say: no voice 'nobody' in none (see umbrascope-cli voices)\n"},
+        UsageCase{"sayBadBackend",
+                  runSay,
+                  {"hello", "--speech", "festival"},
+                  "umbrascope-cli say: --speech expects speechd, espeak or none, got "
+                  "'festival'\n"},
+        UsageCase{"voicesBadBackend",
+                  runVoices,
+                  {"--speech", "x"},
+                  "umbrascope-cli voices: --speech expects speechd, espeak or none, got 'x'\n"},
+        UsageCase{"replayBadPace",
+                  runReplay,
+                  {"GOOD", "--pace", "slow"},
+                  "umbrascope-cli replay: --pace expects fast or recorded, found 'slow'\n"},
+        UsageCase{"replayBadLevel",
+                  runReplay,
+                  {"GOOD", "--announce", "loud"},
+                  "umbrascope-cli replay: --announce expects off, short or verbose, found "
+                  "'loud'\n"},
+        UsageCase{"replayTicksWithValue",
+                  runReplay,
+                  {"GOOD", "--ticks=1"},
+                  "umbrascope-cli replay: option '--ticks' takes no value\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(SayCommand, WithoutSpeechReturnsOnceSaid) {
+    const auto result = runCommand(runSay, {"Note On C4", "--speech", "none", "--rate", "0.6"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(ReplayCommand, AnnouncingAndTickingLeavesTheListingAsItWas) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1); // ticks must not write a disk driver's file here
+    TempFolder folder;
+    const auto file =
+        folder.write("notes.ump", "+0.01 40903C00 FFFF0000\n+0.01 40904000 FFFF0000\n");
+    const auto plain = runCommand(runReplay, {file});
+    const auto sounding = runCommand(runReplay, {file, "--pace", "recorded", "--announce", "short",
+                                                 "--ticks", "--speech", "none"});
+    EXPECT_EQ(sounding.status, 0) << sounding.err;
+    EXPECT_EQ(sounding.out, plain.out);
+}
+
+} // namespace
+} // namespace umbrascope::cli
