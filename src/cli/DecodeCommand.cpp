@@ -3,11 +3,13 @@
 #include <iostream>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "cli/TerminalText.hpp"
 #include "cli/WordArgument.hpp"
 #include "model/MIDIMessage.hpp"
 #include "text/Description.hpp"
+#include "text/SpokenText.hpp"
 
 namespace umbrascope::cli {
 
@@ -18,11 +20,12 @@ constexpr std::string_view usage =
     "       umbrascope-cli decode [--json] --stdin\n"
     "\n"
     "Splits UMP words into packets as the receive pipeline does and prints one line per packet:\n"
-    "its words, its message class and its description.\n"
+    "its words, its message class and its description, then the short and verbose spoken\n"
+    "texts under it.\n"
     "\n"
     "  WORD      a 32-bit word as 1 to 8 hex digits, optionally after 0x\n"
     "  --json    one JSON object per packet and line: line, words, type, displayName, hex,\n"
-    "            description\n"
+    "            description, short, verbose (the spoken texts, null when silent)\n"
     "  --stdin   read runs of words from standard input, one run per line\n"
     "  --help    show this help\n";
 
@@ -67,7 +70,16 @@ std::vector<std::string> hexWords(const PacketWords& words) {
 std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::size_t line) {
     std::vector<DecodedPacket> packets;
     forEachPacket(words, [&](const PacketWords& packet, PacketClass cls) {
-        packets.push_back({line, packet, cls.type, describePacket(packet, cls.type)});
+        MIDIMessage message;
+        message.words = packet;
+        message.messageType = cls.type;
+        message.description = describePacket(packet, cls.type);
+        std::optional<RunningVoiceStatus> shortStatus;
+        std::optional<RunningVoiceStatus> verboseStatus;
+        auto shortText = spokenText(message, TTSLevel::short_, shortStatus);
+        auto verboseText = spokenText(message, TTSLevel::verbose, verboseStatus);
+        packets.push_back({line, packet, cls.type, std::move(message.description),
+                           std::move(shortText), std::move(verboseText)});
     });
     return packets;
 }
@@ -80,6 +92,14 @@ void writePacketJson(JsonWriter& json, const DecodedPacket& packet) {
     json.member("displayName", displayName(packet.type));
     json.member("hex", hexString(packet.words.span()));
     json.member("description", packet.description);
+    for (const auto& [name, text] :
+         {std::pair{"short", &packet.shortText}, std::pair{"verbose", &packet.verboseText}}) {
+        json.key(name);
+        if (*text)
+            json.value(**text);
+        else
+            json.null();
+    }
     json.endObject();
 }
 
@@ -90,6 +110,18 @@ std::string packetPlainLine(const DecodedPacket& packet) {
     line += "  ";
     line += terminalSafe(packet.description);
     return line;
+}
+
+std::string packetSpokenLines(const DecodedPacket& packet) {
+    std::string lines;
+    for (const auto& [label, text] : {std::pair{"  short: ", &packet.shortText},
+                                      std::pair{"  verbose: ", &packet.verboseText}}) {
+        if (!*text) continue;
+        lines += label;
+        lines += terminalSafe(**text);
+        lines += '\n';
+    }
+    return lines;
 }
 
 int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -151,10 +183,12 @@ int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std:
         if (json) {
             JsonWriter writer(text);
             writePacketJson(writer, packet);
+            text += '\n';
         } else {
             text += packetPlainLine(packet);
+            text += '\n';
+            text += packetSpokenLines(packet);
         }
-        text += '\n';
     }
     out << text;
     out.flush();
