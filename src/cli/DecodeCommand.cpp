@@ -3,6 +3,7 @@
 #include <iostream>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "breakdown/BreakdownRows.hpp"
 #include "cli/BreakdownOutput.hpp"
@@ -10,6 +11,7 @@
 #include "cli/WordArgument.hpp"
 #include "model/MIDIMessage.hpp"
 #include "text/Description.hpp"
+#include "text/SpokenText.hpp"
 
 namespace umbrascope::cli {
 
@@ -20,12 +22,13 @@ constexpr std::string_view usage =
     "       umbrascope-cli decode [--json] --stdin\n"
     "\n"
     "Splits UMP words into packets as the receive pipeline does and prints one line per packet:\n"
-    "its words, its message class and its description; under it one indented line per field of\n"
-    "its breakdown: hex digits, width and meaning.\n"
+    "its words, its message class and its description; under it the short and verbose spoken\n"
+    "texts and one indented line per field of its breakdown: hex digits, width and meaning.\n"
     "\n"
     "  WORD      a 32-bit word as 1 to 8 hex digits, optionally after 0x\n"
     "  --json    one JSON object per packet and line: line, words, type, displayName, hex,\n"
-    "            description, rows, fieldsSpeech, reading, readingSheetOpen\n"
+    "            description, short, verbose (the spoken texts, null when silent), rows,\n"
+    "            fieldsSpeech, reading, readingSheetOpen\n"
     "  --stdin   read runs of words from standard input, one run per line\n"
     "  --help    show this help\n";
 
@@ -78,7 +81,16 @@ MIDIMessage packetMessage(const DecodedPacket& packet) {
 std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::size_t line) {
     std::vector<DecodedPacket> packets;
     forEachPacket(words, [&](const PacketWords& packet, PacketClass cls) {
-        packets.push_back({line, packet, cls.type, describePacket(packet, cls.type)});
+        MIDIMessage message;
+        message.words = packet;
+        message.messageType = cls.type;
+        message.description = describePacket(packet, cls.type);
+        std::optional<RunningVoiceStatus> shortStatus;
+        std::optional<RunningVoiceStatus> verboseStatus;
+        auto shortText = spokenText(message, TTSLevel::short_, shortStatus);
+        auto verboseText = spokenText(message, TTSLevel::verbose, verboseStatus);
+        packets.push_back({line, packet, cls.type, std::move(message.description),
+                           std::move(shortText), std::move(verboseText)});
     });
     return packets;
 }
@@ -91,6 +103,14 @@ void writePacketJson(JsonWriter& json, const DecodedPacket& packet) {
     json.member("displayName", displayName(packet.type));
     json.member("hex", hexString(packet.words.span()));
     json.member("description", packet.description);
+    for (const auto& [name, text] :
+         {std::pair{"short", &packet.shortText}, std::pair{"verbose", &packet.verboseText}}) {
+        json.key(name);
+        if (*text)
+            json.value(**text);
+        else
+            json.null();
+    }
     writeBreakdownJson(json, packetMessage(packet));
     json.endObject();
 }
@@ -102,6 +122,18 @@ std::string packetPlainLine(const DecodedPacket& packet) {
     line += "  ";
     line += terminalSafe(packet.description);
     return line;
+}
+
+std::string packetSpokenLines(const DecodedPacket& packet) {
+    std::string lines;
+    for (const auto& [label, text] : {std::pair{"  short: ", &packet.shortText},
+                                      std::pair{"  verbose: ", &packet.verboseText}}) {
+        if (!*text) continue;
+        lines += label;
+        lines += terminalSafe(**text);
+        lines += '\n';
+    }
+    return lines;
 }
 
 int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -163,11 +195,13 @@ int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std:
         if (json) {
             JsonWriter writer(text);
             writePacketJson(writer, packet);
+            text += '\n';
         } else {
             text += packetPlainLine(packet);
+            text += '\n';
+            text += packetSpokenLines(packet);
+            text += breakdownPlainLines(breakdownRows(packetMessage(packet)));
         }
-        text += '\n';
-        if (!json) text += breakdownPlainLines(breakdownRows(packetMessage(packet)));
     }
     out << text;
     out.flush();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct DecodedPacket {
     PacketWords words;
     UMPMessageType type = UMPMessageType::unknown;
     std::string description;
+    // Spoken forms from a running status of none; nothing when the message is silent.
+    std::optional<std::string> shortText;
+    std::optional<std::string> verboseText;
 };
 
 // Splits a run of words into packets as the receive pipeline does, and describes each.
@@ -27,6 +31,9 @@ std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::
 void writePacketJson(JsonWriter& json, const DecodedPacket& packet);
 // Words, class and description separated by two spaces; device text made terminal-safe.
 std::string packetPlainLine(const DecodedPacket& packet);
+// The spoken forms under the packet line, indented: "  short: ..." and "  verbose: ...", each
+// only when there is something to say.
+std::string packetSpokenLines(const DecodedPacket& packet);
 
 // runDecode with an explicit standard input, for --stdin.
 int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err);

@@ -3,12 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "app/AtomicFile.hpp"
+#include "app/CsvExport.hpp"
 #include "cli/Commands.hpp"
 #include "cli/ReplayFeedback.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "text/CsvText.hpp"
 
 namespace umbrascope::cli {
 
@@ -34,6 +37,8 @@ constexpr std::string_view usage =
     "                        verbose\n"
     "  --ticks               click for every new message, panned per source\n"
     "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
+    "  --csv OUT.csv         write the buffer as the monitor's CSV export instead of printing\n"
+    "                        it, replacing OUT.csv as a whole, and print 'Exported N Messages'\n"
     "  --help                show this help\n"
     "\n"
     "Capture file: one event packet per line, an optional delay +SECONDS then 1 to 64 words of\n"
@@ -55,6 +60,7 @@ struct ReplayOptions {
     TTSLevel announce = TTSLevel::off;
     bool ticks = false;
     std::string speech;
+    std::optional<std::string> csvPath;
 };
 
 // Returns nothing when help was asked for.
@@ -112,6 +118,11 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
         } else if (name == "--no-clock") {
             noValue();
             options.noClock = true;
+        } else if (name == "--csv") {
+            const std::string_view value = takeValue();
+            if (value.empty()) throw UsageError{"--csv expects a file name"};
+            if (options.csvPath) throw UsageError{"--csv given more than once"};
+            options.csvPath = std::string(value);
         } else if (name == "--only-ump") {
             noValue();
             options.onlyUMP = true;
@@ -219,7 +230,17 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     queue.drain();
     if (feedback) feedback->finish(queue);
 
-    out << bufferText(manager);
+    if (options.csvPath) {
+        const std::vector<MIDIMessage> messages(manager.messages().begin(),
+                                                manager.messages().end());
+        if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages))) {
+            err << "umbrascope-cli replay: " << terminalSafe(*error) << '\n';
+            return 1;
+        }
+        out << exportResultText(true, messages.size()) << '\n';
+    } else {
+        out << bufferText(manager);
+    }
     out.flush();
     return out ? 0 : 1;
 }

@@ -20,6 +20,8 @@ TEST(DecodeBreakdown, OneLinePerRowUnderItsMessageSubRowsIndented) {
     const std::string out = decoded({"20903C40", "40903C20", "00001800"});
     const std::string rows = out.substr(out.find('\n') + 1);
     EXPECT_EQ(rows.substr(0, rows.find("40903C20")),
+              "  short: Note On C4\n"
+              "  verbose: Note On C4 Velocity 50.39 Percent Channel 1\n"
               "    2          4 bits  Message Type = 2, MIDI 1.0 Channel Voice Message\n"
               "    0          4 bits  Group 1\n"
               "    9          4 bits  Note On\n"

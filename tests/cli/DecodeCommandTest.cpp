@@ -29,7 +29,8 @@ std::string withoutBreakdown(const std::string& out) {
     std::istringstream lines(out);
     std::string kept, line;
     while (std::getline(lines, line)) {
-        if (line.starts_with(" ")) continue;
+        const bool spoken = line.starts_with("  short: ") || line.starts_with("  verbose: ");
+        if (line.starts_with(" ") && !spoken) continue;
         if (const auto rows = line.find(",\"rows\":["); rows != std::string::npos)
             line = line.substr(0, rows) + "}";
         kept += line + "\n";
@@ -54,16 +55,28 @@ INSTANTIATE_TEST_SUITE_P(
                    {"40903C00", "FFFF0000"},
                    "",
                    "40903C00  FFFF0000  MIDI 2.0 Channel Voice  Note On: C4 (60), velocity 65535 "
-                   "(100.00%) \u2014 Ch 1, Grp 1\n"},
+                   "(100.00%) \u2014 Ch 1, Grp 1\n"
+                   "  short: Note On C4\n"
+                   "  verbose: Note On C4 Velocity 100.00 Percent Channel 1\n"},
         DecodeCase{"runSplitsLikeTheReceivePath",
                    {"0x20903c64", "40903C00", "FFFF0000", "80000000"},
                    "",
                    "20903C64  MIDI 1.0 Channel Voice  Note On: C4 (60), velocity 100 (78.74%) "
                    "\u2014 Ch 1, Grp 1\n"
+                   "  short: Note On C4\n"
+                   "  verbose: Note On C4 Velocity 78.74 Percent Channel 1\n"
                    "40903C00  FFFF0000  MIDI 2.0 Channel Voice  Note On: C4 (60), velocity 65535 "
                    "(100.00%) \u2014 Ch 1, Grp 1\n"
-                   "80000000  Unknown  Unrecognized message type\n"},
-        DecodeCase{"shortWordsArePadded", {"0"}, "", "00000000  Utility  No Operation (NOOP)\n"},
+                   // every packet starts from a running status of none
+                   "  short: Note On C4\n"
+                   "  verbose: Note On C4 Velocity 100.00 Percent Channel 1\n"
+                   "80000000  Unknown  Unrecognized message type\n"
+                   "  short: Unknown\n"
+                   "  verbose: Unrecognized message type\n"},
+        DecodeCase{"shortWordsArePaddedSilentHasNoSpokenLines",
+                   {"0"},
+                   "",
+                   "00000000  Utility  No Operation (NOOP)\n"},
         DecodeCase{
             "json",
             {"--json", "40903C00", "FFFF0000"},
@@ -71,24 +84,33 @@ INSTANTIATE_TEST_SUITE_P(
             "{\"line\":1,\"words\":[\"40903C00\",\"FFFF0000\"],\"type\":\"midi2ChannelVoice\","
             "\"displayName\":\"MIDI 2.0 Channel Voice\",\"hex\":\"40903C00  FFFF0000\","
             "\"description\":\"Note On: C4 (60), velocity 65535 (100.00%) \u2014 Ch 1, Grp "
+            "1\",\"short\":\"Note On C4\",\"verbose\":\"Note On C4 Velocity 100.00 Percent Channel "
             "1\"}\n"},
-        DecodeCase{"stdinLinesNumbered",
-                   {"--json", "--stdin"},
-                   "10F80000 10FA0000\r\n\n  F0200000 0 0 0\n",
-                   "{\"line\":1,\"words\":[\"10F80000\"],\"type\":\"system\",\"displayName\":"
-                   "\"System Real-Time / Common\",\"hex\":\"10F80000\",\"description\":\"Timing "
-                   "Clock \u2014 Grp 1\"}\n"
-                   "{\"line\":1,\"words\":[\"10FA0000\"],\"type\":\"system\",\"displayName\":"
-                   "\"System Real-Time / Common\",\"hex\":\"10FA0000\",\"description\":\"Start "
-                   "\u2014 Grp 1\"}\n"
-                   "{\"line\":3,\"words\":[\"F0200000\",\"00000000\",\"00000000\",\"00000000\"],"
-                   "\"type\":\"umpStream\",\"displayName\":\"UMP Stream\",\"hex\":\"F0200000  "
-                   "00000000  00000000  00000000\",\"description\":\"Start of Clip\"}\n"},
+        DecodeCase{
+            "stdinLinesNumbered",
+            {"--json", "--stdin"},
+            "10F80000 10FA0000\r\n\n  F0200000 0 0 0\n",
+            "{\"line\":1,\"words\":[\"10F80000\"],\"type\":\"system\",\"displayName\":"
+            "\"System Real-Time / Common\",\"hex\":\"10F80000\",\"description\":\"Timing "
+            "Clock \u2014 Grp 1\",\"short\":null,\"verbose\":null}\n"
+            "{\"line\":1,\"words\":[\"10FA0000\"],\"type\":\"system\",\"displayName\":"
+            "\"System Real-Time / Common\",\"hex\":\"10FA0000\",\"description\":\"Start "
+            "\u2014 Grp 1\",\"short\":\"Start\",\"verbose\":\"Start\"}\n"
+            "{\"line\":3,\"words\":[\"F0200000\",\"00000000\",\"00000000\",\"00000000\"],"
+            "\"type\":\"umpStream\",\"displayName\":\"UMP Stream\",\"hex\":\"F0200000  "
+            "00000000  00000000  00000000\",\"description\":\"Start of Clip\",\"short\":\"U. M. "
+            "Pea Stream\",\"verbose\":\"Start of Clip\"}\n"},
         DecodeCase{"stdinPlain",
                    {"--stdin"},
                    "10FC0000\n",
                    "10FC0000  System Real-Time / Common  "
-                   "Stop \u2014 Grp 1\n"}),
+                   "Stop \u2014 Grp 1\n"
+                   "  short: Stop\n"
+                   "  verbose: Stop\n"},
+        DecodeCase{"silentMessageHasNoSpokenLines",
+                   {"0"},
+                   "",
+                   "00000000  Utility  No Operation (NOOP)\n"}),
     [](const auto& p) { return p.param.name; });
 
 struct ErrorCase {

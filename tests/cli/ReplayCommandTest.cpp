@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CliTestSupport.hpp"
 
 namespace umbrascope::cli {
@@ -120,6 +122,59 @@ TEST(ReplayCsv, ExportReadsBack) {
               (std::vector<std::string>{"0\texport\t40903C00  FFFF0000"}));
 }
 
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(ReplayCsvExport, WritesTheBufferAfterFiltersWithTwoRunningStatuses) {
+    TempFolder folder;
+    const std::string out = folder.write("out.csv", "old contents\n");
+    const auto result = runCommand(
+        runReplay, {folder.write("keys.ump", "20903C64 40903C00 FFFF0000\n10F80000\n10FE0000\n"),
+                    folder.write("pads.ump", "@source Pad\t2\n10FA0000 80000000\n"), "--no-clock",
+                    "--csv", out});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Exported 5 Messages\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(readFile(out),
+              "Source,Hex,TTS Short,TTS Verbose\n"
+              "keys,20903C64,Note On C4,Note On C4 Velocity 78.74 Percent Channel 1\n"
+              "keys,40903C00  FFFF0000,C4,Note On C4 Velocity 100.00 Percent Channel 1\n"
+              "keys,10FE0000,,\n"
+              "Pad\t2,10FA0000,Start,Start\n"
+              "Pad\t2,80000000,Unknown,Unrecognized message type\n");
+}
+
+TEST(ReplayCsvExport, WritesOnlyWhatTheLimitKeeps) {
+    TempFolder folder;
+    std::string text;
+    for (int i = 0; i < 501; ++i)
+        text += "10FA0000\n";
+    const std::string out = folder.write("out.csv", "");
+    const auto result = runCommand(runReplay, {folder.write("many.ump", text), "--csv=" + out});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Exported 500 Messages\n");
+    const std::string csv = readFile(out);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 501);
+}
+
+TEST(ReplayCsvExport, FailureSaysWhyExitsOneAndLeavesNoFile) {
+    TempFolder folder;
+    const std::string notAFolder = folder.write("plain", "x");
+    const std::string out = notAFolder + "/out.csv";
+    const auto result = runCommand(runReplay, {folder.write("a.ump", "10FA0000\n"), "--csv", out});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("umbrascope-cli replay: "), std::string::npos);
+    EXPECT_NE(result.err.find(out), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+    EXPECT_EQ(readFile(notAFolder), "x");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 struct ErrorCase {
     const char* name;
     std::vector<std::string> args; // "GOOD" and "BAD" stand for files written by the test
@@ -173,6 +228,12 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"flagWithValue",
                   {"GOOD", "--no-clock=yes"},
                   "umbrascope-cli replay: option '--no-clock' takes no value\n"},
+        ErrorCase{"csvWithoutValue",
+                  {"GOOD", "--csv"},
+                  "umbrascope-cli replay: option '--csv' expects a value\n"},
+        ErrorCase{"csvTwice",
+                  {"GOOD", "--csv", "a.csv", "--csv=b.csv"},
+                  "umbrascope-cli replay: --csv given more than once\n"},
         ErrorCase{"unknownOption",
                   {"GOOD", "--fast"},
                   "umbrascope-cli replay: unknown option '--fast' (see umbrascope-cli replay "
