@@ -1,11 +1,14 @@
 // Arbitrary bytes, read as big-endian words, through the whole path a received run of words takes:
-// packet splitting, the description, and the field breakdown of every packet under every class.
+// packet splitting, the description, the field breakdown of every packet under every class and
+// its spoken form.
 // Aborts on any broken row invariant so that libFuzzer reports the input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "breakdown/BreakdownReading.hpp"
 #include "breakdown/BreakdownRows.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/Packet.hpp"
@@ -57,9 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         message.messageType = classifyPacket(packet[0]).type;
         message.description = describePacket(packet, message.messageType);
         require(isValidUtf8(message.description));
-        checkRows(breakdownRows(message), false);
-
-        // fieldsSpeechText(message) joins the checks here once the read-aloud texts land.
+        const auto rows = breakdownRows(message);
+        checkRows(rows, false);
+        // A one-word MIDI 2.0 packet has no rows, and then no spoken fields.
+        const std::string speech = fieldsSpeechText(message);
+        require(rows.empty() == speech.empty() && isValidUtf8(speech));
+        // Handed to a synthesizer: the abbreviation is spelled out.
+        require(speech.find("UMP") == std::string::npos);
+        require(isValidUtf8(breakdownReadingText(message, true)));
 
         // A builder may be handed words of another class; it must still keep every invariant.
         for (UMPMessageType other : allMessageTypes)

@@ -5,7 +5,6 @@
 
 #include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
-#include "breakdown/LabelFormat.hpp"
 #include "model/fields/FlexDataFields.hpp"
 
 namespace umbrascope {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/TableText.hpp"
 
 namespace umbrascope::flexnames {
 namespace {

@@ -4,9 +4,10 @@
 
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/ChordNameRows.hpp"
+#include "breakdown/CommonRows.hpp"
 #include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/ValueText.hpp"
 #include "text/Formatters.hpp"
 #include "text/Utf8Decoding.hpp"
 
@@ -21,8 +22,7 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
     std::vector<FieldRow> rows;
     rows.reserve(25);
     rows.push_back(FieldRow::withHex(hexDigits(w0, 0, 1), "Message Type = D, Flex Data Message"));
-    rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 1, 2), "Group " + std::to_string(ump::group(w0) + 1)));
+    rows.push_back(groupRow(w0, hexDigits(w0, 1, 2)));
     const bool channelAddress = flex::address(w0) == 0;
     rows.push_back(FieldRow::withHex(hexDigits(w0, 2, 3),
                                      "Form = " + std::string(flexnames::formName(flex::form(w0))) +
@@ -31,9 +31,9 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
         hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(flex::channel(w0) + 1)
                                             : std::string("Reserved")));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 4, 6), printfText("Status Bank = 0x%02X", flex::bank(w0))));
+        FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hexText(flex::bank(w0), 2)));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 6, 8), printfText("Status = 0x%02X", flex::status(w0))));
+        FieldRow::withHex(hexDigits(w0, 6, 8), "Status = 0x" + hexText(flex::status(w0), 2)));
     return rows;
 }
 
@@ -50,8 +50,8 @@ void tempoRows(std::vector<FieldRow>& rows, FlexPacket words) {
     const std::uint32_t units = words[flex::tempoWord];
     const double bpm = units == 0 ? 0.0 : 60.0 / (units * 0.00000001);
     rows.push_back(FieldRow::withHex(
-        hexDigits(units, 0, 8),
-        printfText("Number of 10ns Units Per Quarter Note = %u (%.2f BPM)", units, bpm)));
+        hexDigits(units, 0, 8), "Number of 10ns Units Per Quarter Note = " + std::to_string(units) +
+                                    " (" + fixed2(bpm) + " BPM)"));
 }
 
 // The note value of a denominator 2^exponent. Powers that a signed 64-bit integer cannot hold are

@@ -3,7 +3,8 @@
 #include <string_view>
 
 #include "breakdown/BreakdownRows.hpp"
-#include "breakdown/LabelFormat.hpp"
+#include "breakdown/CommonRows.hpp"
+#include "breakdown/TableText.hpp"
 #include "model/fields/SysExFields.hpp"
 
 namespace umbrascope {
@@ -39,8 +40,7 @@ std::vector<FieldRow> firstWordRows(std::uint32_t w0, std::string_view typeLabel
     std::vector<FieldRow> rows;
     rows.reserve(18);
     rows.push_back(FieldRow::withHex(hexDigits(w0, 0, 1), std::string(typeLabel)));
-    rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 1, 2), "Group " + std::to_string(ump::group(w0) + 1)));
+    rows.push_back(groupRow(w0, hexDigits(w0, 1, 2)));
     rows.push_back(FieldRow::withHex(hexDigits(w0, 2, 3), std::string(statusName)));
     rows.push_back(
         FieldRow::withHex(hexDigits(w0, 3, 4),

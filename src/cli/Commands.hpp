@@ -19,5 +19,7 @@ int runDecode(Arguments args, std::ostream& out, std::ostream& err);
 int runReplay(Arguments args, std::ostream& out, std::ostream& err);
 int runVoices(Arguments args, std::ostream& out, std::ostream& err);
 int runSay(Arguments args, std::ostream& out, std::ostream& err);
+int runSources(Arguments args, std::ostream& out, std::ostream& err);
+int runTranslate(Arguments args, std::ostream& out, std::ostream& err);
 
 } // namespace umbrascope::cli

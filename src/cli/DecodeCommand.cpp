@@ -4,6 +4,8 @@
 #include <optional>
 #include <sstream>
 
+#include "breakdown/BreakdownRows.hpp"
+#include "cli/BreakdownOutput.hpp"
 #include "cli/TerminalText.hpp"
 #include "cli/WordArgument.hpp"
 #include "model/MIDIMessage.hpp"
@@ -18,11 +20,12 @@ constexpr std::string_view usage =
     "       umbrascope-cli decode [--json] --stdin\n"
     "\n"
     "Splits UMP words into packets as the receive pipeline does and prints one line per packet:\n"
-    "its words, its message class and its description.\n"
+    "its words, its message class and its description; under it one indented line per field of\n"
+    "its breakdown: hex digits, width and meaning.\n"
     "\n"
     "  WORD      a 32-bit word as 1 to 8 hex digits, optionally after 0x\n"
     "  --json    one JSON object per packet and line: line, words, type, displayName, hex,\n"
-    "            description\n"
+    "            description, rows, fieldsSpeech, reading, readingSheetOpen\n"
     "  --stdin   read runs of words from standard input, one run per line\n"
     "  --help    show this help\n";
 
@@ -62,6 +65,14 @@ std::vector<std::string> hexWords(const PacketWords& words) {
     return result;
 }
 
+// The record the breakdown reads: only its words and class matter.
+MIDIMessage packetMessage(const DecodedPacket& packet) {
+    MIDIMessage message;
+    message.words = packet.words;
+    message.messageType = packet.type;
+    return message;
+}
+
 } // namespace
 
 std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::size_t line) {
@@ -80,6 +91,7 @@ void writePacketJson(JsonWriter& json, const DecodedPacket& packet) {
     json.member("displayName", displayName(packet.type));
     json.member("hex", hexString(packet.words.span()));
     json.member("description", packet.description);
+    writeBreakdownJson(json, packetMessage(packet));
     json.endObject();
 }
 
@@ -155,6 +167,7 @@ int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std:
             text += packetPlainLine(packet);
         }
         text += '\n';
+        if (!json) text += breakdownPlainLines(breakdownRows(packetMessage(packet)));
     }
     out << text;
     out.flush();

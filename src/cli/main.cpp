@@ -14,6 +14,8 @@ constexpr std::array commands{
     Command{"replay", "play capture files through the receive pipeline", umbrascope::cli::runReplay},
     Command{"voices", "list the installed speech voices", umbrascope::cli::runVoices},
     Command{"say", "speak a text as the monitor would", umbrascope::cli::runSay},
+    Command{"sources", "list MIDI sources: id, name, native or not", umbrascope::cli::runSources},
+    Command{"translate", "MIDI 1.0 bytes as a port gets them", umbrascope::cli::runTranslate},
 };
 
 void printUsage(std::ostream& out) {

@@ -15,6 +15,7 @@
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
 #include "midi/EventList.hpp"
+#include "midi/MIDISourceInfo.hpp"
 #include "midi/MidiService.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/UMPMessageType.hpp"
@@ -32,6 +33,9 @@ enum class MIDIManagerProperty {
     hiddenMessageTypes,
     isBufferFull,
     maxMessages,
+    availableSources,
+    connectedSources,
+    midi1ProtocolOnly,
 };
 
 // The message store: receives event lists from the MIDI service, filters and numbers them, and
@@ -86,6 +90,25 @@ public:
 
     Observers& observers() { return observers_; }
 
+    // Sources, client and input port. The constructor ends with setupMIDI; a rescan runs on the
+    // main thread and publishes its lists in a later main-thread step.
+    void setupMIDI();
+    void createInputPort();
+    void refreshSources();
+    void refreshNativeUMPSourceIDs();
+    // Whether a source is native UMP; called by the receive side, safe from any thread.
+    bool isSourceNativeUMP(SourceRef source, std::int32_t id) const;
+
+    const std::vector<MIDISourceInfo>& availableSources() const { return availableSources_; }
+    const std::vector<std::string>& connectedSources() const { return connectedSources_; }
+    const SourceIDSet& seenSourceIDs() const { return seenSourceIDs_; }
+    SourceIDSet nativeUMPSourceIDs() const;
+    bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
+    // A change re-creates the input port with the other protocol and rescans.
+    void setMidi1ProtocolOnly(bool on);
+    MidiService::ClientRef client() const { return client_; }
+    MidiService::PortRef inputPort() const { return inputPort_; }
+
 private:
     // What the receive side reads; never changed once published.
     struct FilterSettings {
@@ -133,6 +156,27 @@ private:
     std::atomic<std::uint64_t> publishedVersion_{0};
 
     std::weak_ptr<Token> weakToken_; // set once at construction
+
+    // Sources (main thread).
+    void publishSources(std::vector<MIDISourceInfo> scanned);
+    std::vector<MIDISourceInfo> availableSources_;
+    std::vector<std::string> connectedSources_;
+    SourceIDSet seenSourceIDs_;
+    bool midi1ProtocolOnly_ = false;
+    bool lastScanEmpty_ = true;
+    MidiService::ClientRef client_ = 0;
+    MidiService::PortRef inputPort_ = 0;
+    // Lets a service's notification reach the queue only while the manager exists; the service
+    // may outlive both the manager and the queue.
+    struct NotificationGate {
+        std::mutex mutex;
+        MainQueue* queue;
+        std::weak_ptr<Token> token;
+    };
+    std::shared_ptr<NotificationGate> notificationGate_;
+    // Written by the main thread's scan, read by the receive side.
+    mutable std::mutex nativeMutex_;
+    std::shared_ptr<const SourceIDSet> nativeUMPSourceIDs_ = std::make_shared<const SourceIDSet>();
 };
 
 } // namespace umbrascope

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "midi/EventList.hpp"
 
@@ -38,6 +39,33 @@ public:
     // Installs the receiver of every event list; an empty callback detaches it. Once this returns
     // with an empty callback, the previous receiver is no longer running and is never called again.
     virtual void setReceiveCallback(ReceiveCallback callback) = 0;
+
+    // The client, the input port and the source list that the manager keeps current. A feed with
+    // no client of its own keeps these defaults: no client, no port, no sources, and a source's
+    // protocol read from isNativeUMP. Called on the main thread.
+    using ClientRef = std::uint32_t; // 0: none
+    using PortRef = std::uint32_t;   // 0: none
+    // Setup notifications, called on a thread of the service: 1 setup changed, 2 object added,
+    // 3 object removed; other identifiers may come too.
+    using NotificationCallback = std::function<void(std::int32_t messageID)>;
+
+    virtual ClientRef createClient(const std::string& /*name*/, NotificationCallback) { return 0; }
+    // Event lists of the sources connected to this port reach the receive callback in `protocol`.
+    virtual PortRef createInputPort(ClientRef /*client*/, const std::string& /*name*/,
+                                    MidiProtocol /*protocol*/) {
+        return 0;
+    }
+    virtual void disposePort(PortRef /*port*/) {}
+    // Every source, in the service's own order.
+    virtual std::vector<SourceRef> sources() const { return {}; }
+    // The source's protocol property (2: MIDI 2.0); nothing when it cannot be read.
+    virtual std::optional<std::int32_t> protocolID(SourceRef source) const {
+        return isNativeUMP(source, uniqueID(source)) ? 2 : 1;
+    }
+    virtual void connectSource(PortRef /*port*/, SourceRef /*source*/) {}
+    // Where the system has a UMP endpoint manager, it names the native UMP sources.
+    virtual bool hasUMPEndpointManager() const { return false; }
+    virtual std::vector<SourceRef> umpEndpointSources() const { return {}; }
 };
 
 } // namespace umbrascope

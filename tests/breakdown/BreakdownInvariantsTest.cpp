@@ -101,6 +101,13 @@ TEST_P(EveryFamily, SubRowsSplitTheirParentExactly) {
     }
 }
 
+TEST_P(EveryFamily, OnlyAOneWordMidi2PacketHasNoRows) {
+    const auto& words = GetParam().words;
+    const bool rowless =
+        words.size() < 2 && classifyPacket(words[0]).type == UMPMessageType::midi2ChannelVoice;
+    EXPECT_EQ(rows().empty(), rowless);
+}
+
 // Spoken form: the synthesizer never gets "UMP" or a bare " = ".
 TEST_P(EveryFamily, SpokenFormIsSpellable) {
     const std::string text = fieldsSpeechText(rows());

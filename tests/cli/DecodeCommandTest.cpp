@@ -4,14 +4,9 @@
 
 #include "CliTestSupport.hpp"
 #include "cli/DecodeCommand.hpp"
-#include "text/Description.hpp"
 
 namespace umbrascope::cli {
 namespace {
-
-bool descriptionsBuilt() {
-    return !describePacket(PacketWords{0x10F80000}, UMPMessageType::system).empty();
-}
 
 CommandResult decodeWithInput(std::vector<std::string> args, const std::string& input) {
     std::vector<std::string_view> views(args.begin(), args.end());
@@ -28,14 +23,27 @@ struct DecodeCase {
     std::string out;
 };
 
+// The message lines alone: breakdown lines (indented) and the breakdown members of a JSON object
+// are checked in BreakdownOutputTest.
+std::string withoutBreakdown(const std::string& out) {
+    std::istringstream lines(out);
+    std::string kept, line;
+    while (std::getline(lines, line)) {
+        if (line.starts_with(" ")) continue;
+        if (const auto rows = line.find(",\"rows\":["); rows != std::string::npos)
+            line = line.substr(0, rows) + "}";
+        kept += line + "\n";
+    }
+    return kept;
+}
+
 class DecodeOutput : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeOutput, Prints) {
-    if (!descriptionsBuilt()) GTEST_SKIP() << "descriptions not built yet";
     const auto& c = GetParam();
     const auto result = decodeWithInput(c.args, c.input);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(withoutBreakdown(result.out), c.out);
     EXPECT_EQ(result.err, "");
 }
 
@@ -82,17 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "10FC0000  System Real-Time / Common  "
                    "Stop \u2014 Grp 1\n"}),
     [](const auto& p) { return p.param.name; });
-
-// Fields that do not depend on the description texts.
-TEST(DecodeJson, FieldsInOrder) {
-    const auto result = decodeWithInput({"--json", "D0100101", "1", "2"}, "");
-    ASSERT_EQ(result.status, 0);
-    const std::string expectedStart =
-        "{\"line\":1,\"words\":[\"D0100101\",\"00000001\",\"00000002\"],\"type\":\"flexData\","
-        "\"displayName\":\"Flex Data\",\"hex\":\"D0100101  00000001  00000002\",\"description\":";
-    EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
-    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1);
-}
 
 struct ErrorCase {
     const char* name;

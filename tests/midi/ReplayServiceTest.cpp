@@ -22,6 +22,7 @@ TEST(Replay, DeliversThroughTheReceivePath) {
     ReplayFixture f;
     const SourceRef ref = f.service.addSource(
         parseCapture("@source Pad\n20903C64 40903C00 FFFF0000\n10F80000\n", "x"));
+    f.queue.drain(); // the rescan that the new source set off
     f.manager.setEnabledSourceIDs({f.service.uniqueID(ref)});
     EXPECT_TRUE(f.service.play(ref, ReplayPace::asFastAsPossible, f.sleeper));
     EXPECT_EQ(f.queue.drain(), 2u) << "one event list per line";

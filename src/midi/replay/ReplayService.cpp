@@ -1,5 +1,7 @@
 #include "midi/replay/ReplayService.hpp"
 
+#include "midi/UmpTranslator.hpp"
+
 namespace umbrascope {
 
 std::int32_t replaySourceID(std::string_view name) {
@@ -16,9 +18,57 @@ std::int32_t replaySourceID(std::string_view name) {
 SourceRef ReplayService::addSource(Capture capture) {
     const std::int32_t id = replaySourceID(capture.sourceName);
     auto source = std::make_shared<const Source>(Source{std::move(capture), id});
+    SourceRef ref;
+    {
+        std::lock_guard lock(sourcesMutex_);
+        sources_.push_back(std::move(source));
+        removed_.push_back(false);
+        ref = SourceRef{sources_.size()};
+    }
+    notify(2); // object added
+    return ref;
+}
+
+void ReplayService::removeSource(SourceRef source) {
+    {
+        std::lock_guard lock(sourcesMutex_);
+        if (source.value == 0 || source.value > sources_.size() || removed_[source.value - 1])
+            return;
+        removed_[source.value - 1] = true;
+    }
+    notify(3); // object removed
+}
+
+bool ReplayService::isRemoved(SourceRef source) const {
     std::lock_guard lock(sourcesMutex_);
-    sources_.push_back(std::move(source));
-    return SourceRef{sources_.size()};
+    return source.value == 0 || source.value > removed_.size() || removed_[source.value - 1];
+}
+
+void ReplayService::notify(std::int32_t messageID) {
+    std::lock_guard lock(notificationMutex_);
+    if (notification_) notification_(messageID);
+}
+
+MidiService::ClientRef ReplayService::createClient(const std::string&,
+                                                   NotificationCallback onNotification) {
+    std::lock_guard lock(notificationMutex_);
+    notification_ = std::move(onNotification);
+    return 1;
+}
+
+MidiService::PortRef ReplayService::createInputPort(ClientRef client, const std::string&,
+                                                    MidiProtocol protocol) {
+    if (client == 0) return 0;
+    portProtocol_ = protocol;
+    return ++lastPort_;
+}
+
+std::vector<SourceRef> ReplayService::sources() const {
+    std::lock_guard lock(sourcesMutex_);
+    std::vector<SourceRef> present;
+    for (std::size_t i = 0; i < sources_.size(); ++i)
+        if (!removed_[i]) present.push_back(SourceRef{i + 1});
+    return present;
 }
 
 std::shared_ptr<const ReplayService::Source> ReplayService::find(SourceRef source) const {
@@ -52,15 +102,26 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
     const auto found = find(source);
     if (!found) return true;
     MonoTime due = clock_.monotonicNow();
-    EventList list(MidiProtocol::midi2);
+    const MidiProtocol protocol = portProtocol_;
+    const bool translate = protocol == MidiProtocol::midi1 || upscaleMidi1_;
+    UmpTranslator translator(protocol);
+    std::vector<std::uint32_t> translated;
+    EventList list(protocol);
     for (const CaptureLine& line : found->capture.lines) {
-        if (stop.stop_requested()) return false;
+        if (stop.stop_requested() || isRemoved(source)) return false;
         if (pace == ReplayPace::recorded && line.delay.count() > 0) {
             due += line.delay;
             if (!sleeper.sleepUntil(due, stop)) return false;
         }
         list.clear();
-        list.add(line.words);
+        if (translate) {
+            translated.clear();
+            translator.translateWords(line.words, translated);
+            if (translated.empty()) continue; // nothing this port can receive
+            list.add(translated);
+        } else {
+            list.add(line.words);
+        }
         {
             std::lock_guard lock(receiverMutex_);
             if (receiver_) receiver_(list, source);

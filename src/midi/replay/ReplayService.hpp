@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,21 @@ public:
     bool play(SourceRef source, ReplayPace pace, Sleeper& sleeper, std::stop_token stop = {},
               const std::function<void()>& afterEachList = {});
 
+    // Unplugs a source: it leaves the source list, stops playing and the client is told. Its
+    // name and id stay readable for lists already on their way.
+    void removeSource(SourceRef source);
+
+    // A port's protocol decides what its lists carry, as on the platform: for a MIDI 1.0 port,
+    // MIDI 2.0 channel voice is shifted down and what the port cannot receive is dropped. For a
+    // MIDI 2.0 port the words go out as recorded, unless MIDI 1.0 channel voice is to be upscaled
+    // too (off by default, so captures and the demo keep both channel voice classes).
+    void setUpscaleMidi1(bool on) { upscaleMidi1_ = on; }
+
+    ClientRef createClient(const std::string& name, NotificationCallback onNotification) override;
+    PortRef createInputPort(ClientRef client, const std::string& name,
+                            MidiProtocol protocol) override;
+    std::vector<SourceRef> sources() const override;
+
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;
     bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const override;
@@ -52,6 +68,15 @@ private:
     std::vector<std::shared_ptr<const Source>> sources_; // SourceRef value = index + 1
     std::mutex receiverMutex_; // held while delivering, so detaching waits for a delivery
     ReceiveCallback receiver_;
+
+    void notify(std::int32_t messageID);
+    bool isRemoved(SourceRef source) const;
+    std::vector<bool> removed_; // by SourceRef value - 1, under sourcesMutex_
+    std::mutex notificationMutex_;
+    NotificationCallback notification_;
+    std::atomic<MidiProtocol> portProtocol_{MidiProtocol::midi2};
+    std::atomic<bool> upscaleMidi1_{false};
+    std::atomic<PortRef> lastPort_{0};
 };
 
 // The non-zero id of a replay source of this name.

@@ -2,13 +2,9 @@
 
 #include <array>
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace umbrascope {
-
-// printf-style text for row labels ("%02X", "%.2f"); the compiler checks the arguments.
-[[gnu::format(printf, 1, 2)]] std::string printfText(const char* format, ...);
 
 // The text at `value` of a table indexed by value; `fallback` past its end or at an empty entry.
 template <std::size_t N>

@@ -1,0 +1,44 @@
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
+
+#if HAVE_UMBRASCOPE_ALSA
+#include "core/MainQueue.hpp"
+#include "midi/MIDIManager.hpp"
+#include "midi/alsa/AlsaMidiService.hpp"
+#endif
+
+namespace umbrascope::cli {
+
+int runSources(Arguments args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) {
+        if (args[0] == "--help" || args[0] == "-h") {
+            out << "Usage: umbrascope-cli sources\n"
+                   "Lists every MIDI source, one a line: its id, its name and whether it is\n"
+                   "native UMP or MIDI 1.0, separated by tabs.\n";
+            return 0;
+        }
+        err << "umbrascope-cli sources: takes no arguments (see --help)\n";
+        return 2;
+    }
+    std::size_t listed = 0;
+#if HAVE_UMBRASCOPE_ALSA
+    alsa::AlsaMidiService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    queue.drain();
+    for (const SourceRef source : service.sources()) {
+        const std::int32_t id = service.uniqueID(source);
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+            << '\t' << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+        ++listed;
+    }
+#endif
+    if (listed == 0) out << "No MIDI sources found\n";
+    return 0;
+}
+
+} // namespace umbrascope::cli

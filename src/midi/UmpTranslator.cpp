@@ -1,0 +1,269 @@
+#include "midi/UmpTranslator.hpp"
+
+#include "midi/ValueScaling.hpp"
+#include "model/Packet.hpp"
+#include "model/fields/ChannelVoiceWords.hpp"
+#include "model/fields/Midi2Fields.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+using ump::channel;
+using ump::data1;
+using ump::data2;
+using ump::group;
+using ump::opcode;
+using ump::cv::midi1Word;
+using ump::cv::midi2Word0;
+
+// Channel voice opcodes (the status nibble).
+enum Opcode : std::uint8_t {
+    registeredController = 0x2,
+    assignableController = 0x3,
+    noteOff = 0x8,
+    noteOn = 0x9,
+    polyPressure = 0xA,
+    controlChangeOp = 0xB,
+    programChange = 0xC,
+    channelPressure = 0xD,
+    pitchBend = 0xE,
+};
+
+// Controllers that the translation to MIDI 2.0 consumes.
+enum Controller : std::uint8_t {
+    bankSelectMsb = 0,
+    dataEntryMsb = 6,
+    bankSelectLsb = 32,
+    dataEntryLsb = 38,
+    nrpnLsb = 98,
+    nrpnMsb = 99,
+    rpnLsb = 100,
+    rpnMsb = 101,
+};
+
+void push2(std::vector<std::uint32_t>& out, std::uint32_t w0, std::uint32_t w1) {
+    out.push_back(w0);
+    out.push_back(w1);
+}
+
+void pushControl(std::vector<std::uint32_t>& out, std::uint32_t w0, std::uint8_t controller,
+                 std::uint8_t value) {
+    out.push_back(midi1Word(group(w0), controlChangeOp, channel(w0), controller, value));
+}
+
+} // namespace
+
+void UmpTranslator::reset() {
+    channels_ = {};
+}
+
+UmpTranslator::ChannelState& UmpTranslator::state(std::uint32_t w0) {
+    return channels_[static_cast<std::size_t>(group(w0)) << 4 | channel(w0)];
+}
+
+void UmpTranslator::translateWords(std::span<const std::uint32_t> words,
+                                   std::vector<std::uint32_t>& out) {
+    forEachPacket(words,
+                  [&](const PacketWords& packet, PacketClass) { translate(packet.span(), out); });
+}
+
+void UmpTranslator::translate(std::span<const std::uint32_t> packet,
+                              std::vector<std::uint32_t>& out) {
+    if (packet.empty()) return;
+    const std::uint32_t w0 = packet[0];
+    const std::uint8_t type = ump::messageTypeNibble(w0);
+    if (protocol_ == MidiProtocol::midi2) {
+        if (type == 0x2)
+            upscale(w0, out);
+        else
+            out.insert(out.end(), packet.begin(), packet.end());
+        return;
+    }
+    switch (type) {
+    case 0x0: // utility, system, MIDI 1.0 channel voice and SysEx7 reach a MIDI 1.0 port as they
+              // are
+    case 0x1:
+    case 0x2:
+    case 0x3:
+        out.insert(out.end(), packet.begin(), packet.end());
+        break;
+    case 0x4:
+        downscale(w0, packet.size() > 1 ? packet[1] : 0, out);
+        break;
+    default: // data128, Flex Data, UMP Stream and reserved types have no MIDI 1.0 form
+        break;
+    }
+}
+
+void UmpTranslator::upscale(std::uint32_t w0, std::vector<std::uint32_t>& out) {
+    const std::uint8_t g = group(w0);
+    const std::uint8_t ch = channel(w0);
+    const std::uint8_t d1 = data1(w0);
+    const std::uint8_t d2 = data2(w0);
+    switch (opcode(w0)) {
+    case noteOff:
+        push2(out, midi2Word0(g, noteOff, ch, d1, 0), ump::cv::noteWord1(scale7to16(d2)));
+        break;
+    case noteOn:
+        // Velocity 0 is a note off; MIDI 1.0 gives it no release velocity, so it takes the centre.
+        if (d2 == 0)
+            push2(out, midi2Word0(g, noteOff, ch, d1, 0), ump::cv::noteWord1(0x8000));
+        else
+            push2(out, midi2Word0(g, noteOn, ch, d1, 0), ump::cv::noteWord1(scale7to16(d2)));
+        break;
+    case polyPressure:
+        push2(out, midi2Word0(g, polyPressure, ch, d1, 0), scale7to32(d2));
+        break;
+    case controlChangeOp:
+        controlChange(w0, out);
+        break;
+    case programChange: {
+        ChannelState& s = state(w0);
+        if (s.bankArmed) {
+            push2(out, midi2Word0(g, programChange, ch, 0, 1),
+                  ump::cv::programWord1(d1, s.bankMsb, s.bankLsb));
+            s.bankArmed = false;
+        } else {
+            push2(out, midi2Word0(g, programChange, ch, 0, 0), ump::cv::programWord1(d1, 0, 0));
+        }
+        break;
+    }
+    case channelPressure:
+        push2(out, midi2Word0(g, channelPressure, ch, 0, 0), scale7to32(d1));
+        break;
+    case pitchBend:
+        push2(out, midi2Word0(g, pitchBend, ch, 0, 0),
+              scale14to32(static_cast<std::uint16_t>(d2 << 7 | d1)));
+        break;
+    default: // not a channel voice status: nothing to translate, shown as it came
+        out.push_back(w0);
+        break;
+    }
+}
+
+void UmpTranslator::controlChange(std::uint32_t w0, std::vector<std::uint32_t>& out) {
+    const std::uint8_t controller = data1(w0);
+    const std::uint8_t value = data2(w0);
+    ChannelState& s = state(w0);
+    switch (controller) {
+    case bankSelectMsb:
+        s.bankMsb = value;
+        s.bankArmed = true;
+        return;
+    case bankSelectLsb:
+        s.bankLsb = value;
+        s.bankArmed = true;
+        return;
+    case rpnMsb:
+        return selectParameter(s, w0, Parameter::registered, 0, out);
+    case rpnLsb:
+        return selectParameter(s, w0, Parameter::registered, 1, out);
+    case nrpnMsb:
+        return selectParameter(s, w0, Parameter::assignable, 0, out);
+    case nrpnLsb:
+        return selectParameter(s, w0, Parameter::assignable, 1, out);
+    case dataEntryMsb:
+        return dataEntry(s, w0, true, out);
+    case dataEntryLsb:
+        return dataEntry(s, w0, false, out);
+    default:
+        push2(out, midi2Word0(group(w0), controlChangeOp, channel(w0), controller, 0),
+              scale7to32(value));
+        return;
+    }
+}
+
+void UmpTranslator::selectParameter(ChannelState& s, std::uint32_t w0, Parameter kind,
+                                    unsigned half, std::vector<std::uint32_t>& out) {
+    // A half-entered value goes out for the parameter it was meant for before the selection moves.
+    sendPending(s, w0, out);
+    auto& number = kind == Parameter::registered ? s.rpn : s.nrpn;
+    number[half] = data2(w0);
+    s.selected = kind;
+    if (kind == Parameter::registered && s.rpn[0] == 0x7F && s.rpn[1] == 0x7F)
+        s.selected = Parameter::none; // RPN null
+}
+
+void UmpTranslator::dataEntry(ChannelState& s, std::uint32_t w0, bool msb,
+                              std::vector<std::uint32_t>& out) {
+    if (s.selected == Parameter::none) return;
+    // The same half twice: the first value is complete as far as it will ever be, so it goes out
+    // rather than being overwritten.
+    if (msb ? s.haveMsb : s.haveLsb) sendPending(s, w0, out);
+    if (msb) {
+        s.dataMsb = data2(w0);
+        s.haveMsb = true;
+    } else {
+        s.dataLsb = data2(w0);
+        s.haveLsb = true;
+    }
+    if (s.haveMsb && s.haveLsb) sendPending(s, w0, out);
+}
+
+void UmpTranslator::sendPending(ChannelState& s, std::uint32_t w0,
+                                std::vector<std::uint32_t>& out) {
+    if (!s.haveMsb && !s.haveLsb) return;
+    const std::uint8_t msb = s.haveMsb ? s.dataMsb : 0;
+    const std::uint8_t lsb = s.haveLsb ? s.dataLsb : 0;
+    s.haveMsb = s.haveLsb = false;
+    if (s.selected == Parameter::none) return;
+    const bool registered = s.selected == Parameter::registered;
+    const auto& number = registered ? s.rpn : s.nrpn;
+    push2(out,
+          midi2Word0(group(w0), registered ? registeredController : assignableController,
+                     channel(w0), number[0], number[1]),
+          scale14to32(static_cast<std::uint16_t>(msb << 7 | lsb)));
+}
+
+void UmpTranslator::downscale(std::uint32_t w0, std::uint32_t w1, std::vector<std::uint32_t>& out) {
+    const std::uint8_t g = group(w0);
+    const std::uint8_t ch = channel(w0);
+    const std::uint8_t op = opcode(w0);
+    const std::uint8_t index = data1(w0);
+    switch (op) {
+    case noteOff:
+        out.push_back(midi1Word(g, op, ch, index, scale16to7(ump::midi2::velocity(w1))));
+        break;
+    case noteOn: {
+        // Velocity 0 would turn the note on into a note off.
+        const std::uint8_t velocity = scale16to7(ump::midi2::velocity(w1));
+        out.push_back(midi1Word(g, op, ch, index, velocity == 0 ? 1 : velocity));
+        break;
+    }
+    case polyPressure:
+    case controlChangeOp:
+        out.push_back(midi1Word(g, op, ch, index, scale32to7(w1)));
+        break;
+    case programChange:
+        if (ump::midi2::bankValid(w0)) {
+            pushControl(out, w0, bankSelectMsb, ump::midi2::bankMsb(w1));
+            pushControl(out, w0, bankSelectLsb, ump::midi2::bankLsb(w1));
+        }
+        out.push_back(midi1Word(g, op, ch, ump::midi2::program(w1)));
+        break;
+    case channelPressure:
+        out.push_back(midi1Word(g, op, ch, scale32to7(w1)));
+        break;
+    case pitchBend: {
+        const std::uint16_t value = scale32to14(w1);
+        out.push_back(midi1Word(g, op, ch, static_cast<std::uint8_t>(value & 0x7F),
+                                static_cast<std::uint8_t>(value >> 7)));
+        break;
+    }
+    case registeredController:
+    case assignableController: {
+        const bool registered = op == registeredController;
+        const std::uint16_t value = scale32to14(w1);
+        pushControl(out, w0, registered ? rpnMsb : nrpnMsb, index);
+        pushControl(out, w0, registered ? rpnLsb : nrpnLsb, data2(w0));
+        pushControl(out, w0, dataEntryMsb, static_cast<std::uint8_t>(value >> 7));
+        pushControl(out, w0, dataEntryLsb, static_cast<std::uint8_t>(value & 0x7F));
+        break;
+    }
+    default: // per-note and relative controllers, per-note management, reserved opcodes
+        break;
+    }
+}
+
+} // namespace umbrascope

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "midi/EventList.hpp"
+#include "midi/MidiService.hpp"
+#include "midi/alsa/AlsaSequencer.hpp"
+
+namespace umbrascope::alsa {
+
+// The ALSA sequencer as the system MIDI service. Sources are MIDI 1.0 ports: their events are
+// translated into UMP for the input port's protocol before they reach the receive callback, one
+// event list per source and wake-up, on the sequencer's receive thread.
+class AlsaMidiService final : public MidiService {
+public:
+    AlsaMidiService() = default;
+    ~AlsaMidiService() override = default;
+
+    std::optional<std::string> displayName(SourceRef source) const override;
+    std::int32_t uniqueID(SourceRef source) const override;
+    bool isNativeUMP(SourceRef, std::int32_t) const override { return false; }
+    void setReceiveCallback(ReceiveCallback callback) override;
+
+    ClientRef createClient(const std::string& name, NotificationCallback onNotification) override;
+    PortRef createInputPort(ClientRef client, const std::string& name,
+                            MidiProtocol protocol) override;
+    void disposePort(PortRef port) override;
+    std::vector<SourceRef> sources() const override;
+    std::optional<std::int32_t> protocolID(SourceRef source) const override;
+    void connectSource(PortRef port, SourceRef source) override;
+
+    std::uint64_t inputOverruns() const { return sequencer_.inputOverruns(); }
+
+private:
+    void deliver(std::uint32_t reference, MidiProtocol protocol,
+                 std::span<const std::uint32_t> words);
+
+    std::mutex receiverMutex_; // held while delivering, so detaching waits for a delivery
+    ReceiveCallback receiver_;
+    EventList list_; // the receive thread's, reused for every delivery
+    // Last, so it is destroyed first: its receive thread stops before the receiver goes.
+    mutable AlsaSequencer sequencer_;
+};
+
+} // namespace umbrascope::alsa

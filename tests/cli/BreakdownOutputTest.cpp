@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "breakdown/BreakdownRows.hpp"
+#include "cli/BreakdownOutput.hpp"
+#include "cli/DecodeCommand.hpp"
+
+namespace umbrascope::cli {
+namespace {
+
+std::string decoded(std::vector<std::string_view> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(runDecodeWithInput(Arguments(args), in, out, err), 0) << err.str();
+    return out.str();
+}
+
+TEST(DecodeBreakdown, OneLinePerRowUnderItsMessageSubRowsIndented) {
+    const std::string out = decoded({"20903C40", "40903C20", "00001800"});
+    const std::string rows = out.substr(out.find('\n') + 1);
+    EXPECT_EQ(rows.substr(0, rows.find("40903C20")),
+              "    2          4 bits  Message Type = 2, MIDI 1.0 Channel Voice Message\n"
+              "    0          4 bits  Group 1\n"
+              "    9          4 bits  Note On\n"
+              "    0          4 bits  Channel 1\n"
+              "    3C         8 bits  Note Number = C4\n"
+              "    40         8 bits  Velocity = 64 (50.39%)\n");
+    EXPECT_NE(out.find("\n    1800      16 bits  Attribute Data with subfields:\n"
+                       "                   4 bits  Gesture = 1 Normal Strike\n"
+                       "                  12 bits  Distance from Center = 50.01% (2048 of 4095)\n"),
+              std::string::npos)
+        << out;
+}
+
+TEST(DecodeBreakdown, DeviceTextIsTerminalSafe) {
+    // A Flex Data text event spelling ESC [ 2 J (clear screen).
+    const std::string out = decoded({"D0100101", "1B5B324A", "0", "0"});
+    EXPECT_EQ(out.find('\x1b'), std::string::npos);
+    EXPECT_NE(out.find("\\x1B[2J"), std::string::npos) << out;
+}
+
+TEST(DecodeBreakdown, JsonCarriesRowsAndTheSpokenTexts) {
+    const std::string out = decoded({"--json", "40903C20", "00001800"});
+    EXPECT_NE(out.find(R"("label":"Attribute Data with subfields:","subRows":[{"hex":"","bits":4,)"
+                       R"("label":"Gesture = 1 Normal Strike","subRows":[]},{"hex":"","bits":12,)"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find(R"("fieldsSpeech":"4 bits, Message Type: 4, MIDI 2.0 Channel Voice)"),
+              std::string::npos);
+    EXPECT_NE(out.find(R"("reading":"To stop this reading, press M again. Fields are, 4 bits,)"),
+              std::string::npos);
+    EXPECT_NE(out.find(R"("readingSheetOpen":"To stop this reading, click Stop Reading, or close)"
+                       R"( this window. Fields are, 4 bits,)"),
+              std::string::npos);
+    EXPECT_EQ(out.back(), '\n');
+    EXPECT_EQ(out.find('\n'), out.size() - 1);
+}
+
+TEST(DecodeBreakdown, NoRowsNoLines) {
+    EXPECT_EQ(breakdownPlainLines({}), "");
+}
+
+} // namespace
+} // namespace umbrascope::cli

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CliTestSupport.hpp"
+
+namespace umbrascope::cli {
+namespace {
+
+struct TranslateCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+};
+
+const TranslateCase translateCases[] = {
+    {"Midi2PortFromTheUsage",
+     {"--protocol", "2", "90", "3C", "64", "B0", "65", "00", "B0", "64", "00", "B0", "06", "10"},
+     0,
+     "40903C00 C9240000\n"},
+    {"Midi2PortIsTheDefault", {"903C64"}, 0, "40903C00 C9240000\n"},
+    {"Midi1Port", {"--protocol", "1", "90", "3C", "64", "F8"}, 0, "20903C64\n10F80000\n"},
+    {"SysExOnePacketALine",
+     {"F0", "01", "02", "03", "04", "05", "06", "07", "F7"},
+     0,
+     "30160102 03040506\n30310700 00000000\n"},
+    {"LowerCaseAndPrefix", {"--protocol", "1", "0x90", "3c64"}, 0, "20903C64\n"},
+    {"NothingComesOut", {"3C"}, 0, ""},
+    {"Help", {"--help"}, 0, ""},
+};
+
+class Translate : public ::testing::TestWithParam<TranslateCase> {};
+
+TEST_P(Translate, PrintsOnePacketALine) {
+    const auto result = runCommand(runTranslate, GetParam().args);
+    EXPECT_EQ(result.status, GetParam().status) << result.err;
+    if (GetParam().out.empty() && GetParam().args[0] == "--help")
+        EXPECT_NE(result.out.find("Usage"), std::string::npos);
+    else
+        EXPECT_EQ(result.out, GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Translate, ::testing::ValuesIn(translateCases),
+                         [](const ::testing::TestParamInfo<TranslateCase>& row) {
+                             return std::string(row.param.name);
+                         });
+
+struct UsageErrorCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message; // part of the error text
+};
+
+const UsageErrorCase usageErrors[] = {
+    {"NoBytes", {}, "no bytes given"},
+    {"ProtocolWithoutValue", {"--protocol"}, "--protocol expects 1 or 2"},
+    {"ProtocolThree", {"--protocol", "3", "90"}, "--protocol expects 1 or 2"},
+    {"NotHex", {"90", "3G"}, "argument 2 '3G' is not hex bytes"},
+    {"OddDigits", {"903"}, "argument 1 '903' is not hex bytes"},
+};
+
+class TranslateUsage : public ::testing::TestWithParam<UsageErrorCase> {};
+
+TEST_P(TranslateUsage, ExplainsWhatWasExpected) {
+    const auto result = runCommand(runTranslate, GetParam().args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(GetParam().message), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, TranslateUsage, ::testing::ValuesIn(usageErrors),
+                         [](const ::testing::TestParamInfo<UsageErrorCase>& row) {
+                             return std::string(row.param.name);
+                         });
+
+TEST(Sources, WithoutASequencerSaysSoAndSucceeds) {
+    if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "a sequencer device is present";
+    const auto result = runCommand(runSources, {});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "No MIDI sources found\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(Sources, TakesNoArguments) {
+    const auto result = runCommand(runSources, {"extra"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("takes no arguments"), std::string::npos);
+}
+
+} // namespace
+} // namespace umbrascope::cli

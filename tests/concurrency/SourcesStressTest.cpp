@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "midi/MIDIManager.hpp"
+#include "midi/replay/ReplayService.hpp"
+#include "support/RecordingMidiService.hpp"
+
+namespace umbrascope {
+namespace {
+
+using testing_support::RecordingMidiService;
+
+// The receive side asks the native test while the main thread rescans and replaces the native
+// set; setup notifications arrive from a third thread. ThreadSanitizer must stay silent.
+TEST(SourcesStress, RescanWhileReceivingAndNotified) {
+    RecordingMidiService service;
+    const SourceRef synth = service.plugIn({"Synth", 1, 2, true});
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    queue.drain();
+    manager.setOnlyUMPSources(true);
+
+    std::atomic<bool> done{false};
+    std::thread receiver([&] {
+        EventList list;
+        list.add({0x40903C00, 0xFFFF0000});
+        while (!done)
+            service.deliver(list, synth);
+    });
+    std::thread notifier([&] {
+        for (int i = 0; i < 2000; ++i)
+            service.notify(1 + i % 3);
+    });
+    for (int i = 0; i < 300; ++i) {
+        manager.refreshSources();
+        queue.drain();
+    }
+    notifier.join();
+    done = true;
+    receiver.join();
+    queue.drain();
+    EXPECT_EQ(manager.nativeUMPSourceIDs(), (MIDIManager::SourceIDSet{1}));
+    EXPECT_FALSE(manager.messages().empty());
+}
+
+// Replay sources come and go on one thread while another plays and the main thread rescans.
+TEST(SourcesStress, ReplayHotplugWhilePlaying) {
+    ReplayService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    Capture capture{"Keys", {}};
+    for (int i = 0; i < 200; ++i)
+        capture.lines.push_back({std::chrono::nanoseconds{0}, {0x10F80000}, 1});
+    const SourceRef keys = service.addSource(capture);
+
+    std::atomic<bool> done{false};
+    std::thread player([&] {
+        class NoSleep final : public Sleeper {
+            bool sleepUntil(MonoTime, std::stop_token) override { return true; }
+        } sleeper;
+        while (!done)
+            service.play(keys, ReplayPace::asFastAsPossible, sleeper);
+    });
+    std::thread plugger([&] {
+        for (int i = 0; i < 200; ++i)
+            service.removeSource(service.addSource(Capture{"Pads", {}}));
+    });
+    for (int i = 0; i < 300; ++i) {
+        queue.drain();
+        std::this_thread::yield();
+    }
+    plugger.join();
+    done = true;
+    player.join();
+    queue.drain();
+    EXPECT_EQ(manager.availableSources(),
+              (std::vector<MIDISourceInfo>{{replaySourceID("Keys"), "Keys"}}));
+}
+
+} // namespace
+} // namespace umbrascope
