@@ -212,7 +212,8 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
 
     std::unique_ptr<ReplayFeedback> feedback;
     if (options.announce != TTSLevel::off || options.ticks) {
-        feedback = ReplayFeedback::make(options.announce, options.ticks, options.speech, queue, err);
+        feedback =
+            ReplayFeedback::make(options.announce, options.ticks, options.speech, queue, err);
         if (!feedback) return 1;
     }
 

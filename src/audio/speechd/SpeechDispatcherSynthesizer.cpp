@@ -47,6 +47,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     std::multimap<std::size_t, SPDNotificationType> early; // arrived before spd_say returned
     std::vector<Voice> voices;
     std::optional<bool> connected;
+    bool workerDone = false;
     bool voicesRequested = false;
     bool voicesLoaded = false;
     std::string connectionError;
@@ -139,13 +140,17 @@ SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer() : shared_(std::make_s
 }
 
 SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
-    std::lock_guard lock(shared_->mutex);
+    std::unique_lock lock(shared_->mutex);
     shared_->quit = true;
     shared_->commands.clear();
     while (!shared_->pending.empty())
         shared_->end(shared_->pending.begin()->first, SpeechReport::cancelled);
     shared_->owner = nullptr;
     shared_->wake.notify_all();
+    // Let the worker close the connection; one stuck in a call the daemon never answers is left
+    // behind with the shared state it holds.
+    shared_->connectedChanged.wait_for(lock, std::chrono::seconds(2),
+                                       [&] { return shared_->workerDone; });
 }
 
 void SpeechDispatcherSynthesizer::speak(const Utterance& utterance) {
@@ -229,6 +234,9 @@ void SpeechDispatcherSynthesizer::Shared::run() {
         }
     }
     if (connection) spd_close(connection);
+    std::lock_guard lock(mutex);
+    workerDone = true;
+    connectedChanged.notify_all();
 }
 
 bool SpeechDispatcherSynthesizer::Shared::connect() {
