@@ -90,17 +90,26 @@ void Mixer::render(float* stereo, std::size_t frames) {
 }
 
 void Mixer::renderNode(Node& node, float* stereo, std::size_t frames) {
+    // Every buffer must end with exactly one report, or a speaker waiting for it stays busy. A
+    // report is never pushed into a full ring: a buffer is only taken when its reports fit
+    // (started and finished, or dropped), and otherwise waits in the queue for the next block.
+    const auto room = [&node] { return eventCapacity - node.events.sizeApprox(); };
     const auto generation = node.generation.load(std::memory_order_acquire);
     if (node.hasCurrent && node.current.generation != generation) {
+        // The slot of its finished report was kept free when it started.
         node.events.push({MixerEvent::Kind::dropped, node.current.buffer.tag});
         node.hasCurrent = false;
     }
     std::size_t written = 0;
     for (;;) {
         if (!node.hasCurrent) {
+            const QueuedBuffer* waiting = node.queue.peek();
+            if (waiting == nullptr) break;
+            const bool stale = waiting->generation != generation;
+            if (room() < (stale ? 1u : 2u)) break;
             QueuedBuffer next;
-            if (!node.queue.pop(next)) break;
-            if (next.generation != generation) {
+            node.queue.pop(next);
+            if (stale) {
                 node.events.push({MixerEvent::Kind::dropped, next.buffer.tag});
                 continue;
             }

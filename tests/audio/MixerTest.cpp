@@ -120,5 +120,28 @@ TEST(Mixer, NodeSlotsRunOutWithoutHarm) {
     EXPECT_FALSE(mixer.createNode());
 }
 
+// A listener that falls behind must not lose a finish or drop report: a lost one would leave the
+// speaker that waits for it busy for good.
+TEST(Mixer, ReportsWaitForASlowReaderInsteadOfBeingLost) {
+    Mixer mixer;
+    const auto node = *mixer.createNode();
+    const std::vector<float> one(1, 0.5f);
+    const std::uint64_t total = 3 * Mixer::eventCapacity;
+    std::uint64_t queued = 0, ends = 0, starts = 0;
+    MixerEvent event;
+    for (int round = 0; ends < total && round < 100; ++round) {
+        for (int block = 0; block < 8; ++block) { // far more reports than the ring holds, unread
+            while (queued < total && mixer.enqueue(node, {one.data(), 1, 1.0f, queued}))
+                ++queued;
+            if (round % 3 == 1 && block == 4) mixer.stop(node);
+            render(mixer, 1024);
+        }
+        while (mixer.nextEvent(node, event))
+            (event.kind == MixerEvent::Kind::started ? starts : ends) += 1;
+    }
+    EXPECT_EQ(ends, total);
+    EXPECT_LE(starts, total);
+}
+
 } // namespace
 } // namespace umbrascope
