@@ -140,9 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BadCase{"badWord", "10F80000\n\n\n\n\n\n\n\n\n\n\n10F8 XYZ\n",
                 "demo.ump:12: expected 1 to 64 hex words of 8 digits, found '10F8'"},
-        BadCase{"nonHex", "10F8000G",
-                "demo.ump:1: expected 1 to 64 hex words of 8 digits, found "
-                "'10F8000G'"},
         BadCase{"nineDigits", "010F80000",
                 "demo.ump:1: expected 1 to 64 hex words of 8 digits, found '010F80000'"},
         BadCase{"sixtyFiveWords", words(65),
@@ -151,8 +148,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "demo.ump:1: expected 1 to 64 hex words of 8 digits, found only a delay"},
         BadCase{"badDelay", "+1e3 10F80000",
                 "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+1e3'"},
-        BadCase{"bareDelay", "+ 10F80000",
-                "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+'"},
         BadCase{"hugeDelay", "+99999999999999999999 10F80000",
                 "demo.ump:1: expected a delay of at most 86400 seconds, found "
                 "'+99999999999999999999'"},
