@@ -2,8 +2,6 @@
 
 #include <sstream>
 
-#include "breakdown/BreakdownRows.hpp"
-#include "cli/BreakdownOutput.hpp"
 #include "cli/DecodeCommand.hpp"
 
 namespace umbrascope::cli {
@@ -54,10 +52,6 @@ TEST(DecodeBreakdown, JsonCarriesRowsAndTheSpokenTexts) {
         EXPECT_NE(out.find(member), std::string::npos) << member;
     EXPECT_EQ(out.back(), '\n');
     EXPECT_EQ(out.find('\n'), out.size() - 1);
-}
-
-TEST(DecodeBreakdown, NoRowsNoLines) {
-    EXPECT_EQ(breakdownPlainLines({}), "");
 }
 
 } // namespace
