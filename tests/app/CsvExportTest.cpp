@@ -137,12 +137,6 @@ TEST_F(CsvExport, FailureSaysExportFailedAndLeavesNoFile) {
     }
 }
 
-TEST(ExportResultText, MessagesForEveryCount) {
-    EXPECT_EQ(exportResultText(true, 1), "Exported 1 Messages");
-    EXPECT_EQ(exportResultText(true, 5000), "Exported 5000 Messages");
-    EXPECT_EQ(exportResultText(false, 3), "Export Failed");
-}
-
 using AtomicFile = ExportFolder;
 
 TEST_F(AtomicFile, ReplacesAWholeLongerFile) {

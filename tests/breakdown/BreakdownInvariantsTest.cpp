@@ -20,7 +20,6 @@ const Sample samples[] = {
     {"UtilityNoop", {0x00000000}},
     {"UtilityJr", {0x0F2FFFFF}},
     {"SystemClock", {0x10F80000}},
-    {"SystemSongPosition", {0x1AF2FF7F}},
     {"Midi1NoteOn", {0x20903C40}},
     {"Midi1PitchBend", {0x2FEF7F7F}},
     {"Midi1Unrecognized", {0x20F01234}},
@@ -30,11 +29,9 @@ const Sample samples[] = {
     {"SysEx8Truncated", {0x50160000, 0x01020304}},
     {"Midi2NoteOn", {0x40903C00, 0x80000000}},
     {"Midi2NoteOnArticulation", {0x4F9F3C11, 0xFFFFE0C9}},
-    {"Midi2NoteOffDrums", {0x40803C20, 0x12341800}},
     {"Midi2Program", {0x40C00001, 0x05001234}},
     {"Midi2Rpn", {0x40200102, 0x80000000}},
     {"Midi2PitchBend", {0x40E00000, 0xC0000000}},
-    {"Midi2PerNotePitchBend", {0x40603C00, 0x12345678}},
     {"Midi2OneWord", {0x40903C00}},
     {"FlexTempo", {0xD0000000, 0x02FAF080, 0, 0}},
     {"FlexTimeSignature", {0xD0000001, 0x04021800, 0, 0}},
@@ -51,7 +48,6 @@ const Sample samples[] = {
     {"StreamFormatBits", {0xF4030000, 1, 2, 3}},
     {"StreamOneWord", {0xF0200000}},
     {"Unknown", {0x6ABCDEF0}},
-    {"UnknownE", {0xE0000000}},
 };
 
 std::string packetDigits(const std::vector<std::uint32_t>& words) {

@@ -76,11 +76,5 @@ TEST(FieldsSpeech, ReadsTheRowsTheWindowShows) {
     EXPECT_NE(text.find("1 bit, Reset Round Robin: 1 True."), std::string::npos);
 }
 
-TEST(FieldsSpeech, UmpStreamTypeRowSpellsTheAbbreviation) {
-    EXPECT_EQ(fieldsSpeechText(messageOf({0xF0200000})),
-              "16 bits, Message Type: F, U. M. Pea Stream Message; Status: 0x020 (Start of Clip). "
-              "16 bits, Data.");
-}
-
 } // namespace
 } // namespace umbrascope

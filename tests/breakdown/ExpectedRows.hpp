@@ -34,6 +34,15 @@ inline std::string labelsOf(const std::vector<FieldRow>& rows) {
     return text;
 }
 
+// Each top-level row as "{hex}:{bits} {label}", so a whole breakdown compares as one table.
+inline std::vector<std::string> rendered(const std::vector<FieldRow>& rows) {
+    std::vector<std::string> lines;
+    for (const auto& row : rows)
+        lines.push_back(row.hex + ":" + std::to_string(row.bits) + " " + row.label +
+                        (row.subRows.empty() ? "" : " +sub-rows"));
+    return lines;
+}
+
 // Names each parameterised case after its `name` field, so a failure says which case broke.
 struct CaseName {
     template <typename Param>

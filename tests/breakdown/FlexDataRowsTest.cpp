@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RowExpectations.hpp"
+#include "ExpectedRows.hpp"
 #include "breakdown/BreakdownRows.hpp"
 
 namespace umbrascope {
@@ -17,7 +17,7 @@ Words setup(std::uint32_t bank, std::uint32_t status, std::uint32_t w1, std::uin
 }
 
 Lines rows(const Words& words) {
-    return rowtest::rendered(breakdownRows(words, UMPMessageType::flexData));
+    return testing::rendered(breakdownRows(words, UMPMessageType::flexData));
 }
 
 // The rows after the six header rows.
@@ -47,7 +47,7 @@ struct PayloadCase {
     Lines rows;
 };
 
-class FlexPayload : public testing::TestWithParam<PayloadCase> {};
+class FlexPayload : public ::testing::TestWithParam<PayloadCase> {};
 
 TEST_P(FlexPayload, RowsAfterTheHeader) {
     EXPECT_EQ(payload(GetParam().words), GetParam().rows);
@@ -63,8 +63,7 @@ const std::string noAlteration = " = No Alteration";
 
 INSTANTIATE_TEST_SUITE_P(
     Setup, FlexPayload,
-    testing::Values(
-        PayloadCase{"tempoZero", setup(0, 0, 0), {"00000000" + tempo + "0 (0.00 BPM)"}},
+    ::testing::Values(
         PayloadCase{"tempoSlowest",
                     setup(0, 0, 0xFFFFFFFF),
                     {"FFFFFFFF" + tempo + "4294967295 (1.40 BPM)"}},
@@ -118,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                      ":4 Bass Alteration 1 Degree = 6",
                      ":4 Bass Alteration 2 Type = 4 Lower Degree (Adding if Needed)",
                      ":4 Bass Alteration 2 Degree = 2", ":16 Reserved"}}),
-    [](const auto& param) { return param.param.name; });
+    testing::CaseName());
 
 TEST(ChordNameRowCounts, ThirteenToNineteenPayloadRows) {
     // Each of the six alteration bytes (word, shift) adds a row when it carries an alteration type.
@@ -133,7 +132,7 @@ TEST(ChordNameRowCounts, ThirteenToNineteenPayloadRows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Text, FlexPayload,
-    testing::Values(
+    ::testing::Values(
         PayloadCase{"projectName",
                     setup(1, 1, 0x48690000),
                     {"486900000000000000000000:96 Text (Project Name) = \"Hi\""}},
@@ -151,14 +150,13 @@ INSTANTIATE_TEST_SUITE_P(
             setup(1, 0x0C, 0x41FF42C3),
             {"41FF42C30000000000000000:96 Text (Recording/Concert Location) = \"A\xEF\xBF\xBD"
              "B\xEF\xBF\xBD\""}}),
-    [](const auto& param) { return param.param.name; });
+    testing::CaseName());
 
 TEST(FlexRawWords, UndecodedOrIncompletePacketsListTheirWords) {
     const std::pair<const char*, Words> cases[] = {{"twoWordTempo", {0xD0000000, 0x02FAF080}},
                                                    {"threeWordChord", {0xD0000006, 0x03030000, 7}},
                                                    {"oneWordText", {0xD0000101}},
                                                    {"bankZeroStatus3", setup(0, 3, 1, 2, 3)},
-                                                   {"bankZeroStatus7", setup(0, 7, 1, 2, 3)},
                                                    {"bank3", setup(3, 1, 1, 2, 3)},
                                                    {"bank0x10", setup(0x10, 0, 0xAABBCCDD, 2, 3)},
                                                    {"fiveWordTempo", {0xD0000000, 1, 2, 3, 4}}};

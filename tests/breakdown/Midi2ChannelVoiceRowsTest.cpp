@@ -40,9 +40,6 @@ const Case cases[] = {
     {"RegisteredPerNote", 0x40003C07, 0xFFFFFFFF, 7,
      "Registered Per-Note Controller | Channel 1 | Note Number = C4 | Controller Index = 7 | "
      "Value = 4294967295 (100.00%)"},
-    {"AssignablePerNote", 0x40103C07, 0, 7,
-     "Assignable Per-Note Controller | Channel 1 | Note Number = C4 | Controller Index = 7 | "
-     "Value = 0 (0.00%)"},
     {"ControlChange", 0x40B0FF00, 0, 7,
      "Control Change | Channel 1 | Controller Number = 255 | Reserved | Value = 0 (0.00%)"},
     {"Rpn", 0x402001FF, 0, 7,
@@ -51,9 +48,6 @@ const Case cases[] = {
      "Assignable Controller (NRPN) | Channel 1 | Bank = 1 | Index = 2 | Value = 0 (0.00%)"},
     {"RelativeRpn", 0x40400102, 0xFFFFFFFF, 7,
      "Relative Registered Controller | Channel 1 | Bank = 1 | Index = 2 | Relative Value = -1"},
-    {"RelativeNrpn", 0x40500102, 0x80000000, 7,
-     "Relative Assignable Controller | Channel 1 | Bank = 1 | Index = 2 | Relative Value = "
-     "-2147483648"},
     {"PerNoteManagement", 0x40F03C03, 0, 7,
      "Per-Note Management | Channel 1 | Note Number = C4 | Option Flags = 0x03 | Reserved"},
     {"ProgramNoBank", 0x40C00000, 0x05001234, 10,
@@ -68,12 +62,10 @@ const Case cases[] = {
      "Pitch Bend | Channel 1 | Reserved | Bend Value = Center"},
     {"BendTop", 0x40E00000, 0xFFFFFFFF, 6,
      "Pitch Bend | Channel 1 | Reserved | Bend Value = +100.00%"},
-    {"BendBottom", 0x40E00000, 0, 6, "Pitch Bend | Channel 1 | Reserved | Bend Value = -100.00%"},
     {"BendHalfUp", 0x40E00000, 0xC0000000, 6,
      "Pitch Bend | Channel 1 | Reserved | Bend Value = +50.00%"},
     {"PerNotePitchBend", 0x40623C00, 0x12345678, 6,
      "Status = 0x6 (unrecognized) | Channel 3 | Data | Data"},
-    {"Opcode7", 0x40700000, 0, 6, "Status = 0x7 (unrecognized) | Channel 1 | Data | Data"},
 };
 
 class Midi2Rows : public ::testing::TestWithParam<Case> {};
@@ -87,10 +79,6 @@ TEST_P(Midi2Rows, CountAndLabels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Opcodes, Midi2Rows, ::testing::ValuesIn(cases), testing::CaseName());
-
-TEST(Midi2Rows, ASingleWordGivesNoRowsAtAll) {
-    EXPECT_TRUE(rowsOf({0x40903C00}).empty());
-}
 
 TEST(Midi2Rows, UnrecognizedOpcodeDataRows) {
     const auto rows = rowsOf({0x4F623C00, 0x12345678});
@@ -109,7 +97,6 @@ struct AttributeCase {
 // Each edge of each attribute-type range.
 const AttributeCase attributeCases[] = {
     {"None", 0, 0x1234, "No Attribute Data | none"},
-    {"One", 1, 7, "1 | 7"},
     {"BeforePiano", 3, 0x1234, "3 | 4660"},
     {"Piano", 4, 0x8000, "Key Velocity (Piano Profile) | Key Velocity = 50.00%"},
     {"AfterPiano", 5, 0, "5 | 0"},

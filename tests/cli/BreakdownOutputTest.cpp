@@ -2,8 +2,6 @@
 
 #include <sstream>
 
-#include "breakdown/BreakdownRows.hpp"
-#include "cli/BreakdownOutput.hpp"
 #include "cli/DecodeCommand.hpp"
 
 namespace umbrascope::cli {
@@ -42,25 +40,18 @@ TEST(DecodeBreakdown, DeviceTextIsTerminalSafe) {
     EXPECT_NE(out.find("\\x1B[2J"), std::string::npos) << out;
 }
 
+// The texts themselves are checked with the breakdown; here only that each member is there.
 TEST(DecodeBreakdown, JsonCarriesRowsAndTheSpokenTexts) {
     const std::string out = decoded({"--json", "40903C20", "00001800"});
     EXPECT_NE(out.find(R"("label":"Attribute Data with subfields:","subRows":[{"hex":"","bits":4,)"
                        R"("label":"Gesture = 1 Normal Strike","subRows":[]},{"hex":"","bits":12,)"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find(R"("fieldsSpeech":"4 bits, Message Type: 4, MIDI 2.0 Channel Voice)"),
-              std::string::npos);
-    EXPECT_NE(out.find(R"("reading":"To stop this reading, press M again. Fields are, 4 bits,)"),
-              std::string::npos);
-    EXPECT_NE(out.find(R"("readingSheetOpen":"To stop this reading, click Stop Reading, or close)"
-                       R"( this window. Fields are, 4 bits,)"),
-              std::string::npos);
+    for (const char* member :
+         {R"("fieldsSpeech":"4 bits,)", R"("reading":"To stop)", R"("readingSheetOpen":"To stop)"})
+        EXPECT_NE(out.find(member), std::string::npos) << member;
     EXPECT_EQ(out.back(), '\n');
     EXPECT_EQ(out.find('\n'), out.size() - 1);
-}
-
-TEST(DecodeBreakdown, NoRowsNoLines) {
-    EXPECT_EQ(breakdownPlainLines({}), "");
 }
 
 } // namespace

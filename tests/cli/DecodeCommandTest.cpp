@@ -73,10 +73,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "80000000  Unknown  Unrecognized message type\n"
                    "  short: Unknown\n"
                    "  verbose: Unrecognized message type\n"},
-        DecodeCase{"shortWordsArePaddedSilentHasNoSpokenLines",
-                   {"0"},
-                   "",
-                   "00000000  Utility  No Operation (NOOP)\n"},
         DecodeCase{
             "json",
             {"--json", "40903C00", "FFFF0000"},
@@ -100,14 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
             "\"type\":\"umpStream\",\"displayName\":\"UMP Stream\",\"hex\":\"F0200000  "
             "00000000  00000000  00000000\",\"description\":\"Start of Clip\",\"short\":\"U. M. "
             "Pea Stream\",\"verbose\":\"Start of Clip\"}\n"},
-        DecodeCase{"stdinPlain",
-                   {"--stdin"},
-                   "10FC0000\n",
-                   "10FC0000  System Real-Time / Common  "
-                   "Stop \u2014 Grp 1\n"
-                   "  short: Stop\n"
-                   "  verbose: Stop\n"},
-        DecodeCase{"silentMessageHasNoSpokenLines",
+        DecodeCase{"shortWordPaddedSilentMessageHasNoSpokenLines",
                    {"0"},
                    "",
                    "00000000  Utility  No Operation (NOOP)\n"}),
@@ -137,11 +126,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"40903C00", "XYZ"},
                   "",
                   "umbrascope-cli decode: expected a word of 1 to 8 hex digits, found 'XYZ'\n"},
-        ErrorCase{"nineDigits",
-                  {"123456789"},
-                  "",
-                  "umbrascope-cli decode: expected a word of 1 to 8 hex digits, found "
-                  "'123456789'\n"},
         ErrorCase{"bareHexPrefix",
                   {"0x"},
                   "",

@@ -111,17 +111,6 @@ TEST(ReplayDeviceText, ControlCharactersEscaped) {
               (std::vector<std::string>{"0\tEvil\\x1B]0;owned\\x07\\n\t10FA0000"}));
 }
 
-TEST(ReplayCsv, ExportReadsBack) {
-    TempFolder folder;
-    const auto result = runCommand(
-        runReplay,
-        {folder.write("export.csv", "Source,Hex,TTS Short,TTS Verbose\n"
-                                    "\"Synth, 1\",40903C00  FFFF0000,C4,\"Note On, C4\"\n")});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(firstColumns(result.out),
-              (std::vector<std::string>{"0\texport\t40903C00  FFFF0000"}));
-}
-
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -146,19 +135,6 @@ TEST(ReplayCsvExport, WritesTheBufferAfterFiltersWithTwoRunningStatuses) {
               "keys,10FE0000,,\n"
               "Pad\t2,10FA0000,Start,Start\n"
               "Pad\t2,80000000,Unknown,Unrecognized message type\n");
-}
-
-TEST(ReplayCsvExport, WritesOnlyWhatTheLimitKeeps) {
-    TempFolder folder;
-    std::string text;
-    for (int i = 0; i < 501; ++i)
-        text += "10FA0000\n";
-    const std::string out = folder.write("out.csv", "");
-    const auto result = runCommand(runReplay, {folder.write("many.ump", text), "--csv=" + out});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "Exported 500 Messages\n");
-    const std::string csv = readFile(out);
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 501);
 }
 
 TEST(ReplayCsvExport, FailureSaysWhyExitsOneAndLeavesNoFile) {
@@ -228,9 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"flagWithValue",
                   {"GOOD", "--no-clock=yes"},
                   "umbrascope-cli replay: option '--no-clock' takes no value\n"},
-        ErrorCase{"csvWithoutValue",
-                  {"GOOD", "--csv"},
-                  "umbrascope-cli replay: option '--csv' expects a value\n"},
         ErrorCase{"csvTwice",
                   {"GOOD", "--csv", "a.csv", "--csv=b.csv"},
                   "umbrascope-cli replay: --csv given more than once\n"},

@@ -15,13 +15,9 @@ struct TranslateCase {
 };
 
 const TranslateCase translateCases[] = {
-    {"Midi2PortFromTheUsage",
-     {"--protocol", "2", "90", "3C", "64", "B0", "65", "00", "B0", "64", "00", "B0", "06", "10"},
-     0,
-     "40903C00 C9240000\n"},
     {"Midi2PortIsTheDefault", {"903C64"}, 0, "40903C00 C9240000\n"},
     {"Midi1Port", {"--protocol", "1", "90", "3C", "64", "F8"}, 0, "20903C64\n10F80000\n"},
-    {"SysExOnePacketALine",
+    {"OnePacketALine",
      {"F0", "01", "02", "03", "04", "05", "06", "07", "F7"},
      0,
      "30160102 03040506\n30310700 00000000\n"},

@@ -54,10 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"hello", "--speech", "festival"},
                   "umbrascope-cli say: --speech expects speechd, espeak or none, got "
                   "'festival'\n"},
-        UsageCase{"voicesBadBackend",
-                  runVoices,
-                  {"--speech", "x"},
-                  "umbrascope-cli voices: --speech expects speechd, espeak or none, got 'x'\n"},
         UsageCase{"replayBadPace",
                   runReplay,
                   {"GOOD", "--pace", "slow"},

@@ -45,10 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "a\\x9Bb",
                  "\"a\xEF\xBF\xBD"
                  "b\""},
-        TextCase{"truncatedSequence", "a\xE2\x80", "a\\xE2\\x80", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TextCase{"overlong", "\xC0\xAF", "\\xC0\\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TextCase{"surrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80",
-                 "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""}),
+        TextCase{"truncatedSequence", "a\xE2\x80", "a\\xE2\\x80", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""}),
     [](const auto& p) { return p.param.name; });
 
 TEST(JsonWriter, NestsAndSeparates) {

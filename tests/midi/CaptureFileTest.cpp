@@ -40,74 +40,72 @@ TEST_P(ParseCaptureGood, Reads) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ParseCaptureGood,
-    testing::Values(
-        GoodCase{"plainWithStemName",
-                 "40903C00 FFFF0000\n20903C64\n",
-                 "take.one",
-                 {{0x40903C00, 0xFFFF0000}, {0x20903C64}},
-                 {0ns, 0ns},
-                 {1, 2}},
-        GoodCase{"delaysAndComments",
-                 "# a phrase\n\n+0.125 20903C64  # note\n+2 20803C00\n+.5\t10F80000\n",
-                 "take.one",
-                 {{0x20903C64}, {0x20803C00}, {0x10F80000}},
-                 {125ms, 2s, 500ms},
-                 {3, 4, 5}},
-        GoodCase{
-            "lowerCaseHex", "40903c00 ffff0000", "take.one", {{0x40903C00, 0xFFFF0000}}, {}, {}},
-        GoodCase{"fractionBeyondNanoseconds",
-                 "+0.0000000019 10F80000",
-                 "take.one",
-                 {{0x10F80000}},
-                 {1ns},
-                 {}},
-        GoodCase{"crlf",
-                 "@source Pad\r\n+1 10F80000\r\n10FA0000\r\n",
-                 "Pad",
-                 {{0x10F80000}, {0x10FA0000}},
-                 {1s, 0ns},
-                 {2, 3}},
-        GoodCase{"sourceEscapes",
-                 "@source A\\tB\\nC\\rD\\\\E # not a comment\n10FA0000",
-                 "A\tB\nC\rD\\E # not a comment",
-                 {{0x10FA0000}},
-                 {},
-                 {}},
-        GoodCase{"sourceAfterComments",
-                 "# header\n\n@source  Two Spaces\n10FA0000",
-                 " Two Spaces",
-                 {{0x10FA0000}},
-                 {},
-                 {}},
-        GoodCase{"sixtyFourWords",
-                 "+0 " +
-                     [] {
-                         std::string s;
-                         for (int i = 0; i < 64; ++i)
-                             s += "10F80000 ";
-                         return s;
-                     }(),
-                 "take.one",
-                 {Words(64, 0x10F80000)},
-                 {},
-                 {}},
-        GoodCase{"emptyFile", "", "take.one", {}, {}, {}},
-        GoodCase{"csvReadBack",
-                 "Source,Hex,TTS Short,TTS Verbose\n"
-                 "Keys,20903C64,C4 on,\"Note On, C4\"\n"
-                 "\"Synth, \"\"Port\"\" 1\",40903C00  FFFF0000,,\n"
-                 "Pad,10F80000,,\"two\nlines\"\n"
-                 "Pad,\"10FA0000\",,\n",
-                 "take.one",
-                 {{0x20903C64}, {0x40903C00, 0xFFFF0000}, {0x10F80000}, {0x10FA0000}},
-                 {0ns, 0ns, 0ns, 0ns},
-                 {2, 3, 4, 6}},
-        GoodCase{"csvWithBomAndCrlf",
-                 "\xEF\xBB\xBFSource,Hex,TTS Short,TTS Verbose\r\nKeys,20903C64,a,b\r\n\r\n",
-                 "take.one",
-                 {{0x20903C64}},
-                 {},
-                 {2}}),
+    testing::Values(GoodCase{"plainLowerCaseWithStemName",
+                             "40903c00 ffff0000\n20903C64\n",
+                             "take.one",
+                             {{0x40903C00, 0xFFFF0000}, {0x20903C64}},
+                             {0ns, 0ns},
+                             {1, 2}},
+                    GoodCase{"delaysAndComments",
+                             "# a phrase\n\n+0.125 20903C64  # note\n+2 20803C00\n+.5\t10F80000\n",
+                             "take.one",
+                             {{0x20903C64}, {0x20803C00}, {0x10F80000}},
+                             {125ms, 2s, 500ms},
+                             {3, 4, 5}},
+                    GoodCase{"fractionBeyondNanoseconds",
+                             "+0.0000000019 10F80000",
+                             "take.one",
+                             {{0x10F80000}},
+                             {1ns},
+                             {}},
+                    GoodCase{"crlf",
+                             "@source Pad\r\n+1 10F80000\r\n10FA0000\r\n",
+                             "Pad",
+                             {{0x10F80000}, {0x10FA0000}},
+                             {1s, 0ns},
+                             {2, 3}},
+                    GoodCase{"sourceEscapes",
+                             "@source A\\tB\\nC\\rD\\\\E # not a comment\n10FA0000",
+                             "A\tB\nC\rD\\E # not a comment",
+                             {{0x10FA0000}},
+                             {},
+                             {}},
+                    GoodCase{"sourceAfterComments",
+                             "# header\n\n@source  Two Spaces\n10FA0000",
+                             " Two Spaces",
+                             {{0x10FA0000}},
+                             {},
+                             {}},
+                    GoodCase{"sixtyFourWords",
+                             "+0 " +
+                                 [] {
+                                     std::string s;
+                                     for (int i = 0; i < 64; ++i)
+                                         s += "10F80000 ";
+                                     return s;
+                                 }(),
+                             "take.one",
+                             {Words(64, 0x10F80000)},
+                             {},
+                             {}},
+                    GoodCase{"emptyFile", "", "take.one", {}, {}, {}},
+                    GoodCase{"csvReadBack",
+                             "Source,Hex,TTS Short,TTS Verbose\n"
+                             "Keys,20903C64,C4 on,\"Note On, C4\"\n"
+                             "\"Synth, \"\"Port\"\" 1\",40903C00  FFFF0000,,\n"
+                             "Pad,10F80000,,\"two\nlines\"\n"
+                             "Pad,\"10FA0000\",,\n",
+                             "take.one",
+                             {{0x20903C64}, {0x40903C00, 0xFFFF0000}, {0x10F80000}, {0x10FA0000}},
+                             {0ns, 0ns, 0ns, 0ns},
+                             {2, 3, 4, 6}},
+                    GoodCase{
+                        "csvWithBomAndCrlf",
+                        "\xEF\xBB\xBFSource,Hex,TTS Short,TTS Verbose\r\nKeys,20903C64,a,b\r\n\r\n",
+                        "take.one",
+                        {{0x20903C64}},
+                        {},
+                        {2}}),
     [](const auto& p) { return p.param.name; });
 
 struct BadCase {
@@ -140,9 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BadCase{"badWord", "10F80000\n\n\n\n\n\n\n\n\n\n\n10F8 XYZ\n",
                 "demo.ump:12: expected 1 to 64 hex words of 8 digits, found '10F8'"},
-        BadCase{"nonHex", "10F8000G",
-                "demo.ump:1: expected 1 to 64 hex words of 8 digits, found "
-                "'10F8000G'"},
         BadCase{"nineDigits", "010F80000",
                 "demo.ump:1: expected 1 to 64 hex words of 8 digits, found '010F80000'"},
         BadCase{"sixtyFiveWords", words(65),
@@ -151,8 +146,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "demo.ump:1: expected 1 to 64 hex words of 8 digits, found only a delay"},
         BadCase{"badDelay", "+1e3 10F80000",
                 "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+1e3'"},
-        BadCase{"bareDelay", "+ 10F80000",
-                "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+'"},
         BadCase{"hugeDelay", "+99999999999999999999 10F80000",
                 "demo.ump:1: expected a delay of at most 86400 seconds, found "
                 "'+99999999999999999999'"},

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 
 #include "midi/MIDIManager.hpp"
 #include "support/RecordingMidiService.hpp"
@@ -152,7 +151,6 @@ INSTANTIATE_TEST_SUITE_P(Sources, Notifications,
                                            NotificationCase{"ObjectAdded", 2, true},
                                            NotificationCase{"ObjectRemoved", 3, true},
                                            NotificationCase{"PropertyChanged", 4, false},
-                                           NotificationCase{"Zero", 0, false},
                                            NotificationCase{"Other", 99, false}),
                          [](const ::testing::TestParamInfo<NotificationCase>& row) {
                              return std::string(row.param.name);
@@ -165,16 +163,6 @@ TEST(Sources, NotificationAfterTheManagerIsGoneDoesNothing) {
     EXPECT_EQ(f.queue.drain(), 1u) << "a rescan posted before runs and finds no manager";
     f.service.notify(1);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
-}
-
-TEST(Sources, NotificationFromTheServiceThreadOnlyPosts) {
-    Fixture f;
-    f.service.plugIn({"Drums", 300});
-    std::thread serviceThread([&] { f.service.notify(2); });
-    serviceThread.join();
-    EXPECT_FALSE(f.manager->enabledSourceIDs().contains(300));
-    f.queue.drain();
-    EXPECT_TRUE(f.manager->enabledSourceIDs().contains(300));
 }
 
 TEST(Protocol, SwitchingOnAndOffRecreatesThePortTwice) {

@@ -65,11 +65,8 @@ const EventCase eventCases[] = {
     {"QuarterFrame", control(SND_SEQ_EVENT_QFRAME, 0, 0, 0x25), {0xF1, 0x25}},
     {"TuneRequest", event(SND_SEQ_EVENT_TUNE_REQUEST, [](auto&) {}), {0xF6}},
     {"Clock", event(SND_SEQ_EVENT_CLOCK, [](auto&) {}), {0xF8}},
-    {"Start", event(SND_SEQ_EVENT_START, [](auto&) {}), {0xFA}},
-    {"ActiveSensing", event(SND_SEQ_EVENT_SENSING, [](auto&) {}), {0xFE}},
     {"Reset", event(SND_SEQ_EVENT_RESET, [](auto&) {}), {0xFF}},
     {"PortStartIsNoMessage", event(SND_SEQ_EVENT_PORT_START, [](auto&) {}), {}},
-    {"EchoIsNoMessage", event(SND_SEQ_EVENT_ECHO, [](auto&) {}), {}},
 };
 
 class SequencerEvents : public ::testing::TestWithParam<EventCase> {};
@@ -116,16 +113,6 @@ TEST(SequencerEvents, SysExChunksAreReassembledByTheByteStream) {
         translator.translate(bytes, words);
     }
     EXPECT_EQ(words, (std::vector<std::uint32_t>{0x30160102, 0x03040506, 0x30320708, 0x00000000}));
-}
-
-TEST(SequencerEvents, NrpnEventArrivesAsOneAssignableController) {
-    EventBytes decoder;
-    Bytes bytes;
-    decoder.append(control(SND_SEQ_EVENT_NONREGPARAM, 0, 0x0102, 0x2000), bytes);
-    Midi1StreamTranslator translator(MidiProtocol::midi2);
-    std::vector<std::uint32_t> words;
-    translator.translate(bytes, words);
-    EXPECT_EQ(words, (std::vector<std::uint32_t>{0x40300202, 0x80000000}));
 }
 
 } // namespace
