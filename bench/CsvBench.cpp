@@ -78,7 +78,8 @@ void BM_CsvText5000(benchmark::State& state) {
         bytes = text.size();
         benchmark::DoNotOptimize(text.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * bytes));
     state.counters["fileBytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_CsvText5000)->Unit(benchmark::kMillisecond);

@@ -109,10 +109,12 @@ void receive(benchmark::State& state, const std::vector<EventList>& lists) {
         }
     }
     benchmark::DoNotOptimize(manager.messages().size());
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * perRound));
+    state.SetItemsProcessed(
+        static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * perRound));
     state.counters["lists"] = static_cast<double>(lists.size());
     state.counters["messages/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * perRound), benchmark::Counter::kIsRate);
+        static_cast<double>(static_cast<std::size_t>(state.iterations()) * perRound),
+        benchmark::Counter::kIsRate);
 }
 
 void BM_ReceiveOnePacketLists(benchmark::State& state) {
@@ -145,7 +147,8 @@ void BM_AppendAndTrim(benchmark::State& state) {
     const std::vector<MIDIMessage> batch(dropped, templateMessage);
     for (auto _ : state)
         manager.appendBatch(batch);
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * dropped));
+    state.SetItemsProcessed(
+        static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * dropped));
 }
 BENCHMARK(BM_AppendAndTrim)->ArgsProduct({{500, 5000}, {1, 64, 1000}});
 

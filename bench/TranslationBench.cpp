@@ -34,7 +34,8 @@ void translateBytes(benchmark::State& state, MidiProtocol protocol) {
         translator.translate(bytes, out);
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * bytes.size()));
 }
 
 void BM_Midi1BytesToMidi1Port(benchmark::State& state) {

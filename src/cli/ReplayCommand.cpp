@@ -145,7 +145,7 @@ std::optional<ReplayOptions> parseOptions(Arguments args) {
             options.ticks = true;
         } else if (name == "--speech") {
             const std::string_view value = takeValue();
-            if (!isSpeechBackendName(value) || value.empty())
+            if (!platform::isSpeechBackendName(value) || value.empty())
                 throw UsageError{"--speech expects speechd, espeak or none, found " +
                                  quotedToken(value)};
             options.speech = value;

@@ -8,7 +8,7 @@ namespace umbrascope::cli {
 std::unique_ptr<ReplayFeedback> ReplayFeedback::make(TTSLevel level, bool ticks,
                                                      std::string_view speechBackend,
                                                      MainQueue& queue, std::ostream& err) {
-    auto speech = makeSpeech(level == TTSLevel::off ? "none" : speechBackend, err);
+    auto speech = platform::makeSpeech(level == TTSLevel::off ? "none" : speechBackend, err);
     if (!speech) return nullptr;
     AnnounceState state;
     state.ttsLevel = level;
@@ -16,7 +16,7 @@ std::unique_ptr<ReplayFeedback> ReplayFeedback::make(TTSLevel level, bool ticks,
     return std::unique_ptr<ReplayFeedback>(new ReplayFeedback(std::move(*speech), queue, state));
 }
 
-ReplayFeedback::ReplayFeedback(SpeechSetup speech, MainQueue& queue, AnnounceState state)
+ReplayFeedback::ReplayFeedback(platform::SpeechSetup speech, MainQueue& queue, AnnounceState state)
     : speech_(std::move(speech)), announcer_(std::move(speech_.synthesizer), queue),
       clickPlayer_(*speech_.engine, SystemClock::instance()), state_(state) {}
 

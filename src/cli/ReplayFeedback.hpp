@@ -8,9 +8,9 @@
 #include "audio/AnnouncePass.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
-#include "cli/SpeechSetup.hpp"
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
+#include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
 
@@ -29,9 +29,9 @@ public:
     void finish(ManualQueue& queue);
 
 private:
-    ReplayFeedback(SpeechSetup speech, MainQueue& queue, AnnounceState state);
+    ReplayFeedback(platform::SpeechSetup speech, MainQueue& queue, AnnounceState state);
 
-    SpeechSetup speech_; // its engine outlives the players below
+    platform::SpeechSetup speech_; // its engine outlives the players below
     SpeechAnnouncer announcer_;
     ClickPlayer clickPlayer_;
     AnnounceState state_;

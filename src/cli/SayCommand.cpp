@@ -8,8 +8,8 @@
 
 #include "audio/SpeechAnnouncer.hpp"
 #include "cli/Commands.hpp"
-#include "cli/SpeechSetup.hpp"
 #include "core/MainQueue.hpp"
+#include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
 
@@ -72,14 +72,14 @@ int runSay(Arguments args, std::ostream& out, std::ostream& err) {
         err << "umbrascope-cli say: nothing to say\n" << usage;
         return 2;
     }
-    if (!isSpeechBackendName(backend)) {
+    if (!platform::isSpeechBackendName(backend)) {
         err << "umbrascope-cli say: --speech expects speechd, espeak or none, got '" << backend
             << "'\n";
         return 2;
     }
-    auto speech = makeSpeech(backend, err);
+    auto speech = platform::makeSpeech(backend, err);
     if (!speech) return 1;
-    if (voice && !std::ranges::any_of(installedVoices(*speech),
+    if (voice && !std::ranges::any_of(platform::installedVoices(*speech),
                                       [&](const Voice& v) { return v.identifier == *voice; })) {
         err << "umbrascope-cli say: no voice '" << *voice << "' in " << speech->backend
             << " (see umbrascope-cli voices)\n";

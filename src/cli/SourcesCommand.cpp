@@ -5,11 +5,9 @@
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
 
-#if HAVE_UMBRASCOPE_ALSA
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
-#include "midi/alsa/AlsaMidiService.hpp"
-#endif
+#include "platform/SystemMidi.hpp"
 
 namespace umbrascope::cli {
 
@@ -25,18 +23,18 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
         return 2;
     }
     std::size_t listed = 0;
-#if HAVE_UMBRASCOPE_ALSA
-    alsa::AlsaMidiService service;
-    ManualQueue queue;
-    MIDIManager manager(service, queue);
-    queue.drain();
-    for (const SourceRef source : service.sources()) {
-        const std::int32_t id = service.uniqueID(source);
-        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
-            << '\t' << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
-        ++listed;
+    if (auto service = platform::makeSystemMidiService()) {
+        ManualQueue queue;
+        MIDIManager manager(*service, queue);
+        queue.drain();
+        for (const SourceRef source : service->sources()) {
+            const std::int32_t id = service->uniqueID(source);
+            out << id << '\t'
+                << terminalSafe(service->displayName(source).value_or("Unknown Source")) << '\t'
+                << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+            ++listed;
+        }
     }
-#endif
     if (listed == 0) out << "No MIDI sources found\n";
     return 0;
 }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/Commands.hpp"
-#include "cli/SpeechSetup.hpp"
+#include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
 
@@ -23,14 +23,14 @@ int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
         err << "umbrascope-cli voices: unexpected argument '" << args[i] << "'\n";
         return 2;
     }
-    if (!isSpeechBackendName(backend)) {
+    if (!platform::isSpeechBackendName(backend)) {
         err << "umbrascope-cli voices: --speech expects speechd, espeak or none, got '" << backend
             << "'\n";
         return 2;
     }
-    auto speech = makeSpeech(backend, err);
+    auto speech = platform::makeSpeech(backend, err);
     if (!speech) return 1;
-    auto voices = installedVoices(*speech);
+    auto voices = platform::installedVoices(*speech);
     std::stable_sort(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
         const bool aEnglish = a.language.starts_with("en");
         const bool bEnglish = b.language.starts_with("en");

@@ -11,7 +11,8 @@ using umbrascope::cli::Command;
 
 constexpr std::array commands{
     Command{"decode", "describe UMP words, one packet a line", umbrascope::cli::runDecode},
-    Command{"replay", "play capture files through the receive pipeline", umbrascope::cli::runReplay},
+    Command{"replay", "play capture files through the receive pipeline",
+            umbrascope::cli::runReplay},
     Command{"voices", "list the installed speech voices", umbrascope::cli::runVoices},
     Command{"say", "speak a text as the monitor would", umbrascope::cli::runSay},
     Command{"sources", "list MIDI sources: id, name, native or not", umbrascope::cli::runSources},
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     for (const auto& command : commands)
         if (command.name == args[0])
             return command.run(std::span(args).subspan(1), std::cout, std::cerr);
-    std::cerr << "umbrascope-cli: unknown command '" << args[0] << "' (see umbrascope-cli --help)\n";
+    std::cerr << "umbrascope-cli: unknown command '" << args[0]
+              << "' (see umbrascope-cli --help)\n";
     return 2;
 }

@@ -86,7 +86,7 @@ public:
     std::size_t size() const {
         std::size_t n = 0;
         for (const auto& slot : state_->slots)
-            n += slot.callback ? 1 : 0;
+            if (slot.callback) ++n;
         return n;
     }
 

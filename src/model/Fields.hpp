@@ -14,15 +14,21 @@ constexpr std::uint32_t bits(std::uint32_t word, unsigned hi, unsigned lo) {
     return (word >> lo) & mask;
 }
 
-constexpr bool bit(std::uint32_t word, unsigned n) { return ((word >> n) & 1u) != 0; }
+constexpr bool bit(std::uint32_t word, unsigned n) {
+    return ((word >> n) & 1u) != 0;
+}
 
 // Word 0 conventions shared by every message type.
 constexpr std::uint8_t messageTypeNibble(std::uint32_t w0) {
     return static_cast<std::uint8_t>(bits(w0, 31, 28));
 }
-constexpr std::uint8_t group(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 27, 24)); }
+constexpr std::uint8_t group(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 27, 24));
+}
 // Opcode of channel voice messages, status of utility, SysEx and Mixed Data Set messages.
-constexpr std::uint8_t opcode(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 23, 20)); }
+constexpr std::uint8_t opcode(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 23, 20));
+}
 constexpr std::uint8_t channel(std::uint32_t w0) {
     return static_cast<std::uint8_t>(bits(w0, 19, 16));
 }
@@ -32,15 +38,27 @@ constexpr std::uint8_t systemStatus(std::uint32_t w0) {
 }
 
 // The two bytes after the status byte, whole (MIDI 2.0: note, bank or controller; index).
-constexpr std::uint8_t byte3(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 15, 8)); }
-constexpr std::uint8_t byte4(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 7, 0)); }
+constexpr std::uint8_t byte3(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 15, 8));
+}
+constexpr std::uint8_t byte4(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 7, 0));
+}
 
 // The two 7-bit data bytes of MIDI 1.0 channel voice and system common messages.
-constexpr std::uint8_t data1(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 14, 8)); }
-constexpr std::uint8_t data2(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 6, 0)); }
+constexpr std::uint8_t data1(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 14, 8));
+}
+constexpr std::uint8_t data2(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 6, 0));
+}
 
-constexpr std::uint16_t low16(std::uint32_t w) { return static_cast<std::uint16_t>(bits(w, 15, 0)); }
-constexpr std::uint16_t high16(std::uint32_t w) { return static_cast<std::uint16_t>(bits(w, 31, 16)); }
+constexpr std::uint16_t low16(std::uint32_t w) {
+    return static_cast<std::uint16_t>(bits(w, 15, 0));
+}
+constexpr std::uint16_t high16(std::uint32_t w) {
+    return static_cast<std::uint16_t>(bits(w, 31, 16));
+}
 
 // SysEx7: number of valid data bytes in the packet.
 constexpr std::uint8_t sysExByteCount(std::uint32_t w0) {
@@ -48,12 +66,18 @@ constexpr std::uint8_t sysExByteCount(std::uint32_t w0) {
 }
 
 // Flex Data header.
-constexpr std::uint8_t flexForm(std::uint32_t w0) { return static_cast<std::uint8_t>(bits(w0, 23, 22)); }
+constexpr std::uint8_t flexForm(std::uint32_t w0) {
+    return static_cast<std::uint8_t>(bits(w0, 23, 22));
+}
 constexpr std::uint8_t flexAddress(std::uint32_t w0) {
     return static_cast<std::uint8_t>(bits(w0, 21, 20));
 }
-constexpr std::uint8_t flexBank(std::uint32_t w0) { return byte3(w0); }
-constexpr std::uint8_t flexStatus(std::uint32_t w0) { return byte4(w0); }
+constexpr std::uint8_t flexBank(std::uint32_t w0) {
+    return byte3(w0);
+}
+constexpr std::uint8_t flexStatus(std::uint32_t w0) {
+    return byte4(w0);
+}
 
 // UMP Stream header.
 constexpr std::uint8_t streamFormat(std::uint32_t w0) {
@@ -70,7 +94,8 @@ static_assert(channel(0x20B40778u) == 0x4);
 static_assert(systemStatus(0x10F80000u) == 0xF8);
 static_assert(data1(0x10F20102u) == 1 && data2(0x10F20102u) == 2);
 static_assert(byte3(0x40F0C800u) == 0xC8 && byte4(0x40C00001u) == 0x01);
-static_assert(flexForm(0xD0400103u) == 1 && flexBank(0xD0400103u) == 1 && flexStatus(0xD0400103u) == 3);
+static_assert(flexForm(0xD0400103u) == 1 && flexBank(0xD0400103u) == 1 &&
+              flexStatus(0xD0400103u) == 3);
 static_assert(streamStatus(0xF0200000u) == 0x020 && streamFormat(0xFC000000u) == 3);
 static_assert(bits(0xFFFFFFFFu, 31, 0) == 0xFFFFFFFFu);
 

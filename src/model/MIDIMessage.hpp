@@ -32,11 +32,17 @@ std::shared_ptr<const std::string> makeSourceName(std::string name);
 
 // Words as "%08X", joined by two spaces.
 std::string hexString(std::span<const std::uint32_t> words);
-inline std::string hexString(const MIDIMessage& message) { return hexString(message.words.span()); }
+inline std::string hexString(const MIDIMessage& message) {
+    return hexString(message.words.span());
+}
 
 bool isSystemStatus(const MIDIMessage& message, std::uint8_t status);
-inline bool isActiveSensing(const MIDIMessage& message) { return isSystemStatus(message, 0xFE); }
+inline bool isActiveSensing(const MIDIMessage& message) {
+    return isSystemStatus(message, 0xFE);
+}
 // Only Timing Clock (0xF8); Start, Continue and Stop are not clock.
-inline bool isMidiClock(const MIDIMessage& message) { return isSystemStatus(message, 0xF8); }
+inline bool isMidiClock(const MIDIMessage& message) {
+    return isSystemStatus(message, 0xF8);
+}
 
 } // namespace umbrascope

@@ -36,9 +36,13 @@ std::optional<UMPMessageType> umpMessageTypeFromRaw(std::int64_t raw) {
     return std::nullopt;
 }
 
-std::string_view displayName(UMPMessageType type) { return info(type).displayName; }
+std::string_view displayName(UMPMessageType type) {
+    return info(type).displayName;
+}
 
-std::string_view caseName(UMPMessageType type) { return info(type).caseName; }
+std::string_view caseName(UMPMessageType type) {
+    return info(type).caseName;
+}
 
 std::optional<UMPMessageType> umpMessageTypeFromCaseName(std::string_view name) {
     for (const auto& entry : typeInfo)

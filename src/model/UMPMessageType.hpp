@@ -23,12 +23,16 @@ enum class UMPMessageType : std::int32_t {
 
 // Declaration order.
 inline constexpr std::array<UMPMessageType, 9> allMessageTypes{
-    UMPMessageType::utility,   UMPMessageType::system,           UMPMessageType::midi1ChannelVoice,
-    UMPMessageType::data64,    UMPMessageType::midi2ChannelVoice, UMPMessageType::data128,
-    UMPMessageType::flexData,  UMPMessageType::umpStream,         UMPMessageType::unknown,
+    UMPMessageType::utility,           UMPMessageType::system,
+    UMPMessageType::midi1ChannelVoice, UMPMessageType::data64,
+    UMPMessageType::midi2ChannelVoice, UMPMessageType::data128,
+    UMPMessageType::flexData,          UMPMessageType::umpStream,
+    UMPMessageType::unknown,
 };
 
-constexpr std::int32_t rawValue(UMPMessageType type) { return static_cast<std::int32_t>(type); }
+constexpr std::int32_t rawValue(UMPMessageType type) {
+    return static_cast<std::int32_t>(type);
+}
 
 // Accepts exactly -1, 0, 1, 2, 3, 4, 5, 13 and 15.
 std::optional<UMPMessageType> umpMessageTypeFromRaw(std::int64_t raw);
@@ -40,12 +44,15 @@ std::string_view displayName(UMPMessageType type);
 std::string_view caseName(UMPMessageType type);
 std::optional<UMPMessageType> umpMessageTypeFromCaseName(std::string_view name);
 
-// Small set of message types, indexed by declaration order; cheap to copy and to publish atomically.
+// Small set of message types, indexed by declaration order; cheap to copy and to publish
+// atomically.
 class MessageTypeSet {
 public:
     constexpr MessageTypeSet() = default;
     constexpr bool contains(UMPMessageType type) const { return (mask_ >> index(type)) & 1u; }
-    constexpr void insert(UMPMessageType type) { mask_ |= static_cast<std::uint16_t>(1u << index(type)); }
+    constexpr void insert(UMPMessageType type) {
+        mask_ |= static_cast<std::uint16_t>(1u << index(type));
+    }
     constexpr void erase(UMPMessageType type) {
         mask_ &= static_cast<std::uint16_t>(~(1u << index(type)));
     }

@@ -42,7 +42,7 @@ TEST(ClickPlayerBuckets, TwentyInOneInstantPlayFiveAndEmptyBoth) {
             EXPECT_EQ(p.player.tokens(), before) << "request " << i + 1;
         }
     }
-    for (int i = 0; i < 20; ++i)
+    for (std::size_t i = 0; i < 20; ++i)
         EXPECT_EQ(granted[i], i < 5) << "request " << i + 1;
     EXPECT_DOUBLE_EQ(p.player.tokens(), 0.0);
     EXPECT_DOUBLE_EQ(p.player.tickTokens(), 0.0);

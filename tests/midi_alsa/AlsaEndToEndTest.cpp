@@ -2,6 +2,10 @@
 
 #include <alsa/asoundlib.h>
 
+// alsa-lib's event macros assign ints to its narrower fields.
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+
 #include <chrono>
 #include <filesystem>
 #include <thread>

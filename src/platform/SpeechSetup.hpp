@@ -10,9 +10,9 @@
 #include "audio/AudioEngine.hpp"
 #include "audio/SpeechSynthesizer.hpp"
 
-namespace umbrascope::cli {
+namespace umbrascope::platform {
 
-// The audio engine and the synthesizer the command line speaks with. The engine is declared
+// The audio engine and the synthesizer a front end speaks with. The engine is declared
 // first so it outlives the synthesizer that plays into it.
 struct SpeechSetup {
     std::unique_ptr<AudioEngine> engine;
@@ -33,4 +33,4 @@ std::optional<SpeechSetup> makeSpeech(std::string_view choice, std::ostream& err
 // The backend's voices, waiting (bounded) for a list that is fetched on demand.
 std::vector<Voice> installedVoices(SpeechSetup& setup);
 
-} // namespace umbrascope::cli
+} // namespace umbrascope::platform

@@ -1,4 +1,4 @@
-#include "cli/SpeechSetup.hpp"
+#include "platform/SpeechSetup.hpp"
 
 #include <chrono>
 #include <ostream>
@@ -16,7 +16,7 @@
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
 #endif
 
-namespace umbrascope::cli {
+namespace umbrascope::platform {
 
 std::unique_ptr<AudioEngine> makeAudioEngine() {
 #ifdef HAVE_UMBRASCOPE_SDL
@@ -90,4 +90,4 @@ std::vector<Voice> installedVoices(SpeechSetup& setup) {
     return setup.synthesizer->voices();
 }
 
-} // namespace umbrascope::cli
+} // namespace umbrascope::platform
