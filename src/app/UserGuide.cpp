@@ -1,0 +1,165 @@
+#include "app/UserGuide.hpp"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "app/AppInfo.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+constexpr std::string_view writtenText =
+    "Umbrascope shows every MIDI message your computer receives, in real time, decoded into plain "
+    "English and colour-coded by UMP (Universal MIDI Packet) message type. Nearly every command "
+    "has a single key and is confirmed by speech, so the monitor works without looking at the "
+    "screen.\n"
+    "\n"
+    "GETTING STARTED\n"
+    "\n"
+    "• Connect a MIDI 1.0 or MIDI 2.0 device, or start a program that sends MIDI. Umbrascope "
+    "listens to every MIDI source of the system's ALSA sequencer, also those that appear later. "
+    "Channel voice messages that arrive as MIDI 1.0 are shown as the MIDI 2.0 messages they "
+    "translate to.\n"
+    "\n"
+    "• The legend row names the 8 message types in their colours. Uncheck a type to hide its "
+    "messages, check it to show them again; keys 1 to 8 do the same.\n"
+    "\n"
+    "• The filter switches hide Active Sensing, MIDI Clock, and messages from sources that are "
+    "not UMP-native. A filter also hides matching messages already in the list.\n"
+    "\n"
+    "• MIDI 1.0 Protocol Only, or the L key, shows what a MIDI 1.0-only application would receive "
+    "from the system's MIDI sources: MIDI 2.0 channel voice messages arrive converted to MIDI "
+    "1.0, and what a MIDI 1.0 port cannot receive is left out. (Messages already in the buffer "
+    "stay; press Clear first for a clean comparison.)\n"
+    "\n"
+    "• Speech: choose TTS Short or TTS Verbose to hear each new message, spoken through "
+    "speech-dispatcher, or eSpeak NG when that is not available. While speech is busy, new "
+    "messages are dropped rather than queued. With Last Interrupts on, each new message cuts in "
+    "at once: you hear the latest, but a fast stream leaves only fragments.\n"
+    "\n"
+    "• Tick on Message plays a short click for every new message, even while speech is busy; each "
+    "device clicks from its own stereo position.\n"
+    "\n"
+    "• R speaks a quick catch-up of the last 10 seconds: at most the 10 most recent messages, "
+    "always in the short wording (even if TTS is set to Verbose or off).\n"
+    "\n"
+    "• The Buffer menu (top right) keeps 500, 1000 or 5000 messages; when full, the oldest are "
+    "discarded.\n"
+    "\n"
+    "• Export CSV, or E, saves the buffer as a CSV file: source device, raw hex, TTS Short text "
+    "and TTS Verbose text, one row per message.\n"
+    "\n"
+    "• The Devices button (top right), or D, lists the sources: turn each on or off, choose the "
+    "English voice that speaks it, and place its click in the stereo field.\n"
+    "\n"
+    "• The More button of a message opens its field-by-field breakdown, with the bit width and "
+    "meaning of every field. Per-note attribute types and data are decoded by profile (Orchestral "
+    "Articulation, Piano and Drums Profiles).\n"
+    "\n"
+    "KEYBOARD SHORTCUTS\n"
+    "\n"
+    "1–8   Show/hide each message type (matches the legend order)\n"
+    "U   Toggle Only UMP-Native Connections\n"
+    "L   Toggle MIDI 1.0 Protocol Only (see what a MIDI 1.0 app receives)\n"
+    "S   Toggle No Active Sensing\n"
+    "C   Toggle No MIDI Clock\n"
+    "T   Cycle TTS: Off → Short → Verbose\n"
+    "K   Toggle Tick on Message\n"
+    "I   Toggle Last Interrupts\n"
+    "R   Speak a quick catch-up of the last 10 seconds (max 10 messages)\n"
+    "D   Open the Devices panel\n"
+    "E   Export the buffer to CSV\n"
+    "[   ]   Speech rate: slower / faster\n"
+    "↑   ↓   Speech volume: up / down\n"
+    "G   Read this guide aloud / stop reading — works anytime, this window doesn't need to be "
+    "open\n"
+    "M   Read the More data (full field breakdown) of the most recently received message aloud / "
+    "stop reading — works anytime, the More popup doesn't need to be open\n"
+    "\n"
+    "The User Guide button at the bottom left of the main window opens this window. Read Guide "
+    "Aloud does the same as G, and the Read More Aloud button of a message's breakdown does the "
+    "same as M.";
+
+// Rewritten for the ear from the text above, in the same order: abbreviations spelled as they
+// are said, versions as numbers, no symbols, dashes or screen positions; the G line and the
+// paragraph on the window's buttons are left out, since the listener is already being read to.
+constexpr std::string_view spokenText =
+    "Umbrascope shows every MIDI message your computer receives, in real time, decoded into plain "
+    "English and colour-coded by Universal MIDI Packet, U. M. Pea, message type. Nearly every "
+    "command has a single key and is confirmed by speech, so the monitor works without looking at "
+    "the screen. Getting started: Connect a MIDI 1 point 0 or MIDI 2 point 0 device, or start a "
+    "program that sends MIDI. Umbrascope listens to every MIDI source of the system's ALSA "
+    "sequencer, also those that appear later. Channel voice messages that arrive as MIDI 1 point "
+    "0 are shown as the MIDI 2 point 0 messages they translate to. The legend row names the 8 "
+    "message types in their colours. Uncheck a type to hide its messages, check it to show them "
+    "again; keys 1 to 8 do the same. The filter switches hide Active Sensing, MIDI Clock, and "
+    "messages from sources that are not U. M. Pea native. A filter also hides matching messages "
+    "already in the list. MIDI 1 point 0 Protocol Only, or the L key, shows what a MIDI 1 point 0 "
+    "only application would receive from the system's MIDI sources: MIDI 2 point 0 channel voice "
+    "messages arrive converted to MIDI 1 point 0, and what a MIDI 1 point 0 port cannot receive "
+    "is left out. Speech: choose TTS Short or TTS Verbose to hear each new message, spoken "
+    "through speech-dispatcher, or eSpeak NG when that is not available. While speech is busy, "
+    "new messages are dropped rather than queued. With Last Interrupts on, each new message cuts "
+    "in at once; you hear the latest, but a fast stream leaves only fragments. Tick on Message "
+    "plays a short click for every new message, even while speech is busy; each device clicks "
+    "from its own stereo position. R speaks a quick catch-up of the last 10 seconds, at most the "
+    "10 most recent messages, always in the short wording. The Buffer menu keeps 500, 1000 or "
+    "5000 messages; when full, the oldest are discarded. Export C. S. V., or E, saves the buffer "
+    "as a C. S. V. file, with source device, raw hex, TTS Short text and TTS Verbose text, one "
+    "row per message. The Devices button, or D, lists the sources: turn each on or off, choose "
+    "the English voice that speaks it, and place its click in the stereo field. The More button "
+    "of a message opens its field by field breakdown, with the bit width and meaning of every "
+    "field. Per-note attribute types and data are decoded by profile. Keyboard shortcuts: Keys 1 "
+    "through 8 show or hide each message type, matching the legend order. U toggles Only U. M. "
+    "Pea-Native Connections. L toggles MIDI 1 point 0 Protocol Only. S toggles No Active Sensing. "
+    "C toggles No MIDI Clock. T cycles TTS through Off, Short and Verbose. K toggles Tick on "
+    "Message. I toggles Last Interrupts. R speaks a quick catch-up of the last 10 seconds. D "
+    "opens the Devices panel. E exports the buffer to C. S. V. The left and right square brackets "
+    "make speech slower and faster. The up and down arrow keys turn the speech volume up and "
+    "down. M reads the More data of the most recently received message aloud, or stops reading; "
+    "it works whether or not the More popup is open.";
+
+} // namespace
+
+std::string_view writtenGuide() {
+    return writtenText;
+}
+
+const std::string& spokenGuideBody() {
+    static const std::string body = std::string(spokenText) + " Umbrascope's web site is at " +
+                                    spokenWebAddress(homepageURL()) + ".";
+    return body;
+}
+
+std::string guideReadingText(bool guideSheetOpen) {
+    std::string text(guideSheetOpen ? guideSheetStopHint : guideKeyStopHint);
+    text += ' ';
+    text += spokenGuideBody();
+    return text;
+}
+
+std::string spokenWebAddress(std::string_view url) {
+    for (const std::string_view prefix : {"https://", "http://", "www."}) {
+        if (url.starts_with(prefix)) url.remove_prefix(prefix.size());
+    }
+    while (url.ends_with('/'))
+        url.remove_suffix(1);
+
+    static constexpr std::array<std::pair<char, std::string_view>, 4> said{
+        {{'.', " dot "}, {'/', " slash "}, {'-', " dash "}, {'_', " underscore "}}};
+    std::string text;
+    for (const char c : url) {
+        const auto* word = std::find_if(said.begin(), said.end(),
+                                        [c](const auto& entry) { return entry.first == c; });
+        if (word == said.end()) {
+            text += c;
+        } else {
+            text += word->second;
+        }
+    }
+    return text;
+}
+
+} // namespace umbrascope
