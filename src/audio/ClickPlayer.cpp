@@ -3,8 +3,7 @@
 namespace umbrascope {
 
 ClickPlayer::ClickPlayer(AudioEngine& engine, const Clock& clock)
-    : engine_(engine),
-      clock_(clock), buffers_{{Sound::tick, synthesizeSound(Sound::tick, Mixer::sampleRate)}},
+    : engine_(engine), clock_(clock), tick_(synthesizeSound(Sound::tick, Mixer::sampleRate)),
       tokens_(maxTokens, refillPerSecond, clock.monotonicNow()),
       tickTokens_(maxTickTokens, tickRefillPerSecond, clock.monotonicNow()) {}
 
@@ -18,14 +17,11 @@ bool ClickPlayer::consumeTickToken() {
 void ClickPlayer::playTick(std::int32_t sourceID) {
     if (!consumeToken()) return;
     if (!consumeTickToken()) return;
-    const auto found = buffers_.find(Sound::tick);
-    if (found == buffers_.end() || found->second.empty()) return;
     const auto* node = playerNode(sourceID);
     if (!node) return;
-    const auto& samples = found->second;
     // A full queue drops the tick: the buckets keep that from happening in practice.
     engine_.mixer().enqueue(*node,
-                            {samples.data(), static_cast<std::uint32_t>(samples.size()), 1.0f, 0});
+                            {tick_.data(), static_cast<std::uint32_t>(tick_.size()), 1.0f, 0});
 }
 
 void ClickPlayer::setPan(std::int32_t sourceID, float pan) {

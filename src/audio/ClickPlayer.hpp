@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -34,12 +33,10 @@ public:
     double tokens() const { return tokens_.level(); }
     double tickTokens() const { return tickTokens_.level(); }
 
-    const std::vector<float>& buffer(Sound sound) const { return buffers_.at(sound); }
-
 private:
     AudioEngine& engine_;
     const Clock& clock_;
-    std::map<Sound, std::vector<float>> buffers_;
+    const std::vector<float> tick_;
     std::unordered_map<std::int32_t, Mixer::NodeId> playerNodes_;
     std::unordered_map<std::int32_t, float> panForSource_;
     TokenBucket tokens_;
