@@ -38,7 +38,8 @@ float ClickPlayer::pan(std::int32_t sourceID) const {
 const Mixer::NodeId* ClickPlayer::playerNode(std::int32_t sourceID) {
     if (const auto found = playerNodes_.find(sourceID); found != playerNodes_.end())
         return &found->second;
-    const auto node = engine_.mixer().createNode(pan(sourceID));
+    // Nothing waits for a tick to end, so its node makes no reports.
+    const auto node = engine_.mixer().createNode(pan(sourceID), Mixer::Reports::none);
     if (!node) return nullptr;
     const auto inserted = playerNodes_.emplace(sourceID, *node).first;
     if (!engine_.isRunning()) engine_.start(); // a failed start leaves the tick silent
