@@ -1,5 +1,8 @@
 #include "audio/ClickPlayer.hpp"
 
+#include <algorithm>
+#include <span>
+
 namespace umbrascope {
 
 ClickPlayer::ClickPlayer(AudioEngine& engine, const Clock& clock)
@@ -17,17 +20,17 @@ bool ClickPlayer::consumeTickToken() {
 void ClickPlayer::playTick(std::int32_t sourceID) {
     if (!consumeToken()) return;
     if (!consumeTickToken()) return;
-    const auto* node = playerNode(sourceID);
+    auto* node = playerNode(sourceID);
     if (!node) return;
+    node->lastTick = ++tickCount_;
     // A full queue drops the tick: the buckets keep that from happening in practice.
-    engine_.mixer().enqueue(*node,
+    engine_.mixer().enqueue(node->node,
                             {tick_.data(), static_cast<std::uint32_t>(tick_.size()), 1.0f, 0});
 }
 
 void ClickPlayer::setPan(std::int32_t sourceID, float pan) {
     panForSource_[sourceID] = pan;
-    if (const auto node = playerNodes_.find(sourceID); node != playerNodes_.end())
-        engine_.mixer().setPan(node->second, pan);
+    if (const auto* node = findNode(sourceID)) engine_.mixer().setPan(node->node, pan);
 }
 
 float ClickPlayer::pan(std::int32_t sourceID) const {
@@ -35,15 +38,30 @@ float ClickPlayer::pan(std::int32_t sourceID) const {
     return found == panForSource_.end() ? 0.0f : found->second;
 }
 
-const Mixer::NodeId* ClickPlayer::playerNode(std::int32_t sourceID) {
-    if (const auto found = playerNodes_.find(sourceID); found != playerNodes_.end())
-        return &found->second;
-    // Nothing waits for a tick to end, so its node makes no reports.
-    const auto node = engine_.mixer().createNode(pan(sourceID), Mixer::Reports::none);
-    if (!node) return nullptr;
-    const auto inserted = playerNodes_.emplace(sourceID, *node).first;
-    if (!engine_.isRunning()) engine_.start(); // a failed start leaves the tick silent
-    return &inserted->second;
+ClickPlayer::PlayerNode* ClickPlayer::findNode(std::int32_t sourceID) {
+    const auto used = std::span(playerNodes_).first(nodeCount_);
+    const auto found = std::ranges::find(used, sourceID, &PlayerNode::sourceID);
+    return found == used.end() ? nullptr : &*found;
+}
+
+ClickPlayer::PlayerNode* ClickPlayer::playerNode(std::int32_t sourceID) {
+    if (auto* own = findNode(sourceID)) return own;
+    if (nodeCount_ < playerNodes_.size()) {
+        // Nothing waits for a tick to end, so its node makes no reports.
+        if (const auto node = engine_.mixer().createNode(pan(sourceID), Mixer::Reports::none)) {
+            if (!engine_.isRunning()) engine_.start(); // a failed start leaves the tick silent
+            return &(playerNodes_[nodeCount_++] = {sourceID, *node, 0});
+        }
+    }
+    const auto used = std::span(playerNodes_).first(nodeCount_);
+    if (used.empty()) return nullptr;
+    // Sources come and go without notice, so nodes change hands. With all maxNodes in use, the
+    // least recently used one ticked maxNodes - 1 ticks ago or earlier, which the rate limit
+    // spreads over more than a second and a half: it has long fallen silent.
+    auto& oldest = *std::ranges::min_element(used, {}, &PlayerNode::lastTick);
+    oldest.sourceID = sourceID;
+    engine_.mixer().setPan(oldest.node, pan(sourceID));
+    return &oldest;
 }
 
 } // namespace umbrascope

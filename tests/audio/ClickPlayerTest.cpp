@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "audio/ClickPlayer.hpp"
@@ -127,6 +128,31 @@ TEST(ClickPlayerNodes, TicksOfOneSourceQueueAndOtherSourcesSoundAtOnce) {
         ASSERT_NEAR(block[2 * i + 1], right, 1e-6f) << "frame " << i;
     }
     EXPECT_FALSE(p.engine.isRunning()) << "no output was given, so nothing started";
+}
+
+// Sources come and go over a long session; the mixer's nodes must not run out. Sides are drawn
+// at random, so nodes that change hands also change sides.
+TEST(ClickPlayerNodes, TwoHundredSourcesInTurnAreEachHeardOnTheirOwnSide) {
+    Player p;
+    std::mt19937 random(5);
+    for (std::int32_t source = 1; source <= 200; ++source) {
+        const bool left = random() % 2 == 0;
+        p.player.setPan(source, left ? -1.0f : 1.0f);
+        p.clock.advance(1s);
+        p.player.playTick(source);
+        const auto block = p.render();
+        ASSERT_GT(p.peak(block, left ? 0 : 1), 0.1f) << "source " << source;
+        ASSERT_LT(p.peak(block, left ? 1 : 0), 1e-6f) << "source " << source;
+    }
+    // Two more in one instant: the second must not take the node the first is sounding on.
+    p.player.setPan(201, -1.0f);
+    p.player.setPan(202, 1.0f);
+    p.clock.advance(1s);
+    p.player.playTick(201);
+    p.player.playTick(202);
+    const auto block = p.render(synthesizeSound(Sound::tick, Mixer::sampleRate).size());
+    EXPECT_GT(p.peak(block, 0), 0.1f);
+    EXPECT_GT(p.peak(block, 1), 0.1f);
 }
 
 TEST(ClickPlayerNodes, ASourceStaysAudibleLongAfterItsFirstThousandTicks) {
