@@ -5,8 +5,19 @@
 
 namespace umbrascope {
 
+namespace {
+
+// Made once per process and never freed: the audio thread may still be reading a tick when its
+// player is destroyed, since the engine that renders it is stopped only afterwards.
+const std::vector<float>& tickSamples() {
+    static const std::vector<float> samples = synthesizeSound(Sound::tick, Mixer::sampleRate);
+    return samples;
+}
+
+} // namespace
+
 ClickPlayer::ClickPlayer(AudioEngine& engine, const Clock& clock)
-    : engine_(engine), clock_(clock), tick_(synthesizeSound(Sound::tick, Mixer::sampleRate)),
+    : engine_(engine), clock_(clock), tick_(tickSamples()),
       tokens_(maxTokens, refillPerSecond, clock.monotonicNow()),
       tickTokens_(maxTickTokens, tickRefillPerSecond, clock.monotonicNow()) {}
 

@@ -14,7 +14,7 @@
 namespace umbrascope {
 
 // A rate-limited, panned tick per source. Main thread only; the engine and the clock must outlive
-// the player. The tick buffer is made once and outlives every node that plays it.
+// the player. The tick's samples outlive every node that plays them.
 class ClickPlayer {
 public:
     static constexpr double maxTokens = 10.0;
@@ -46,7 +46,7 @@ private:
 
     AudioEngine& engine_;
     const Clock& clock_;
-    const std::vector<float> tick_;
+    const std::vector<float>& tick_;
     std::array<PlayerNode, maxNodes> playerNodes_{};
     std::size_t nodeCount_ = 0;
     std::uint64_t tickCount_ = 0;
