@@ -1,10 +1,23 @@
 #include "audio/ClickPlayer.hpp"
 
+#include <algorithm>
+#include <span>
+
 namespace umbrascope {
 
+namespace {
+
+// Made once per process and never freed: the audio thread may still be reading a tick when its
+// player is destroyed, since the engine that renders it is stopped only afterwards.
+const std::vector<float>& tickSamples() {
+    static const std::vector<float> samples = synthesizeSound(Sound::tick, Mixer::sampleRate);
+    return samples;
+}
+
+} // namespace
+
 ClickPlayer::ClickPlayer(AudioEngine& engine, const Clock& clock)
-    : engine_(engine),
-      clock_(clock), buffers_{{Sound::tick, synthesizeSound(Sound::tick, Mixer::sampleRate)}},
+    : engine_(engine), clock_(clock), tick_(tickSamples()),
       tokens_(maxTokens, refillPerSecond, clock.monotonicNow()),
       tickTokens_(maxTickTokens, tickRefillPerSecond, clock.monotonicNow()) {}
 
@@ -18,20 +31,17 @@ bool ClickPlayer::consumeTickToken() {
 void ClickPlayer::playTick(std::int32_t sourceID) {
     if (!consumeToken()) return;
     if (!consumeTickToken()) return;
-    const auto found = buffers_.find(Sound::tick);
-    if (found == buffers_.end() || found->second.empty()) return;
-    const auto* node = playerNode(sourceID);
+    auto* node = playerNode(sourceID);
     if (!node) return;
-    const auto& samples = found->second;
+    node->lastTick = ++tickCount_;
     // A full queue drops the tick: the buckets keep that from happening in practice.
-    engine_.mixer().enqueue(*node,
-                            {samples.data(), static_cast<std::uint32_t>(samples.size()), 1.0f, 0});
+    engine_.mixer().enqueue(node->node,
+                            {tick_.data(), static_cast<std::uint32_t>(tick_.size()), 1.0f, 0});
 }
 
 void ClickPlayer::setPan(std::int32_t sourceID, float pan) {
     panForSource_[sourceID] = pan;
-    if (const auto node = playerNodes_.find(sourceID); node != playerNodes_.end())
-        engine_.mixer().setPan(node->second, pan);
+    if (const auto* node = findNode(sourceID)) engine_.mixer().setPan(node->node, pan);
 }
 
 float ClickPlayer::pan(std::int32_t sourceID) const {
@@ -39,14 +49,30 @@ float ClickPlayer::pan(std::int32_t sourceID) const {
     return found == panForSource_.end() ? 0.0f : found->second;
 }
 
-const Mixer::NodeId* ClickPlayer::playerNode(std::int32_t sourceID) {
-    if (const auto found = playerNodes_.find(sourceID); found != playerNodes_.end())
-        return &found->second;
-    const auto node = engine_.mixer().createNode(pan(sourceID));
-    if (!node) return nullptr;
-    const auto inserted = playerNodes_.emplace(sourceID, *node).first;
-    if (!engine_.isRunning()) engine_.start(); // a failed start leaves the tick silent
-    return &inserted->second;
+ClickPlayer::PlayerNode* ClickPlayer::findNode(std::int32_t sourceID) {
+    const auto used = std::span(playerNodes_).first(nodeCount_);
+    const auto found = std::ranges::find(used, sourceID, &PlayerNode::sourceID);
+    return found == used.end() ? nullptr : &*found;
+}
+
+ClickPlayer::PlayerNode* ClickPlayer::playerNode(std::int32_t sourceID) {
+    if (auto* own = findNode(sourceID)) return own;
+    if (nodeCount_ < playerNodes_.size()) {
+        // Nothing waits for a tick to end, so its node makes no reports.
+        if (const auto node = engine_.mixer().createNode(pan(sourceID), Mixer::Reports::none)) {
+            if (!engine_.isRunning()) engine_.start(); // a failed start leaves the tick silent
+            return &(playerNodes_[nodeCount_++] = {sourceID, *node, 0});
+        }
+    }
+    const auto used = std::span(playerNodes_).first(nodeCount_);
+    if (used.empty()) return nullptr;
+    // Sources come and go without notice, so nodes change hands. With all maxNodes in use, the
+    // least recently used one ticked maxNodes - 1 ticks ago or earlier, which the rate limit
+    // spreads over more than a second and a half: it has long fallen silent.
+    auto& oldest = *std::ranges::min_element(used, {}, &PlayerNode::lastTick);
+    oldest.sourceID = sourceID;
+    engine_.mixer().setPan(oldest.node, pan(sourceID));
+    return &oldest;
 }
 
 } // namespace umbrascope

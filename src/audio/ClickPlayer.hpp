@@ -1,7 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -13,13 +14,15 @@
 namespace umbrascope {
 
 // A rate-limited, panned tick per source. Main thread only; the engine and the clock must outlive
-// the player. The tick buffer is made once and outlives every node that plays it.
+// the player. The tick's samples outlive every node that plays them.
 class ClickPlayer {
 public:
     static constexpr double maxTokens = 10.0;
     static constexpr double refillPerSecond = 30.0;
     static constexpr double maxTickTokens = 5.0;
     static constexpr double tickRefillPerSecond = 15.0;
+    // Click nodes this player takes at most, leaving the mixer's others to speech.
+    static constexpr std::size_t maxNodes = Mixer::maxNodes / 2;
 
     ClickPlayer(AudioEngine& engine, const Clock& clock);
 
@@ -34,20 +37,28 @@ public:
     double tokens() const { return tokens_.level(); }
     double tickTokens() const { return tickTokens_.level(); }
 
-    const std::vector<float>& buffer(Sound sound) const { return buffers_.at(sound); }
-
 private:
+    struct PlayerNode {
+        std::int32_t sourceID = 0;
+        Mixer::NodeId node = 0;
+        std::uint64_t lastTick = 0; // tickCount_ at the node's last tick
+    };
+
     AudioEngine& engine_;
     const Clock& clock_;
-    std::map<Sound, std::vector<float>> buffers_;
-    std::unordered_map<std::int32_t, Mixer::NodeId> playerNodes_;
+    const std::vector<float>& tick_;
+    std::array<PlayerNode, maxNodes> playerNodes_{};
+    std::size_t nodeCount_ = 0;
+    std::uint64_t tickCount_ = 0;
     std::unordered_map<std::int32_t, float> panForSource_;
     TokenBucket tokens_;
     TokenBucket tickTokens_;
 
-    // The source's node, created (and the engine started) on first use; none when the mixer is
-    // out of nodes.
-    const Mixer::NodeId* playerNode(std::int32_t sourceID);
+    // The source's node: its own, else a new one (the first starts the engine), else, when this
+    // player or the mixer is out of nodes, the one that ticked least recently, moved to this
+    // source and its pan. None only when there is no node at all.
+    PlayerNode* playerNode(std::int32_t sourceID);
+    PlayerNode* findNode(std::int32_t sourceID);
 };
 
 } // namespace umbrascope

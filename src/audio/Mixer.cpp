@@ -33,6 +33,8 @@ struct Mixer::Node {
     std::atomic<float> pan{0.0f};
     std::atomic<std::uint32_t> generation{0};
     std::atomic<bool> playing{false};
+    // Set before the node is published and never changed.
+    bool reports = true;
 
     // Audio thread only.
     bool hasCurrent = false;
@@ -44,11 +46,12 @@ struct Mixer::Node {
 Mixer::Mixer() : nodes_(std::make_unique<Node[]>(maxNodes)) {}
 Mixer::~Mixer() = default;
 
-std::optional<Mixer::NodeId> Mixer::createNode(float pan) {
+std::optional<Mixer::NodeId> Mixer::createNode(float pan, Reports reports) {
     std::lock_guard lock(createMutex_);
     const auto index = nodeCount_.load(std::memory_order_relaxed);
     if (index == maxNodes) return std::nullopt;
     nodes_[index].pan.store(pan, std::memory_order_relaxed);
+    nodes_[index].reports = reports == Reports::wanted;
     nodeCount_.store(index + 1, std::memory_order_release);
     return index;
 }
@@ -93,11 +96,16 @@ void Mixer::renderNode(Node& node, float* stereo, std::size_t frames) {
     // Every buffer must end with exactly one report, or a speaker waiting for it stays busy. A
     // report is never pushed into a full ring: a buffer is only taken when its reports fit
     // (started and finished, or dropped), and otherwise waits in the queue for the next block.
-    const auto room = [&node] { return eventCapacity - node.events.sizeApprox(); };
+    const auto room = [&node] {
+        return node.reports ? eventCapacity - node.events.sizeApprox() : eventCapacity;
+    };
+    const auto report = [&node](MixerEvent::Kind kind, std::uint64_t tag) {
+        if (node.reports) node.events.push({kind, tag});
+    };
     const auto generation = node.generation.load(std::memory_order_acquire);
     if (node.hasCurrent && node.current.generation != generation) {
         // The slot of its finished report was kept free when it started.
-        node.events.push({MixerEvent::Kind::dropped, node.current.buffer.tag});
+        report(MixerEvent::Kind::dropped, node.current.buffer.tag);
         node.hasCurrent = false;
     }
     std::size_t written = 0;
@@ -110,14 +118,14 @@ void Mixer::renderNode(Node& node, float* stereo, std::size_t frames) {
             QueuedBuffer next;
             node.queue.pop(next);
             if (stale) {
-                node.events.push({MixerEvent::Kind::dropped, next.buffer.tag});
+                report(MixerEvent::Kind::dropped, next.buffer.tag);
                 continue;
             }
             node.current = next;
             node.hasCurrent = true;
             node.position = 0;
             node.gains = panGains(node.pan.load(std::memory_order_relaxed), next.buffer.gain);
-            node.events.push({MixerEvent::Kind::started, next.buffer.tag});
+            report(MixerEvent::Kind::started, next.buffer.tag);
         }
         const auto& buffer = node.current.buffer;
         const auto n = std::min<std::size_t>(frames - written, buffer.frames - node.position);
@@ -130,7 +138,7 @@ void Mixer::renderNode(Node& node, float* stereo, std::size_t frames) {
         written += n;
         node.position += static_cast<std::uint32_t>(n);
         if (node.position == buffer.frames) {
-            node.events.push({MixerEvent::Kind::finished, buffer.tag});
+            report(MixerEvent::Kind::finished, buffer.tag);
             node.hasCurrent = false;
         }
         if (written == frames) break;

@@ -40,6 +40,9 @@ public:
     static constexpr std::size_t eventCapacity = 2048;
 
     using NodeId = std::uint32_t;
+    // Whether a node tells of its buffers through nextEvent(). A node whose reports nobody reads
+    // must not make them: its full report ring would hold its buffers back for good.
+    enum class Reports : std::uint8_t { wanted, none };
 
     Mixer();
     ~Mixer();
@@ -47,7 +50,7 @@ public:
     Mixer& operator=(const Mixer&) = delete;
 
     // None when every node slot is taken.
-    std::optional<NodeId> createNode(float pan = 0.0f);
+    std::optional<NodeId> createNode(float pan = 0.0f, Reports reports = Reports::wanted);
 
     // Queues a buffer after the ones already queued. False when the queue is full.
     bool enqueue(NodeId node, BufferRef buffer);

@@ -7,15 +7,6 @@
 
 namespace umbrascope {
 
-// Up to two packets that one input byte completes (a status byte inside SysEx ends the SysEx and
-// may itself be a whole message), words back to back; packet lengths follow from their type.
-struct ParsedPackets {
-    std::array<std::uint32_t, 4> words{};
-    std::uint8_t count = 0;
-
-    std::span<const std::uint32_t> span() const { return {words.data(), count}; }
-};
-
 // Turns a MIDI 1.0 byte stream into the UMP packets a MIDI 1.0 port receives: channel voice as
 // type 2, system common and real-time as type 1, SysEx as type 3 packets of up to six bytes.
 // Handles running status, real-time bytes anywhere (also inside SysEx and inside a message) and
@@ -23,40 +14,35 @@ struct ParsedPackets {
 // unfinished SysEx stays pending. One parser per source; not thread-safe.
 class Midi1ByteParser {
 public:
-    explicit Midi1ByteParser(std::uint8_t group = 0) : group_(group & 0xFu) {}
+    // A status byte inside SysEx completes the SysEx's last packet (two words) and may be a whole
+    // message itself; no byte completes more.
+    static constexpr std::size_t maxWordsPerByte = 3;
 
-    ParsedPackets push(std::uint8_t byte);
+    explicit Midi1ByteParser(std::uint8_t group = 0) { state_.group = group & 0xFu; }
 
-    // Calls sink(std::span<const std::uint32_t>) with the words completed by each byte.
-    template <typename Sink>
-    void parse(std::span<const std::uint8_t> bytes, Sink&& sink) {
-        for (const auto byte : bytes) {
-            const ParsedPackets packets = push(byte);
-            if (packets.count != 0) sink(packets.span());
-        }
-    }
+    // Writes the packets these bytes complete to out, words back to back, and returns the number
+    // of words written. out must have room for maxWordsPerByte words per byte.
+    std::size_t push(std::span<const std::uint8_t> bytes, std::span<std::uint32_t> out);
 
-    void reset();
+    void reset() { state_ = State{.group = state_.group}; }
 
 private:
-    void pushSysExByte(std::uint8_t byte, ParsedPackets& out);
-    // Emits what the SysEx holds as its last (or only) packet and leaves SysEx.
-    void endSysEx(ParsedPackets& out);
-    void emitSysEx(bool last, ParsedPackets& out);
-    void startMessage(std::uint8_t status);
+    struct State {
+        std::uint8_t group = 0;
+        // The status data bytes belong to; it stays for the next message when it runs on.
+        std::uint8_t status = 0;
+        // Data bytes a message of that status takes; 0 drops data bytes (or hands them to SysEx).
+        std::uint8_t needed = 0;
+        bool haveFirst = false;
+        std::uint8_t first = 0;
 
-    std::uint8_t group_;
-    // Status of the message being collected, 0 when none; running status when it is reused.
-    std::uint8_t status_ = 0;
-    std::uint8_t runningStatus_ = 0;
-    std::uint8_t needed_ = 0;
-    std::uint8_t have_ = 0;
-    std::array<std::uint8_t, 2> data_{};
+        bool inSysEx = false;
+        bool sysExStarted = false; // a Start packet went out for the current SysEx
+        std::uint8_t sysExCount = 0;
+        std::array<std::uint8_t, 6> sysEx{};
+    };
 
-    bool inSysEx_ = false;
-    bool sysExStarted_ = false; // a Start packet went out for the current SysEx
-    std::uint8_t sysExCount_ = 0;
-    std::array<std::uint8_t, 6> sysEx_{};
+    State state_;
 };
 
 } // namespace umbrascope

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -20,9 +23,17 @@ public:
 
     // Appends the packets completed by these bytes to out, back to back.
     void translate(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& out) {
-        for (const auto byte : bytes) {
-            const ParsedPackets packets = parser_.push(byte);
-            if (packets.count != 0) translator_.translateWords(packets.span(), out);
+        std::array<std::uint32_t, chunkBytes * Midi1ByteParser::maxWordsPerByte> parsed;
+        while (!bytes.empty()) {
+            const auto chunk = bytes.first(std::min(bytes.size(), chunkBytes));
+            bytes = bytes.subspan(chunk.size());
+            const std::span<const std::uint32_t> words(parsed.data(), parser_.push(chunk, parsed));
+            // A MIDI 1.0 port receives the parser's system, channel voice and SysEx7 packets as
+            // they are.
+            if (translator_.protocol() == MidiProtocol::midi1)
+                out.insert(out.end(), words.begin(), words.end());
+            else
+                translator_.translateWords(words, out);
         }
     }
 
@@ -32,6 +43,10 @@ public:
     }
 
 private:
+    // Bytes parsed per pass into a buffer on the stack, so the byte loop writes plain memory and
+    // the vector grows once per pass rather than once per word.
+    static constexpr std::size_t chunkBytes = 256;
+
     Midi1ByteParser parser_;
     UmpTranslator translator_;
 };

@@ -22,9 +22,9 @@ public:
 
     MidiProtocol protocol() const { return protocol_; }
 
-    // Appends the translation of one packet (1 to 4 words; missing words count as 0).
-    void translate(std::span<const std::uint32_t> packet, std::vector<std::uint32_t>& out);
-    // Splits a run of words into packets and translates each in order.
+    // Splits a run of words into packets and appends the translation of each, in order. A packet
+    // cut short by the end of the run passes as it is, or counts its missing words as 0 where it
+    // is translated.
     void translateWords(std::span<const std::uint32_t> words, std::vector<std::uint32_t>& out);
 
     void reset();
@@ -44,14 +44,17 @@ private:
         bool haveLsb = false;
     };
 
-    void upscale(std::uint32_t w0, std::vector<std::uint32_t>& out);
-    void controlChange(std::uint32_t w0, std::vector<std::uint32_t>& out);
-    void selectParameter(ChannelState& state, std::uint32_t w0, Parameter kind, unsigned half,
-                         std::vector<std::uint32_t>& out);
-    void dataEntry(ChannelState& state, std::uint32_t w0, bool msb,
-                   std::vector<std::uint32_t>& out);
-    void sendPending(ChannelState& state, std::uint32_t w0, std::vector<std::uint32_t>& out);
-    void downscale(std::uint32_t w0, std::uint32_t w1, std::vector<std::uint32_t>& out);
+    // Each writes the words it makes at out and returns the end of them.
+    std::uint32_t* toMidi2Port(std::span<const std::uint32_t> words, std::uint32_t* out);
+    static std::uint32_t* toMidi1Port(std::span<const std::uint32_t> words, std::uint32_t* out);
+    std::uint32_t* upscale(std::uint32_t w0, std::uint32_t* out);
+    std::uint32_t* controlChange(std::uint32_t w0, std::uint32_t* out);
+    static std::uint32_t* selectParameter(ChannelState& state, std::uint32_t w0, Parameter kind,
+                                          unsigned half, std::uint32_t* out);
+    static std::uint32_t* dataEntry(ChannelState& state, std::uint32_t w0, bool msb,
+                                    std::uint32_t* out);
+    static std::uint32_t* sendPending(ChannelState& state, std::uint32_t w0, std::uint32_t* out);
+    static std::uint32_t* downscale(std::uint32_t w0, std::uint32_t w1, std::uint32_t* out);
 
     ChannelState& state(std::uint32_t w0);
 
