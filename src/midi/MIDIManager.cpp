@@ -33,6 +33,7 @@ MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock
 MIDIManager::~MIDIManager() {
     // After this no delivery thread is inside handleEventList, so nothing else can post.
     service_.setReceiveCallback({});
+    lifetime_.end();
     if (notificationGate_) {
         std::lock_guard lock(notificationGate_->mutex);
         notificationGate_->queue = nullptr;
@@ -89,10 +90,8 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     });
 
     if (batch.empty()) return;
-    mainQueue_.post([token = weakToken_, batch = std::move(batch)]() mutable {
-        if (const auto alive = token.lock(); alive && alive->manager)
-            alive->manager->appendBatch(std::move(batch));
-    });
+    mainQueue_.post(lifetime_.guard(
+        [this, batch = std::move(batch)]() mutable { appendBatch(std::move(batch)); }));
 }
 
 std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Clock.hpp"
+#include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
 #include "midi/EventList.hpp"
@@ -118,7 +119,7 @@ private:
         bool hideMidiClock = false;
         MessageTypeSet hiddenMessageTypes;
     };
-    // Lets a posted batch find the manager, or find that it is gone.
+    // Lets a posted rescan find the manager, or find that it is gone.
     struct Token {
         MIDIManager* manager;
     };
@@ -156,6 +157,9 @@ private:
     std::atomic<std::uint64_t> publishedVersion_{0};
 
     std::weak_ptr<Token> weakToken_; // set once at construction
+
+    // Posted batches run only while the manager exists; ended first thing in the destructor.
+    LifetimeToken lifetime_;
 
     // Sources (main thread).
     void publishSources(std::vector<MIDISourceInfo> scanned);
