@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/Fields.hpp"
 #include "model/Packet.hpp"
 #include "text/Description.hpp"
 
@@ -13,9 +12,6 @@ namespace {
 
 constexpr const char* noSourceName = "Unknown";
 constexpr const char* unnamedSourceName = "Unknown Source";
-
-constexpr std::uint8_t activeSensingStatus = 0xFE;
-constexpr std::uint8_t timingClockStatus = 0xF8;
 
 } // namespace
 
@@ -56,7 +52,8 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     const std::int32_t id = source ? service_.uniqueID(*source) : 0;
     if (!settings->enabledSourceIDs.contains(id)) return;
     const bool native = source && isSourceNativeUMP(*source, id);
-    if (settings->onlyUMPSources && !native) return;
+    // The whole list goes, so it uses no sequence numbers.
+    if (settings->filter.onlyUMPSources && !native) return;
     if (list.empty()) return;
     std::string name = source ? service_.displayName(*source).value_or(unnamedSourceName)
                               : std::string(noSourceName);
@@ -68,23 +65,18 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
         forEachPacket(eventPacket.readableWords(), [&](const PacketWords& words, PacketClass cls) {
             // The number is used up before the filters, so a dropped message leaves a gap.
             const std::int64_t sequenceNumber = nextSequenceNumber_++;
-            if (settings->hiddenMessageTypes.contains(cls.type)) return;
-            if (cls.type == UMPMessageType::system) {
-                const std::uint8_t status = ump::systemStatus(words[0]);
-                if (settings->hideActiveSensing && status == activeSensingStatus) return;
-                if (settings->hideMidiClock && status == timingClockStatus) return;
-            }
-            // A dropped message is never seen, so its description is not made.
             MIDIMessage message;
+            message.words = words;
+            message.messageType = cls.type;
+            message.sourceIsUMPNative = native;
+            if (settings->filter.hides(message)) return;
+            // A dropped message is never seen, so its description is not made.
             message.id = Identifier::make();
             message.sequenceNumber = sequenceNumber;
             message.timestamp = clock_.wallNow();
             message.sourceNameStorage = sourceName;
             message.sourceID = id;
-            message.words = words;
-            message.messageType = cls.type;
             message.description = describePacket(words, cls.type);
-            message.sourceIsUMPNative = native;
             batch.push_back(std::move(message));
         });
     });
@@ -172,22 +164,22 @@ void MIDIManager::setSourceEnabled(std::int32_t id, bool enabled) {
 }
 
 void MIDIManager::setOnlyUMPSources(bool on) {
-    settings_.onlyUMPSources = on;
+    settings_.filter.onlyUMPSources = on;
     publishSettings(MIDIManagerProperty::onlyUMPSources);
 }
 
 void MIDIManager::setHideActiveSensing(bool on) {
-    settings_.hideActiveSensing = on;
+    settings_.filter.hideActiveSensing = on;
     publishSettings(MIDIManagerProperty::hideActiveSensing);
 }
 
 void MIDIManager::setHideMidiClock(bool on) {
-    settings_.hideMidiClock = on;
+    settings_.filter.hideMidiClock = on;
     publishSettings(MIDIManagerProperty::hideMidiClock);
 }
 
 void MIDIManager::setHiddenMessageTypes(MessageTypeSet types) {
-    settings_.hiddenMessageTypes = types;
+    settings_.filter.hiddenMessageTypes = types;
     publishSettings(MIDIManagerProperty::hiddenMessageTypes);
 }
 

@@ -17,6 +17,7 @@
 #include "core/ObserverList.hpp"
 #include "midi/EventList.hpp"
 #include "midi/MIDISourceInfo.hpp"
+#include "midi/MessageFilter.hpp"
 #include "midi/MidiService.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/UMPMessageType.hpp"
@@ -80,14 +81,16 @@ public:
     void setEnabledSourceIDs(SourceIDSet ids);
     void setSourceEnabled(std::int32_t id, bool enabled);
 
-    bool onlyUMPSources() const { return settings_.onlyUMPSources; }
+    bool onlyUMPSources() const { return settings_.filter.onlyUMPSources; }
     void setOnlyUMPSources(bool on);
-    bool hideActiveSensing() const { return settings_.hideActiveSensing; }
+    bool hideActiveSensing() const { return settings_.filter.hideActiveSensing; }
     void setHideActiveSensing(bool on);
-    bool hideMidiClock() const { return settings_.hideMidiClock; }
+    bool hideMidiClock() const { return settings_.filter.hideMidiClock; }
     void setHideMidiClock(bool on);
-    MessageTypeSet hiddenMessageTypes() const { return settings_.hiddenMessageTypes; }
+    MessageTypeSet hiddenMessageTypes() const { return settings_.filter.hiddenMessageTypes; }
     void setHiddenMessageTypes(MessageTypeSet types);
+    // The four settings above, as the receive path applies them to each message.
+    const MessageFilter& messageFilter() const { return settings_.filter; }
 
     Observers& observers() { return observers_; }
 
@@ -114,10 +117,7 @@ private:
     // What the receive side reads; never changed once published.
     struct FilterSettings {
         SourceIDSet enabledSourceIDs;
-        bool onlyUMPSources = false;
-        bool hideActiveSensing = false;
-        bool hideMidiClock = false;
-        MessageTypeSet hiddenMessageTypes;
+        MessageFilter filter;
     };
     // Lets a posted rescan find the manager, or find that it is gone.
     struct Token {
