@@ -94,44 +94,48 @@ std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id
 }
 
 void MIDIManager::appendBatch(std::vector<MIDIMessage> batch) {
+    const std::size_t appended = batch.size();
     for (auto& message : batch)
         messages_.push_back(std::move(message));
-    bool becameFull = false;
-    const auto limit = static_cast<std::size_t>(maxMessages_);
-    if (messages_.size() > limit) {
-        dropOldest(messages_.size() - limit);
-        becameFull = !isBufferFull_;
-        isBufferFull_ = true;
-    }
+    const bool wasFull = isBufferFull_;
+    const std::size_t dropped = trimToLimit();
     lastMessageDate_ = clock_.wallNow();
+    lastMessageMonotonic_ = clock_.monotonicNow();
 
+    messageChanges_.notify(MessagesChange{appended, dropped, false});
     observers_.notify(MIDIManagerProperty::messages);
-    if (becameFull) observers_.notify(MIDIManagerProperty::isBufferFull);
+    if (isBufferFull_ != wasFull) observers_.notify(MIDIManagerProperty::isBufferFull);
     observers_.notify(MIDIManagerProperty::lastMessageDate);
 }
 
-void MIDIManager::dropOldest(std::size_t count) {
+std::size_t MIDIManager::trimToLimit() {
+    const auto limit = static_cast<std::size_t>(maxMessages_);
+    if (messages_.size() <= limit) return 0;
     // A block from the front: the cost follows what is dropped, not what is kept.
+    const std::size_t count = messages_.size() - limit;
     messages_.erase(messages_.begin(), messages_.begin() + static_cast<std::ptrdiff_t>(count));
+    isBufferFull_ = true;
+    return count;
 }
 
 void MIDIManager::clearMessages() {
     messages_.clear();
     lastMessageDate_.reset();
+    lastMessageMonotonic_.reset();
     isBufferFull_ = false;
+    messageChanges_.notify(MessagesChange{0, 0, true});
     observers_.notify(MIDIManagerProperty::messages);
     observers_.notify(MIDIManagerProperty::lastMessageDate);
     observers_.notify(MIDIManagerProperty::isBufferFull);
 }
 
 void MIDIManager::trimToMaxMessages() {
-    const auto limit = static_cast<std::size_t>(maxMessages_);
-    if (messages_.size() <= limit) return;
-    dropOldest(messages_.size() - limit);
-    const bool becameFull = !isBufferFull_;
-    isBufferFull_ = true;
+    const bool wasFull = isBufferFull_;
+    const std::size_t dropped = trimToLimit();
+    if (dropped == 0) return;
+    messageChanges_.notify(MessagesChange{0, dropped, false});
     observers_.notify(MIDIManagerProperty::messages);
-    if (becameFull) observers_.notify(MIDIManagerProperty::isBufferFull);
+    if (isBufferFull_ != wasFull) observers_.notify(MIDIManagerProperty::isBufferFull);
 }
 
 void MIDIManager::setMaxMessages(std::int64_t limit) {

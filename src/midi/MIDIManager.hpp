@@ -40,6 +40,18 @@ enum class MIDIManagerProperty {
     midi1ProtocolOnly,
 };
 
+// How the buffer changed, told after the change. An append adds `appended` messages at the end
+// and then drops `dropped` from the front (a batch larger than the room left drops some of its
+// own); a trim only drops; a clear empties the buffer. Kept messages never move in memory, so a
+// list of pointers into the buffer stays valid for everything but the dropped.
+struct MessagesChange {
+    std::size_t appended = 0;
+    std::size_t dropped = 0;
+    bool cleared = false;
+
+    friend bool operator==(const MessagesChange&, const MessagesChange&) = default;
+};
+
 // The message store: receives event lists from the MIDI service, filters and numbers them, and
 // keeps the bounded buffer of messages.
 //
@@ -73,6 +85,11 @@ public:
     const std::deque<MIDIMessage>& messages() const { return messages_; }
     bool isBufferFull() const { return isBufferFull_; }
     std::optional<WallTime> lastMessageDate() const { return lastMessageDate_; }
+    // The same moment on the monotonic clock, for idle time that a clock change cannot stall.
+    std::optional<MonoTime> lastMessageMonotonic() const { return lastMessageMonotonic_; }
+    // Told before the properties that the same change touches (messages, isBufferFull,
+    // lastMessageDate).
+    ObserverList<const MessagesChange&>& messageChanges() { return messageChanges_; }
 
     std::int64_t maxMessages() const { return maxMessages_; }
     void setMaxMessages(std::int64_t limit);
@@ -126,7 +143,8 @@ private:
 
     void publishSettings(MIDIManagerProperty changed);
     std::shared_ptr<const std::string> sharedSourceName(std::int32_t id, std::string name);
-    void dropOldest(std::size_t count);
+    // Returns how many it dropped.
+    std::size_t trimToLimit();
 
     MidiService& service_;
     MainQueue& mainQueue_;
@@ -135,6 +153,8 @@ private:
     // Main-thread state.
     std::deque<MIDIMessage> messages_;
     std::optional<WallTime> lastMessageDate_;
+    std::optional<MonoTime> lastMessageMonotonic_;
+    ObserverList<const MessagesChange&> messageChanges_;
     bool isBufferFull_ = false;
     std::int64_t maxMessages_ = defaultMaxMessages;
     FilterSettings settings_;
