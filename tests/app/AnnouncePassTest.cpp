@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "audio/AnnouncePass.hpp"
+#include "app/AnnouncePass.hpp"
 #include "core/MainQueue.hpp"
 #include "model/Packet.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
