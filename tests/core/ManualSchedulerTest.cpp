@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,114 +11,60 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Fixture {
+TEST(ManualScheduler, RunsDueTasksInTimeOrderOnceUnlessCancelled) {
     FakeClock clock;
-    ManualScheduler scheduler{clock};
-    std::vector<std::string> ran;
+    ManualScheduler scheduler(clock);
+    std::string ran;
     std::vector<std::unique_ptr<ScheduledTask>> handles;
+    const auto defer = [&](Duration delay, char name) {
+        handles.push_back(scheduler.defer(delay, [&ran, name] { ran += name; }));
+    };
+    defer(80ms, 'd');
+    defer(10ms, 'a');
+    defer(50ms, 'b');
+    defer(50ms, 'c'); // same time: scheduling order
+    defer(60ms, 'x');
+    defer(70ms, 'y');
+    handles[4]->cancel();
+    handles[5].reset(); // destroying the handle cancels too
+    // The first task cancels a later one of the same pass and schedules one that is due now.
+    handles.push_back(scheduler.defer(1ms, [&] {
+        handles[0]->cancel();
+        defer(0ms, 'n');
+    }));
+    clock.advance(9ms);
+    scheduler.runDue();
+    EXPECT_EQ(ran, "n") << "a task that becomes due while the pass runs, runs in it";
+    clock.advance(1s);
+    scheduler.runDue();
+    scheduler.runDue();
+    EXPECT_EQ(ran, "nabc");
+    EXPECT_EQ(scheduler.pending(), 0u);
+}
 
-    void defer(Duration delay, std::string name) {
-        handles.push_back(scheduler.defer(delay, [this, name] { ran.push_back(name); }));
-    }
-    void at(Duration by) {
-        clock.advance(by);
+TEST(ManualScheduler, RepeatsRunOnceWhenBehindAndMayEndThemselves) {
+    FakeClock clock;
+    ManualScheduler scheduler(clock);
+    std::vector<MonoTime> ticks;
+    const MonoTime start = clock.monotonicNow();
+    std::unique_ptr<ScheduledTask> timer = scheduler.repeat(500ms, [&] {
+        ticks.push_back(clock.monotonicNow());
+        if (ticks.size() == 4) timer.reset(); // its own handle, while it runs
+    });
+    for (const auto step : {499ms, 1ms, 500ms, 1700ms, 300ms, 10000ms}) {
+        clock.advance(step);
         scheduler.runDue();
     }
-};
+    // 0.5 s, 1.0 s, one run for the ticks of 1.5, 2.0 and 2.5 s, then on its phase at 3.0 s
+    EXPECT_EQ(ticks, (std::vector<MonoTime>{start + 500ms, start + 1000ms, start + 2700ms,
+                                            start + 3000ms}));
 
-TEST(ManualScheduler, RunsDueTasksInTimeOrderThenSchedulingOrder) {
-    Fixture f;
-    f.defer(80ms, "late");
-    f.defer(10ms, "early");
-    f.defer(50ms, "middleA");
-    f.defer(50ms, "middleB");
-    f.at(9ms);
-    EXPECT_TRUE(f.ran.empty()) << "nothing before its time";
-    f.at(100ms);
-    EXPECT_EQ(f.ran, (std::vector<std::string>{"early", "middleA", "middleB", "late"}));
-    f.at(1s);
-    EXPECT_EQ(f.ran.size(), 4u) << "a deferred task runs once";
-    EXPECT_EQ(f.scheduler.pending(), 0u);
-}
-
-TEST(ManualScheduler, CancellingKeepsATaskFromRunning) {
-    struct Case {
-        const char* name;
-        void (*cancel)(Fixture&);
-    };
-    const Case cases[] = {
-        {"cancel", [](Fixture& f) { f.handles[0]->cancel(); }},
-        {"destroyHandle", [](Fixture& f) { f.handles[0].reset(); }},
-        // The first task to run cancels the other, which is due in the same pass.
-        {"cancelledByAnEarlierTaskOfThePass",
-         [](Fixture& f) {
-             f.handles.push_back(f.scheduler.defer(1ms, [&f] { f.handles[0]->cancel(); }));
-         }},
-    };
-    for (const auto& c : cases) {
-        Fixture f;
-        f.defer(5ms, "victim");
-        c.cancel(f);
-        f.at(10ms);
-        EXPECT_TRUE(f.ran.empty()) << c.name;
-        EXPECT_EQ(f.scheduler.pending(), 0u) << c.name;
-    }
-}
-
-TEST(ManualScheduler, ATaskMayEndItsOwnHandleWhileRunning) {
-    Fixture f;
-    std::unique_ptr<ScheduledTask> self;
-    int runs = 0;
-    self = f.scheduler.repeat(10ms, [&] {
-        ++runs;
-        self.reset(); // destroys the handle of the task that is running
-    });
-    f.at(10ms);
-    f.at(10ms);
-    EXPECT_EQ(runs, 1);
-}
-
-TEST(ManualScheduler, RepeatsEachIntervalAndRunsOnceWhenBehind) {
-    Fixture f;
-    std::vector<MonoTime> ticks;
-    auto timer = f.scheduler.repeat(500ms, [&] { ticks.push_back(f.clock.monotonicNow()); });
-    const MonoTime start = f.clock.monotonicNow();
-    f.at(499ms);
-    EXPECT_TRUE(ticks.empty());
-    f.at(1ms);
-    f.at(500ms);
-    ASSERT_EQ(ticks.size(), 2u);
-    EXPECT_EQ(ticks[1] - start, 1000ms);
-    f.at(1700ms); // at 2.7 s: the ticks of 1.5, 2.0 and 2.5 s collapse into one
-    EXPECT_EQ(ticks.size(), 3u);
-    EXPECT_EQ(f.scheduler.nextDue(), start + 3000ms) << "the phase is kept";
-    timer.reset();
-    f.at(10s);
-    EXPECT_EQ(ticks.size(), 3u);
-}
-
-TEST(ManualScheduler, TasksScheduledWhileRunningRunWhenDue) {
-    Fixture f;
-    auto outer = f.scheduler.defer(10ms, [&f] {
-        f.ran.push_back("outer");
-        f.defer(0ms, "now");
-        f.defer(5ms, "later");
-    });
-    f.at(10ms);
-    EXPECT_EQ(f.ran, (std::vector<std::string>{"outer", "now"}));
-    f.at(5ms);
-    EXPECT_EQ(f.ran.back(), "later");
-}
-
-TEST(ManualScheduler, AHandleMayOutliveItsScheduler) {
-    FakeClock clock;
-    std::unique_ptr<ScheduledTask> handle;
+    std::unique_ptr<ScheduledTask> outlived;
     {
-        ManualScheduler scheduler(clock);
-        handle = scheduler.defer(1ms, [] {});
+        ManualScheduler gone(clock);
+        outlived = gone.defer(1ms, [] {});
     }
-    handle->cancel();
-    handle.reset();
+    outlived->cancel(); // a handle may outlive its scheduler
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,12 +9,12 @@
 #include "core/ManualScheduler.hpp"
 #include "support/FakeMidiService.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
-#include "support/ManualBackgroundQueue.hpp"
 #include "support/SchedulerDriver.hpp"
 
 namespace umbrascope::testing_support {
 
 using Words = std::vector<std::uint32_t>;
+using Texts = std::vector<std::string>;
 
 inline Words midi2NoteOn(std::uint32_t note) {
     return {0x40900000 | (note << 8), 0xFFFF0000};
@@ -23,8 +23,23 @@ inline const Words timingClock{0x10F80000};
 inline const Words activeSensing{0x10FE0000};
 inline const Words midi1NoteOn{0x20903C64};
 
+class ManualBackgroundQueue final : public BackgroundQueue {
+public:
+    void post(std::function<void()> task) override { tasks.push_back(std::move(task)); }
+    std::size_t runAll() {
+        std::size_t ran = 0;
+        for (; !tasks.empty(); ++ran) {
+            auto task = std::move(tasks.front());
+            tasks.pop_front();
+            task();
+        }
+        return ran;
+    }
+    std::deque<std::function<void()>> tasks;
+};
+
 // A window on fakes: a MIDI service fed by the test, a synthesizer that reports when told, a
-// fake clock with a manual scheduler, and export locations answered by the test.
+// fake clock driving a manual scheduler, and save locations that the test answers.
 struct Window {
     static constexpr std::int32_t keysID = 1;
 
@@ -44,7 +59,7 @@ struct Window {
 
     Window() { view->midiManager().setEnabledSourceIDs({keysID}); }
 
-    // One event list of one event packet per entry, from the Keys source.
+    // One event list, one event packet per entry.
     void receive(const std::vector<Words>& packets, std::optional<SourceRef> source = {}) {
         EventList list;
         for (const auto& words : packets)
@@ -52,33 +67,18 @@ struct Window {
         service.deliver(list, source.value_or(keys));
         queue.drain();
     }
-    void receiveEach(const std::vector<Words>& messages) {
-        for (const auto& words : messages)
-            receive({words});
-    }
     KeyResult key(std::string_view characters) {
         const KeyResult result = view->handleKey(characters);
         queue.drain();
         return result;
     }
-    KeyResult arrow(ArrowKey which) {
-        const KeyResult result = view->handleKey(which);
-        queue.drain();
-        return result;
-    }
-    void speechOn(TTSLevel level = TTSLevel::short_) {
-        view->setTTSLevel(level);
-        queue.drain();
-    }
-    std::vector<std::string> spoken() const { return log->spokenTexts(); }
-    void forgetSpeech() { log->calls.clear(); }
-    // The synthesizer reports on the current utterance.
+    void speechOn(TTSLevel level = TTSLevel::short_) { view->setTTSLevel(level); }
+    Texts spoken() const { return log->spokenTexts(); }
     void report(SpeechReport kind) {
         log->send(view->speechAnnouncer().currentUtterance()->id, kind);
         queue.drain();
     }
     void runFor(Duration span) { testing_support::runFor(clock, scheduler, span); }
-
     std::vector<std::int64_t> visibleNumbers() const {
         std::vector<std::int64_t> numbers;
         for (const MIDIMessage& m : view->visibleMessages())
