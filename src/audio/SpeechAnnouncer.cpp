@@ -7,46 +7,46 @@ namespace umbrascope {
 SpeechAnnouncer::SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer,
                                  MainQueue& mainQueue)
     : synthesizer_(std::move(synthesizer)), mainQueue_(mainQueue),
-      self_(std::make_shared<SpeechAnnouncer*>(this)), rate_(synthesizer_->defaultRate()) {
-    std::weak_ptr<SpeechAnnouncer*> weak = self_;
-    synthesizer_->setReportHandler([weak, &mainQueue](std::uint64_t id, SpeechReport kind) {
-        mainQueue.post([weak, id, kind] {
-            if (const auto self = weak.lock(); self && *self) (*self)->handleReport(id, kind);
+      rate_(synthesizer_->defaultRate()) {
+    // Reports come on the synthesizer's threads, which touch nothing of the announcer but the
+    // watch taken here.
+    synthesizer_->setReportHandler(
+        [this, watch = lifetime_.watch(), &mainQueue](std::uint64_t id, SpeechReport kind) {
+            mainQueue.post([this, watch, id, kind] {
+                if (!watch.expired()) handleReport(id, kind);
+            });
         });
-    });
 }
 
 SpeechAnnouncer::~SpeechAnnouncer() {
-    *self_ = nullptr;
+    lifetime_.end();
     // Joins the synthesizer's threads before the rest of the announcer goes.
     synthesizer_.reset();
 }
 
 void SpeechAnnouncer::post(std::function<void(SpeechSynthesizer&)> call) {
-    std::weak_ptr<SpeechAnnouncer*> weak = self_;
-    mainQueue_.post([weak, call = std::move(call)] {
-        if (const auto self = weak.lock(); self && *self) call(*(*self)->synthesizer_);
-    });
+    mainQueue_.post(lifetime_.guard([this, call = std::move(call)] { call(*synthesizer_); }));
 }
 
-void SpeechAnnouncer::changed() {
-    if (observer_) observer_();
+void SpeechAnnouncer::tell(UtteranceEvent::Kind kind, const Utterance& utterance,
+                           std::optional<std::int32_t> sourceID) {
+    utteranceEvents_.notify(UtteranceEvent{kind, utterance, sourceID});
 }
 
 void SpeechAnnouncer::setSpeaking(bool speaking) {
     if (isSpeaking_ == speaking) return;
     isSpeaking_ = speaking;
-    changed();
+    observers_.notify(SpeechAnnouncerProperty::isSpeaking);
 }
 
 void SpeechAnnouncer::setRate(float rate) {
     rate_ = std::clamp(rate, synthesizer_->minimumRate(), synthesizer_->maximumRate());
-    changed();
+    observers_.notify(SpeechAnnouncerProperty::rate);
 }
 
 void SpeechAnnouncer::setVolume(float volume) {
     volume_ = std::clamp(volume, 0.0f, 1.0f);
-    changed();
+    observers_.notify(SpeechAnnouncerProperty::volume);
 }
 
 void SpeechAnnouncer::setVoiceForSource(std::int32_t sourceID,
@@ -55,7 +55,7 @@ void SpeechAnnouncer::setVoiceForSource(std::int32_t sourceID,
         voiceForSource_[sourceID] = std::move(*voiceIdentifier);
     else
         voiceForSource_.erase(sourceID);
-    changed();
+    observers_.notify(SpeechAnnouncerProperty::voiceForSource);
 }
 
 std::optional<std::string> SpeechAnnouncer::voiceFor(std::optional<std::int32_t> sourceID) const {
@@ -70,27 +70,45 @@ Utterance SpeechAnnouncer::makeUtterance(std::string text, std::optional<std::in
     return Utterance{nextUtteranceID_++, std::move(text), rate_, volume_, voiceFor(sourceID)};
 }
 
-void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> sourceID) {
-    if (busy_) return;
-    auto utterance = makeUtterance(std::move(text), sourceID);
-    busy_ = true;
-    currentUtterance_ = utterance;
-    post([utterance](SpeechSynthesizer& synthesizer) { synthesizer.speak(utterance); });
+void SpeechAnnouncer::endCurrent(UtteranceEvent::Kind how) {
+    if (!currentUtterance_) return;
+    const Utterance ended = std::move(*currentUtterance_);
+    const auto sourceID = currentSourceID_;
+    currentUtterance_.reset();
+    currentSourceID_.reset();
+    tell(how, ended, sourceID);
 }
 
-void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sourceID) {
+void SpeechAnnouncer::handOver(Utterance utterance, std::optional<std::int32_t> sourceID,
+                               bool cutIn) {
     busy_ = true;
-    auto utterance = makeUtterance(std::move(text), sourceID);
+    endCurrent(UtteranceEvent::Kind::cutOff);
     currentUtterance_ = utterance;
-    post([utterance](SpeechSynthesizer& synthesizer) {
-        synthesizer.stopSpeaking();
+    currentSourceID_ = sourceID;
+    tell(UtteranceEvent::Kind::handedOver, *currentUtterance_, sourceID);
+    post([utterance = std::move(utterance), cutIn](SpeechSynthesizer& synthesizer) {
+        if (cutIn) synthesizer.stopSpeaking();
         synthesizer.speak(utterance);
     });
 }
 
+void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> sourceID) {
+    if (busy_) {
+        if (utteranceEvents_.size() > 0)
+            tell(UtteranceEvent::Kind::droppedBusy,
+                 Utterance{0, std::move(text), rate_, volume_, voiceFor(sourceID)}, sourceID);
+        return;
+    }
+    handOver(makeUtterance(std::move(text), sourceID), sourceID, false);
+}
+
+void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sourceID) {
+    handOver(makeUtterance(std::move(text), sourceID), sourceID, true);
+}
+
 void SpeechAnnouncer::stop() {
     busy_ = false;
-    currentUtterance_.reset();
+    endCurrent(UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
     post([](SpeechSynthesizer& synthesizer) { synthesizer.stopSpeaking(); });
 }
@@ -121,7 +139,8 @@ void SpeechAnnouncer::handleReport(std::uint64_t utteranceID, SpeechReport kind)
         return;
     }
     busy_ = false;
-    currentUtterance_.reset();
+    endCurrent(kind == SpeechReport::finished ? UtteranceEvent::Kind::spoken
+                                              : UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
 }
 

@@ -9,9 +9,27 @@
 #include <vector>
 
 #include "audio/SpeechSynthesizer.hpp"
+#include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
+#include "core/ObserverList.hpp"
 
 namespace umbrascope {
+
+// The published properties, named to observers after they change.
+enum class SpeechAnnouncerProperty { rate, volume, isSpeaking, voiceForSource };
+
+// What became of one request to speak; a speech log follows these.
+struct UtteranceEvent {
+    enum class Kind {
+        handedOver,  // given to the synthesizer; later spoken or cutOff
+        droppedBusy, // speakIfIdle while busy: never handed over, and its utterance has id 0
+        spoken,      // the synthesizer finished it
+        cutOff,      // cancelled, replaced by speakNow, or stopped
+    };
+    Kind kind;
+    const Utterance& utterance;
+    std::optional<std::int32_t> sourceID;
+};
 
 // The one service that speaks. No queue: at most one utterance is current; a new one is dropped
 // while busy (speakIfIdle) or cuts in (speakNow).
@@ -51,28 +69,35 @@ public:
     void adjustRate(float delta);
     void adjustVolume(float delta);
 
-    // Called after any change of rate, volume, isSpeaking or voiceForSource.
-    void setObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+    ObserverList<SpeechAnnouncerProperty>& observers() { return observers_; }
+    ObserverList<const UtteranceEvent&>& utteranceEvents() { return utteranceEvents_; }
 
     SpeechSynthesizer& synthesizer() { return *synthesizer_; }
 
 private:
     std::unique_ptr<SpeechSynthesizer> synthesizer_;
     MainQueue& mainQueue_;
-    // Posted tasks hold a weak reference, so those that run after destruction do nothing.
-    std::shared_ptr<SpeechAnnouncer*> self_;
     float rate_;
     float volume_ = 1.0f;
     bool isSpeaking_ = false;
     std::map<std::int32_t, std::string> voiceForSource_;
     bool busy_ = false;
     std::optional<Utterance> currentUtterance_;
+    std::optional<std::int32_t> currentSourceID_;
     std::uint64_t nextUtteranceID_ = 1;
-    std::function<void()> observer_;
+    ObserverList<SpeechAnnouncerProperty> observers_;
+    ObserverList<const UtteranceEvent&> utteranceEvents_;
+    // Posted tasks run only while the announcer exists; ended first thing in the destructor.
+    LifetimeToken lifetime_;
 
     void handleReport(std::uint64_t utteranceID, SpeechReport kind);
     void setSpeaking(bool speaking);
-    void changed();
+    // Hands `utterance` over as the current one; `cutIn` stops what is being said first.
+    void handOver(Utterance utterance, std::optional<std::int32_t> sourceID, bool cutIn);
+    // Forgets the current utterance, telling the log how it ended.
+    void endCurrent(UtteranceEvent::Kind how);
+    void tell(UtteranceEvent::Kind kind, const Utterance& utterance,
+              std::optional<std::int32_t> sourceID);
     void post(std::function<void(SpeechSynthesizer&)> call);
 };
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "audio/AnnouncePass.hpp"
+#include "app/AnnouncePass.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
 #include "core/MainQueue.hpp"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/Fields.hpp"
 #include "model/Packet.hpp"
 #include "text/Description.hpp"
 
@@ -13,9 +12,6 @@ namespace {
 
 constexpr const char* noSourceName = "Unknown";
 constexpr const char* unnamedSourceName = "Unknown Source";
-
-constexpr std::uint8_t activeSensingStatus = 0xFE;
-constexpr std::uint8_t timingClockStatus = 0xF8;
 
 } // namespace
 
@@ -33,6 +29,7 @@ MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock
 MIDIManager::~MIDIManager() {
     // After this no delivery thread is inside handleEventList, so nothing else can post.
     service_.setReceiveCallback({});
+    lifetime_.end();
     if (notificationGate_) {
         std::lock_guard lock(notificationGate_->mutex);
         notificationGate_->queue = nullptr;
@@ -55,7 +52,8 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     const std::int32_t id = source ? service_.uniqueID(*source) : 0;
     if (!settings->enabledSourceIDs.contains(id)) return;
     const bool native = source && isSourceNativeUMP(*source, id);
-    if (settings->onlyUMPSources && !native) return;
+    // The whole list goes, so it uses no sequence numbers.
+    if (settings->filter.onlyUMPSources && !native) return;
     if (list.empty()) return;
     std::string name = source ? service_.displayName(*source).value_or(unnamedSourceName)
                               : std::string(noSourceName);
@@ -67,32 +65,25 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
         forEachPacket(eventPacket.readableWords(), [&](const PacketWords& words, PacketClass cls) {
             // The number is used up before the filters, so a dropped message leaves a gap.
             const std::int64_t sequenceNumber = nextSequenceNumber_++;
-            if (settings->hiddenMessageTypes.contains(cls.type)) return;
-            if (cls.type == UMPMessageType::system) {
-                const std::uint8_t status = ump::systemStatus(words[0]);
-                if (settings->hideActiveSensing && status == activeSensingStatus) return;
-                if (settings->hideMidiClock && status == timingClockStatus) return;
-            }
-            // A dropped message is never seen, so its description is not made.
             MIDIMessage message;
+            message.words = words;
+            message.messageType = cls.type;
+            message.sourceIsUMPNative = native;
+            if (settings->filter.hides(message)) return;
+            // A dropped message is never seen, so its description is not made.
             message.id = Identifier::make();
             message.sequenceNumber = sequenceNumber;
             message.timestamp = clock_.wallNow();
             message.sourceNameStorage = sourceName;
             message.sourceID = id;
-            message.words = words;
-            message.messageType = cls.type;
             message.description = describePacket(words, cls.type);
-            message.sourceIsUMPNative = native;
             batch.push_back(std::move(message));
         });
     });
 
     if (batch.empty()) return;
-    mainQueue_.post([token = weakToken_, batch = std::move(batch)]() mutable {
-        if (const auto alive = token.lock(); alive && alive->manager)
-            alive->manager->appendBatch(std::move(batch));
-    });
+    mainQueue_.post(lifetime_.guard(
+        [this, batch = std::move(batch)]() mutable { appendBatch(std::move(batch)); }));
 }
 
 std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id,
@@ -103,44 +94,48 @@ std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id
 }
 
 void MIDIManager::appendBatch(std::vector<MIDIMessage> batch) {
+    const std::size_t appended = batch.size();
     for (auto& message : batch)
         messages_.push_back(std::move(message));
-    bool becameFull = false;
-    const auto limit = static_cast<std::size_t>(maxMessages_);
-    if (messages_.size() > limit) {
-        dropOldest(messages_.size() - limit);
-        becameFull = !isBufferFull_;
-        isBufferFull_ = true;
-    }
+    const bool wasFull = isBufferFull_;
+    const std::size_t dropped = trimToLimit();
     lastMessageDate_ = clock_.wallNow();
+    lastMessageMonotonic_ = clock_.monotonicNow();
 
+    messageChanges_.notify(MessagesChange{appended, dropped, false});
     observers_.notify(MIDIManagerProperty::messages);
-    if (becameFull) observers_.notify(MIDIManagerProperty::isBufferFull);
+    if (isBufferFull_ != wasFull) observers_.notify(MIDIManagerProperty::isBufferFull);
     observers_.notify(MIDIManagerProperty::lastMessageDate);
 }
 
-void MIDIManager::dropOldest(std::size_t count) {
+std::size_t MIDIManager::trimToLimit() {
+    const auto limit = static_cast<std::size_t>(maxMessages_);
+    if (messages_.size() <= limit) return 0;
     // A block from the front: the cost follows what is dropped, not what is kept.
+    const std::size_t count = messages_.size() - limit;
     messages_.erase(messages_.begin(), messages_.begin() + static_cast<std::ptrdiff_t>(count));
+    isBufferFull_ = true;
+    return count;
 }
 
 void MIDIManager::clearMessages() {
     messages_.clear();
     lastMessageDate_.reset();
+    lastMessageMonotonic_.reset();
     isBufferFull_ = false;
+    messageChanges_.notify(MessagesChange{0, 0, true});
     observers_.notify(MIDIManagerProperty::messages);
     observers_.notify(MIDIManagerProperty::lastMessageDate);
     observers_.notify(MIDIManagerProperty::isBufferFull);
 }
 
 void MIDIManager::trimToMaxMessages() {
-    const auto limit = static_cast<std::size_t>(maxMessages_);
-    if (messages_.size() <= limit) return;
-    dropOldest(messages_.size() - limit);
-    const bool becameFull = !isBufferFull_;
-    isBufferFull_ = true;
+    const bool wasFull = isBufferFull_;
+    const std::size_t dropped = trimToLimit();
+    if (dropped == 0) return;
+    messageChanges_.notify(MessagesChange{0, dropped, false});
     observers_.notify(MIDIManagerProperty::messages);
-    if (becameFull) observers_.notify(MIDIManagerProperty::isBufferFull);
+    if (isBufferFull_ != wasFull) observers_.notify(MIDIManagerProperty::isBufferFull);
 }
 
 void MIDIManager::setMaxMessages(std::int64_t limit) {
@@ -173,22 +168,22 @@ void MIDIManager::setSourceEnabled(std::int32_t id, bool enabled) {
 }
 
 void MIDIManager::setOnlyUMPSources(bool on) {
-    settings_.onlyUMPSources = on;
+    settings_.filter.onlyUMPSources = on;
     publishSettings(MIDIManagerProperty::onlyUMPSources);
 }
 
 void MIDIManager::setHideActiveSensing(bool on) {
-    settings_.hideActiveSensing = on;
+    settings_.filter.hideActiveSensing = on;
     publishSettings(MIDIManagerProperty::hideActiveSensing);
 }
 
 void MIDIManager::setHideMidiClock(bool on) {
-    settings_.hideMidiClock = on;
+    settings_.filter.hideMidiClock = on;
     publishSettings(MIDIManagerProperty::hideMidiClock);
 }
 
 void MIDIManager::setHiddenMessageTypes(MessageTypeSet types) {
-    settings_.hiddenMessageTypes = types;
+    settings_.filter.hiddenMessageTypes = types;
     publishSettings(MIDIManagerProperty::hiddenMessageTypes);
 }
 

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "core/Clock.hpp"
+#include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
 #include "midi/EventList.hpp"
 #include "midi/MIDISourceInfo.hpp"
+#include "midi/MessageFilter.hpp"
 #include "midi/MidiService.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/UMPMessageType.hpp"
@@ -36,6 +38,18 @@ enum class MIDIManagerProperty {
     availableSources,
     connectedSources,
     midi1ProtocolOnly,
+};
+
+// How the buffer changed, told after the change. An append adds `appended` messages at the end
+// and then drops `dropped` from the front (a batch larger than the room left drops some of its
+// own); a trim only drops; a clear empties the buffer. Kept messages never move in memory, so a
+// list of pointers into the buffer stays valid for everything but the dropped.
+struct MessagesChange {
+    std::size_t appended = 0;
+    std::size_t dropped = 0;
+    bool cleared = false;
+
+    friend bool operator==(const MessagesChange&, const MessagesChange&) = default;
 };
 
 // The message store: receives event lists from the MIDI service, filters and numbers them, and
@@ -71,6 +85,11 @@ public:
     const std::deque<MIDIMessage>& messages() const { return messages_; }
     bool isBufferFull() const { return isBufferFull_; }
     std::optional<WallTime> lastMessageDate() const { return lastMessageDate_; }
+    // The same moment on the monotonic clock, for idle time that a clock change cannot stall.
+    std::optional<MonoTime> lastMessageMonotonic() const { return lastMessageMonotonic_; }
+    // Told before the properties that the same change touches (messages, isBufferFull,
+    // lastMessageDate).
+    ObserverList<const MessagesChange&>& messageChanges() { return messageChanges_; }
 
     std::int64_t maxMessages() const { return maxMessages_; }
     void setMaxMessages(std::int64_t limit);
@@ -79,14 +98,16 @@ public:
     void setEnabledSourceIDs(SourceIDSet ids);
     void setSourceEnabled(std::int32_t id, bool enabled);
 
-    bool onlyUMPSources() const { return settings_.onlyUMPSources; }
+    bool onlyUMPSources() const { return settings_.filter.onlyUMPSources; }
     void setOnlyUMPSources(bool on);
-    bool hideActiveSensing() const { return settings_.hideActiveSensing; }
+    bool hideActiveSensing() const { return settings_.filter.hideActiveSensing; }
     void setHideActiveSensing(bool on);
-    bool hideMidiClock() const { return settings_.hideMidiClock; }
+    bool hideMidiClock() const { return settings_.filter.hideMidiClock; }
     void setHideMidiClock(bool on);
-    MessageTypeSet hiddenMessageTypes() const { return settings_.hiddenMessageTypes; }
+    MessageTypeSet hiddenMessageTypes() const { return settings_.filter.hiddenMessageTypes; }
     void setHiddenMessageTypes(MessageTypeSet types);
+    // The four settings above, as the receive path applies them to each message.
+    const MessageFilter& messageFilter() const { return settings_.filter; }
 
     Observers& observers() { return observers_; }
 
@@ -113,19 +134,17 @@ private:
     // What the receive side reads; never changed once published.
     struct FilterSettings {
         SourceIDSet enabledSourceIDs;
-        bool onlyUMPSources = false;
-        bool hideActiveSensing = false;
-        bool hideMidiClock = false;
-        MessageTypeSet hiddenMessageTypes;
+        MessageFilter filter;
     };
-    // Lets a posted batch find the manager, or find that it is gone.
+    // Lets a posted rescan find the manager, or find that it is gone.
     struct Token {
         MIDIManager* manager;
     };
 
     void publishSettings(MIDIManagerProperty changed);
     std::shared_ptr<const std::string> sharedSourceName(std::int32_t id, std::string name);
-    void dropOldest(std::size_t count);
+    // Returns how many it dropped.
+    std::size_t trimToLimit();
 
     MidiService& service_;
     MainQueue& mainQueue_;
@@ -134,6 +153,8 @@ private:
     // Main-thread state.
     std::deque<MIDIMessage> messages_;
     std::optional<WallTime> lastMessageDate_;
+    std::optional<MonoTime> lastMessageMonotonic_;
+    ObserverList<const MessagesChange&> messageChanges_;
     bool isBufferFull_ = false;
     std::int64_t maxMessages_ = defaultMaxMessages;
     FilterSettings settings_;
@@ -156,6 +177,9 @@ private:
     std::atomic<std::uint64_t> publishedVersion_{0};
 
     std::weak_ptr<Token> weakToken_; // set once at construction
+
+    // Posted batches run only while the manager exists; ended first thing in the destructor.
+    LifetimeToken lifetime_;
 
     // Sources (main thread).
     void publishSources(std::vector<MIDISourceInfo> scanned);

@@ -97,6 +97,30 @@ TEST(SpeechAnnouncer, ReportsAfterDestructionAreHarmless) {
     EXPECT_TRUE(log->calls.empty());
 }
 
+TEST(SpeechAnnouncer, UtteranceEventsTellHowEachRequestEnded) {
+    Announcer a;
+    std::vector<std::string> events;
+    auto subscription = a.announcer.utteranceEvents().subscribe([&](const UtteranceEvent& e) {
+        static constexpr const char* names[] = {"handedOver", "droppedBusy", "spoken", "cutOff"};
+        events.push_back(std::string(names[static_cast<int>(e.kind)]) + " " + e.utterance.text +
+                         (e.sourceID ? " @" + std::to_string(*e.sourceID) : ""));
+    });
+    a.announcer.speakIfIdle("a", 7);
+    a.announcer.speakIfIdle("b");
+    a.queue.drain();
+    a.report(a.current(), SpeechReport::started);
+    a.report(a.current(), SpeechReport::finished);
+    a.announcer.speakNow("c");
+    a.announcer.speakNow("d");
+    a.announcer.stop();
+    a.announcer.speakNow("e");
+    a.queue.drain();
+    a.report(a.current(), SpeechReport::cancelled);
+    EXPECT_EQ(events, (std::vector<std::string>{"handedOver a @7", "droppedBusy b", "spoken a @7",
+                                                "handedOver c", "cutOff c", "handedOver d",
+                                                "cutOff d", "handedOver e", "cutOff e"}));
+}
+
 struct AdjustCase {
     const char* name;
     bool isRate;

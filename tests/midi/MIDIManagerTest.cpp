@@ -346,6 +346,47 @@ TEST(Buffer, ObserversHearWhatChanged) {
     EXPECT_EQ(heard.size(), 1u) << "no calls after the subscription ended";
 }
 
+TEST(Buffer, ChangesNameWhatWasAppendedAndDroppedAndTheTimeOfTheLast) {
+    const std::tuple<const char*, std::int64_t, void (*)(Fixture&), MessagesChange> cases[] = {
+        {"appendWithinRoom",
+         10,
+         [](Fixture& f) {
+             f.receive({{0x10FA0000}, {0x10FB0000}});
+         },
+         {2, 0, false}},
+        {"appendOverflowing",
+         4,
+         [](Fixture& f) {
+             f.receive({{0x10FA0000}, {0x10FB0000}});
+         },
+         {2, 1, false}},
+        {"batchLargerThanTheLimit",
+         1,
+         [](Fixture& f) {
+             f.receive({{0x10FA0000, 0x10FB0000, 0x10FC0000}});
+         },
+         {3, 3, false}},
+        {"lowerTheLimit", 10, [](Fixture& f) { f.manager->setMaxMessages(1); }, {0, 2, false}},
+        {"clear", 10, [](Fixture& f) { f.manager->clearMessages(); }, {0, 0, true}},
+    };
+    for (const auto& [name, limit, step, expected] : cases) {
+        Fixture f;
+        f.manager->setMaxMessages(limit);
+        f.receive({{0x10F80000}, {0x10F80000}, {0x10F80000}});
+        f.clock.advance(std::chrono::seconds(5));
+        std::vector<MessagesChange> heard;
+        auto subscription = f.manager->messageChanges().subscribe(
+            [&](const MessagesChange& change) { heard.push_back(change); });
+        step(f);
+        EXPECT_EQ(heard, std::vector<MessagesChange>{expected}) << name;
+        const bool appended = expected.appended > 0;
+        EXPECT_EQ(f.manager->lastMessageMonotonic().has_value(), !expected.cleared) << name;
+        if (appended) {
+            EXPECT_EQ(f.manager->lastMessageMonotonic(), f.clock.monotonicNow()) << name;
+        }
+    }
+}
+
 // --- Hand-over and lifetime -------------------------------------------------------------------
 
 TEST(HandOver, ManagerGoneBeforePostRuns) {

@@ -1,4 +1,4 @@
-#include "audio/AnnouncePass.hpp"
+#include "app/AnnouncePass.hpp"
 
 #include <algorithm>
 
@@ -6,8 +6,8 @@
 
 namespace umbrascope::detail {
 
-void announce(std::span<const MIDIMessage* const> fresh, std::optional<std::int64_t> newest,
-              AnnounceState& state, SpeechAnnouncer& announcer, ClickPlayer& clickPlayer) {
+void announce(std::span<const MIDIMessage* const> fresh, std::int64_t newest, AnnounceState& state,
+              SpeechAnnouncer& announcer, ClickPlayer& clickPlayer) {
     if (state.clickOnMessage)
         for (const auto* message : fresh)
             clickPlayer.playTick(message->sourceID);
@@ -29,8 +29,7 @@ void announce(std::span<const MIDIMessage* const> fresh, std::optional<std::int6
         }
     }
 
-    if (newest)
-        state.lastSpokenSequence = std::max(state.lastSpokenSequence.value_or(*newest), *newest);
+    state.lastSpokenSequence = std::max(state.lastSpokenSequence.value_or(newest), newest);
 }
 
 } // namespace umbrascope::detail

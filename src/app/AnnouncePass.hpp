@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <optional>
+#include <ranges>
 #include <span>
 #include <vector>
 
@@ -28,40 +28,45 @@ namespace detail {
 inline const MIDIMessage& asMessage(const MIDIMessage& message) {
     return message;
 }
-template <typename Pointer>
-const MIDIMessage& asMessage(const Pointer& message) {
+inline const MIDIMessage& asMessage(const MIDIMessage* message) {
     return *message;
 }
 
 // `fresh`: the new messages, oldest first; `newest`: the visible list's last sequence number.
-void announce(std::span<const MIDIMessage* const> fresh, std::optional<std::int64_t> newest,
-              AnnounceState& state, SpeechAnnouncer& announcer, ClickPlayer& clickPlayer);
+void announce(std::span<const MIDIMessage* const> fresh, std::int64_t newest, AnnounceState& state,
+              SpeechAnnouncer& announcer, ClickPlayer& clickPlayer);
 } // namespace detail
 
 // Clicks every visible message newer than the announce position, speaks the newest speakable
 // one (the running status walks through all of them), and moves the position to the newest.
-// `visible` is the window's visible list, oldest first, of messages or pointers to them.
-template <typename Visible>
+// `visible` is the window's visible list, oldest first: a bidirectional range of messages or of
+// pointers to them.
+template <std::ranges::bidirectional_range Visible>
 void announceNewMessages(const Visible& visible, AnnounceState& state, SpeechAnnouncer& announcer,
                          ClickPlayer& clickPlayer) {
+    if (std::ranges::empty(visible)) return;
+    const auto last = std::ranges::rbegin(visible);
+    const std::int64_t newest = detail::asMessage(*last).sequenceNumber;
     std::vector<const MIDIMessage*> fresh;
-    std::optional<std::int64_t> newest;
-    // Sequence numbers grow along the list, so the new ones are a run at its end.
-    for (auto it = std::rbegin(visible); it != std::rend(visible); ++it) {
-        const MIDIMessage& message = detail::asMessage(*it);
-        if (!newest) newest = message.sequenceNumber;
-        if (state.lastSpokenSequence && message.sequenceNumber <= *state.lastSpokenSequence) break;
-        fresh.push_back(&message);
+    // With ticks and speech off nothing needs the new messages themselves.
+    if (state.clickOnMessage || state.ttsLevel != TTSLevel::off) {
+        // Sequence numbers grow along the list, so the new ones are a run at its end.
+        for (auto it = last; it != std::ranges::rend(visible); ++it) {
+            const MIDIMessage& message = detail::asMessage(*it);
+            if (state.lastSpokenSequence && message.sequenceNumber <= *state.lastSpokenSequence)
+                break;
+            fresh.push_back(&message);
+        }
+        std::reverse(fresh.begin(), fresh.end());
     }
-    std::reverse(fresh.begin(), fresh.end());
     detail::announce(fresh, newest, state, announcer, clickPlayer);
 }
 
 // Run when the narration level changes: nothing received before it is announced afterwards.
-template <typename Visible>
+template <std::ranges::bidirectional_range Visible>
 void resetAnnouncePosition(const Visible& visible, AnnounceState& state) {
-    if (std::begin(visible) != std::end(visible)) {
-        const auto newest = detail::asMessage(*std::rbegin(visible)).sequenceNumber;
+    if (!std::ranges::empty(visible)) {
+        const auto newest = detail::asMessage(*std::ranges::rbegin(visible)).sequenceNumber;
         state.lastSpokenSequence = std::max(state.lastSpokenSequence.value_or(newest), newest);
     }
     state.runningVoiceStatus.reset();

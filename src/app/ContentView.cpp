@@ -1,0 +1,484 @@
+#include "app/ContentView.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "app/AnnouncePass.hpp"
+#include "app/UserGuide.hpp"
+#include "breakdown/BreakdownReading.hpp"
+#include "text/SpokenText.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+struct SwitchAnnouncement {
+    std::string_view text;
+    std::string_view whenTrue;
+    std::string_view whenFalse;
+};
+
+// Indexed by ContentView::Switch. The hide switches speak of what is heard: hiding Active
+// Sensing turns it "Off".
+constexpr std::array<SwitchAnnouncement, 6> switchAnnouncements{{
+    {"Active Sensing ", "Off", "On"},
+    {"MIDI Clock ", "Off", "On"},
+    {"Only U. M. Pea-Native Connections ", "On", "Off"},
+    {"MIDI 1 point 0 Protocol Only ", "On", "Off"},
+    {"Tick on Message ", "On", "Off"},
+    {"Last Interrupts ", "On", "Off"},
+}};
+
+constexpr float rateStep = 0.05f;
+constexpr float volumeStep = 0.1f;
+
+char lowered(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The first type, in the set's order, that is in `a` and not in `b`.
+std::optional<UMPMessageType> firstMissing(MessageTypeSet a, MessageTypeSet b) {
+    for (const UMPMessageType type : allMessageTypes)
+        if (a.contains(type) && !b.contains(type)) return type;
+    return std::nullopt;
+}
+
+} // namespace
+
+ContentView::ContentView(ContentViewServices services)
+    : midiManager_(services.midiService, services.mainQueue, services.clock),
+      speechAnnouncer_(std::move(services.synthesizer), services.mainQueue),
+      clickPlayer_(services.audioEngine, services.clock),
+      currentTime_(services.clock.monotonicNow()), scheduler_(services.scheduler),
+      clock_(services.clock), askForExportLocation_(std::move(services.askForExportLocation)),
+      exporter_(
+          services.backgroundQueue, services.mainQueue,
+          [this, watch = lifetime_.watch()] { return watch.expired() ? TTSLevel::off : ttsLevel_; },
+          lifetime_.guard(
+              [this](std::string text) { speechAnnouncer_.speakNow(std::move(text)); })),
+      filter_(midiManager_.messageFilter()), switches_(currentSwitches()),
+      hiddenTypes_(midiManager_.hiddenMessageTypes()) {
+    bufferSubscription_ = midiManager_.messageChanges().subscribe(
+        [this](const MessagesChange& change) { bufferChanged(change); });
+    managerSubscription_ = midiManager_.observers().subscribe(
+        [this](MIDIManagerProperty property) { managerChanged(property); });
+    idleTimer_ = scheduler_.repeat(idleTimerInterval, [this] {
+        currentTime_ = clock_.monotonicNow();
+        updateIdle();
+    });
+}
+
+ContentView::~ContentView() {
+    lifetime_.end();
+}
+
+// --- The message store ----------------------------------------------------------------------
+
+void ContentView::bufferChanged(const MessagesChange& change) {
+    if (change.cleared) {
+        if (inspected_) closeInspected();
+        rebuildVisible();
+        return;
+    }
+    const auto& messages = midiManager_.messages();
+    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
+                                                    : messages.front().sequenceNumber;
+    // Dropped entries are recognised by number alone: their messages are gone.
+    std::size_t removed = 0;
+    while (!visible_.empty() && visible_.front().sequenceNumber < firstKept) {
+        visible_.pop_front();
+        ++removed;
+    }
+    if (inspected_ && inspected_->sequenceNumber < firstKept) closeInspected();
+
+    // The appended messages that survived the trim are the last ones of the buffer.
+    const std::size_t fresh = std::min(change.appended, messages.size());
+    std::size_t appended = 0;
+    for (auto it = messages.end() - static_cast<std::ptrdiff_t>(fresh); it != messages.end(); ++it)
+        if (!filter_.hides(*it)) {
+            visible_.push_back({&*it, it->sequenceNumber});
+            ++appended;
+        }
+    if (removed > 0 || appended > 0) visibleChanges_.notify(VisibleChange{removed, appended});
+    checkNewestVisible();
+}
+
+void ContentView::managerChanged(MIDIManagerProperty property) {
+    using P = MIDIManagerProperty;
+    switch (property) {
+    case P::hideActiveSensing:
+    case P::hideMidiClock:
+    case P::onlyUMPSources:
+        announceSwitchChanges();
+        filterChanged();
+        break;
+    case P::hiddenMessageTypes:
+        announceHiddenTypeChange();
+        filterChanged();
+        break;
+    case P::midi1ProtocolOnly:
+        announceSwitchChanges();
+        break;
+    case P::lastMessageDate:
+        updateIdle();
+        break;
+    default:
+        break;
+    }
+}
+
+void ContentView::filterChanged() {
+    if (midiManager_.messageFilter() == filter_) return;
+    filter_ = midiManager_.messageFilter();
+    rebuildVisible();
+}
+
+void ContentView::rebuildVisible() {
+    visible_.clear();
+    for (const MIDIMessage& message : midiManager_.messages())
+        if (!filter_.hides(message)) visible_.push_back({&message, message.sequenceNumber});
+    visibleChanges_.notify(VisibleChange{0, 0, true});
+    checkNewestVisible();
+}
+
+void ContentView::checkNewestVisible() {
+    std::optional<Identifier> newest;
+    if (!visible_.empty()) newest = visible_.back().message->id;
+    if (newest == newestVisibleID_) return;
+    newestVisibleID_ = newest;
+    handleNewMessages();
+}
+
+void ContentView::handleNewMessages() {
+    if (scrollWorkItem_) scrollWorkItem_->cancel();
+    scrollWorkItem_ =
+        scheduler_.defer(scrollDelay, [this] { scrollRequests_.notify(ScrollRequest{true}); });
+
+    AnnounceState state{ttsLevel_, lastInterrupts_, clickOnMessage_, lastSpokenSequence_,
+                        runningVoiceStatus_};
+    announceNewMessages(visibleMessages(), state, speechAnnouncer_, clickPlayer_);
+    lastSpokenSequence_ = state.lastSpokenSequence;
+    runningVoiceStatus_ = state.runningVoiceStatus;
+}
+
+void ContentView::resetAnnouncePosition() {
+    AnnounceState state{ttsLevel_, lastInterrupts_, clickOnMessage_, lastSpokenSequence_,
+                        runningVoiceStatus_};
+    umbrascope::resetAnnouncePosition(visibleMessages(), state);
+    lastSpokenSequence_ = state.lastSpokenSequence;
+    runningVoiceStatus_ = state.runningVoiceStatus;
+}
+
+void ContentView::updateIdle() {
+    const auto last = midiManager_.lastMessageMonotonic();
+    const bool idle = !last || currentTime_ - *last >= idleThreshold;
+    if (idle == isIdle_) return;
+    isIdle_ = idle;
+    observers_.notify(ContentViewProperty::isIdle);
+    // The end element grows while idle; scrolling to it keeps the badge off the last row.
+    if (idle) scrollRequests_.notify(ScrollRequest{true});
+}
+
+// --- Announcements --------------------------------------------------------------------------
+
+ContentView::Switches ContentView::currentSwitches() const {
+    return {midiManager_.hideActiveSensing(),
+            midiManager_.hideMidiClock(),
+            midiManager_.onlyUMPSources(),
+            midiManager_.midi1ProtocolOnly(),
+            clickOnMessage_,
+            lastInterrupts_};
+}
+
+void ContentView::announceSwitchChanges() {
+    const Switches now = currentSwitches();
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (now[i] == switches_[i]) continue;
+        const auto& a = switchAnnouncements[i];
+        say(std::string(a.text).append(now[i] ? a.whenTrue : a.whenFalse));
+    }
+    switches_ = now;
+}
+
+void ContentView::announceHiddenTypeChange() {
+    const MessageTypeSet now = midiManager_.hiddenMessageTypes();
+    const MessageTypeSet before = std::exchange(hiddenTypes_, now);
+    if (const auto shown = firstMissing(before, now))
+        say(withSpokenUMP(displayName(*shown)) + " On");
+    else if (const auto hidden = firstMissing(now, before))
+        say(withSpokenUMP(displayName(*hidden)) + " Off");
+}
+
+void ContentView::say(std::string text) {
+    if (ttsLevel_ != TTSLevel::off) speechAnnouncer_.speakNow(std::move(text));
+}
+
+// --- Settings -------------------------------------------------------------------------------
+
+void ContentView::setClickOnMessage(bool on) {
+    if (on == clickOnMessage_) return;
+    clickOnMessage_ = on;
+    observers_.notify(ContentViewProperty::clickOnMessage);
+    announceSwitchChanges();
+}
+
+void ContentView::setLastInterrupts(bool on) {
+    if (on == lastInterrupts_) return;
+    lastInterrupts_ = on;
+    observers_.notify(ContentViewProperty::lastInterrupts);
+    announceSwitchChanges();
+}
+
+void ContentView::setTTSLevel(TTSLevel level) {
+    if (level == ttsLevel_) return;
+    ttsLevel_ = level;
+    resetAnnouncePosition();
+    observers_.notify(ContentViewProperty::ttsLevel);
+}
+
+void ContentView::chooseTTSLevel(TTSLevel level) {
+    setTTSLevel(level);
+    speechAnnouncer_.speakNow(std::string(rawValue(level)));
+}
+
+void ContentView::toggleHiddenType(int keyNumber) {
+    if (keyNumber < 1 || keyNumber > static_cast<int>(legendOrder.size())) return;
+    const UMPMessageType type = legendOrder[static_cast<std::size_t>(keyNumber - 1)];
+    MessageTypeSet types = midiManager_.hiddenMessageTypes();
+    if (types.contains(type))
+        types.erase(type);
+    else
+        types.insert(type);
+    midiManager_.setHiddenMessageTypes(types);
+}
+
+// --- Keys -----------------------------------------------------------------------------------
+
+KeyResult ContentView::handleKey(std::string_view characters) {
+    struct LetterCommand {
+        char key;
+        void (ContentView::*run)();
+    };
+    static constexpr std::array<LetterCommand, 14> letterCommands{{
+        {'u', &ContentView::toggleOnlyUMPSources},
+        {'l', &ContentView::toggleMidi1ProtocolOnly},
+        {'s', &ContentView::toggleHideActiveSensing},
+        {'c', &ContentView::toggleHideMidiClock},
+        {'t', &ContentView::cycleTTSLevel},
+        {'[', &ContentView::slower},
+        {']', &ContentView::faster},
+        {'g', &ContentView::readGuide},
+        {'m', &ContentView::readNewestBreakdown},
+        {'k', &ContentView::toggleClickOnMessage},
+        {'i', &ContentView::toggleLastInterrupts},
+        {'r', &ContentView::readRecent},
+        {'d', &ContentView::openDeviceSettings},
+        {'e', &ContentView::requestExport},
+    }};
+
+    if (characters.size() != 1 ||
+        acceptedKeyCharacters.find(characters[0]) == std::string_view::npos)
+        return KeyResult::ignored;
+    const char key = lowered(characters[0]);
+    if (key >= '1' && key <= '8') {
+        toggleHiddenType(key - '0');
+        return KeyResult::handled;
+    }
+    for (const auto& command : letterCommands)
+        if (command.key == key) {
+            (this->*command.run)();
+            return KeyResult::handled;
+        }
+    return KeyResult::ignored;
+}
+
+KeyResult ContentView::handleKey(ArrowKey arrow) {
+    speechAnnouncer_.adjustVolume(arrow == ArrowKey::up ? volumeStep : -volumeStep);
+    return KeyResult::handled;
+}
+
+void ContentView::toggleOnlyUMPSources() {
+    midiManager_.setOnlyUMPSources(!midiManager_.onlyUMPSources());
+}
+
+void ContentView::toggleMidi1ProtocolOnly() {
+    midiManager_.setMidi1ProtocolOnly(!midiManager_.midi1ProtocolOnly());
+}
+
+void ContentView::toggleHideActiveSensing() {
+    midiManager_.setHideActiveSensing(!midiManager_.hideActiveSensing());
+}
+
+void ContentView::toggleHideMidiClock() {
+    midiManager_.setHideMidiClock(!midiManager_.hideMidiClock());
+}
+
+void ContentView::cycleTTSLevel() {
+    chooseTTSLevel(nextTTSLevel(ttsLevel_));
+}
+
+void ContentView::slower() {
+    speechAnnouncer_.adjustRate(-rateStep);
+}
+
+void ContentView::faster() {
+    speechAnnouncer_.adjustRate(rateStep);
+}
+
+void ContentView::readGuide() {
+    if (speechAnnouncer_.isSpeaking())
+        speechAnnouncer_.stop();
+    else
+        speechAnnouncer_.speakNow(guideReadingText(showUserGuide_));
+}
+
+void ContentView::readNewestBreakdown() {
+    if (speechAnnouncer_.isSpeaking()) {
+        speechAnnouncer_.stop();
+        return;
+    }
+    if (visible_.empty()) return;
+    const MIDIMessage& newest = *visible_.back().message;
+    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspected_.has_value()),
+                              newest.sourceID);
+}
+
+void ContentView::toggleClickOnMessage() {
+    setClickOnMessage(!clickOnMessage_);
+}
+
+void ContentView::toggleLastInterrupts() {
+    setLastInterrupts(!lastInterrupts_);
+}
+
+void ContentView::readRecent() {
+    if (speechAnnouncer_.isSpeaking())
+        speechAnnouncer_.stop();
+    else
+        speechAnnouncer_.speakNow(recentSummaryText());
+}
+
+std::string ContentView::recentSummaryText() const {
+    const WallTime now = clock_.wallNow();
+    std::vector<const MIDIMessage*> recent;
+    for (auto it = visible_.rbegin(); it != visible_.rend() && recent.size() < recentLimit; ++it)
+        if (now - it->message->timestamp <= recentWindow) recent.push_back(it->message);
+    std::reverse(recent.begin(), recent.end());
+
+    std::optional<RunningVoiceStatus> status; // the catch-up's own, not the window's
+    std::string text;
+    for (const MIDIMessage* message : recent)
+        if (const auto spoken = spokenText(*message, TTSLevel::short_, status)) {
+            if (!text.empty()) text += ", ";
+            text += *spoken;
+        }
+    return text.empty() ? "No Recent Messages" : text;
+}
+
+// --- Export ---------------------------------------------------------------------------------
+
+void ContentView::requestExport() {
+    if (midiManager_.messages().empty()) {
+        say("No Messages To Export");
+        return;
+    }
+    say("Export CSV");
+    exportCSV();
+}
+
+void ContentView::exportCSV() {
+    if (!askForExportLocation_) return;
+    askForExportLocation_(lifetime_.guard([this](std::optional<std::filesystem::path> location) {
+        if (!location) return;
+        // Taken now, after the answer: messages received while the dialog was open are included.
+        const auto& messages = midiManager_.messages();
+        exporter_.exportCSV(std::vector<MIDIMessage>(messages.begin(), messages.end()),
+                            std::move(*location));
+    }));
+}
+
+// --- Window and sheets ----------------------------------------------------------------------
+
+void ContentView::contentAppeared() {
+    setWindowFocused(true);
+    scrollRequests_.notify(ScrollRequest{false});
+}
+
+void ContentView::setWindowFocused(bool on) {
+    if (on == isWindowFocused_) return;
+    isWindowFocused_ = on;
+    observers_.notify(ContentViewProperty::isWindowFocused);
+}
+
+void ContentView::setShowUserGuide(bool on) {
+    if (on == showUserGuide_) return;
+    showUserGuide_ = on;
+    observers_.notify(ContentViewProperty::showUserGuide);
+}
+
+void ContentView::setShowDeviceSettings(bool on) {
+    if (on == showDeviceSettings_) return;
+    showDeviceSettings_ = on;
+    observers_.notify(ContentViewProperty::showDeviceSettings);
+}
+
+void ContentView::openUserGuide() {
+    setShowUserGuide(true);
+}
+
+void ContentView::closeUserGuide() {
+    setShowUserGuide(false);
+    speechAnnouncer_.stop();
+}
+
+void ContentView::openDeviceSettings() {
+    setShowDeviceSettings(true);
+    say("Devices");
+}
+
+void ContentView::closeDeviceSettings() {
+    setShowDeviceSettings(false);
+}
+
+void ContentView::openBreakdown(const MIDIMessage& message) {
+    const auto& messages = midiManager_.messages();
+    const auto found = std::find_if(messages.rbegin(), messages.rend(),
+                                    [&](const MIDIMessage& m) { return m.id == message.id; });
+    if (found == messages.rend()) return;
+    inspected_ = Inspected{&*found, found->sequenceNumber};
+    observers_.notify(ContentViewProperty::inspectedMessage);
+}
+
+void ContentView::closeBreakdown() {
+    if (inspected_) {
+        inspected_.reset();
+        observers_.notify(ContentViewProperty::inspectedMessage);
+    }
+    speechAnnouncer_.stop();
+}
+
+// Its message left the buffer: the sheet closes as if the user had closed it.
+void ContentView::closeInspected() {
+    closeBreakdown();
+}
+
+void ContentView::toggleBreakdownReading() {
+    if (speechAnnouncer_.isSpeaking()) {
+        speechAnnouncer_.stop();
+        return;
+    }
+    if (!inspected_) return;
+    const MIDIMessage& message = *inspected_->message;
+    speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID);
+}
+
+void ContentView::toggleGuideReading() {
+    if (speechAnnouncer_.isSpeaking())
+        speechAnnouncer_.stop();
+    else
+        speechAnnouncer_.speakNow(guideReadingText(true));
+}
+
+} // namespace umbrascope

@@ -1,0 +1,300 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ranges>
+#include <string>
+#include <string_view>
+
+#include "app/BackgroundQueue.hpp"
+#include "app/CsvExport.hpp"
+#include "audio/AudioEngine.hpp"
+#include "audio/ClickPlayer.hpp"
+#include "audio/SpeechAnnouncer.hpp"
+#include "audio/SpeechSynthesizer.hpp"
+#include "core/Clock.hpp"
+#include "core/LifetimeToken.hpp"
+#include "core/MainQueue.hpp"
+#include "core/ObserverList.hpp"
+#include "core/Scheduler.hpp"
+#include "midi/MIDIManager.hpp"
+#include "midi/MessageFilter.hpp"
+#include "midi/MidiService.hpp"
+#include "text/TTSLevel.hpp"
+
+namespace umbrascope {
+
+enum class ArrowKey { up, down };
+enum class KeyResult { handled, ignored };
+
+// The eight known types in the order of the digit keys 1 to 8 and of the legend.
+inline constexpr std::array<UMPMessageType, 8> legendOrder{
+    UMPMessageType::midi1ChannelVoice,
+    UMPMessageType::midi2ChannelVoice,
+    UMPMessageType::system,
+    UMPMessageType::data64,
+    UMPMessageType::data128,
+    UMPMessageType::utility,
+    UMPMessageType::flexData,
+    UMPMessageType::umpStream,
+};
+
+// The window's own published state, named to observers after it changes.
+enum class ContentViewProperty {
+    clickOnMessage,
+    lastInterrupts,
+    ttsLevel,
+    showUserGuide,
+    showDeviceSettings,
+    inspectedMessage,
+    isWindowFocused,
+    isIdle,
+};
+
+// How the visible list changed, told after the change: `removed` messages left the front, then
+// `appended` joined the end. With `reset` the whole list changed (a filter changed or the buffer
+// was cleared) and is read again. A list model keeps its own row count and replays the change.
+struct VisibleChange {
+    std::size_t removed = 0;
+    std::size_t appended = 0;
+    bool reset = false;
+
+    friend bool operator==(const VisibleChange&, const VisibleChange&) = default;
+};
+
+// Scroll the list so that its end element is in view.
+struct ScrollRequest {
+    bool animated = true;
+};
+
+// Asks the user where to save an export: a save dialog titled ContentView::exportDialogTitle,
+// suggesting ContentView::exportFileName, for CSV files. It returns at once and later calls the
+// answer once, on the main thread, with the chosen location or none when cancelled.
+using ExportLocationAnswer = std::function<void(std::optional<std::filesystem::path>)>;
+using AskForExportLocation = std::function<void(ExportLocationAnswer answer)>;
+
+// What a window is built from. Everything held by reference must outlive the window.
+struct ContentViewServices {
+    MidiService& midiService;
+    std::unique_ptr<SpeechSynthesizer> synthesizer;
+    AudioEngine& audioEngine;
+    MainQueue& mainQueue;
+    Scheduler& scheduler;
+    BackgroundQueue& backgroundQueue;
+    const Clock& clock;
+    AskForExportLocation askForExportLocation;
+};
+
+// The main window's state and key commands, without a toolkit: every front end (the Qt window,
+// the terminal monitor, the command line) is a view of one ContentView and holds no copy of it.
+//
+// Thread: main only, including construction and destruction.
+//
+// A view reads the getters and observes, without polling:
+//   - observers(): a ContentViewProperty changed;
+//   - visibleChanges(): the visible list changed (rows removed from the front and appended at the
+//     end, or a reset);
+//   - scrollRequests(): scroll the list's end into view (0.08 s after the newest visible message
+//     changes, animated; unanimated when the content appears; animated when the window turns
+//     idle);
+//   - midiManager().observers(), messageChanges() and speechAnnouncer().observers() for the
+//     services' own properties (message count, sources, buffer size, rate, volume, isSpeaking).
+// It acts through handleKey, the operations below, and the services' setters: a filter switch,
+// the buffer size, the Clear button and the sliders call midiManager() and speechAnnouncer()
+// directly; every change is announced here, whoever made it.
+class ContentView {
+public:
+    static constexpr std::string_view acceptedKeyCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
+    static constexpr std::string_view exportDialogTitle = "Export Messages to CSV";
+    static constexpr std::string_view exportFileName = "Umbrascope-Export.csv";
+    static constexpr Duration scrollDelay = std::chrono::milliseconds(80);
+    static constexpr Duration idleTimerInterval = std::chrono::milliseconds(500);
+    static constexpr Duration idleThreshold = std::chrono::seconds(2);
+    static constexpr std::chrono::seconds recentWindow{10};
+    static constexpr std::size_t recentLimit = 10;
+
+    explicit ContentView(ContentViewServices services);
+    ~ContentView();
+    ContentView(const ContentView&) = delete;
+    ContentView& operator=(const ContentView&) = delete;
+
+    MIDIManager& midiManager() { return midiManager_; }
+    const MIDIManager& midiManager() const { return midiManager_; }
+    SpeechAnnouncer& speechAnnouncer() { return speechAnnouncer_; }
+    ClickPlayer& clickPlayer() { return clickPlayer_; }
+
+    bool clickOnMessage() const { return clickOnMessage_; }
+    void setClickOnMessage(bool on);
+    bool lastInterrupts() const { return lastInterrupts_; }
+    void setLastInterrupts(bool on);
+    MonoTime currentTime() const { return currentTime_; }
+    TTSLevel ttsLevel() const { return ttsLevel_; }
+    // Silent: the T key and the level buttons speak the level themselves.
+    void setTTSLevel(TTSLevel level);
+    // A level button: sets the level and always says it.
+    void chooseTTSLevel(TTSLevel level);
+    std::optional<std::int64_t> lastSpokenSequence() const { return lastSpokenSequence_; }
+    std::optional<RunningVoiceStatus> runningVoiceStatus() const { return runningVoiceStatus_; }
+    bool showUserGuide() const { return showUserGuide_; }
+    bool showDeviceSettings() const { return showDeviceSettings_; }
+    // The message of the open breakdown sheet, in the buffer; none when no sheet is open. It is
+    // cleared (and the sheet closes) when its message leaves the buffer.
+    const MIDIMessage* inspectedMessage() const {
+        return inspected_ ? inspected_->message : nullptr;
+    }
+    bool isWindowFocused() const { return isWindowFocused_; }
+
+    // The buffer without what the filters hide, oldest first; a random-access range of
+    // MIDIMessage that stays valid until the next visible change.
+    struct VisibleEntry {
+        const MIDIMessage* message;
+        std::int64_t sequenceNumber; // kept beside the pointer to find dropped entries
+    };
+    struct EntryMessage {
+        const MIDIMessage& operator()(const VisibleEntry& entry) const { return *entry.message; }
+    };
+    using VisibleMessages =
+        std::ranges::transform_view<std::ranges::ref_view<const std::deque<VisibleEntry>>,
+                                    EntryMessage>;
+    VisibleMessages visibleMessages() const { return VisibleMessages(visible_, EntryMessage{}); }
+
+    bool isIdle() const { return isIdle_; }
+
+    // One key press: exactly one of acceptedKeyCharacters (upper case acts as lower case), else
+    // ignored.
+    KeyResult handleKey(std::string_view characters);
+    KeyResult handleKey(ArrowKey arrow);
+    // `keyNumber` 1 to 8 in legendOrder; others do nothing.
+    void toggleHiddenType(int keyNumber);
+
+    // The R key's catch-up: the last 10 visible messages of the last 10 seconds, short wording.
+    std::string recentSummaryText() const;
+
+    // The E key and the "Export CSV" button: says what happens, then exportCSV when the buffer
+    // holds messages.
+    void requestExport();
+    // Asks for a location; the buffer is copied when the answer comes, then written in the
+    // background, and the result is spoken.
+    void exportCSV();
+
+    // The window's content appeared: it takes the focus and shows the end of the list.
+    void contentAppeared();
+
+    void openUserGuide();
+    // Closing the guide always stops speech.
+    void closeUserGuide();
+    // The D key and the "Devices" button.
+    void openDeviceSettings();
+    void closeDeviceSettings();
+    // A row's "More" button; a message no longer in the buffer opens nothing.
+    void openBreakdown(const MIDIMessage& message);
+    // Closing the breakdown always stops speech.
+    void closeBreakdown();
+    // The sheets' read-aloud buttons: stop when speaking, else read.
+    void toggleBreakdownReading();
+    void toggleGuideReading();
+
+    ObserverList<ContentViewProperty>& observers() { return observers_; }
+    ObserverList<const VisibleChange&>& visibleChanges() { return visibleChanges_; }
+    ObserverList<ScrollRequest>& scrollRequests() { return scrollRequests_; }
+
+private:
+    // Settings whose changes are announced, in the order of the announcement table.
+    enum class Switch {
+        hideActiveSensing,
+        hideMidiClock,
+        onlyUMPSources,
+        midi1ProtocolOnly,
+        clickOnMessage,
+        lastInterrupts,
+        count
+    };
+    using Switches = std::array<bool, static_cast<std::size_t>(Switch::count)>;
+    struct Inspected {
+        const MIDIMessage* message;
+        std::int64_t sequenceNumber;
+    };
+
+    // State, in the window's order.
+    MIDIManager midiManager_;
+    SpeechAnnouncer speechAnnouncer_;
+    ClickPlayer clickPlayer_;
+    bool clickOnMessage_ = false;
+    bool lastInterrupts_ = false;
+    MonoTime currentTime_;
+    std::unique_ptr<ScheduledTask> scrollWorkItem_;
+    TTSLevel ttsLevel_ = TTSLevel::off;
+    std::optional<std::int64_t> lastSpokenSequence_;
+    std::optional<RunningVoiceStatus> runningVoiceStatus_;
+    bool showUserGuide_ = false;
+    bool showDeviceSettings_ = false;
+    std::optional<Inspected> inspected_; // by identity: a pointer into the buffer
+    bool isWindowFocused_ = false;
+    std::unique_ptr<ScheduledTask> idleTimer_;
+
+    // Services and what the state is derived from. The token comes before the exporter, which
+    // is built with it.
+    LifetimeToken lifetime_;
+    Scheduler& scheduler_;
+    const Clock& clock_;
+    AskForExportLocation askForExportLocation_;
+    CsvExporter exporter_;
+    std::deque<VisibleEntry> visible_;
+    MessageFilter filter_;
+    Switches switches_{};
+    MessageTypeSet hiddenTypes_;
+    std::optional<Identifier> newestVisibleID_;
+    bool isIdle_ = true;
+
+    ObserverList<ContentViewProperty> observers_;
+    ObserverList<const VisibleChange&> visibleChanges_;
+    ObserverList<ScrollRequest> scrollRequests_;
+    ObserverList<const MessagesChange&>::Subscription bufferSubscription_;
+    ObserverList<MIDIManagerProperty>::Subscription managerSubscription_;
+
+    // Reactions to the message store.
+    void bufferChanged(const MessagesChange& change);
+    void managerChanged(MIDIManagerProperty property);
+    void filterChanged();
+    void rebuildVisible();
+    void checkNewestVisible();
+    // Run whenever the newest visible message changes: the debounced scroll and the announce
+    // pass.
+    void handleNewMessages();
+    void resetAnnouncePosition();
+    void updateIdle();
+    void closeInspected();
+
+    // Announcements of setting changes.
+    Switches currentSwitches() const;
+    void announceSwitchChanges();
+    void announceHiddenTypeChange();
+    void say(std::string text); // speakNow in the default voice when the level is not off
+
+    // Key commands.
+    void toggleOnlyUMPSources();
+    void toggleMidi1ProtocolOnly();
+    void toggleHideActiveSensing();
+    void toggleHideMidiClock();
+    void cycleTTSLevel();
+    void slower();
+    void faster();
+    void readGuide();
+    void readNewestBreakdown();
+    void toggleClickOnMessage();
+    void toggleLastInterrupts();
+    void readRecent();
+
+    void setShowUserGuide(bool on);
+    void setShowDeviceSettings(bool on);
+    void setWindowFocused(bool on);
+};
+
+} // namespace umbrascope

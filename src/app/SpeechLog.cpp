@@ -1,0 +1,88 @@
+#include "app/SpeechLog.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace umbrascope {
+
+namespace {
+
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            out += escaped;
+        } else {
+            out += c; // UTF-8 passes through whole
+        }
+    }
+    return out + '"';
+}
+
+} // namespace
+
+SpeechLog::SpeechLog(SpeechAnnouncer& announcer, std::ostream& out, const Clock& clock)
+    : out_(out), clock_(clock), start_(clock.monotonicNow()) {
+    subscription_ = announcer.utteranceEvents().subscribe(
+        [this](const UtteranceEvent& event) { heard(event); });
+}
+
+SpeechLog::~SpeechLog() {
+    for (const auto& p : pending_)
+        write(p.requested, "cut-off", p.utterance, p.sourceID);
+}
+
+void SpeechLog::heard(const UtteranceEvent& event) {
+    using Kind = UtteranceEvent::Kind;
+    const MonoTime now = clock_.monotonicNow();
+    switch (event.kind) {
+    case Kind::handedOver:
+        pending_.push_back({now, event.utterance, event.sourceID});
+        return;
+    case Kind::droppedBusy:
+        write(now, "dropped-busy", event.utterance, event.sourceID);
+        return;
+    case Kind::spoken:
+    case Kind::cutOff: {
+        const auto found = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) {
+            return p.utterance.id == event.utterance.id;
+        });
+        if (found == pending_.end()) return;
+        write(found->requested, event.kind == Kind::spoken ? "spoken" : "cut-off", found->utterance,
+              found->sourceID);
+        pending_.erase(found);
+        return;
+    }
+    }
+}
+
+void SpeechLog::write(MonoTime requested, std::string_view outcome, const Utterance& utterance,
+                      std::optional<std::int32_t> sourceID) {
+    const double seconds = std::chrono::duration<double>(requested - start_).count();
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "%.3f", seconds);
+    std::string line = numbers;
+    line += ' ';
+    line += outcome;
+    line += " source=";
+    line += sourceID ? std::to_string(*sourceID) : "-";
+    line += " voice=";
+    line += utterance.voiceIdentifier ? quoted(*utterance.voiceIdentifier) : "default";
+    std::snprintf(numbers, sizeof numbers, " rate=%.2f volume=%.2f ",
+                  static_cast<double>(utterance.rate), static_cast<double>(utterance.volume));
+    line += numbers;
+    line += quoted(utterance.text);
+    out_ << line << '\n' << std::flush;
+}
+
+} // namespace umbrascope

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "audio/SpeechAnnouncer.hpp"
+#include "core/Clock.hpp"
+#include "core/ObserverList.hpp"
+
+namespace umbrascope {
+
+// Writes what the announcer is asked to say, so speech can be checked, or followed by someone who
+// cannot hear it, without audio. One line per request, written when its outcome is known:
+//
+//   12.345 spoken source=7 voice="en-us" rate=0.50 volume=1.00 "Note On C4"
+//
+// The time is the request's, in seconds on the monotonic clock since the log began; the outcome
+// is spoken, dropped-busy or cut-off; source is "-" and voice default when there is none; the
+// voice and the text are quoted with \" \\ \n and \xHH escapes, so a line never breaks or drives
+// a terminal.
+//
+// Main thread only. The stream and the clock must outlive the log; the announcer may go first.
+class SpeechLog {
+public:
+    SpeechLog(SpeechAnnouncer& announcer, std::ostream& out, const Clock& clock);
+    // Requests still under way are written as cut off.
+    ~SpeechLog();
+    SpeechLog(const SpeechLog&) = delete;
+    SpeechLog& operator=(const SpeechLog&) = delete;
+
+private:
+    struct Pending {
+        MonoTime requested;
+        Utterance utterance;
+        std::optional<std::int32_t> sourceID;
+    };
+
+    void heard(const UtteranceEvent& event);
+    void write(MonoTime requested, std::string_view outcome, const Utterance& utterance,
+               std::optional<std::int32_t> sourceID);
+
+    std::ostream& out_;
+    const Clock& clock_;
+    MonoTime start_;
+    std::vector<Pending> pending_;
+    ObserverList<const UtteranceEvent&>::Subscription subscription_;
+};
+
+} // namespace umbrascope
