@@ -31,7 +31,7 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
             const std::int32_t id = service->uniqueID(source);
             out << id << '\t'
                 << terminalSafe(service->displayName(source).value_or("Unknown Source")) << '\t'
-                << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+                << (service->isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
             ++listed;
         }
     }

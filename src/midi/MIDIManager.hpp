@@ -95,14 +95,10 @@ public:
     void setupMIDI();
     void createInputPort();
     void refreshSources();
-    void refreshNativeUMPSourceIDs();
-    // Whether a source is native UMP; called by the receive side, safe from any thread.
-    bool isSourceNativeUMP(SourceRef source, std::int32_t id) const;
 
     const std::vector<MIDISourceInfo>& availableSources() const { return availableSources_; }
     const std::vector<std::string>& connectedSources() const { return connectedSources_; }
     const SourceIDSet& seenSourceIDs() const { return seenSourceIDs_; }
-    SourceIDSet nativeUMPSourceIDs() const;
     bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
     // A change re-creates the input port with the other protocol and rescans.
     void setMidi1ProtocolOnly(bool on);
@@ -174,9 +170,6 @@ private:
         std::weak_ptr<Token> token;
     };
     std::shared_ptr<NotificationGate> notificationGate_;
-    // Written by the main thread's scan, read by the receive side.
-    mutable std::mutex nativeMutex_;
-    std::shared_ptr<const SourceIDSet> nativeUMPSourceIDs_ = std::make_shared<const SourceIDSet>();
 };
 
 } // namespace umbrascope

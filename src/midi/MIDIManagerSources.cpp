@@ -11,11 +11,15 @@ constexpr const char* clientName = "UmbrascopeClient";
 constexpr const char* inputPortName = "UmbrascopeInput";
 constexpr const char* unnamedSource = "Unknown Source";
 
-constexpr std::int32_t midi2ProtocolID = 2;
-
-// Setup notifications that rescan: setup changed, object added, object removed.
-constexpr bool rescansOn(std::int32_t messageID) {
-    return messageID >= 1 && messageID <= 3;
+// Setup notifications that rescan.
+constexpr bool rescansOn(MidiNotification notification) {
+    switch (notification) {
+    case MidiNotification::setupChanged:
+    case MidiNotification::objectAdded:
+    case MidiNotification::objectRemoved:
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -26,15 +30,16 @@ void MIDIManager::setupMIDI() {
     notificationGate_ = std::make_shared<NotificationGate>();
     notificationGate_->queue = &mainQueue_;
     notificationGate_->token = weakToken_;
-    client_ = service_.createClient(clientName, [gate = notificationGate_](std::int32_t messageID) {
-        if (!rescansOn(messageID)) return;
-        std::lock_guard lock(gate->mutex);
-        if (gate->queue == nullptr) return;
-        gate->queue->post([token = gate->token] {
-            if (const auto alive = token.lock(); alive && alive->manager)
-                alive->manager->refreshSources();
+    client_ = service_.createClient(
+        clientName, [gate = notificationGate_](MidiNotification notification) {
+            if (!rescansOn(notification)) return;
+            std::lock_guard lock(gate->mutex);
+            if (gate->queue == nullptr) return;
+            gate->queue->post([token = gate->token] {
+                if (const auto alive = token.lock(); alive && alive->manager)
+                    alive->manager->refreshSources();
+            });
         });
-    });
     createInputPort();
     refreshSources();
 }
@@ -45,7 +50,6 @@ void MIDIManager::createInputPort() {
 }
 
 void MIDIManager::refreshSources() {
-    if (service_.hasUMPEndpointManager()) refreshNativeUMPSourceIDs();
     std::vector<MIDISourceInfo> scanned;
     for (const SourceRef source : service_.sources()) {
         scanned.push_back(
@@ -78,32 +82,6 @@ void MIDIManager::publishSources(std::vector<MIDISourceInfo> scanned) {
     observers_.notify(MIDIManagerProperty::connectedSources);
     observers_.notify(MIDIManagerProperty::availableSources);
     if (enabledChanged) publishSettings(MIDIManagerProperty::enabledSourceIDs);
-}
-
-void MIDIManager::refreshNativeUMPSourceIDs() {
-    auto ids = std::make_shared<const SourceIDSet>([this] {
-        SourceIDSet found;
-        for (const SourceRef source : service_.umpEndpointSources())
-            found.insert(service_.uniqueID(source));
-        return found;
-    }());
-    std::lock_guard lock(nativeMutex_);
-    nativeUMPSourceIDs_.swap(ids); // the old set is freed outside the lock
-}
-
-MIDIManager::SourceIDSet MIDIManager::nativeUMPSourceIDs() const {
-    std::lock_guard lock(nativeMutex_);
-    return *nativeUMPSourceIDs_;
-}
-
-bool MIDIManager::isSourceNativeUMP(SourceRef source, std::int32_t id) const {
-    if (service_.hasUMPEndpointManager()) {
-        std::lock_guard lock(nativeMutex_);
-        return nativeUMPSourceIDs_->contains(id);
-    }
-    // Without an endpoint manager the source's protocol property decides; a failed read is not
-    // native.
-    return service_.protocolID(source) == midi2ProtocolID;
 }
 
 void MIDIManager::setMidi1ProtocolOnly(bool on) {

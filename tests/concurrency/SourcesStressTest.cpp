@@ -12,11 +12,11 @@ namespace {
 
 using testing_support::RecordingMidiService;
 
-// The receive side asks the native test while the main thread rescans and replaces the native
-// set; setup notifications arrive from a third thread. ThreadSanitizer must stay silent.
+// The receive side asks the native test while the main thread rescans; setup notifications arrive
+// from a third thread. ThreadSanitizer must stay silent.
 TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     RecordingMidiService service;
-    const SourceRef synth = service.plugIn({"Synth", 1, 2, true});
+    const SourceRef synth = service.plugIn({"Synth", 1, true});
     ManualQueue queue;
     MIDIManager manager(service, queue);
     queue.drain();
@@ -31,7 +31,7 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     });
     std::thread notifier([&] {
         for (int i = 0; i < 2000; ++i)
-            service.notify(1 + i % 3);
+            service.notify(static_cast<MidiNotification>(1 + i % 3));
     });
     for (int i = 0; i < 300; ++i) {
         manager.refreshSources();
@@ -41,7 +41,6 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     done = true;
     receiver.join();
     queue.drain();
-    EXPECT_EQ(manager.nativeUMPSourceIDs(), (MIDIManager::SourceIDSet{1}));
     EXPECT_FALSE(manager.messages().empty());
 }
 

@@ -26,8 +26,8 @@ struct Fixture {
     }
 
     // A setup notification and the main thread catching up with it.
-    void rescan(std::int32_t messageID = 1) {
-        service.notify(messageID);
+    void rescan(MidiNotification notification = MidiNotification::setupChanged) {
+        service.notify(notification);
         queue.drain();
     }
     std::vector<std::int32_t> listedIDs() const {
@@ -92,11 +92,11 @@ TEST(Sources, UnpluggedAndRepluggedSourceStaysDisabled) {
     Fixture f;
     f.manager->setSourceEnabled(200, false);
     f.service.unplug(f.second);
-    f.rescan(3);
+    f.rescan(MidiNotification::objectRemoved);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100}));
     EXPECT_EQ(f.manager->seenSourceIDs(), (IDs{100, 200})) << "gone ids stay seen";
     f.service.replug(f.second);
-    f.rescan(2);
+    f.rescan(MidiNotification::objectAdded);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100, 200}));
     EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100}));
 }
@@ -105,7 +105,7 @@ TEST(Sources, NewSourceIsEnabledAtTheNextNotification) {
     Fixture f;
     f.service.plugIn({"Drums", 300});
     EXPECT_FALSE(f.manager->enabledSourceIDs().contains(300));
-    f.rescan(2);
+    f.rescan(MidiNotification::objectAdded);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100, 200, 300}));
     EXPECT_TRUE(f.manager->enabledSourceIDs().contains(300));
 }
@@ -139,7 +139,7 @@ TEST_P(Notifications, OnlySetupChangesRescan) {
     Fixture f;
     f.service.plugIn({"Drums", 300});
     const auto connectionsBefore = f.service.connections.size();
-    f.service.notify(GetParam().messageID);
+    f.service.notify(static_cast<MidiNotification>(GetParam().messageID));
     EXPECT_EQ(f.service.connections.size(), connectionsBefore)
         << "the scan waits for the main thread";
     f.queue.drain();
@@ -158,10 +158,10 @@ INSTANTIATE_TEST_SUITE_P(Sources, Notifications,
 
 TEST(Sources, NotificationAfterTheManagerIsGoneDoesNothing) {
     Fixture f;
-    f.service.notify(1);
+    f.service.notify(MidiNotification::setupChanged);
     f.manager.reset();
     EXPECT_EQ(f.queue.drain(), 1u) << "a rescan posted before runs and finds no manager";
-    f.service.notify(1);
+    f.service.notify(MidiNotification::setupChanged);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
 }
 
@@ -205,50 +205,42 @@ TEST(Protocol, WithoutAClientThereIsNoPortToDispose) {
 
 struct NativeCase {
     const char* name;
-    bool endpointManager;
-    Source source;
+    bool withReference;
+    bool serviceSaysNative;
     bool native;
 };
 
 class NativeTest : public ::testing::TestWithParam<NativeCase> {};
 
-TEST_P(NativeTest, DecidesPerSystemVersion) {
+// The service's answer decides; a list without a source reference is never native.
+TEST_P(NativeTest, OnlyUMPKeepsWhatTheServiceCallsNative) {
     const auto& c = GetParam();
     RecordingMidiService service;
-    service.endpointManager = c.endpointManager;
-    const auto ref = service.plugIn(c.source);
+    const auto ref = service.plugIn({"Synth", 0, c.serviceSaysNative});
     ManualQueue queue;
     MIDIManager manager(service, queue);
     queue.drain();
-    EXPECT_EQ(manager.isSourceNativeUMP(ref, c.source.id), c.native);
-    manager.setOnlyUMPSources(true);
     EventList list;
     list.add({0x40903C00, 0xFFFF0000});
-    service.deliver(list, ref);
-    queue.drain();
-    EXPECT_EQ(manager.messages().size(), c.native ? 1u : 0u);
-    if (c.native) {
-        EXPECT_TRUE(manager.messages().front().sourceIsUMPNative);
-    }
+    const auto deliver = [&] {
+        service.deliver(list, c.withReference ? std::optional(ref) : std::nullopt);
+        queue.drain();
+    };
+    deliver();
+    ASSERT_EQ(manager.messages().size(), 1u);
+    EXPECT_EQ(manager.messages().front().sourceIsUMPNative, c.native);
+    manager.setOnlyUMPSources(true);
+    deliver();
+    EXPECT_EQ(manager.messages().size(), c.native ? 2u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sources, NativeTest,
-    ::testing::Values(
-        NativeCase{"OlderSystemProtocol2", false, {"Synth", 1, 2, false}, true},
-        NativeCase{"OlderSystemProtocol1", false, {"Synth", 1, 1, false}, false},
-        NativeCase{"OlderSystemReadFails", false, {"Synth", 1, std::nullopt, false}, false},
-        NativeCase{"NewerSystemEndpoint", true, {"Synth", 1, 1, true}, true},
-        NativeCase{"NewerSystemIgnoresProtocol", true, {"Synth", 1, 2, false}, false}),
-    [](const ::testing::TestParamInfo<NativeCase>& row) { return std::string(row.param.name); });
-
-TEST(NativeTest, EndpointSetIsRebuiltAtEveryScan) {
-    Fixture f;
-    EXPECT_TRUE(f.manager->nativeUMPSourceIDs().empty());
-    f.service.plugIn({"MIDI 2.0 Synth", 500, 2, true});
-    f.rescan();
-    EXPECT_EQ(f.manager->nativeUMPSourceIDs(), (IDs{500}));
-}
+INSTANTIATE_TEST_SUITE_P(Sources, NativeTest,
+                         ::testing::Values(NativeCase{"NativeSource", true, true, true},
+                                           NativeCase{"Midi1Source", true, false, false},
+                                           NativeCase{"NoReference", false, true, false}),
+                         [](const ::testing::TestParamInfo<NativeCase>& row) {
+                             return std::string(row.param.name);
+                         });
 
 } // namespace
 } // namespace umbrascope

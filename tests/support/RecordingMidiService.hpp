@@ -19,8 +19,7 @@ public:
     struct Source {
         std::optional<std::string> name;
         std::int32_t id = 0;
-        std::optional<std::int32_t> protocol = 1; // nothing: the read fails
-        bool umpEndpoint = false;
+        bool native = false;
     };
     struct PortCall {
         std::string name;
@@ -28,8 +27,6 @@ public:
         PortRef port;
     };
 
-    // The system's version: whether it has a UMP endpoint manager.
-    bool endpointManager = true;
     // No MIDI service to be a client of (no sequencer device).
     bool clientFails = false;
 
@@ -49,8 +46,8 @@ public:
         std::lock_guard lock(mutex_);
         order_.push_back(ref.value);
     }
-    void notify(std::int32_t messageID) {
-        if (notification_) notification_(messageID);
+    void notify(MidiNotification notification) {
+        if (notification_) notification_(notification);
     }
     void deliver(const EventList& list, std::optional<SourceRef> source) {
         std::lock_guard lock(receiverMutex_);
@@ -72,7 +69,10 @@ public:
         const auto* found = find(source);
         return found ? found->id : 0;
     }
-    bool isNativeUMP(SourceRef, std::int32_t) const override { return false; }
+    bool isNativeUMP(SourceRef source, std::int32_t) const override {
+        const auto* found = find(source);
+        return found && found->native;
+    }
     void setReceiveCallback(ReceiveCallback callback) override {
         std::lock_guard lock(receiverMutex_);
         receiver_ = std::move(callback);
@@ -100,19 +100,8 @@ public:
             refs.push_back(SourceRef{value});
         return refs;
     }
-    std::optional<std::int32_t> protocolID(SourceRef source) const override {
-        const auto* found = find(source);
-        return found ? found->protocol : std::nullopt;
-    }
     void connectSource(PortRef port, SourceRef source) override {
         connections.emplace_back(port, source.value);
-    }
-    bool hasUMPEndpointManager() const override { return endpointManager; }
-    std::vector<SourceRef> umpEndpointSources() const override {
-        std::vector<SourceRef> refs;
-        for (const auto& ref : sources())
-            if (find(ref)->umpEndpoint) refs.push_back(ref);
-        return refs;
     }
 
 private:

@@ -25,7 +25,7 @@ SourceRef ReplayService::addSource(Capture capture) {
         removed_.push_back(false);
         ref = SourceRef{sources_.size()};
     }
-    notify(2); // object added
+    notify(MidiNotification::objectAdded);
     return ref;
 }
 
@@ -36,7 +36,7 @@ void ReplayService::removeSource(SourceRef source) {
             return;
         removed_[source.value - 1] = true;
     }
-    notify(3); // object removed
+    notify(MidiNotification::objectRemoved);
 }
 
 bool ReplayService::isRemoved(SourceRef source) const {
@@ -44,9 +44,9 @@ bool ReplayService::isRemoved(SourceRef source) const {
     return source.value == 0 || source.value > removed_.size() || removed_[source.value - 1];
 }
 
-void ReplayService::notify(std::int32_t messageID) {
+void ReplayService::notify(MidiNotification notification) {
     std::lock_guard lock(notificationMutex_);
-    if (notification_) notification_(messageID);
+    if (notification_) notification_(notification);
 }
 
 MidiService::ClientRef ReplayService::createClient(const std::string&,

@@ -69,7 +69,7 @@ private:
     std::mutex receiverMutex_; // held while delivering, so detaching waits for a delivery
     ReceiveCallback receiver_;
 
-    void notify(std::int32_t messageID);
+    void notify(MidiNotification notification);
     bool isRemoved(SourceRef source) const;
     std::vector<bool> removed_; // by SourceRef value - 1, under sourcesMutex_
     std::mutex notificationMutex_;
