@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Clock.hpp"
@@ -91,7 +92,8 @@ public:
     Observers& observers() { return observers_; }
 
     // Sources, client and input port. The constructor ends with setupMIDI; a rescan runs on the
-    // main thread and publishes its lists in a later main-thread step.
+    // main thread and publishes its lists in a later main-thread step. Setup notifications that
+    // arrive before their rescan has started share it.
     void setupMIDI();
     void createInputPort();
     void refreshSources();
@@ -168,8 +170,14 @@ private:
         std::mutex mutex;
         MainQueue* queue;
         std::weak_ptr<Token> token;
+        bool rescanPending = false; // posted and not yet started
+        bool reconnectAll = false;  // a source went or changed since the last rescan
     };
     std::shared_ptr<NotificationGate> notificationGate_;
+    // The sources connected to the current input port, by reference.
+    std::unordered_set<std::uint64_t> connectedRefs_;
+    // A scan that connects every source, or only those not connected to the port yet.
+    void rescan(bool reconnectAll);
 };
 
 } // namespace umbrascope

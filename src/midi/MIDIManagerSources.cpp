@@ -35,9 +35,21 @@ void MIDIManager::setupMIDI() {
             if (!rescansOn(notification)) return;
             std::lock_guard lock(gate->mutex);
             if (gate->queue == nullptr) return;
-            gate->queue->post([token = gate->token] {
-                if (const auto alive = token.lock(); alive && alive->manager)
-                    alive->manager->refreshSources();
+            // A source that went may come back under the same reference before the rescan runs,
+            // needing a new connection that a scan cannot tell from the old one.
+            if (notification != MidiNotification::objectAdded) gate->reconnectAll = true;
+            // A burst of notifications is one rescan: the scan sees every change made before it.
+            if (gate->rescanPending) return;
+            gate->rescanPending = true;
+            gate->queue->post([gate] {
+                bool reconnectAll = false;
+                {
+                    std::lock_guard taken(gate->mutex);
+                    gate->rescanPending = false;
+                    reconnectAll = std::exchange(gate->reconnectAll, false);
+                }
+                if (const auto alive = gate->token.lock(); alive && alive->manager)
+                    alive->manager->rescan(reconnectAll);
             });
         });
     createInputPort();
@@ -47,16 +59,28 @@ void MIDIManager::setupMIDI() {
 void MIDIManager::createInputPort() {
     inputPort_ = service_.createInputPort(
         client_, inputPortName, midi1ProtocolOnly_ ? MidiProtocol::midi1 : MidiProtocol::midi2);
+    connectedRefs_.clear();
 }
 
 void MIDIManager::refreshSources() {
+    rescan(true);
+}
+
+void MIDIManager::rescan(bool reconnectAll) {
+    const std::vector<SourceRef> sources = service_.sources();
     std::vector<MIDISourceInfo> scanned;
-    for (const SourceRef source : service_.sources()) {
+    scanned.reserve(sources.size());
+    std::unordered_set<std::uint64_t> present;
+    present.reserve(sources.size());
+    for (const SourceRef source : sources) {
         scanned.push_back(
             {service_.uniqueID(source), service_.displayName(source).value_or(unnamedSource)});
         // Every source is connected, enabled or not: enabling only filters on receipt.
-        service_.connectSource(inputPort_, source);
+        if (reconnectAll || !connectedRefs_.contains(source.value))
+            service_.connectSource(inputPort_, source);
+        present.insert(source.value);
     }
+    connectedRefs_ = std::move(present);
     // An empty scan after an empty scan would publish nothing new.
     if (scanned.empty() && lastScanEmpty_) return;
     lastScanEmpty_ = scanned.empty();

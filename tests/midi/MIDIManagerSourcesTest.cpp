@@ -127,6 +127,69 @@ TEST(Sources, TwoSourcesWithOneIDShareTheirEnabledState) {
     EXPECT_EQ(f.receive(f.first), 0u);
 }
 
+std::vector<std::uint64_t> connectedSince(const RecordingMidiService& service, std::size_t from) {
+    std::vector<std::uint64_t> refs;
+    for (std::size_t i = from; i < service.connections.size(); ++i)
+        refs.push_back(service.connections[i].second);
+    return refs;
+}
+
+TEST(Batching, BurstOfAdditionsIsOneRescanConnectingOnlyTheNew) {
+    Fixture f;
+    const auto before = f.service.connections.size();
+    std::vector<std::uint64_t> added;
+    for (std::int32_t id = 300; id < 305; ++id) {
+        added.push_back(f.service.plugIn({"Capture", id}).value);
+        f.service.notify(MidiNotification::objectAdded);
+    }
+    EXPECT_EQ(f.queue.drain(), 2u) << "one rescan and its publish";
+    EXPECT_EQ(connectedSince(f.service, before), added);
+    EXPECT_EQ(f.manager->availableSources().size(), 7u);
+    EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100, 200, 300, 301, 302, 303, 304}));
+}
+
+TEST(Batching, SourceThatWentAndCameBackIsConnectedAgain) {
+    Fixture f;
+    const auto before = f.service.connections.size();
+    f.service.unplug(f.second);
+    f.service.notify(MidiNotification::objectRemoved);
+    f.service.replug(f.second);
+    f.service.notify(MidiNotification::objectAdded);
+    f.queue.drain();
+    EXPECT_EQ(connectedSince(f.service, before),
+              (std::vector<std::uint64_t>{f.first.value, f.second.value}))
+        << "a replug under the same reference needs a new connection";
+    const auto afterReplug = f.service.connections.size();
+    f.rescan(MidiNotification::objectAdded);
+    EXPECT_EQ(f.service.connections.size(), afterReplug) << "nothing new: nothing connected";
+}
+
+TEST(Batching, ChangeDuringARescanGetsARescanOfItsOwn) {
+    Fixture f;
+    f.service.duringScan = [&] {
+        f.service.plugIn({"Drums", 300});
+        f.service.notify(MidiNotification::objectAdded);
+    };
+    f.rescan();
+    EXPECT_TRUE(f.manager->enabledSourceIDs().contains(300));
+}
+
+TEST(Batching, EmptyScanAfterEmptyScanPublishesNothing) {
+    RecordingMidiService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(queue.drain(), 0u) << "the first scan is empty";
+    service.notify(MidiNotification::setupChanged);
+    EXPECT_EQ(queue.drain(), 1u) << "the rescan, and no publish";
+    const auto keys = service.plugIn({"Keys", 100});
+    service.notify(MidiNotification::objectAdded);
+    EXPECT_EQ(queue.drain(), 2u);
+    service.unplug(keys);
+    service.notify(MidiNotification::objectRemoved);
+    EXPECT_EQ(queue.drain(), 2u) << "one source to none is published";
+    EXPECT_TRUE(manager.availableSources().empty());
+}
+
 struct NotificationCase {
     const char* name;
     std::int32_t messageID;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "midi/MidiService.hpp"
@@ -60,6 +62,8 @@ public:
     std::size_t portRequests = 0;       // made or refused
     std::vector<PortRef> disposedPorts;
     std::vector<std::pair<PortRef, std::uint64_t>> connections;
+    // Runs once at the start of the next scan, as a change racing with it would.
+    mutable std::function<void()> duringScan;
 
     std::optional<std::string> displayName(SourceRef source) const override {
         const auto* found = find(source);
@@ -94,6 +98,7 @@ public:
     }
     void disposePort(PortRef port) override { disposedPorts.push_back(port); }
     std::vector<SourceRef> sources() const override {
+        if (duringScan) std::exchange(duringScan, {})();
         std::lock_guard lock(mutex_);
         std::vector<SourceRef> refs;
         for (const auto value : order_)
