@@ -37,6 +37,7 @@ enum class MIDIManagerProperty {
     availableSources,
     connectedSources,
     midi1ProtocolOnly,
+    inputOverruns,
 };
 
 // The message store: receives event lists from the MIDI service, filters and numbers them, and
@@ -104,6 +105,8 @@ public:
     bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
     // A change re-creates the input port with the other protocol and rescans.
     void setMidi1ProtocolOnly(bool on);
+    // Times the service lost incoming events, as last reported by it.
+    std::uint64_t inputOverruns() const { return inputOverruns_; }
     MidiService::ClientRef client() const { return client_; }
     MidiService::PortRef inputPort() const { return inputPort_; }
 
@@ -172,12 +175,16 @@ private:
         std::weak_ptr<Token> token;
         bool rescanPending = false; // posted and not yet started
         bool reconnectAll = false;  // a source went or changed since the last rescan
+        bool overrunPending = false;
     };
     std::shared_ptr<NotificationGate> notificationGate_;
     // The sources connected to the current input port, by reference.
     std::unordered_set<std::uint64_t> connectedRefs_;
     // A scan that connects every source, or only those not connected to the port yet.
     void rescan(bool reconnectAll);
+    void updateInputOverruns();
+    static void postInputOverruns(const std::shared_ptr<NotificationGate>& gate);
+    std::uint64_t inputOverruns_ = 0;
 };
 
 } // namespace umbrascope

@@ -18,6 +18,8 @@ constexpr bool rescansOn(MidiNotification notification) {
     case MidiNotification::objectAdded:
     case MidiNotification::objectRemoved:
         return true;
+    case MidiNotification::inputOverrun:
+        return false;
     }
     return false;
 }
@@ -32,6 +34,10 @@ void MIDIManager::setupMIDI() {
     notificationGate_->token = weakToken_;
     client_ = service_.createClient(
         clientName, [gate = notificationGate_](MidiNotification notification) {
+            if (notification == MidiNotification::inputOverrun) {
+                postInputOverruns(gate);
+                return;
+            }
             if (!rescansOn(notification)) return;
             std::lock_guard lock(gate->mutex);
             if (gate->queue == nullptr) return;
@@ -54,6 +60,28 @@ void MIDIManager::setupMIDI() {
         });
     createInputPort();
     refreshSources();
+    inputOverruns_ = service_.inputOverruns();
+}
+
+void MIDIManager::postInputOverruns(const std::shared_ptr<NotificationGate>& gate) {
+    std::lock_guard lock(gate->mutex);
+    if (gate->queue == nullptr || gate->overrunPending) return;
+    gate->overrunPending = true;
+    gate->queue->post([gate] {
+        {
+            std::lock_guard taken(gate->mutex);
+            gate->overrunPending = false;
+        }
+        if (const auto alive = gate->token.lock(); alive && alive->manager)
+            alive->manager->updateInputOverruns();
+    });
+}
+
+void MIDIManager::updateInputOverruns() {
+    const std::uint64_t count = service_.inputOverruns();
+    if (count == inputOverruns_) return;
+    inputOverruns_ = count;
+    observers_.notify(MIDIManagerProperty::inputOverruns);
 }
 
 void MIDIManager::createInputPort() {

@@ -23,6 +23,8 @@ enum class MidiNotification : std::int32_t {
     setupChanged = 1,
     objectAdded = 2,
     objectRemoved = 3,
+    // Ours, beyond the system's numbering: incoming events were lost (see inputOverruns).
+    inputOverrun = 0x1000,
 };
 
 // Called on the service's own delivery thread, one event list at a time per thread. The list is
@@ -67,6 +69,11 @@ public:
     // Every source, in the service's own order.
     virtual std::vector<SourceRef> sources() const { return {}; }
     virtual void connectSource(PortRef /*port*/, SourceRef /*source*/) {}
+
+    // Times that incoming events were lost before they reached the receive callback (an input
+    // overrun loses one or more). Only grows; an inputOverrun notification follows each increase.
+    // Any thread.
+    virtual std::uint64_t inputOverruns() const { return 0; }
 };
 
 } // namespace umbrascope

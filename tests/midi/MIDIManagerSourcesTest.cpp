@@ -214,6 +214,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, Notifications,
                                            NotificationCase{"ObjectAdded", 2, true},
                                            NotificationCase{"ObjectRemoved", 3, true},
                                            NotificationCase{"PropertyChanged", 4, false},
+                                           NotificationCase{"InputOverrun", 0x1000, false},
                                            NotificationCase{"Other", 99, false}),
                          [](const ::testing::TestParamInfo<NotificationCase>& row) {
                              return std::string(row.param.name);
@@ -226,6 +227,20 @@ TEST(Sources, NotificationAfterTheManagerIsGoneDoesNothing) {
     EXPECT_EQ(f.queue.drain(), 1u) << "a rescan posted before runs and finds no manager";
     f.service.notify(MidiNotification::setupChanged);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
+}
+
+TEST(Overruns, TheServiceCountIsPublishedOnTheMainThread) {
+    RecordingMidiService service;
+    service.overruns = 1;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(manager.inputOverruns(), 1u) << "counted before the manager existed";
+    service.overruns = 3;
+    service.notify(MidiNotification::inputOverrun);
+    service.notify(MidiNotification::inputOverrun);
+    EXPECT_EQ(manager.inputOverruns(), 1u);
+    EXPECT_EQ(queue.drain(), 1u) << "one update for both reports";
+    EXPECT_EQ(manager.inputOverruns(), 3u);
 }
 
 TEST(Protocol, SwitchingOnAndOffRecreatesThePortTwice) {

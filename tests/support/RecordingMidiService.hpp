@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -31,6 +32,7 @@ public:
 
     // No MIDI service to be a client of (no sequencer device).
     bool clientFails = false;
+    std::atomic<std::uint64_t> overruns{0};
 
     SourceRef plugIn(Source source) {
         const SourceRef ref{nextRef_++};
@@ -108,6 +110,7 @@ public:
     void connectSource(PortRef port, SourceRef source) override {
         connections.emplace_back(port, source.value);
     }
+    std::uint64_t inputOverruns() const override { return overruns; }
 
 private:
     const Source* find(SourceRef source) const {

@@ -29,11 +29,7 @@ void AlsaMidiService::setReceiveCallback(ReceiveCallback callback) {
 
 MidiService::ClientRef AlsaMidiService::createClient(const std::string& name,
                                                      NotificationCallback onNotification) {
-    const bool open =
-        sequencer_.createClient(name, [notify = std::move(onNotification)](int messageID) {
-            if (notify) notify(static_cast<MidiNotification>(messageID));
-        });
-    return open ? theClient : 0;
+    return sequencer_.createClient(name, std::move(onNotification)) ? theClient : 0;
 }
 
 MidiService::PortRef AlsaMidiService::createInputPort(ClientRef client, const std::string& name,

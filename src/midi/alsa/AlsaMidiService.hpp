@@ -33,7 +33,7 @@ public:
     std::vector<SourceRef> sources() const override;
     void connectSource(PortRef port, SourceRef source) override;
 
-    std::uint64_t inputOverruns() const { return sequencer_.inputOverruns(); }
+    std::uint64_t inputOverruns() const override { return sequencer_.inputOverruns(); }
 
 private:
     void deliver(std::uint32_t reference, MidiProtocol protocol,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi/EventList.hpp"
+#include "midi/MidiService.hpp"
 
 namespace umbrascope::alsa {
 
@@ -23,8 +24,8 @@ namespace umbrascope::alsa {
 // may also be called from inside the receive handler. Destruction wakes and joins the thread.
 class AlsaSequencer {
 public:
-    // Setup notification: 1 setup changed, 2 object added, 3 object removed.
-    using NotificationHandler = std::function<void(int messageID)>;
+    // Setup changes, and input overruns after the wake-up that found them.
+    using NotificationHandler = std::function<void(MidiNotification)>;
     using ReceiveHandler = std::function<void(std::uint32_t sourceReference, MidiProtocol,
                                               std::span<const std::uint32_t> words)>;
 
