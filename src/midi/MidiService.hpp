@@ -66,8 +66,10 @@ public:
         return 0;
     }
     virtual void disposePort(PortRef /*port*/) {}
-    // Every source, in the service's own order.
+    // Every source, in the service's own order. References stay at or below maxSourceRef, so
+    // that a composite of services can tell its children's sources apart.
     virtual std::vector<SourceRef> sources() const { return {}; }
+    static constexpr std::uint64_t maxSourceRef = (std::uint64_t{1} << 56) - 1;
     virtual void connectSource(PortRef /*port*/, SourceRef /*source*/) {}
 
     // Times that incoming events were lost before they reached the receive callback (an input
