@@ -24,23 +24,24 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
         err << "umbrascope-cli sources: takes no arguments (see --help)\n";
         return 2;
     }
-    const auto service = platform::makeSystemMidiService();
-    if (!service) {
+    platform::MidiServices services({});
+    if (!services.hasSystemMidi()) {
         out << "No MIDI sources found\n";
         return 0;
     }
+    MidiService& service = services.service();
     ManualQueue queue;
-    MIDIManager manager(*service, queue);
+    MIDIManager manager(service, queue);
     queue.drain();
     std::size_t listed = 0;
-    for (const SourceRef source : service->sources()) {
-        const std::int32_t id = service->uniqueID(source);
-        out << id << '\t' << terminalSafe(service->displayName(source).value_or("Unknown Source"))
-            << '\t' << (service->isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+    for (const SourceRef source : service.sources()) {
+        const std::int32_t id = service.uniqueID(source);
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+            << '\t' << (service.isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
         ++listed;
     }
     if (listed == 0) out << "No MIDI sources found\n";
-    if (manager.client() != 0) out << "Input overruns: " << manager.inputOverruns() << '\n';
+    out << "Input overruns: " << manager.inputOverruns() << '\n';
     return 0;
 }
 

@@ -20,6 +20,9 @@ public:
     AlsaMidiService() = default;
     ~AlsaMidiService() override = default;
 
+    // Whether there is a sequencer to be a client of; createClient opens it too.
+    bool open() { return sequencer_.open(); }
+
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;
     // alsa-lib 1.2.8 delivers MIDI 1.0 events from every port.

@@ -239,7 +239,7 @@ AlsaSequencer::AlsaSequencer() : impl_(std::make_unique<Impl>()) {}
 
 AlsaSequencer::~AlsaSequencer() = default;
 
-bool AlsaSequencer::createClient(const std::string& name, NotificationHandler onNotification) {
+bool AlsaSequencer::open() {
     silenceAlsaLib();
     if (impl_->seq != nullptr) return true;
     snd_seq_t* seq = nullptr;
@@ -252,8 +252,15 @@ bool AlsaSequencer::createClient(const std::string& name, NotificationHandler on
     }
     impl_->seq = seq;
     impl_->wakeFd = wakeFd;
-    snd_seq_set_client_name(seq, name.c_str());
     impl_->ownClient = snd_seq_client_id(seq);
+    return true;
+}
+
+bool AlsaSequencer::createClient(const std::string& name, NotificationHandler onNotification) {
+    if (!open()) return false;
+    if (impl_->thread.joinable()) return true;
+    snd_seq_t* seq = impl_->seq;
+    snd_seq_set_client_name(seq, name.c_str());
     snd_seq_set_input_buffer_size(seq, inputBufferBytes);
     snd_seq_set_client_pool_input(seq, inputPoolEvents);
     // A private port for the announcements, so that re-creating the input port loses none.

@@ -34,8 +34,11 @@ public:
     AlsaSequencer(const AlsaSequencer&) = delete;
     AlsaSequencer& operator=(const AlsaSequencer&) = delete;
 
-    // Opens the sequencer and starts the receive thread. False when there is no sequencer (no
-    // /dev/snd/seq); alsa-lib prints nothing either way.
+    // Opens the sequencer, or finds that there is none (no /dev/snd/seq); alsa-lib prints nothing
+    // either way. Starts nothing.
+    bool open();
+    // Opens the sequencer if needed, names the client and starts the receive thread. False when
+    // there is no sequencer.
     bool createClient(const std::string& name, NotificationHandler onNotification);
     bool isOpen() const;
 
