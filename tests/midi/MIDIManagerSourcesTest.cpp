@@ -214,8 +214,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, Notifications,
                                            NotificationCase{"ObjectAdded", 2, true},
                                            NotificationCase{"ObjectRemoved", 3, true},
                                            NotificationCase{"PropertyChanged", 4, false},
-                                           NotificationCase{"InputOverrun", 0x1000, false},
-                                           NotificationCase{"Other", 99, false}),
+                                           NotificationCase{"InputOverrun", 0x1000, false}),
                          [](const ::testing::TestParamInfo<NotificationCase>& row) {
                              return std::string(row.param.name);
                          });
@@ -280,45 +279,6 @@ TEST(Protocol, WithoutAClientThereIsNoPortToDispose) {
     EXPECT_TRUE(service.disposedPorts.empty());
     EXPECT_EQ(service.portRequests, 2u) << "the new protocol is still asked for";
 }
-
-struct NativeCase {
-    const char* name;
-    bool withReference;
-    bool serviceSaysNative;
-    bool native;
-};
-
-class NativeTest : public ::testing::TestWithParam<NativeCase> {};
-
-// The service's answer decides; a list without a source reference is never native.
-TEST_P(NativeTest, OnlyUMPKeepsWhatTheServiceCallsNative) {
-    const auto& c = GetParam();
-    RecordingMidiService service;
-    const auto ref = service.plugIn({"Synth", 0, c.serviceSaysNative});
-    ManualQueue queue;
-    MIDIManager manager(service, queue);
-    queue.drain();
-    EventList list;
-    list.add({0x40903C00, 0xFFFF0000});
-    const auto deliver = [&] {
-        service.deliver(list, c.withReference ? std::optional(ref) : std::nullopt);
-        queue.drain();
-    };
-    deliver();
-    ASSERT_EQ(manager.messages().size(), 1u);
-    EXPECT_EQ(manager.messages().front().sourceIsUMPNative, c.native);
-    manager.setOnlyUMPSources(true);
-    deliver();
-    EXPECT_EQ(manager.messages().size(), c.native ? 2u : 1u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sources, NativeTest,
-                         ::testing::Values(NativeCase{"NativeSource", true, true, true},
-                                           NativeCase{"Midi1Source", true, false, false},
-                                           NativeCase{"NoReference", false, true, false}),
-                         [](const ::testing::TestParamInfo<NativeCase>& row) {
-                             return std::string(row.param.name);
-                         });
 
 } // namespace
 } // namespace umbrascope

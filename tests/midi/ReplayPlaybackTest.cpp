@@ -33,9 +33,7 @@ TEST(Demo, IsTheDataFileCompiledIn) {
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(demoCaptureText(), text);
-    const Capture demo = demoCapture();
-    EXPECT_EQ(demo.sourceName, "Demo");
-    EXPECT_EQ(demo.lines.size(), parseCapture(text, "demo.ump").lines.size());
+    EXPECT_EQ(demoCapture().sourceName, "Demo");
 }
 
 // Every line at its recorded moment, then the pause, then the first line again.
@@ -68,15 +66,15 @@ TEST(Playback, OnePassPlaysEveryPresentSourceInOrder) {
     FakeClock clock;
     FakeSleeper sleeper{clock};
     ReplayService service{clock};
-    service.addSource(parseCapture("10F80000\n10FA0000\n", "a"));
+    service.addSource(parseCapture("10F80000\n+5 10FA0000\n", "a"));
     service.removeSource(service.addSource(parseCapture("10FE0000\n", "b")));
     service.addSource(parseCapture("10FC0000\n", "c"));
     std::vector<Words> heard;
     service.setReceiveCallback(
         [&](const EventList& list, std::optional<SourceRef>) { heard.push_back(wordsOf(list)); });
-    EXPECT_TRUE(service.playAll({ReplayPace::recorded, false}, sleeper));
+    EXPECT_TRUE(service.playAll({ReplayPace::asFastAsPossible, false}, sleeper));
     EXPECT_EQ(heard, (std::vector<Words>{{0x10F80000}, {0x10FA0000}, {0x10FC0000}}));
-    EXPECT_TRUE(sleeper.deadlines.empty()) << "no loop, no pause";
+    EXPECT_TRUE(sleeper.deadlines.empty()) << "fast replay never waits; no loop, no pause";
 }
 
 TEST(Playback, PortProtocolChangeTakesEffectAtTheNextLine) {
