@@ -3,7 +3,9 @@
 #include <atomic>
 #include <thread>
 
+#include "midi/CompositeMidiService.hpp"
 #include "midi/MIDIManager.hpp"
+#include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
 #include "support/RecordingMidiService.hpp"
 
@@ -76,6 +78,30 @@ TEST(SourcesStress, ReplayHotplugWhilePlaying) {
     queue.drain();
     EXPECT_EQ(manager.availableSources(),
               (std::vector<MIDISourceInfo>{{replaySourceID("Keys"), "Keys"}}));
+}
+
+// The demo plays on its own thread behind a composite while the main thread switches the
+// protocol back and forth, and the manager goes while the demo still plays.
+TEST(SourcesStress, CompositeWithAPlayingChild) {
+    auto demo = std::make_unique<ReplayService>();
+    demo->addSource(demoCapture());
+    ReplayService& player = *demo;
+    std::vector<std::unique_ptr<MidiService>> children;
+    children.push_back(std::make_unique<RecordingMidiService>());
+    children.push_back(std::move(demo));
+    CompositeMidiService composite(std::move(children));
+    ManualQueue queue;
+    auto manager = std::make_unique<MIDIManager>(composite, queue);
+    queue.drain();
+    SystemSleeper sleeper;
+    player.startPlaying({ReplayPace::asFastAsPossible, true}, sleeper);
+    for (int i = 0; i < 200; ++i) {
+        manager->setMidi1ProtocolOnly(i % 2 == 0);
+        queue.drain();
+    }
+    manager.reset();
+    queue.drain();
+    player.stopPlaying();
 }
 
 } // namespace
