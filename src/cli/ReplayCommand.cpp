@@ -218,11 +218,9 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     }
 
     std::vector<SourceRef> sources;
-    for (auto& capture : captures) {
-        const SourceRef source = service.addSource(std::move(capture));
-        manager.setSourceEnabled(service.uniqueID(source), true); // enabled when first seen
-        sources.push_back(source);
-    }
+    for (auto& capture : captures)
+        sources.push_back(service.addSource(std::move(capture)));
+    queue.drain(); // one rescan for all of them: each source is enabled when first seen
     for (const SourceRef source : sources)
         service.play(source, options.pace, sleeper, {}, [&] {
             queue.drain();

@@ -16,26 +16,32 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
         if (args[0] == "--help" || args[0] == "-h") {
             out << "Usage: umbrascope-cli sources\n"
                    "Lists every MIDI source, one a line: its id, its name and whether it is\n"
-                   "native UMP or MIDI 1.0, separated by tabs.\n";
+                   "native UMP or MIDI 1.0, separated by tabs. Where the system MIDI service\n"
+                   "runs, a last line counts its input overruns: times that incoming MIDI was\n"
+                   "lost because it came faster than it was read.\n";
             return 0;
         }
         err << "umbrascope-cli sources: takes no arguments (see --help)\n";
         return 2;
     }
+    platform::MidiServices services({});
+    if (!services.hasSystemMidi()) {
+        out << "No MIDI sources found\n";
+        return 0;
+    }
+    MidiService& service = services.service();
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    queue.drain();
     std::size_t listed = 0;
-    if (auto service = platform::makeSystemMidiService()) {
-        ManualQueue queue;
-        MIDIManager manager(*service, queue);
-        queue.drain();
-        for (const SourceRef source : service->sources()) {
-            const std::int32_t id = service->uniqueID(source);
-            out << id << '\t'
-                << terminalSafe(service->displayName(source).value_or("Unknown Source")) << '\t'
-                << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
-            ++listed;
-        }
+    for (const SourceRef source : service.sources()) {
+        const std::int32_t id = service.uniqueID(source);
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+            << '\t' << (service.isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
+        ++listed;
     }
     if (listed == 0) out << "No MIDI sources found\n";
+    out << "Input overruns: " << manager.inputOverruns() << '\n';
     return 0;
 }
 

@@ -51,7 +51,7 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     // The name is read last: a list from a disabled source never needs it.
     const std::int32_t id = source ? service_.uniqueID(*source) : 0;
     if (!settings->enabledSourceIDs.contains(id)) return;
-    const bool native = source && isSourceNativeUMP(*source, id);
+    const bool native = source && service_.isNativeUMP(*source, id);
     // The whole list goes, so it uses no sequence numbers.
     if (settings->filter.onlyUMPSources && !native) return;
     if (list.empty()) return;

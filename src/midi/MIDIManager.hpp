@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Clock.hpp"
@@ -38,6 +39,7 @@ enum class MIDIManagerProperty {
     availableSources,
     connectedSources,
     midi1ProtocolOnly,
+    inputOverruns,
 };
 
 // How the buffer changed, told after the change. An append adds `appended` messages at the end
@@ -112,21 +114,20 @@ public:
     Observers& observers() { return observers_; }
 
     // Sources, client and input port. The constructor ends with setupMIDI; a rescan runs on the
-    // main thread and publishes its lists in a later main-thread step.
+    // main thread and publishes its lists in a later main-thread step. Setup notifications that
+    // arrive before their rescan has started share it.
     void setupMIDI();
     void createInputPort();
     void refreshSources();
-    void refreshNativeUMPSourceIDs();
-    // Whether a source is native UMP; called by the receive side, safe from any thread.
-    bool isSourceNativeUMP(SourceRef source, std::int32_t id) const;
 
     const std::vector<MIDISourceInfo>& availableSources() const { return availableSources_; }
     const std::vector<std::string>& connectedSources() const { return connectedSources_; }
     const SourceIDSet& seenSourceIDs() const { return seenSourceIDs_; }
-    SourceIDSet nativeUMPSourceIDs() const;
     bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
     // A change re-creates the input port with the other protocol and rescans.
     void setMidi1ProtocolOnly(bool on);
+    // Times the service lost incoming events, as last reported by it.
+    std::uint64_t inputOverruns() const { return inputOverruns_; }
     MidiService::ClientRef client() const { return client_; }
     MidiService::PortRef inputPort() const { return inputPort_; }
 
@@ -196,11 +197,18 @@ private:
         std::mutex mutex;
         MainQueue* queue;
         std::weak_ptr<Token> token;
+        bool rescanPending = false; // posted and not yet started
+        bool reconnectAll = false;  // a source went or changed since the last rescan
+        bool overrunPending = false;
     };
     std::shared_ptr<NotificationGate> notificationGate_;
-    // Written by the main thread's scan, read by the receive side.
-    mutable std::mutex nativeMutex_;
-    std::shared_ptr<const SourceIDSet> nativeUMPSourceIDs_ = std::make_shared<const SourceIDSet>();
+    // The sources connected to the current input port, by reference.
+    std::unordered_set<std::uint64_t> connectedRefs_;
+    // A scan that connects every source, or only those not connected to the port yet.
+    void rescan(bool reconnectAll);
+    void updateInputOverruns();
+    static void postInputOverruns(const std::shared_ptr<NotificationGate>& gate);
+    std::uint64_t inputOverruns_ = 0;
 };
 
 } // namespace umbrascope

@@ -11,11 +11,17 @@ constexpr const char* clientName = "UmbrascopeClient";
 constexpr const char* inputPortName = "UmbrascopeInput";
 constexpr const char* unnamedSource = "Unknown Source";
 
-constexpr std::int32_t midi2ProtocolID = 2;
-
-// Setup notifications that rescan: setup changed, object added, object removed.
-constexpr bool rescansOn(std::int32_t messageID) {
-    return messageID >= 1 && messageID <= 3;
+// Setup notifications that rescan.
+constexpr bool rescansOn(MidiNotification notification) {
+    switch (notification) {
+    case MidiNotification::setupChanged:
+    case MidiNotification::objectAdded:
+    case MidiNotification::objectRemoved:
+        return true;
+    case MidiNotification::inputOverrun:
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -26,33 +32,83 @@ void MIDIManager::setupMIDI() {
     notificationGate_ = std::make_shared<NotificationGate>();
     notificationGate_->queue = &mainQueue_;
     notificationGate_->token = weakToken_;
-    client_ = service_.createClient(clientName, [gate = notificationGate_](std::int32_t messageID) {
-        if (!rescansOn(messageID)) return;
-        std::lock_guard lock(gate->mutex);
-        if (gate->queue == nullptr) return;
-        gate->queue->post([token = gate->token] {
-            if (const auto alive = token.lock(); alive && alive->manager)
-                alive->manager->refreshSources();
+    client_ = service_.createClient(
+        clientName, [gate = notificationGate_](MidiNotification notification) {
+            if (notification == MidiNotification::inputOverrun) {
+                postInputOverruns(gate);
+                return;
+            }
+            if (!rescansOn(notification)) return;
+            std::lock_guard lock(gate->mutex);
+            if (gate->queue == nullptr) return;
+            // A source that went may come back under the same reference before the rescan runs,
+            // needing a new connection that a scan cannot tell from the old one.
+            if (notification != MidiNotification::objectAdded) gate->reconnectAll = true;
+            // A burst of notifications is one rescan: the scan sees every change made before it.
+            if (gate->rescanPending) return;
+            gate->rescanPending = true;
+            gate->queue->post([gate] {
+                bool reconnectAll = false;
+                {
+                    std::lock_guard taken(gate->mutex);
+                    gate->rescanPending = false;
+                    reconnectAll = std::exchange(gate->reconnectAll, false);
+                }
+                if (const auto alive = gate->token.lock(); alive && alive->manager)
+                    alive->manager->rescan(reconnectAll);
+            });
         });
-    });
     createInputPort();
     refreshSources();
+    inputOverruns_ = service_.inputOverruns();
+}
+
+void MIDIManager::postInputOverruns(const std::shared_ptr<NotificationGate>& gate) {
+    std::lock_guard lock(gate->mutex);
+    if (gate->queue == nullptr || gate->overrunPending) return;
+    gate->overrunPending = true;
+    gate->queue->post([gate] {
+        {
+            std::lock_guard taken(gate->mutex);
+            gate->overrunPending = false;
+        }
+        if (const auto alive = gate->token.lock(); alive && alive->manager)
+            alive->manager->updateInputOverruns();
+    });
+}
+
+void MIDIManager::updateInputOverruns() {
+    const std::uint64_t count = service_.inputOverruns();
+    if (count == inputOverruns_) return;
+    inputOverruns_ = count;
+    observers_.notify(MIDIManagerProperty::inputOverruns);
 }
 
 void MIDIManager::createInputPort() {
     inputPort_ = service_.createInputPort(
         client_, inputPortName, midi1ProtocolOnly_ ? MidiProtocol::midi1 : MidiProtocol::midi2);
+    connectedRefs_.clear();
 }
 
 void MIDIManager::refreshSources() {
-    if (service_.hasUMPEndpointManager()) refreshNativeUMPSourceIDs();
+    rescan(true);
+}
+
+void MIDIManager::rescan(bool reconnectAll) {
+    const std::vector<SourceRef> sources = service_.sources();
     std::vector<MIDISourceInfo> scanned;
-    for (const SourceRef source : service_.sources()) {
+    scanned.reserve(sources.size());
+    std::unordered_set<std::uint64_t> present;
+    present.reserve(sources.size());
+    for (const SourceRef source : sources) {
         scanned.push_back(
             {service_.uniqueID(source), service_.displayName(source).value_or(unnamedSource)});
         // Every source is connected, enabled or not: enabling only filters on receipt.
-        service_.connectSource(inputPort_, source);
+        if (reconnectAll || !connectedRefs_.contains(source.value))
+            service_.connectSource(inputPort_, source);
+        present.insert(source.value);
     }
+    connectedRefs_ = std::move(present);
     // An empty scan after an empty scan would publish nothing new.
     if (scanned.empty() && lastScanEmpty_) return;
     lastScanEmpty_ = scanned.empty();
@@ -78,32 +134,6 @@ void MIDIManager::publishSources(std::vector<MIDISourceInfo> scanned) {
     observers_.notify(MIDIManagerProperty::connectedSources);
     observers_.notify(MIDIManagerProperty::availableSources);
     if (enabledChanged) publishSettings(MIDIManagerProperty::enabledSourceIDs);
-}
-
-void MIDIManager::refreshNativeUMPSourceIDs() {
-    auto ids = std::make_shared<const SourceIDSet>([this] {
-        SourceIDSet found;
-        for (const SourceRef source : service_.umpEndpointSources())
-            found.insert(service_.uniqueID(source));
-        return found;
-    }());
-    std::lock_guard lock(nativeMutex_);
-    nativeUMPSourceIDs_.swap(ids); // the old set is freed outside the lock
-}
-
-MIDIManager::SourceIDSet MIDIManager::nativeUMPSourceIDs() const {
-    std::lock_guard lock(nativeMutex_);
-    return *nativeUMPSourceIDs_;
-}
-
-bool MIDIManager::isSourceNativeUMP(SourceRef source, std::int32_t id) const {
-    if (service_.hasUMPEndpointManager()) {
-        std::lock_guard lock(nativeMutex_);
-        return nativeUMPSourceIDs_->contains(id);
-    }
-    // Without an endpoint manager the source's protocol property decides; a failed read is not
-    // native.
-    return service_.protocolID(source) == midi2ProtocolID;
 }
 
 void MIDIManager::setMidi1ProtocolOnly(bool on) {

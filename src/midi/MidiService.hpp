@@ -17,6 +17,16 @@ struct SourceRef {
     friend bool operator==(SourceRef, SourceRef) = default;
 };
 
+// Setup notifications of a service, with the system MIDI service's numbers. A service may send
+// codes that are not named here; they are carried as they are and ignored.
+enum class MidiNotification : std::int32_t {
+    setupChanged = 1,
+    objectAdded = 2,
+    objectRemoved = 3,
+    // Ours, beyond the system's numbering: incoming events were lost (see inputOverruns).
+    inputOverrun = 0x1000,
+};
+
 // Called on the service's own delivery thread, one event list at a time per thread. The list is
 // valid only during the call. The source is absent when the service could not tell where the list
 // came from.
@@ -33,7 +43,8 @@ public:
     virtual std::optional<std::string> displayName(SourceRef source) const = 0;
     // Unique id of a source; 0 when it cannot be read.
     virtual std::int32_t uniqueID(SourceRef source) const = 0;
-    // Whether the source is a native UMP (MIDI 2.0) source.
+    // Whether the source is a native UMP (MIDI 2.0) source, given its unique id. The one place
+    // this is decided: a service with a UMP endpoint list or a protocol property answers from it.
     virtual bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const = 0;
 
     // Installs the receiver of every event list; an empty callback detaches it. Once this returns
@@ -41,13 +52,12 @@ public:
     virtual void setReceiveCallback(ReceiveCallback callback) = 0;
 
     // The client, the input port and the source list that the manager keeps current. A feed with
-    // no client of its own keeps these defaults: no client, no port, no sources, and a source's
-    // protocol read from isNativeUMP. Called on the main thread.
+    // no client of its own keeps these defaults: no client, no port, no sources. Called on the
+    // main thread.
     using ClientRef = std::uint32_t; // 0: none
     using PortRef = std::uint32_t;   // 0: none
-    // Setup notifications, called on a thread of the service: 1 setup changed, 2 object added,
-    // 3 object removed; other identifiers may come too.
-    using NotificationCallback = std::function<void(std::int32_t messageID)>;
+    // Called on a thread of the service.
+    using NotificationCallback = std::function<void(MidiNotification)>;
 
     virtual ClientRef createClient(const std::string& /*name*/, NotificationCallback) { return 0; }
     // Event lists of the sources connected to this port reach the receive callback in `protocol`.
@@ -56,16 +66,16 @@ public:
         return 0;
     }
     virtual void disposePort(PortRef /*port*/) {}
-    // Every source, in the service's own order.
+    // Every source, in the service's own order. References stay at or below maxSourceRef, so
+    // that a composite of services can tell its children's sources apart.
     virtual std::vector<SourceRef> sources() const { return {}; }
-    // The source's protocol property (2: MIDI 2.0); nothing when it cannot be read.
-    virtual std::optional<std::int32_t> protocolID(SourceRef source) const {
-        return isNativeUMP(source, uniqueID(source)) ? 2 : 1;
-    }
+    static constexpr std::uint64_t maxSourceRef = (std::uint64_t{1} << 56) - 1;
     virtual void connectSource(PortRef /*port*/, SourceRef /*source*/) {}
-    // Where the system has a UMP endpoint manager, it names the native UMP sources.
-    virtual bool hasUMPEndpointManager() const { return false; }
-    virtual std::vector<SourceRef> umpEndpointSources() const { return {}; }
+
+    // Times that incoming events were lost before they reached the receive callback (an input
+    // overrun loses one or more). Only grows; an inputOverrun notification follows each increase.
+    // Any thread.
+    virtual std::uint64_t inputOverruns() const { return 0; }
 };
 
 } // namespace umbrascope

@@ -1,5 +1,9 @@
 #include "platform/SystemMidi.hpp"
 
+#include <utility>
+
+#include "midi/replay/DemoCapture.hpp"
+
 #ifdef HAVE_UMBRASCOPE_ALSA
 #include "midi/alsa/AlsaMidiService.hpp"
 #endif
@@ -8,10 +12,47 @@ namespace umbrascope::platform {
 
 std::unique_ptr<MidiService> makeSystemMidiService() {
 #ifdef HAVE_UMBRASCOPE_ALSA
-    return std::make_unique<alsa::AlsaMidiService>();
-#else
-    return nullptr;
+    auto alsa = std::make_unique<alsa::AlsaMidiService>();
+    if (alsa->open()) return alsa;
 #endif
+    return nullptr;
+}
+
+MidiServices::MidiServices(MidiRequest request) : capturePace_(request.capturePace) {
+    std::vector<std::unique_ptr<MidiService>> children;
+    if (request.system)
+        if (auto system = makeSystemMidiService()) {
+            children.push_back(std::move(system));
+            hasSystemMidi_ = true;
+        }
+    if (!request.captures.empty()) {
+        auto captures = std::make_unique<ReplayService>();
+        for (auto& capture : request.captures)
+            captures->addSource(std::move(capture));
+        captures_ = captures.get();
+        children.push_back(std::move(captures));
+    }
+    if (request.demo) {
+        auto demo = std::make_unique<ReplayService>();
+        demo->addSource(demoCapture());
+        demo_ = demo.get();
+        children.push_back(std::move(demo));
+    }
+    composite_ = std::make_unique<CompositeMidiService>(std::move(children));
+}
+
+MidiServices::~MidiServices() {
+    stopPlayback();
+}
+
+void MidiServices::startPlayback() {
+    if (captures_) captures_->startPlaying({capturePace_, false}, sleeper_);
+    if (demo_) demo_->startPlaying({ReplayPace::recorded, true}, sleeper_);
+}
+
+void MidiServices::stopPlayback() {
+    if (captures_) captures_->stopPlaying();
+    if (demo_) demo_->stopPlaying();
 }
 
 } // namespace umbrascope::platform

@@ -1,12 +1,59 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "midi/CompositeMidiService.hpp"
 #include "midi/MidiService.hpp"
+#include "midi/replay/CaptureFile.hpp"
+#include "midi/replay/ReplayService.hpp"
+#include "midi/replay/Sleeper.hpp"
 
 namespace umbrascope::platform {
 
-// The system's MIDI service (the ALSA sequencer), or none where it was not built.
+// The MIDI input a front end asks for.
+struct MidiRequest {
+    // The system's MIDI service (the ALSA sequencer), where it was built and a sequencer opens;
+    // otherwise left out without a word.
+    bool system = true;
+    // Capture files, each one source, played one after another from startPlayback.
+    std::vector<Capture> captures;
+    ReplayPace capturePace = ReplayPace::recorded;
+    // The built-in "Demo" source, looping at its recorded pace from startPlayback.
+    bool demo = false;
+};
+
+// The MIDI services of one monitor, combined into the one service that its MIDIManager is given:
+// the system's sources first, then the capture files, then the Demo.
+//
+// Threads: main thread. Create the MIDIManager on service(), then startPlayback once its first
+// scan is published (after the main queue has run once), so no early line meets a source that is
+// not enabled yet. Destroy the manager first; destruction stops the playback threads.
+class MidiServices {
+public:
+    explicit MidiServices(MidiRequest request);
+    ~MidiServices();
+    MidiServices(const MidiServices&) = delete;
+    MidiServices& operator=(const MidiServices&) = delete;
+
+    MidiService& service() { return *composite_; }
+    bool hasSystemMidi() const { return hasSystemMidi_; }
+
+    // Starts the capture and demo threads; stopPlayback stops them and waits for them.
+    void startPlayback();
+    void stopPlayback();
+
+private:
+    SystemSleeper sleeper_; // outlives the services that wait on it
+    std::unique_ptr<CompositeMidiService> composite_;
+    bool hasSystemMidi_ = false;
+    ReplayPace capturePace_;
+    ReplayService* captures_ = nullptr; // owned by composite_
+    ReplayService* demo_ = nullptr;     // owned by composite_
+};
+
+// The system's MIDI service alone: the ALSA sequencer where it was built and a sequencer opens,
+// otherwise nothing.
 std::unique_ptr<MidiService> makeSystemMidiService();
 
 } // namespace umbrascope::platform

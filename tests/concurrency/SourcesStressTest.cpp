@@ -3,7 +3,9 @@
 #include <atomic>
 #include <thread>
 
+#include "midi/CompositeMidiService.hpp"
 #include "midi/MIDIManager.hpp"
+#include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
 #include "support/RecordingMidiService.hpp"
 
@@ -12,11 +14,11 @@ namespace {
 
 using testing_support::RecordingMidiService;
 
-// The receive side asks the native test while the main thread rescans and replaces the native
-// set; setup notifications arrive from a third thread. ThreadSanitizer must stay silent.
+// The receive side asks the native test while the main thread rescans; setup notifications arrive
+// from a third thread. ThreadSanitizer must stay silent.
 TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     RecordingMidiService service;
-    const SourceRef synth = service.plugIn({"Synth", 1, 2, true});
+    const SourceRef synth = service.plugIn({"Synth", 1, true});
     ManualQueue queue;
     MIDIManager manager(service, queue);
     queue.drain();
@@ -31,7 +33,7 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     });
     std::thread notifier([&] {
         for (int i = 0; i < 2000; ++i)
-            service.notify(1 + i % 3);
+            service.notify(static_cast<MidiNotification>(1 + i % 3));
     });
     for (int i = 0; i < 300; ++i) {
         manager.refreshSources();
@@ -41,7 +43,6 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     done = true;
     receiver.join();
     queue.drain();
-    EXPECT_EQ(manager.nativeUMPSourceIDs(), (MIDIManager::SourceIDSet{1}));
     EXPECT_FALSE(manager.messages().empty());
 }
 
@@ -77,6 +78,30 @@ TEST(SourcesStress, ReplayHotplugWhilePlaying) {
     queue.drain();
     EXPECT_EQ(manager.availableSources(),
               (std::vector<MIDISourceInfo>{{replaySourceID("Keys"), "Keys"}}));
+}
+
+// The demo plays on its own thread behind a composite while the main thread switches the
+// protocol back and forth, and the manager goes while the demo still plays.
+TEST(SourcesStress, CompositeWithAPlayingChild) {
+    auto demo = std::make_unique<ReplayService>();
+    demo->addSource(demoCapture());
+    ReplayService& player = *demo;
+    std::vector<std::unique_ptr<MidiService>> children;
+    children.push_back(std::make_unique<RecordingMidiService>());
+    children.push_back(std::move(demo));
+    CompositeMidiService composite(std::move(children));
+    ManualQueue queue;
+    auto manager = std::make_unique<MIDIManager>(composite, queue);
+    queue.drain();
+    SystemSleeper sleeper;
+    player.startPlaying({ReplayPace::asFastAsPossible, true}, sleeper);
+    for (int i = 0; i < 200; ++i) {
+        manager->setMidi1ProtocolOnly(i % 2 == 0);
+        queue.drain();
+    }
+    manager.reset();
+    queue.drain();
+    player.stopPlaying();
 }
 
 } // namespace

@@ -26,8 +26,8 @@ struct Fixture {
     }
 
     // A setup notification and the main thread catching up with it.
-    void rescan(std::int32_t messageID = 1) {
-        service.notify(messageID);
+    void rescan(MidiNotification notification = MidiNotification::setupChanged) {
+        service.notify(notification);
         queue.drain();
     }
     std::vector<std::int32_t> listedIDs() const {
@@ -92,11 +92,11 @@ TEST(Sources, UnpluggedAndRepluggedSourceStaysDisabled) {
     Fixture f;
     f.manager->setSourceEnabled(200, false);
     f.service.unplug(f.second);
-    f.rescan(3);
+    f.rescan(MidiNotification::objectRemoved);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100}));
     EXPECT_EQ(f.manager->seenSourceIDs(), (IDs{100, 200})) << "gone ids stay seen";
     f.service.replug(f.second);
-    f.rescan(2);
+    f.rescan(MidiNotification::objectAdded);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100, 200}));
     EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100}));
 }
@@ -105,7 +105,7 @@ TEST(Sources, NewSourceIsEnabledAtTheNextNotification) {
     Fixture f;
     f.service.plugIn({"Drums", 300});
     EXPECT_FALSE(f.manager->enabledSourceIDs().contains(300));
-    f.rescan(2);
+    f.rescan(MidiNotification::objectAdded);
     EXPECT_EQ(f.listedIDs(), (std::vector<std::int32_t>{100, 200, 300}));
     EXPECT_TRUE(f.manager->enabledSourceIDs().contains(300));
 }
@@ -127,6 +127,69 @@ TEST(Sources, TwoSourcesWithOneIDShareTheirEnabledState) {
     EXPECT_EQ(f.receive(f.first), 0u);
 }
 
+std::vector<std::uint64_t> connectedSince(const RecordingMidiService& service, std::size_t from) {
+    std::vector<std::uint64_t> refs;
+    for (std::size_t i = from; i < service.connections.size(); ++i)
+        refs.push_back(service.connections[i].second);
+    return refs;
+}
+
+TEST(Batching, BurstOfAdditionsIsOneRescanConnectingOnlyTheNew) {
+    Fixture f;
+    const auto before = f.service.connections.size();
+    std::vector<std::uint64_t> added;
+    for (std::int32_t id = 300; id < 305; ++id) {
+        added.push_back(f.service.plugIn({"Capture", id}).value);
+        f.service.notify(MidiNotification::objectAdded);
+    }
+    EXPECT_EQ(f.queue.drain(), 2u) << "one rescan and its publish";
+    EXPECT_EQ(connectedSince(f.service, before), added);
+    EXPECT_EQ(f.manager->availableSources().size(), 7u);
+    EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100, 200, 300, 301, 302, 303, 304}));
+}
+
+TEST(Batching, SourceThatWentAndCameBackIsConnectedAgain) {
+    Fixture f;
+    const auto before = f.service.connections.size();
+    f.service.unplug(f.second);
+    f.service.notify(MidiNotification::objectRemoved);
+    f.service.replug(f.second);
+    f.service.notify(MidiNotification::objectAdded);
+    f.queue.drain();
+    EXPECT_EQ(connectedSince(f.service, before),
+              (std::vector<std::uint64_t>{f.first.value, f.second.value}))
+        << "a replug under the same reference needs a new connection";
+    const auto afterReplug = f.service.connections.size();
+    f.rescan(MidiNotification::objectAdded);
+    EXPECT_EQ(f.service.connections.size(), afterReplug) << "nothing new: nothing connected";
+}
+
+TEST(Batching, ChangeDuringARescanGetsARescanOfItsOwn) {
+    Fixture f;
+    f.service.duringScan = [&] {
+        f.service.plugIn({"Drums", 300});
+        f.service.notify(MidiNotification::objectAdded);
+    };
+    f.rescan();
+    EXPECT_TRUE(f.manager->enabledSourceIDs().contains(300));
+}
+
+TEST(Batching, EmptyScanAfterEmptyScanPublishesNothing) {
+    RecordingMidiService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(queue.drain(), 0u) << "the first scan is empty";
+    service.notify(MidiNotification::setupChanged);
+    EXPECT_EQ(queue.drain(), 1u) << "the rescan, and no publish";
+    const auto keys = service.plugIn({"Keys", 100});
+    service.notify(MidiNotification::objectAdded);
+    EXPECT_EQ(queue.drain(), 2u);
+    service.unplug(keys);
+    service.notify(MidiNotification::objectRemoved);
+    EXPECT_EQ(queue.drain(), 2u) << "one source to none is published";
+    EXPECT_TRUE(manager.availableSources().empty());
+}
+
 struct NotificationCase {
     const char* name;
     std::int32_t messageID;
@@ -139,7 +202,7 @@ TEST_P(Notifications, OnlySetupChangesRescan) {
     Fixture f;
     f.service.plugIn({"Drums", 300});
     const auto connectionsBefore = f.service.connections.size();
-    f.service.notify(GetParam().messageID);
+    f.service.notify(static_cast<MidiNotification>(GetParam().messageID));
     EXPECT_EQ(f.service.connections.size(), connectionsBefore)
         << "the scan waits for the main thread";
     f.queue.drain();
@@ -151,18 +214,32 @@ INSTANTIATE_TEST_SUITE_P(Sources, Notifications,
                                            NotificationCase{"ObjectAdded", 2, true},
                                            NotificationCase{"ObjectRemoved", 3, true},
                                            NotificationCase{"PropertyChanged", 4, false},
-                                           NotificationCase{"Other", 99, false}),
+                                           NotificationCase{"InputOverrun", 0x1000, false}),
                          [](const ::testing::TestParamInfo<NotificationCase>& row) {
                              return std::string(row.param.name);
                          });
 
 TEST(Sources, NotificationAfterTheManagerIsGoneDoesNothing) {
     Fixture f;
-    f.service.notify(1);
+    f.service.notify(MidiNotification::setupChanged);
     f.manager.reset();
     EXPECT_EQ(f.queue.drain(), 1u) << "a rescan posted before runs and finds no manager";
-    f.service.notify(1);
+    f.service.notify(MidiNotification::setupChanged);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
+}
+
+TEST(Overruns, TheServiceCountIsPublishedOnTheMainThread) {
+    RecordingMidiService service;
+    service.overruns = 1;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(manager.inputOverruns(), 1u) << "counted before the manager existed";
+    service.overruns = 3;
+    service.notify(MidiNotification::inputOverrun);
+    service.notify(MidiNotification::inputOverrun);
+    EXPECT_EQ(manager.inputOverruns(), 1u);
+    EXPECT_EQ(queue.drain(), 1u) << "one update for both reports";
+    EXPECT_EQ(manager.inputOverruns(), 3u);
 }
 
 TEST(Protocol, SwitchingOnAndOffRecreatesThePortTwice) {
@@ -201,53 +278,6 @@ TEST(Protocol, WithoutAClientThereIsNoPortToDispose) {
     manager.setMidi1ProtocolOnly(true);
     EXPECT_TRUE(service.disposedPorts.empty());
     EXPECT_EQ(service.portRequests, 2u) << "the new protocol is still asked for";
-}
-
-struct NativeCase {
-    const char* name;
-    bool endpointManager;
-    Source source;
-    bool native;
-};
-
-class NativeTest : public ::testing::TestWithParam<NativeCase> {};
-
-TEST_P(NativeTest, DecidesPerSystemVersion) {
-    const auto& c = GetParam();
-    RecordingMidiService service;
-    service.endpointManager = c.endpointManager;
-    const auto ref = service.plugIn(c.source);
-    ManualQueue queue;
-    MIDIManager manager(service, queue);
-    queue.drain();
-    EXPECT_EQ(manager.isSourceNativeUMP(ref, c.source.id), c.native);
-    manager.setOnlyUMPSources(true);
-    EventList list;
-    list.add({0x40903C00, 0xFFFF0000});
-    service.deliver(list, ref);
-    queue.drain();
-    EXPECT_EQ(manager.messages().size(), c.native ? 1u : 0u);
-    if (c.native) {
-        EXPECT_TRUE(manager.messages().front().sourceIsUMPNative);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, NativeTest,
-    ::testing::Values(
-        NativeCase{"OlderSystemProtocol2", false, {"Synth", 1, 2, false}, true},
-        NativeCase{"OlderSystemProtocol1", false, {"Synth", 1, 1, false}, false},
-        NativeCase{"OlderSystemReadFails", false, {"Synth", 1, std::nullopt, false}, false},
-        NativeCase{"NewerSystemEndpoint", true, {"Synth", 1, 1, true}, true},
-        NativeCase{"NewerSystemIgnoresProtocol", true, {"Synth", 1, 2, false}, false}),
-    [](const ::testing::TestParamInfo<NativeCase>& row) { return std::string(row.param.name); });
-
-TEST(NativeTest, EndpointSetIsRebuiltAtEveryScan) {
-    Fixture f;
-    EXPECT_TRUE(f.manager->nativeUMPSourceIDs().empty());
-    f.service.plugIn({"MIDI 2.0 Synth", 500, 2, true});
-    f.rescan();
-    EXPECT_EQ(f.manager->nativeUMPSourceIDs(), (IDs{500}));
 }
 
 } // namespace

@@ -85,6 +85,14 @@ TEST(ReplaySources, DisabledReplaySourceStaysDisabledAfterReplug) {
     EXPECT_TRUE(f.play(again).empty());
 }
 
+TEST(ReplaySources, UnknownReferenceHasNoNameNoIDAndIsNotNative) {
+    ReplayService service;
+    EXPECT_FALSE(service.displayName(SourceRef{7}).has_value());
+    EXPECT_EQ(service.uniqueID(SourceRef{7}), 0);
+    EXPECT_FALSE(service.isNativeUMP(SourceRef{7}, 0));
+    EXPECT_NE(replaySourceID("Keys"), replaySourceID("Keys2"));
+}
+
 struct PortCase {
     const char* name;
     bool midi1Port;

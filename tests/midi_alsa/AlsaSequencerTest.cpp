@@ -16,7 +16,8 @@ TEST(AlsaSequencer, WithoutSequencerThereAreNoSourcesAndNothingIsPrinted) {
     if (haveSequencer()) GTEST_SKIP() << "a sequencer device is present";
     AlsaSequencer sequencer;
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(sequencer.createClient("UmbrascopeClient", [](int) {}));
+    EXPECT_FALSE(sequencer.open());
+    EXPECT_FALSE(sequencer.createClient("UmbrascopeClient", [](MidiNotification) {}));
     EXPECT_FALSE(sequencer.createInputPort("UmbrascopeInput", MidiProtocol::midi2,
                                            [](std::uint32_t, MidiProtocol, auto) {}));
     EXPECT_TRUE(sequencer.sources().empty());

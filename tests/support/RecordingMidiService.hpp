@@ -1,10 +1,13 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "midi/MidiService.hpp"
@@ -19,8 +22,7 @@ public:
     struct Source {
         std::optional<std::string> name;
         std::int32_t id = 0;
-        std::optional<std::int32_t> protocol = 1; // nothing: the read fails
-        bool umpEndpoint = false;
+        bool native = false;
     };
     struct PortCall {
         std::string name;
@@ -28,10 +30,9 @@ public:
         PortRef port;
     };
 
-    // The system's version: whether it has a UMP endpoint manager.
-    bool endpointManager = true;
     // No MIDI service to be a client of (no sequencer device).
     bool clientFails = false;
+    std::atomic<std::uint64_t> overruns{0};
 
     SourceRef plugIn(Source source) {
         const SourceRef ref{nextRef_++};
@@ -49,8 +50,8 @@ public:
         std::lock_guard lock(mutex_);
         order_.push_back(ref.value);
     }
-    void notify(std::int32_t messageID) {
-        if (notification_) notification_(messageID);
+    void notify(MidiNotification notification) {
+        if (notification_) notification_(notification);
     }
     void deliver(const EventList& list, std::optional<SourceRef> source) {
         std::lock_guard lock(receiverMutex_);
@@ -63,6 +64,8 @@ public:
     std::size_t portRequests = 0;       // made or refused
     std::vector<PortRef> disposedPorts;
     std::vector<std::pair<PortRef, std::uint64_t>> connections;
+    // Runs once at the start of the next scan, as a change racing with it would.
+    mutable std::function<void()> duringScan;
 
     std::optional<std::string> displayName(SourceRef source) const override {
         const auto* found = find(source);
@@ -72,7 +75,10 @@ public:
         const auto* found = find(source);
         return found ? found->id : 0;
     }
-    bool isNativeUMP(SourceRef, std::int32_t) const override { return false; }
+    bool isNativeUMP(SourceRef source, std::int32_t) const override {
+        const auto* found = find(source);
+        return found && found->native;
+    }
     void setReceiveCallback(ReceiveCallback callback) override {
         std::lock_guard lock(receiverMutex_);
         receiver_ = std::move(callback);
@@ -94,26 +100,17 @@ public:
     }
     void disposePort(PortRef port) override { disposedPorts.push_back(port); }
     std::vector<SourceRef> sources() const override {
+        if (duringScan) std::exchange(duringScan, {})();
         std::lock_guard lock(mutex_);
         std::vector<SourceRef> refs;
         for (const auto value : order_)
             refs.push_back(SourceRef{value});
         return refs;
     }
-    std::optional<std::int32_t> protocolID(SourceRef source) const override {
-        const auto* found = find(source);
-        return found ? found->protocol : std::nullopt;
-    }
     void connectSource(PortRef port, SourceRef source) override {
         connections.emplace_back(port, source.value);
     }
-    bool hasUMPEndpointManager() const override { return endpointManager; }
-    std::vector<SourceRef> umpEndpointSources() const override {
-        std::vector<SourceRef> refs;
-        for (const auto& ref : sources())
-            if (find(ref)->umpEndpoint) refs.push_back(ref);
-        return refs;
-    }
+    std::uint64_t inputOverruns() const override { return overruns; }
 
 private:
     const Source* find(SourceRef source) const {

@@ -1,14 +1,12 @@
 #include "midi/alsa/AlsaMidiService.hpp"
 
 #include "midi/EventPackets.hpp"
-#include "midi/alsa/AlsaSourceNaming.hpp"
 
 namespace umbrascope::alsa {
 
 namespace {
 
 constexpr MidiService::ClientRef theClient = 1;
-constexpr std::int32_t midi1ProtocolID = 1;
 
 std::uint32_t referenceOf(SourceRef source) {
     return static_cast<std::uint32_t>(source.value);
@@ -31,11 +29,7 @@ void AlsaMidiService::setReceiveCallback(ReceiveCallback callback) {
 
 MidiService::ClientRef AlsaMidiService::createClient(const std::string& name,
                                                      NotificationCallback onNotification) {
-    const bool open =
-        sequencer_.createClient(name, [notify = std::move(onNotification)](int messageID) {
-            if (notify) notify(messageID);
-        });
-    return open ? theClient : 0;
+    return sequencer_.createClient(name, std::move(onNotification)) ? theClient : 0;
 }
 
 MidiService::PortRef AlsaMidiService::createInputPort(ClientRef client, const std::string& name,
@@ -58,12 +52,6 @@ std::vector<SourceRef> AlsaMidiService::sources() const {
     for (const auto reference : sequencer_.sources())
         found.push_back(SourceRef{reference});
     return found;
-}
-
-std::optional<std::int32_t> AlsaMidiService::protocolID(SourceRef source) const {
-    // alsa-lib delivers MIDI 1.0 events from every port.
-    if (!portAddress(referenceOf(source))) return std::nullopt;
-    return midi1ProtocolID;
 }
 
 void AlsaMidiService::connectSource(PortRef port, SourceRef source) {

@@ -20,8 +20,12 @@ public:
     AlsaMidiService() = default;
     ~AlsaMidiService() override = default;
 
+    // Whether there is a sequencer to be a client of; createClient opens it too.
+    bool open() { return sequencer_.open(); }
+
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;
+    // alsa-lib 1.2.8 delivers MIDI 1.0 events from every port.
     bool isNativeUMP(SourceRef, std::int32_t) const override { return false; }
     void setReceiveCallback(ReceiveCallback callback) override;
 
@@ -30,10 +34,9 @@ public:
                             MidiProtocol protocol) override;
     void disposePort(PortRef port) override;
     std::vector<SourceRef> sources() const override;
-    std::optional<std::int32_t> protocolID(SourceRef source) const override;
     void connectSource(PortRef port, SourceRef source) override;
 
-    std::uint64_t inputOverruns() const { return sequencer_.inputOverruns(); }
+    std::uint64_t inputOverruns() const override { return sequencer_.inputOverruns(); }
 
 private:
     void deliver(std::uint32_t reference, MidiProtocol protocol,

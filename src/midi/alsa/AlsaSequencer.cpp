@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
@@ -58,20 +59,20 @@ PortInfo newPortInfo() {
     return PortInfo(info);
 }
 
-// Notification for a System Announce event, 0 for those that do not change the source list.
-int notificationFor(const snd_seq_event_t& event) {
+// Notification for a System Announce event, nothing for those that do not change the source list.
+std::optional<MidiNotification> notificationFor(const snd_seq_event_t& event) {
     switch (event.type) {
     case SND_SEQ_EVENT_CLIENT_START:
     case SND_SEQ_EVENT_PORT_START:
-        return 2;
+        return MidiNotification::objectAdded;
     case SND_SEQ_EVENT_CLIENT_EXIT:
     case SND_SEQ_EVENT_PORT_EXIT:
-        return 3;
+        return MidiNotification::objectRemoved;
     case SND_SEQ_EVENT_CLIENT_CHANGE:
     case SND_SEQ_EVENT_PORT_CHANGE:
-        return 1;
+        return MidiNotification::setupChanged;
     default: // (un)subscriptions: our own connects would otherwise rescan forever
-        return 0;
+        return std::nullopt;
     }
 }
 
@@ -159,7 +160,7 @@ void AlsaSequencer::Impl::run() {
     std::uint64_t generation = 0;
     std::vector<std::uint8_t> bytes;
     std::vector<Pending> pending;
-    std::vector<int> notifications;
+    std::vector<MidiNotification> notifications;
 
     const int seqFds = snd_seq_poll_descriptors_count(seq, POLLIN);
     std::vector<pollfd> fds(static_cast<std::size_t>(std::max(seqFds, 0)) + 1);
@@ -189,6 +190,9 @@ void AlsaSequencer::Impl::run() {
             const int status = snd_seq_event_input(seq, &event);
             if (status == -ENOSPC) {
                 overruns.fetch_add(1, std::memory_order_relaxed);
+                if (std::find(notifications.begin(), notifications.end(),
+                              MidiNotification::inputOverrun) == notifications.end())
+                    notifications.push_back(MidiNotification::inputOverrun);
                 continue;
             }
             if (status < 0 || event == nullptr) break; // -EAGAIN: drained
@@ -196,8 +200,8 @@ void AlsaSequencer::Impl::run() {
                 event->source.port == SND_SEQ_PORT_SYSTEM_ANNOUNCE) {
                 const snd_seq_addr_t changed = event->data.addr;
                 if (changed.client == ownClient) continue;
-                const int id = notificationFor(*event);
-                if (id == 0) continue;
+                const auto id = notificationFor(*event);
+                if (!id) continue;
                 if (event->type == SND_SEQ_EVENT_PORT_START ||
                     event->type == SND_SEQ_EVENT_PORT_EXIT) {
                     // A port that comes or goes may be a different device at the same address.
@@ -205,9 +209,9 @@ void AlsaSequencer::Impl::run() {
                     translators.erase(reference);
                     forgetNames(reference);
                 }
-                if (std::find(notifications.begin(), notifications.end(), id) ==
+                if (std::find(notifications.begin(), notifications.end(), *id) ==
                     notifications.end())
-                    notifications.push_back(id);
+                    notifications.push_back(*id);
                 continue;
             }
             if (port < 0 || event->dest.port != port) continue;
@@ -225,7 +229,7 @@ void AlsaSequencer::Impl::run() {
             if (!entry.words.empty() && current->onReceive)
                 current->onReceive(entry.reference, current->protocol, entry.words);
         pending.clear();
-        for (const int id : notifications)
+        for (const MidiNotification id : notifications)
             if (current->onNotification) current->onNotification(id);
         notifications.clear();
     }
@@ -235,7 +239,7 @@ AlsaSequencer::AlsaSequencer() : impl_(std::make_unique<Impl>()) {}
 
 AlsaSequencer::~AlsaSequencer() = default;
 
-bool AlsaSequencer::createClient(const std::string& name, NotificationHandler onNotification) {
+bool AlsaSequencer::open() {
     silenceAlsaLib();
     if (impl_->seq != nullptr) return true;
     snd_seq_t* seq = nullptr;
@@ -248,8 +252,15 @@ bool AlsaSequencer::createClient(const std::string& name, NotificationHandler on
     }
     impl_->seq = seq;
     impl_->wakeFd = wakeFd;
-    snd_seq_set_client_name(seq, name.c_str());
     impl_->ownClient = snd_seq_client_id(seq);
+    return true;
+}
+
+bool AlsaSequencer::createClient(const std::string& name, NotificationHandler onNotification) {
+    if (!open()) return false;
+    if (impl_->thread.joinable()) return true;
+    snd_seq_t* seq = impl_->seq;
+    snd_seq_set_client_name(seq, name.c_str());
     snd_seq_set_input_buffer_size(seq, inputBufferBytes);
     snd_seq_set_client_pool_input(seq, inputPoolEvents);
     // A private port for the announcements, so that re-creating the input port loses none.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi/EventList.hpp"
+#include "midi/MidiService.hpp"
 
 namespace umbrascope::alsa {
 
@@ -23,8 +24,8 @@ namespace umbrascope::alsa {
 // may also be called from inside the receive handler. Destruction wakes and joins the thread.
 class AlsaSequencer {
 public:
-    // Setup notification: 1 setup changed, 2 object added, 3 object removed.
-    using NotificationHandler = std::function<void(int messageID)>;
+    // Setup changes, and input overruns after the wake-up that found them.
+    using NotificationHandler = std::function<void(MidiNotification)>;
     using ReceiveHandler = std::function<void(std::uint32_t sourceReference, MidiProtocol,
                                               std::span<const std::uint32_t> words)>;
 
@@ -33,8 +34,11 @@ public:
     AlsaSequencer(const AlsaSequencer&) = delete;
     AlsaSequencer& operator=(const AlsaSequencer&) = delete;
 
-    // Opens the sequencer and starts the receive thread. False when there is no sequencer (no
-    // /dev/snd/seq); alsa-lib prints nothing either way.
+    // Opens the sequencer, or finds that there is none (no /dev/snd/seq); alsa-lib prints nothing
+    // either way. Starts nothing.
+    bool open();
+    // Opens the sequencer if needed, names the client and starts the receive thread. False when
+    // there is no sequencer.
     bool createClient(const std::string& name, NotificationHandler onNotification);
     bool isOpen() const;
 

@@ -1,5 +1,7 @@
 #include "midi/replay/ReplayService.hpp"
 
+#include <algorithm>
+
 #include "midi/UmpTranslator.hpp"
 
 namespace umbrascope {
@@ -25,7 +27,7 @@ SourceRef ReplayService::addSource(Capture capture) {
         removed_.push_back(false);
         ref = SourceRef{sources_.size()};
     }
-    notify(2); // object added
+    notify(MidiNotification::objectAdded);
     return ref;
 }
 
@@ -36,7 +38,7 @@ void ReplayService::removeSource(SourceRef source) {
             return;
         removed_[source.value - 1] = true;
     }
-    notify(3); // object removed
+    notify(MidiNotification::objectRemoved);
 }
 
 bool ReplayService::isRemoved(SourceRef source) const {
@@ -44,9 +46,9 @@ bool ReplayService::isRemoved(SourceRef source) const {
     return source.value == 0 || source.value > removed_.size() || removed_[source.value - 1];
 }
 
-void ReplayService::notify(std::int32_t messageID) {
+void ReplayService::notify(MidiNotification notification) {
     std::lock_guard lock(notificationMutex_);
-    if (notification_) notification_(messageID);
+    if (notification_) notification_(notification);
 }
 
 MidiService::ClientRef ReplayService::createClient(const std::string&,
@@ -102,8 +104,7 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
     const auto found = find(source);
     if (!found) return true;
     MonoTime due = clock_.monotonicNow();
-    const MidiProtocol protocol = portProtocol_;
-    const bool translate = protocol == MidiProtocol::midi1 || upscaleMidi1_;
+    MidiProtocol protocol = portProtocol_;
     UmpTranslator translator(protocol);
     std::vector<std::uint32_t> translated;
     EventList list(protocol);
@@ -113,6 +114,13 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
             due += line.delay;
             if (!sleeper.sleepUntil(due, stop)) return false;
         }
+        // A new port may have another protocol: the lines after it are sent as it receives them.
+        if (const MidiProtocol now = portProtocol_; now != protocol) {
+            protocol = now;
+            translator = UmpTranslator(protocol);
+            list = EventList(protocol);
+        }
+        const bool translate = protocol == MidiProtocol::midi1 || upscaleMidi1_;
         list.clear();
         if (translate) {
             translated.clear();
@@ -129,6 +137,30 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
         if (afterEachList) afterEachList();
     }
     return true;
+}
+
+bool ReplayService::playAll(const PlaybackOptions& options, Sleeper& sleeper,
+                            std::stop_token stop) {
+    const auto pause = std::max<std::chrono::nanoseconds>(options.pause, options.minimumPause);
+    for (;;) {
+        for (const SourceRef source : sources())
+            if (!play(source, options.pace, sleeper, stop) && stop.stop_requested()) return false;
+        if (!options.loop) return true;
+        if (!sleeper.sleepUntil(clock_.monotonicNow() + pause, stop)) return false;
+    }
+}
+
+void ReplayService::startPlaying(PlaybackOptions options, Sleeper& sleeper) {
+    stopPlaying();
+    player_ = std::jthread([this, options, &sleeper](std::stop_token stop) {
+        playAll(options, sleeper, std::move(stop));
+    });
+}
+
+void ReplayService::stopPlaying() {
+    if (!player_.joinable()) return;
+    player_.request_stop();
+    player_.join();
 }
 
 } // namespace umbrascope

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "core/Clock.hpp"
@@ -19,12 +21,23 @@ enum class ReplayPace {
     recorded, // each line waits for its delay after the previous one
 };
 
+struct PlaybackOptions {
+    ReplayPace pace = ReplayPace::recorded;
+    // Start again after the last source, until stopped.
+    bool loop = false;
+    // The wait before a loop starts again; never less than minimumPause, so a pass that takes no
+    // time cannot spin.
+    std::chrono::nanoseconds pause{std::chrono::seconds(1)};
+    static constexpr std::chrono::milliseconds minimumPause{10};
+};
+
 // Capture files as MIDI sources. Every capture is one native UMP source whose unique id follows
 // from its name, so the same name keeps its id from run to run. Lines are delivered one event list
-// each, on the thread that calls play().
+// each, on the thread that calls play() or playAll(), or on the service's own playing thread.
 //
 // Threads: addSource and play may run on different threads; the source queries and
-// setReceiveCallback are safe from any thread.
+// setReceiveCallback are safe from any thread. startPlaying and stopPlaying belong to one thread
+// (the main thread); destruction stops the playing thread first.
 class ReplayService final : public MidiService {
 public:
     explicit ReplayService(const Clock& clock = SystemClock::instance()) : clock_(clock) {}
@@ -35,6 +48,15 @@ public:
     // outside any lock (the CLI drains its queue there). Returns false when stopped early.
     bool play(SourceRef source, ReplayPace pace, Sleeper& sleeper, std::stop_token stop = {},
               const std::function<void()>& afterEachList = {});
+    // Plays every present source, one after another; when looping, again after the pause, until
+    // stopped. Returns false when stopped.
+    bool playAll(const PlaybackOptions& options, Sleeper& sleeper, std::stop_token stop = {});
+
+    // playAll on a thread of the service's own, in place of any earlier playing. The sleeper must
+    // outlive the playing.
+    void startPlaying(PlaybackOptions options, Sleeper& sleeper);
+    // Stops the playing thread and waits for it; a wait in progress ends at once.
+    void stopPlaying();
 
     // Unplugs a source: it leaves the source list, stops playing and the client is told. Its
     // name and id stay readable for lists already on their way.
@@ -69,7 +91,7 @@ private:
     std::mutex receiverMutex_; // held while delivering, so detaching waits for a delivery
     ReceiveCallback receiver_;
 
-    void notify(std::int32_t messageID);
+    void notify(MidiNotification notification);
     bool isRemoved(SourceRef source) const;
     std::vector<bool> removed_; // by SourceRef value - 1, under sourcesMutex_
     std::mutex notificationMutex_;
@@ -77,6 +99,8 @@ private:
     std::atomic<MidiProtocol> portProtocol_{MidiProtocol::midi2};
     std::atomic<bool> upscaleMidi1_{false};
     std::atomic<PortRef> lastPort_{0};
+    // Last, so it stops before anything it uses goes.
+    std::jthread player_;
 };
 
 // The non-zero id of a replay source of this name.

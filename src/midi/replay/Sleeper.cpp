@@ -9,8 +9,10 @@ bool SystemSleeper::sleepUntil(MonoTime deadline, std::stop_token stop) {
     std::mutex mutex;
     std::condition_variable_any wake;
     std::unique_lock lock(mutex);
-    // Waits out spurious wake-ups; true only when stopped.
-    return !wake.wait_until(lock, stop, deadline, [] { return false; });
+    // The predicate waits out spurious wake-ups; the wait answers false both at the deadline and
+    // on a stop, so the stop is asked for again.
+    wake.wait_until(lock, stop, deadline, [] { return false; });
+    return !stop.stop_requested();
 }
 
 } // namespace umbrascope

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "core/MainQueue.hpp"
+#include "midi/MIDIManager.hpp"
+#include "midi/replay/DemoCapture.hpp"
+#include "platform/SystemMidi.hpp"
+
+namespace umbrascope::platform {
+namespace {
+
+// Drains the main queue until `done` holds, for at most a minute.
+template <typename Done>
+bool runUntil(ManualQueue& queue, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        queue.drain();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+TEST(SystemMidi, FilesAndDemoFeedOneManager) {
+    MidiRequest request;
+    request.system = false;
+    request.captures.push_back(parseCapture("@source Keys\n20903C64\n", "keys.ump"));
+    request.demo = true;
+    MidiServices services(std::move(request));
+    ManualQueue queue;
+    MIDIManager manager(services.service(), queue);
+    queue.drain();
+    const std::int32_t keys = replaySourceID("Keys");
+    const std::int32_t demo = replaySourceID("Demo");
+    EXPECT_EQ(manager.availableSources(),
+              (std::vector<MIDISourceInfo>{{keys, "Keys"}, {demo, "Demo"}}));
+
+    services.startPlayback();
+    const auto heardFrom = [&](std::int32_t id) {
+        for (const auto& message : manager.messages())
+            if (message.sourceID == id) return true;
+        return false;
+    };
+    EXPECT_TRUE(runUntil(queue, [&] { return heardFrom(keys) && heardFrom(demo); }));
+    services.stopPlayback();
+}
+
+TEST(SystemMidi, WithoutASequencerTheSystemIsLeftOutSilently) {
+    if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "a sequencer device is present";
+    ::testing::internal::CaptureStderr();
+    MidiServices services({});
+    EXPECT_FALSE(services.hasSystemMidi());
+    ManualQueue queue;
+    MIDIManager manager(services.service(), queue);
+    EXPECT_EQ(queue.drain(), 0u) << "no sources, nothing to publish";
+    EXPECT_EQ(manager.inputPort(), 0u);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+} // namespace
+} // namespace umbrascope::platform
