@@ -17,9 +17,8 @@ constexpr const char* unnamedSourceName = "Unknown Source";
 
 MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock& clock)
     : service_(service), mainQueue_(mainQueue), clock_(clock),
-      token_(std::make_shared<Token>(Token{this})),
       receiveSettings_(std::make_shared<const FilterSettings>(settings_)),
-      published_(receiveSettings_), weakToken_(token_) {
+      published_(receiveSettings_) {
     service_.setReceiveCallback([this](const EventList& list, std::optional<SourceRef> source) {
         handleEventList(list, source);
     });
@@ -34,7 +33,6 @@ MIDIManager::~MIDIManager() {
         std::lock_guard lock(notificationGate_->mutex);
         notificationGate_->queue = nullptr;
     }
-    token_->manager = nullptr;
 }
 
 void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef> source) {

@@ -137,11 +137,6 @@ private:
         SourceIDSet enabledSourceIDs;
         MessageFilter filter;
     };
-    // Lets a posted rescan find the manager, or find that it is gone.
-    struct Token {
-        MIDIManager* manager;
-    };
-
     void publishSettings(MIDIManagerProperty changed);
     std::shared_ptr<const std::string> sharedSourceName(std::int32_t id, std::string name);
     // Returns how many it dropped.
@@ -160,7 +155,6 @@ private:
     std::int64_t maxMessages_ = defaultMaxMessages;
     FilterSettings settings_;
     Observers observers_;
-    std::shared_ptr<Token> token_;
 
     // Receive-side state, under receiveMutex_ (several delivery threads may call in).
     std::mutex receiveMutex_;
@@ -177,9 +171,8 @@ private:
     std::shared_ptr<const FilterSettings> published_;
     std::atomic<std::uint64_t> publishedVersion_{0};
 
-    std::weak_ptr<Token> weakToken_; // set once at construction
-
-    // Posted batches run only while the manager exists; ended first thing in the destructor.
+    // Posted batches, rescans and notifications run only while the manager exists; ended first
+    // thing in the destructor.
     LifetimeToken lifetime_;
 
     // Sources (main thread).
@@ -194,9 +187,12 @@ private:
     // Lets a service's notification reach the queue only while the manager exists; the service
     // may outlive both the manager and the queue.
     struct NotificationGate {
+        NotificationGate(MainQueue* q, MIDIManager* m, LifetimeToken::Watch w)
+            : queue(q), manager(m), alive(std::move(w)) {}
         std::mutex mutex;
         MainQueue* queue;
-        std::weak_ptr<Token> token;
+        MIDIManager* manager;
+        LifetimeToken::Watch alive;
         bool rescanPending = false; // posted and not yet started
         bool reconnectAll = false;  // a source went or changed since the last rescan
         bool overrunPending = false;

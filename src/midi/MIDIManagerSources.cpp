@@ -27,11 +27,10 @@ constexpr bool rescansOn(MidiNotification notification) {
 } // namespace
 
 void MIDIManager::setupMIDI() {
-    // The notification comes on a service thread: it only posts a rescan, which holds the manager
-    // weakly. The gate closes when the manager goes, so a late notification touches nothing.
-    notificationGate_ = std::make_shared<NotificationGate>();
-    notificationGate_->queue = &mainQueue_;
-    notificationGate_->token = weakToken_;
+    // The notification comes on a service thread: it only posts a rescan, which runs only while
+    // the manager exists. The gate closes when the manager goes, so a late notification does not
+    // even touch the queue, which may be gone too.
+    notificationGate_ = std::make_shared<NotificationGate>(&mainQueue_, this, lifetime_.watch());
     client_ = service_.createClient(
         clientName, [gate = notificationGate_](MidiNotification notification) {
             if (notification == MidiNotification::inputOverrun) {
@@ -54,8 +53,7 @@ void MIDIManager::setupMIDI() {
                     gate->rescanPending = false;
                     reconnectAll = std::exchange(gate->reconnectAll, false);
                 }
-                if (const auto alive = gate->token.lock(); alive && alive->manager)
-                    alive->manager->rescan(reconnectAll);
+                if (!gate->alive.expired()) gate->manager->rescan(reconnectAll);
             });
         });
     createInputPort();
@@ -72,8 +70,7 @@ void MIDIManager::postInputOverruns(const std::shared_ptr<NotificationGate>& gat
             std::lock_guard taken(gate->mutex);
             gate->overrunPending = false;
         }
-        if (const auto alive = gate->token.lock(); alive && alive->manager)
-            alive->manager->updateInputOverruns();
+        if (!gate->alive.expired()) gate->manager->updateInputOverruns();
     });
 }
 
@@ -112,10 +109,8 @@ void MIDIManager::rescan(bool reconnectAll) {
     // An empty scan after an empty scan would publish nothing new.
     if (scanned.empty() && lastScanEmpty_) return;
     lastScanEmpty_ = scanned.empty();
-    mainQueue_.post([token = weakToken_, scanned = std::move(scanned)]() mutable {
-        if (const auto alive = token.lock(); alive && alive->manager)
-            alive->manager->publishSources(std::move(scanned));
-    });
+    mainQueue_.post(lifetime_.guard(
+        [this, scanned = std::move(scanned)]() mutable { publishSources(std::move(scanned)); }));
 }
 
 void MIDIManager::publishSources(std::vector<MIDISourceInfo> scanned) {
