@@ -167,7 +167,10 @@ QWidget* MonitorWindow::buildHeader() {
     bufferPicker_->setAccessibleName(QStringLiteral("Message buffer size"));
     describe(bufferPicker_,
              QStringLiteral("How many messages are kept before the oldest are discarded"));
+    // Qt's combo box on Linux gives its current choice as its name and its label through the
+    // buddy relation, so the label carries the name a screen reader reads.
     bufferLabel->setBuddy(bufferPicker_);
+    bufferLabel->setAccessibleName(QStringLiteral("Message buffer size"));
     connect(bufferPicker_, &QComboBox::activated, this,
             [this](int index) { emit bufferSizeChosen(bufferPicker_->itemData(index).toInt()); });
     row->addWidget(bufferLabel);
