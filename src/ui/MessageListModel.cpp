@@ -39,6 +39,13 @@ void MessageListModel::flush() {
 }
 
 void MessageListModel::apply() {
+    applying_ = true;
+    applyChanges();
+    applying_ = false;
+    emit changesApplied();
+}
+
+void MessageListModel::applyChanges() {
     const std::size_t total = source_ ? source_->rowCount() : 0;
     const std::size_t removed = std::min(pendingFront_, shown_);
     const std::size_t kept = shown_ - removed;
@@ -51,7 +58,6 @@ void MessageListModel::apply() {
         pendingFront_ = 0;
         pendingReset_ = false;
         endResetModel();
-        emit changesApplied();
         return;
     }
     if (removed > 0) {
@@ -66,7 +72,6 @@ void MessageListModel::apply() {
         shown_ = total;
         endInsertRows();
     }
-    emit changesApplied();
 }
 
 const MIDIMessage* MessageListModel::messageAt(int row) const {

@@ -35,6 +35,8 @@ public:
     // Applies what is pending now instead of at the next frame.
     void flush();
     bool hasPendingChanges() const { return coalescer_.isPending(); }
+    // While reported changes are being applied.
+    bool isApplying() const { return applying_; }
 
     // The message a row shows, or null while it has left the source and the row is not yet
     // removed.
@@ -53,11 +55,13 @@ signals:
 
 private:
     void apply();
+    void applyChanges();
 
     const RowSource* source_ = nullptr;
     std::size_t shown_ = 0;
     std::size_t pendingFront_ = 0;
     bool pendingReset_ = false;
+    bool applying_ = false;
     FrameCoalescer coalescer_;
 };
 

@@ -102,6 +102,17 @@ void MessageListView::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
 }
 
+void MessageListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (model_->isApplying()) {
+        // The current row left from the front and the next one took its place: neither a jump
+        // to it nor a focus event for the screen reader, which would come every frame of a burst.
+        update(previous);
+        update(current);
+        return;
+    }
+    QListView::currentChanged(current, previous);
+}
+
 void MessageListView::keepCurrentRow() {
     const int rows = model_->rowCount();
     if (rows == 0 || currentIndex().isValid()) return;

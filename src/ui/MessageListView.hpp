@@ -48,6 +48,7 @@ protected:
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void reset() override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void keepCurrentRow();

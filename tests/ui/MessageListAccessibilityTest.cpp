@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -102,6 +103,26 @@ TEST_F(ListFixture, MoreByMouseKeyboardAndScreenReader) {
     const int expected[] = {1, 1, 1, 2, 0};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(more[i][0].toInt(), expected[i]) << i;
+}
+
+TEST_F(ListFixture, TheCurrentRowLeavingFromTheFrontDoesNotMoveTheView) {
+    rows.add(200);
+    view.messageModel().appended(200);
+    view.scrollToEnd(false);
+    QScrollBar* bar = view.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    view.setFocus();
+    view.setCurrentIndex(view.model()->index(0, 0));
+    view.scrollToEnd(false);
+    for (int frame = 0; frame < 3; ++frame) {
+        rows.dropFront(10);
+        view.messageModel().removedFromFront(10);
+        rows.add(10);
+        view.messageModel().appended(10);
+        view.messageModel().flush();
+        EXPECT_EQ(bar->value(), bar->maximum()) << frame;
+        EXPECT_TRUE(view.currentIndex().isValid()) << frame;
+    }
 }
 
 TEST_F(ListFixture, LongDescriptionsMakeTallerRows) {
