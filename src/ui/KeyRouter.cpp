@@ -20,13 +20,13 @@ constexpr std::string_view acceptedCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIl
 } // namespace
 
 KeyRouter& KeyRouter::instance() {
-    static KeyRouter* router = [] {
-        auto* created = new KeyRouter;
-        // Lives as long as the application object.
-        created->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(created);
-        return created;
-    }();
+    // One per application object: a new application gets a new router.
+    static QPointer<KeyRouter> router;
+    if (!router) {
+        router = new KeyRouter;
+        router->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(router);
+    }
     return *router;
 }
 

@@ -113,6 +113,17 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
     QListView::currentChanged(current, previous);
 }
 
+void MessageListView::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    // Qt announces the list alone; a screen reader should also hear the row it is on.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && QAccessible::isActive()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current.row());
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
 void MessageListView::keepCurrentRow() {
     const int rows = model_->rowCount();
     if (rows == 0 || currentIndex().isValid()) return;

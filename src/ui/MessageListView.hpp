@@ -42,6 +42,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void updateGeometries() override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

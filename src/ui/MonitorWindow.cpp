@@ -33,7 +33,8 @@ namespace umbrascope {
 
 namespace {
 
-constexpr int sliderSteps = 1000;
+// Sliders read as percentages by screen readers.
+constexpr int sliderSteps = 100;
 constexpr int legendColumnMinimum = 190;
 constexpr int legendColumnSpacing = 12;
 constexpr int badgeInset = 10;

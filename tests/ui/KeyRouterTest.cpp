@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "UiTestSupport.hpp"
+#include "ui/MessageListView.hpp"
 #include "ui/MonitorWindow.hpp"
 
 namespace umbrascope {
@@ -43,6 +44,8 @@ protected:
 };
 
 TEST_F(Routed, TheAcceptedCharactersAndArrowsReachTheHandlerWithoutAClick) {
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(&window.messageList()))
+        << "the list has the focus";
     const std::string accepted = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
     for (const char c : accepted)
         press(Qt::Key_unknown, QString(QChar(c)));
