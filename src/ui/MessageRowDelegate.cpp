@@ -48,8 +48,12 @@ QString className(const MIDIMessage& message) {
 
 MessageRowDelegate::MessageRowDelegate(QWidget* view) : QStyledItemDelegate(view), view_(view) {}
 
-MessageRowDelegate::Fonts MessageRowDelegate::fonts() const {
-    Fonts f;
+MessageRowDelegate::~MessageRowDelegate() = default;
+
+const MessageRowDelegate::Fonts& MessageRowDelegate::fonts() const {
+    if (fonts_) return *fonts_;
+    fonts_ = std::make_unique<Fonts>();
+    Fonts& f = *fonts_;
     f.body = view_->font();
     f.mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     f.mono.setPointSizeF(f.body.pointSizeF());
@@ -76,7 +80,7 @@ QRect MessageRowDelegate::moreButtonRect(const QRect& rowRect) const {
 }
 
 int MessageRowDelegate::rowHeight(const MIDIMessage& message, int width) const {
-    const Fonts f = fonts();
+    const Fonts& f = fonts();
     const int button = 1 + QFontMetrics(f.button).height() + 8;
     const int hex = textHeight(hexText(message), f.mono, hexColumnWidth) + lineGap +
                     QFontMetrics(f.classLine).height();
@@ -96,21 +100,26 @@ QSize MessageRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
     if (!message) return {width, 2 * verticalPadding + dividerHeight};
     if (width != cachedWidth_) {
         heights_.clear();
+        oldHeights_.clear();
         cachedWidth_ = width;
     }
-    const auto key = std::make_pair(static_cast<quint64>(message->id.high),
-                                    static_cast<quint64>(message->id.low));
-    auto found = heights_.constFind(key);
-    if (found == heights_.constEnd()) {
-        // Bounded: the list holds at most a few thousand rows; a full cache starts again.
-        if (heights_.size() > 20000) heights_.clear();
-        found = heights_.insert(key, rowHeight(*message, width));
+    const Key key{static_cast<quint64>(message->id.high), static_cast<quint64>(message->id.low)};
+    if (const auto found = heights_.constFind(key); found != heights_.constEnd())
+        return {width, found.value()};
+    if (heights_.size() >= 8192) {
+        oldHeights_ = std::move(heights_);
+        heights_.clear();
     }
-    return {width, found.value()};
+    const auto old = oldHeights_.constFind(key);
+    const int height = old != oldHeights_.constEnd() ? old.value() : rowHeight(*message, width);
+    heights_.insert(key, height);
+    return {width, height};
 }
 
 void MessageRowDelegate::invalidateSizes() const {
     heights_.clear();
+    oldHeights_.clear();
+    fonts_.reset();
     cachedWidth_ = -1;
 }
 
@@ -120,7 +129,7 @@ void MessageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const MIDIMessage* message = model ? model->messageAt(index.row()) : nullptr;
     if (!message) return;
     const TypePalette& colors = currentTypePalette();
-    const Fonts f = fonts();
+    const Fonts& f = fonts();
     const QRect row = option.rect;
     painter->save();
 

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QStyledItemDelegate>
+#include <memory>
 #include <utility>
 
 namespace umbrascope {
@@ -11,7 +12,9 @@ struct MIDIMessage;
 // Draws a message row: the "More" button, the hex words in the class colour with the class under
 // them, and the description (wrapped, so long ones make the row taller) with the source under it.
 // Heights are cached per message and width, since the list asks for every row's size whenever it
-// lays itself out.
+// lays itself out. The cache has two generations: a full one becomes the old one, and the rows
+// still shown move back on their next lookup, so no row is measured twice and gone rows are
+// forgotten.
 class MessageRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -24,6 +27,7 @@ public:
     static constexpr int columnSpacing = 8;
 
     explicit MessageRowDelegate(QWidget* view);
+    ~MessageRowDelegate() override;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -40,12 +44,15 @@ signals:
 
 private:
     struct Fonts;
-    Fonts fonts() const;
+    const Fonts& fonts() const;
     int rowHeight(const MIDIMessage& message, int width) const;
     int descriptionWidth(int rowWidth) const;
 
     QWidget* view_;
-    mutable QHash<std::pair<quint64, quint64>, int> heights_;
+    using Key = std::pair<quint64, quint64>;
+    mutable QHash<Key, int> heights_;
+    mutable QHash<Key, int> oldHeights_;
+    mutable std::unique_ptr<Fonts> fonts_;
     mutable int cachedWidth_ = -1;
     QPersistentModelIndex pressed_;
 };

@@ -1,8 +1,9 @@
 // Shows the monitor window over a list of generated messages, with the key commands wired to a
 // small state of its own. Reads commands on standard input ("burst N", "quit") and reports on
 // standard output ("ready", "burst-done N", "more ROW"), one line each. "grab PATH" saves a
-// picture of the window.
+// picture of the window. "--buffer N" keeps N rows instead of 500.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
@@ -21,7 +22,7 @@ using namespace umbrascope;
 
 namespace {
 
-constexpr std::size_t bufferLimit = 500;
+std::size_t bufferLimit = 500;
 
 class Rows final : public RowSource {
 public:
@@ -58,6 +59,10 @@ void say(const std::string& line) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (const auto at = arguments.indexOf(QStringLiteral("--buffer"));
+        at > 0 && at + 1 < arguments.size())
+        bufferLimit = arguments[at + 1].toULong();
     QApplication::setApplicationName(QStringLiteral("Umbrascope"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
 
@@ -160,6 +165,14 @@ int main(int argc, char** argv) {
     QTimer burst;
     std::size_t burstLeft = 0;
     std::size_t burstTotal = 0;
+    // The longest time the event loop was away during the burst, from a 1 ms timer's gaps.
+    QTimer watch;
+    watch.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer sinceTick;
+    qint64 longestStall = 0;
+    QObject::connect(&watch, &QTimer::timeout,
+                     [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+    QElapsedTimer burstClock;
     QObject::connect(&burst, &QTimer::timeout, [&] {
         const std::size_t batch = std::min<std::size_t>(64, burstLeft);
         append(batch);
@@ -168,7 +181,10 @@ int main(int argc, char** argv) {
             burst.stop();
             window.messageModel().flush();
             window.scrollToEnd(false);
-            say("burst-done " + std::to_string(burstTotal));
+            watch.stop();
+            say("burst-done " + std::to_string(burstTotal) + " in " +
+                std::to_string(burstClock.elapsed()) + " ms, longest stall " +
+                std::to_string(longestStall) + " ms");
         }
     });
 
@@ -188,6 +204,10 @@ int main(int argc, char** argv) {
             if (line.rfind("burst ", 0) == 0) {
                 burstTotal = std::stoul(line.substr(6));
                 burstLeft = burstTotal;
+                longestStall = 0;
+                burstClock.start();
+                sinceTick.start();
+                watch.start(1);
                 burst.start(1);
             } else if (line.rfind("grab ", 0) == 0) {
                 const bool saved = window.grab().save(QString::fromStdString(line.substr(5)));
