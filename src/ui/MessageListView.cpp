@@ -103,9 +103,9 @@ void MessageListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessageListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (model_->isApplying()) {
-        // The current row left from the front and the next one took its place: neither a jump
-        // to it nor a focus event for the screen reader, which would come every frame of a burst.
+    if (model_->isApplying() || keepingCurrentRow_) {
+        // The current row left, and another took its place: neither a jump to it nor a focus
+        // event for the screen reader, which would come every frame of a burst.
         update(previous);
         update(current);
         return;
@@ -127,7 +127,9 @@ void MessageListView::focusInEvent(QFocusEvent* event) {
 void MessageListView::keepCurrentRow() {
     const int rows = model_->rowCount();
     if (rows == 0 || currentIndex().isValid()) return;
+    keepingCurrentRow_ = true;
     selectionModel()->setCurrentIndex(model_->index(rows - 1, 0), QItemSelectionModel::NoUpdate);
+    keepingCurrentRow_ = false;
 }
 
 QAccessibleInterface* MessageListView::rowAccessible(int row) {

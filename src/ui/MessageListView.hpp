@@ -58,6 +58,7 @@ private:
     MessageListModel* model_;
     MessageRowDelegate* delegate_;
     int endHeight_ = idleEndHeight;
+    bool keepingCurrentRow_ = false;
     QPointer<QPropertyAnimation> scrollAnimation_;
     // One entry per row; 0 where no accessible item was made yet.
     std::vector<QAccessible::Id> rowIds_;

@@ -270,7 +270,9 @@ def main():
         kinds[kind] = kinds.get(kind, 0) + 1
     print("burst: %d events in %.2f s (%.1f frames): %s" % (len(events), duration, frames, kinds))
     check(done is not None and program.alive(), "the window survives the burst")
-    check(len(events) <= 8 * frames + 50, "events stay bounded per frame")
+    check(len(events) <= 2 * frames + 20, "events stay bounded per frame")
+    check(kinds.get("focus:", 0) + kinds.get("object:state-changed:focused", 0) <= 4,
+          "the focus does not wander during the burst")
     check(messages.childCount == 500, "the list holds the last 500 rows")
 
     program.send("quit")
