@@ -21,12 +21,12 @@ import pyatspi  # noqa: E402
 DEADLINE = 60.0
 FRAME = 0.016
 failures = []
+passes = []
 
 
 def check(condition, what):
     print(("ok    " if condition else "FAIL  ") + what, flush=True)
-    if not condition:
-        failures.append(what)
+    (passes if condition else failures).append(what)
     return condition
 
 
@@ -288,5 +288,5 @@ if __name__ == "__main__":
     try:
         main()
     finally:
-        print("%d failed" % len(failures), flush=True)
+        print("atspi: %d passed, %d failed" % (len(passes), len(failures)), flush=True)
     sys.exit(1 if failures else 0)
