@@ -17,17 +17,22 @@ namespace {
 
 constexpr std::string_view acceptedCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
 
+// One per application object: a new application gets a new router.
+QPointer<KeyRouter> currentRouter;
+
 } // namespace
 
+void KeyRouter::removeHandler(QWidget* window) {
+    if (currentRouter) currentRouter->setHandler(window, nullptr);
+}
+
 KeyRouter& KeyRouter::instance() {
-    // One per application object: a new application gets a new router.
-    static QPointer<KeyRouter> router;
-    if (!router) {
-        router = new KeyRouter;
-        router->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(router);
+    if (!currentRouter) {
+        currentRouter = new KeyRouter;
+        currentRouter->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(currentRouter);
     }
-    return *router;
+    return *currentRouter;
 }
 
 KeyRouter::KeyRouter() = default;

@@ -33,6 +33,8 @@ public:
 
     // The window's handler replaces any earlier one for it; a null handler removes it.
     void setHandler(QWidget* window, KeyHandler handler);
+    // Also safe once the application object is gone.
+    static void removeHandler(QWidget* window);
 
     // The command a key press stands for, if it is one of ours.
     static std::optional<KeyCommand> commandFor(const QKeyEvent& event);

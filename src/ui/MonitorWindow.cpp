@@ -139,7 +139,7 @@ MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 MonitorWindow::~MonitorWindow() {
-    KeyRouter::instance().setHandler(this, nullptr);
+    KeyRouter::removeHandler(this);
 }
 
 QWidget* MonitorWindow::buildHeader() {
