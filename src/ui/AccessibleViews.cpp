@@ -1,0 +1,150 @@
+#include "ui/AccessibleViews.hpp"
+
+#include <QAccessibleWidget>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QWindow>
+
+#include "ui/MessageListModel.hpp"
+#include "ui/MessageListView.hpp"
+#include "ui/NarrationLevelSelector.hpp"
+#include "ui/TextBlock.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+const QString moreHint = QStringLiteral(
+    "Shows a field-by-field breakdown of this message, with a Read More Aloud button");
+
+class RowAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    RowAccessible(MessageListView* view, const QModelIndex& index) : view_(view), index_(index) {}
+
+    bool isValid() const override { return view_ && index_.isValid(); }
+    int row() const { return index_.row(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return view_ ? QAccessible::queryAccessibleInterface(view_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+    QString text(QAccessible::Text t) const override {
+        if (!isValid()) return {};
+        if (t == QAccessible::Name) return index_.data(Qt::AccessibleTextRole).toString();
+        if (t == QAccessible::Description) return moreHint;
+        return {};
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override {
+        if (!isValid()) return {};
+        const QRect local = view_->visualRect(index_);
+        return {view_->viewport()->mapToGlobal(local.topLeft()), local.size()};
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state.focusable = true;
+        const bool current = view_->currentIndex() == index_;
+        state.focused = current && view_->hasFocus();
+        state.active = current;
+        if (!view_->viewport()->rect().intersects(view_->visualRect(index_)))
+            state.offscreen = true;
+        return state;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    QString localizedActionDescription(const QString&) const override { return moreHint; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && isValid()) emit view_->moreRequested(index_.row());
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        return name == pressAction()
+                   ? QStringList{QStringLiteral("Return"), QStringLiteral("Space")}
+                   : QStringList{};
+    }
+
+private:
+    QPointer<MessageListView> view_;
+    QPersistentModelIndex index_;
+};
+
+// The list exposes its rows only, never a null child, and a focus child only while there is a
+// current row.
+class ListAccessible final : public QAccessibleWidget {
+public:
+    explicit ListAccessible(MessageListView* view) : QAccessibleWidget(view, QAccessible::List) {}
+
+    MessageListView* view() const { return static_cast<MessageListView*>(widget()); }
+
+    int childCount() const override { return view()->model()->rowCount(); }
+    QAccessibleInterface* child(int index) const override { return view()->rowAccessible(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto* row = dynamic_cast<const RowAccessible*>(child);
+        return row && row->isValid() && row->parent() == this ? row->row() : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const QPoint local = view()->viewport()->mapFromGlobal(QPoint(x, y));
+        const QModelIndex index = view()->indexAt(local);
+        return index.isValid() ? view()->rowAccessible(index.row()) : nullptr;
+    }
+    QAccessibleInterface* focusChild() const override {
+        const QModelIndex current = view()->currentIndex();
+        return current.isValid() ? view()->rowAccessible(current.row()) : nullptr;
+    }
+};
+
+// A block of text lines read as one element: its accessible name, no children.
+class TextBlockAccessible final : public QAccessibleWidget {
+public:
+    explicit TextBlockAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::StaticText) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String(MessageListView::staticMetaObject.className())) {
+        if (auto* view = qobject_cast<MessageListView*>(object)) return new ListAccessible(view);
+    }
+    if (className == QLatin1String(TextBlock::staticMetaObject.className())) {
+        if (auto* block = qobject_cast<TextBlock*>(object)) return new TextBlockAccessible(block);
+    }
+    if (className == QLatin1String(NarrationLevelSelector::staticMetaObject.className())) {
+        if (auto* selector = qobject_cast<NarrationLevelSelector*>(object))
+            return new QAccessibleWidget(selector, QAccessible::Grouping);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibleViews() {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index) {
+    return new RowAccessible(view, index);
+}
+
+} // namespace umbrascope

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QKeyEvent;
+class QWidget;
+
+namespace umbrascope {
+
+// One key command: a character of the accepted set as typed (upper case included), or an arrow.
+struct KeyCommand {
+    enum class Kind { character, upArrow, downArrow };
+    Kind kind = Kind::character;
+    char character = 0;
+    friend bool operator==(const KeyCommand&, const KeyCommand&) = default;
+};
+
+// Returns true when the command was handled; an ignored key goes on to the focused widget.
+using KeyHandler = std::function<bool(const KeyCommand&)>;
+
+// Routes the single-key commands to a window's handler, application-wide: while that window or a
+// dialog of it is the active window, whichever widget has the focus, except a text field (where
+// the keys are typing) or an open popup (menus and drop-down lists keep their arrows). Only
+// unmodified or shifted keys are commands; auto-repeat repeats. Main thread only.
+class KeyRouter final : public QObject {
+    Q_OBJECT
+public:
+    static KeyRouter& instance();
+
+    // The window's handler replaces any earlier one for it; a null handler removes it.
+    void setHandler(QWidget* window, KeyHandler handler);
+    // Also safe once the application object is gone.
+    static void removeHandler(QWidget* window);
+
+    // The command a key press stands for, if it is one of ours.
+    static std::optional<KeyCommand> commandFor(const QKeyEvent& event);
+    // A widget where keys are typed as text.
+    static bool isTextField(const QWidget* widget);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    KeyRouter();
+    struct Route {
+        QPointer<QWidget> window;
+        KeyHandler handler;
+    };
+    const Route* routeFor(const QWidget* window) const;
+
+    std::vector<Route> routes_;
+};
+
+} // namespace umbrascope

@@ -1,0 +1,600 @@
+#include "ui/MonitorWindow.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSvgRenderer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/AboutDialog.hpp"
+#include "ui/AccessibleViews.hpp"
+#include "ui/FrameCoalescer.hpp"
+#include "ui/MessageListModel.hpp"
+#include "ui/MessageListView.hpp"
+#include "ui/MessageRowDelegate.hpp"
+#include "ui/NarrationLevelSelector.hpp"
+#include "ui/TextBlock.hpp"
+#include "ui/TypeColors.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+// Sliders read as percentages by screen readers.
+constexpr int sliderSteps = 100;
+constexpr int legendColumnMinimum = 190;
+constexpr int legendColumnSpacing = 12;
+constexpr int badgeInset = 10;
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont sizedFont(const QFont& base, double delta, bool bold = false) {
+    QFont font = base;
+    font.setPointSizeF(std::max(7.0, base.pointSizeF() + delta));
+    font.setBold(bold);
+    return font;
+}
+
+QFont captionFont(const QFont& base) {
+    return sizedFont(base, -1);
+}
+
+QFont smallCaptionFont(const QFont& base) {
+    return sizedFont(base, -2);
+}
+
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+void describe(QWidget* widget, const QString& hint) {
+    widget->setAccessibleDescription(hint);
+}
+
+// The bottom bar: the logo, painted so that screen readers never meet it, between the guide
+// button and a small caption.
+class BottomBar final : public QWidget {
+public:
+    explicit BottomBar(QWidget* parent)
+        : QWidget(parent), logo_(QString(AboutDialog::logoResource)) {
+        setFixedHeight(60);
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Window);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!logo_.isValid()) return;
+        QPainter painter(this);
+        const QSizeF size =
+            QSizeF(logo_.defaultSize()).scaled(QSizeF(200, 46), Qt::KeepAspectRatio);
+        logo_.render(&painter, QRectF(QPointF((width() - size.width()) / 2.0,
+                                              (height() - size.height()) / 2.0),
+                                      size));
+    }
+
+private:
+    QSvgRenderer logo_;
+};
+
+} // namespace
+
+MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
+    installAccessibleViews();
+    setWindowTitle(QStringLiteral("Umbrascope"));
+    setWindowIcon(AboutDialog::logoIcon());
+    setMinimumSize(780, 460);
+    resize(1000, 700);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildHeader());
+    layout->addWidget(divider(central));
+    layout->addWidget(buildLegend());
+    layout->addWidget(divider(central));
+    layout->addWidget(buildFilters());
+    layout->addWidget(divider(central));
+    layout->addWidget(buildSpeechRow());
+    layout->addWidget(divider(central));
+    layout->addWidget(buildColumnHeader());
+    layout->addWidget(divider(central));
+    layout->addWidget(buildListArea(), 1);
+    layout->addWidget(divider(central));
+    layout->addWidget(buildBottomBar());
+    setCentralWidget(central);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    aboutAction_ = help->addAction(QStringLiteral("About Umbrascope"));
+    aboutAction_->setMenuRole(QAction::AboutRole);
+    connect(aboutAction_, &QAction::triggered, this, &MonitorWindow::showAbout);
+
+    countUpdate_ = new FrameCoalescer([this] { refreshCount(); }, this);
+    refreshTitleBlock();
+    refreshCount();
+    applyColors();
+    setIdle(true);
+    setBufferFull(false);
+}
+
+MonitorWindow::~MonitorWindow() {
+    KeyRouter::removeHandler(this);
+}
+
+QWidget* MonitorWindow::buildHeader() {
+    auto* header = new QWidget(this);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(10);
+
+    titleBlock_ = new TextBlock(header);
+    titleBlock_->setObjectName(QStringLiteral("titleBlock"));
+    titleBlock_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    row->addWidget(titleBlock_, 1);
+
+    countLabel_ = new QLabel(header);
+    countLabel_->setObjectName(QStringLiteral("messageCount"));
+    countLabel_->setFont(captionFont(font()));
+    row->addWidget(countLabel_);
+
+    auto* bufferLabel = new QLabel(QStringLiteral("Buffer"), header);
+    bufferLabel->setFont(captionFont(font()));
+    bufferPicker_ = new QComboBox(header);
+    bufferPicker_->setObjectName(QStringLiteral("bufferPicker"));
+    for (const int size : bufferSizes)
+        bufferPicker_->addItem(QString::number(size), size);
+    bufferPicker_->setFixedWidth(110);
+    bufferPicker_->setAccessibleName(QStringLiteral("Message buffer size"));
+    describe(bufferPicker_,
+             QStringLiteral("How many messages are kept before the oldest are discarded"));
+    // Qt's combo box on Linux gives its current choice as its name and its label through the
+    // buddy relation, so the label carries the name a screen reader reads.
+    bufferLabel->setBuddy(bufferPicker_);
+    bufferLabel->setAccessibleName(QStringLiteral("Message buffer size"));
+    connect(bufferPicker_, &QComboBox::activated, this,
+            [this](int index) { emit bufferSizeChosen(bufferPicker_->itemData(index).toInt()); });
+    row->addWidget(bufferLabel);
+    row->addWidget(bufferPicker_);
+
+    devicesButton_ = new QPushButton(QStringLiteral("Devices"), header);
+    describe(devicesButton_, QStringLiteral("Keyboard shortcut D. Choose which MIDI sources are "
+                                            "received, and which voice speaks each"));
+    connect(devicesButton_, &QPushButton::clicked, this, &MonitorWindow::devicesClicked);
+    exportButton_ = new QPushButton(QStringLiteral("Export CSV"), header);
+    describe(exportButton_,
+             QStringLiteral("Keyboard shortcut E. Saves every message currently in the buffer as a "
+                            "CSV file — source device, raw hex, TTS Short text, and TTS Verbose "
+                            "text"));
+    connect(exportButton_, &QPushButton::clicked, this, &MonitorWindow::exportClicked);
+    clearButton_ = new QPushButton(QStringLiteral("Clear"), header);
+    describe(clearButton_, QStringLiteral("Removes all messages from the list"));
+    connect(clearButton_, &QPushButton::clicked, this, &MonitorWindow::clearClicked);
+    for (QPushButton* button : {devicesButton_, exportButton_, clearButton_}) {
+        button->setAutoDefault(false);
+        row->addWidget(button);
+    }
+    return header;
+}
+
+QWidget* MonitorWindow::buildLegend() {
+    legend_ = new QWidget(this);
+    auto* grid = new QGridLayout(legend_);
+    grid->setContentsMargins(10, 6, 10, 6);
+    grid->setHorizontalSpacing(legendColumnSpacing);
+    grid->setVerticalSpacing(8);
+    for (std::size_t i = 0; i < legendOrder.size(); ++i) {
+        const UMPMessageType type = legendOrder[i];
+        auto* box = new QCheckBox(toQString(displayName(type)), legend_);
+        box->setFont(captionFont(font()));
+        box->setChecked(true);
+        describe(box, QStringLiteral("Keyboard shortcut %1").arg(i + 1));
+        connect(box, &QCheckBox::toggled, this,
+                [this, type](bool checked) { emit typeShownToggled(type, checked); });
+        legendBoxes_[i] = box;
+    }
+    layoutLegend();
+    return legend_;
+}
+
+void MonitorWindow::layoutLegend() {
+    auto* grid = static_cast<QGridLayout*>(legend_->layout());
+    const int available = std::max(width() - 20, legendColumnMinimum);
+    const int columns =
+        std::clamp((available + legendColumnSpacing) / (legendColumnMinimum + legendColumnSpacing),
+                   1, static_cast<int>(legendOrder.size()));
+    if (grid->count() > 0 && grid->columnCount() == columns) return;
+    for (QCheckBox* box : legendBoxes_)
+        grid->removeWidget(box);
+    for (int c = 0; c < grid->columnCount(); ++c)
+        grid->setColumnStretch(c, 0);
+    for (std::size_t i = 0; i < legendBoxes_.size(); ++i) {
+        const int index = static_cast<int>(i);
+        grid->addWidget(legendBoxes_[i], index / columns, index % columns, Qt::AlignLeft);
+    }
+    for (int c = 0; c < columns; ++c) {
+        grid->setColumnMinimumWidth(c, legendColumnMinimum);
+        grid->setColumnStretch(c, 1);
+    }
+}
+
+QWidget* MonitorWindow::buildFilters() {
+    struct Row {
+        FilterSwitch filter;
+        const char* label;
+        const char* hint;
+        const char* tooltip;
+    };
+    static constexpr std::array<Row, 4> rows{{
+        {FilterSwitch::hideActiveSensing, "No Active Sensing", "Keyboard shortcut S", nullptr},
+        {FilterSwitch::hideMidiClock, "No MIDI Clock", "Keyboard shortcut C", nullptr},
+        {FilterSwitch::onlyUMPSources, "Only UMP-Native Connections", "Keyboard shortcut U",
+         nullptr},
+        {FilterSwitch::midi1ProtocolOnly, "MIDI 1.0 Protocol Only", "Keyboard shortcut L",
+         "Receive as a MIDI 1.0-only app would: MIDI 2.0 messages are converted to MIDI 1.0 "
+         "before they arrive"},
+    }};
+    auto* filters = new QWidget(this);
+    auto* row = new QHBoxLayout(filters);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(24);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& r = rows[i];
+        auto* box = new QCheckBox(QString::fromUtf8(r.label), filters);
+        box->setFont(captionFont(font()));
+        describe(box, QString::fromUtf8(r.hint));
+        if (r.tooltip) box->setToolTip(QString::fromUtf8(r.tooltip));
+        const FilterSwitch filter = r.filter;
+        connect(box, &QCheckBox::toggled, this,
+                [this, filter](bool on) { emit filterToggled(filter, on); });
+        filterBoxes_[i] = box;
+        row->addWidget(box);
+    }
+    row->addStretch(1);
+    return filters;
+}
+
+QWidget* MonitorWindow::buildSpeechRow() {
+    auto* speech = new QWidget(this);
+    auto* row = new QHBoxLayout(speech);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(20);
+    const QFont caption = captionFont(font());
+
+    narration_ = new NarrationLevelSelector(speech);
+    narration_->setFont(caption);
+    connect(narration_, &NarrationLevelSelector::levelChosen, this,
+            &MonitorWindow::narrationLevelChosen);
+    row->addWidget(narration_);
+
+    lastInterrupts_ = new QCheckBox(QStringLiteral("Last Interrupts"), speech);
+    lastInterrupts_->setFont(caption);
+    describe(lastInterrupts_, QStringLiteral("Keyboard shortcut I. When on, every new message "
+                                             "interrupts whatever's currently speaking instead of "
+                                             "being dropped while busy"));
+    connect(lastInterrupts_, &QCheckBox::toggled, this, &MonitorWindow::lastInterruptsToggled);
+    row->addWidget(lastInterrupts_);
+
+    clickOnMessage_ = new QCheckBox(QStringLiteral("Tick on Message"), speech);
+    clickOnMessage_->setFont(caption);
+    describe(clickOnMessage_,
+             QStringLiteral("Keyboard shortcut K. Plays a short tick for every new "
+                            "message — useful while speech is busy reading "
+                            "another and can't announce it"));
+    connect(clickOnMessage_, &QCheckBox::toggled, this, &MonitorWindow::clickOnMessageToggled);
+    row->addWidget(clickOnMessage_);
+
+    const auto addSlider = [&](const QString& low, const QString& high, int width,
+                               const QString& name, const QString& hint) {
+        auto* group = new QHBoxLayout;
+        group->setSpacing(4);
+        auto* lowLabel = new QLabel(low, speech);
+        auto* highLabel = new QLabel(high, speech);
+        auto* slider = new QSlider(Qt::Horizontal, speech);
+        slider->setRange(0, sliderSteps);
+        slider->setFixedWidth(width);
+        slider->setAccessibleName(name);
+        describe(slider, hint);
+        for (QLabel* label : {lowLabel, highLabel}) {
+            label->setFont(smallCaptionFont(font()));
+            label->setForegroundRole(QPalette::PlaceholderText);
+        }
+        group->addWidget(lowLabel);
+        group->addWidget(slider);
+        group->addWidget(highLabel);
+        row->addLayout(group);
+        return slider;
+    };
+    rateSlider_ = addSlider(QStringLiteral("slow"), QStringLiteral("fast"), 110,
+                            QStringLiteral("Speech rate"),
+                            QStringLiteral("Keyboard shortcuts: [ for slower, ] for faster"));
+    volumeSlider_ = addSlider(
+        QStringLiteral("soft"), QStringLiteral("loud"), 100, QStringLiteral("Speech volume"),
+        QStringLiteral("Keyboard shortcuts: up arrow louder, down arrow softer"));
+    connect(rateSlider_, &QSlider::valueChanged, this, [this](int value) {
+        emit rateMoved(rateMinimum_ + (rateMaximum_ - rateMinimum_) * static_cast<float>(value) /
+                                          static_cast<float>(sliderSteps));
+    });
+    connect(volumeSlider_, &QSlider::valueChanged, this, [this](int value) {
+        emit volumeMoved(static_cast<float>(value) / static_cast<float>(sliderSteps));
+    });
+    row->addStretch(1);
+    return speech;
+}
+
+QWidget* MonitorWindow::buildColumnHeader() {
+    auto* header = new QWidget(this);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(MessageRowDelegate::horizontalPadding, 4, 8, 4);
+    row->setSpacing(0);
+    const QFont font = sizedFont(this->font(), -1, true);
+    const auto add = [&](const QString& text, int width) {
+        auto* label = new QLabel(text, header);
+        label->setFont(font);
+        if (width > 0) label->setFixedWidth(width);
+        row->addWidget(label, width > 0 ? 0 : 1);
+    };
+    add(QStringLiteral("More"),
+        MessageRowDelegate::moreColumnWidth - MessageRowDelegate::horizontalPadding);
+    add(QStringLiteral("Hex Data"),
+        MessageRowDelegate::hexColumnWidth + MessageRowDelegate::columnSpacing);
+    add(QStringLiteral("Description"), 0);
+    return header;
+}
+
+QWidget* MonitorWindow::buildListArea() {
+    listArea_ = new QWidget(this);
+    auto* layout = new QVBoxLayout(listArea_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    list_ = new MessageListView(listArea_);
+    list_->setObjectName(QStringLiteral("messageList"));
+    list_->setAccessibleName(QStringLiteral("Messages"));
+    layout->addWidget(list_);
+    connect(list_, &MessageListView::moreRequested, this, &MonitorWindow::moreRequested);
+
+    const QFont titleFont = sizedFont(font(), -1, true);
+    const QFont subtitleFont = smallCaptionFont(font());
+    const auto badge = [&](const char* objectName, const QString& title, const QString& subtitle) {
+        auto* block = new TextBlock(listArea_);
+        block->setObjectName(QString::fromUtf8(objectName));
+        block->setBadgeStyle(true);
+        block->setCentered(true);
+        block->setLines({{{{title, titleFont, QColor()}}}, {{{subtitle, subtitleFont, QColor()}}}});
+        block->raise();
+        return block;
+    };
+    idleBadge_ = badge("idleBadge", QStringLiteral("Idle"), QStringLiteral("No messages received"));
+    fullBadge_ = badge("bufferFullBadge", QStringLiteral("Buffer Full"),
+                       QStringLiteral("Oldest messages are being discarded"));
+    listArea_->installEventFilter(this);
+    return listArea_;
+}
+
+QWidget* MonitorWindow::buildBottomBar() {
+    auto* bar = new BottomBar(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 0, 10, 0);
+    guideButton_ = new QPushButton(QStringLiteral("User Guide"), bar);
+    QFont small = font();
+    small.setPointSize(10);
+    guideButton_->setFont(small);
+    guideButton_->setAutoDefault(false);
+    describe(guideButton_,
+             QStringLiteral("Opens the User Guide window. Press G anytime to read it aloud."));
+    connect(guideButton_, &QPushButton::clicked, this, &MonitorWindow::userGuideClicked);
+    row->addWidget(guideButton_);
+    row->addStretch(1);
+    auto* caption = new QLabel(QStringLiteral("Universal MIDI Packet monitor"), bar);
+    caption->setFont(small);
+    caption->setObjectName(QStringLiteral("bottomCaption"));
+    row->addWidget(caption);
+    return bar;
+}
+
+void MonitorWindow::refreshTitleBlock() {
+    const QFont base = font();
+    QFont headline = sizedFont(base, 2, true);
+    const QString connected =
+        sources_.isEmpty() ? QStringLiteral("No MIDI sources found")
+                           : QStringLiteral("Connected: ") + sources_.join(QStringLiteral(", "));
+    const QColor secondary = currentTypePalette().secondaryText;
+    titleBlock_->setLines({
+        {{{QStringLiteral("Umbrascope"), headline, QColor()},
+          {versionText_, smallCaptionFont(base), secondary}}},
+        {{{QStringLiteral("Showing Universal MIDI Packet Data"), smallCaptionFont(base),
+           secondary}}},
+        {{{connected, captionFont(base), secondary}}, true},
+    });
+}
+
+void MonitorWindow::refreshCount() {
+    countLabel_->setText(QStringLiteral("%1 messages").arg(count_));
+}
+
+void MonitorWindow::applyColors() {
+    const TypePalette& colors = currentTypePalette();
+    for (std::size_t i = 0; i < legendOrder.size(); ++i) {
+        QPalette palette = legendBoxes_[i]->palette();
+        palette.setColor(QPalette::WindowText, typeColor(legendOrder[i], colors));
+        legendBoxes_[i]->setPalette(palette);
+    }
+    QPalette countPalette = countLabel_->palette();
+    countPalette.setColor(QPalette::WindowText, colors.secondaryText);
+    countLabel_->setPalette(countPalette);
+    QPalette listPalette = list_->palette();
+    listPalette.setColor(QPalette::Base, colors.listBackground);
+    list_->setPalette(listPalette);
+    for (TextBlock* badge : {idleBadge_, fullBadge_}) {
+        QPalette palette = badge->palette();
+        palette.setColor(QPalette::WindowText, colors.secondaryText);
+        badge->setPalette(palette);
+    }
+    refreshTitleBlock();
+    list_->viewport()->update();
+}
+
+void MonitorWindow::setVersionText(const QString& text) {
+    versionText_ = text;
+    refreshTitleBlock();
+}
+
+void MonitorWindow::setConnectedSources(const QStringList& names) {
+    sources_ = names;
+    refreshTitleBlock();
+}
+
+void MonitorWindow::setMessageCount(qsizetype count) {
+    count_ = count;
+    countUpdate_->request();
+}
+
+void MonitorWindow::setBufferSize(int size) {
+    const int index = bufferPicker_->findData(size);
+    if (index >= 0) bufferPicker_->setCurrentIndex(index);
+}
+
+void MonitorWindow::setExportEnabled(bool enabled) {
+    exportButton_->setEnabled(enabled);
+}
+
+void MonitorWindow::setTypeShown(UMPMessageType type, bool shown) {
+    for (std::size_t i = 0; i < legendOrder.size(); ++i) {
+        if (legendOrder[i] != type) continue;
+        const QSignalBlocker blocker(legendBoxes_[i]);
+        legendBoxes_[i]->setChecked(shown);
+    }
+}
+
+void MonitorWindow::setFilter(FilterSwitch filter, bool on) {
+    QCheckBox* box = filterBoxes_[static_cast<std::size_t>(filter)];
+    const QSignalBlocker blocker(box);
+    box->setChecked(on);
+}
+
+void MonitorWindow::setNarrationLevel(TTSLevel level) {
+    narration_->setLevel(level);
+}
+
+void MonitorWindow::setLastInterrupts(bool on) {
+    const QSignalBlocker blocker(lastInterrupts_);
+    lastInterrupts_->setChecked(on);
+}
+
+void MonitorWindow::setClickOnMessage(bool on) {
+    const QSignalBlocker blocker(clickOnMessage_);
+    clickOnMessage_->setChecked(on);
+}
+
+void MonitorWindow::setRateRange(float minimum, float maximum) {
+    rateMinimum_ = std::min(minimum, maximum);
+    rateMaximum_ = std::max(minimum, maximum);
+}
+
+void MonitorWindow::setRate(float rate) {
+    const float span = rateMaximum_ - rateMinimum_;
+    const float fraction = span > 0.0f ? (rate - rateMinimum_) / span : 0.0f;
+    const QSignalBlocker blocker(rateSlider_);
+    rateSlider_->setValue(
+        static_cast<int>(std::lround(std::clamp(fraction, 0.0f, 1.0f) * sliderSteps)));
+}
+
+void MonitorWindow::setVolume(float volume) {
+    const QSignalBlocker blocker(volumeSlider_);
+    volumeSlider_->setValue(
+        static_cast<int>(std::lround(std::clamp(volume, 0.0f, 1.0f) * sliderSteps)));
+}
+
+void MonitorWindow::setRowSource(const RowSource* source) {
+    list_->messageModel().setSource(source);
+}
+
+MessageListModel& MonitorWindow::messageModel() const {
+    return list_->messageModel();
+}
+
+void MonitorWindow::setIdle(bool idle) {
+    idleBadge_->setVisible(idle);
+    list_->setEndElementHeight(idle ? MessageListView::idleEndHeight
+                                    : MessageListView::busyEndHeight);
+}
+
+void MonitorWindow::setBufferFull(bool full) {
+    fullBadge_->setVisible(full);
+}
+
+void MonitorWindow::scrollToEnd(bool animated) {
+    list_->scrollToEnd(animated);
+}
+
+void MonitorWindow::setKeyHandler(KeyHandler handler) {
+    KeyRouter::instance().setHandler(this, std::move(handler));
+}
+
+void MonitorWindow::showAbout() {
+    if (!about_) {
+        about_ = new AboutDialog(this);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+void MonitorWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // Key commands work at once, without a click.
+    activateWindow();
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+void MonitorWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutLegend();
+}
+
+void MonitorWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        applyColors();
+    QMainWindow::changeEvent(event);
+}
+
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == listArea_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeBadges();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MonitorWindow::placeBadges() {
+    const QRect area = listArea_->rect();
+    const QSize idle = idleBadge_->sizeHint();
+    idleBadge_->setGeometry(area.right() - badgeInset - idle.width() + 1,
+                            area.bottom() - badgeInset - idle.height() + 1, idle.width(),
+                            idle.height());
+    const QSize full = fullBadge_->sizeHint();
+    fullBadge_->setGeometry(area.right() - badgeInset - full.width() + 1, area.top() + badgeInset,
+                            full.width(), full.height());
+}
+
+} // namespace umbrascope

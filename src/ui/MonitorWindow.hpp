@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+#include "model/UMPMessageType.hpp"
+#include "text/TTSLevel.hpp"
+#include "ui/AboutDialog.hpp"
+#include "ui/KeyRouter.hpp"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace umbrascope {
+
+class FrameCoalescer;
+class MessageListModel;
+class MessageListView;
+class NarrationLevelSelector;
+class RowSource;
+class TextBlock;
+
+enum class FilterSwitch { hideActiveSensing, hideMidiClock, onlyUMPSources, midi1ProtocolOnly };
+
+// The monitor window as a plain view: setters for everything it shows, signals for everything the
+// user does; it holds no monitor state of its own. The list shows a RowSource whose changes its
+// owner reports to messageModel(). Setters never emit the user signals. Main thread only.
+class MonitorWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    // The legend order: the types of the keys 1 to 8.
+    static constexpr std::array<UMPMessageType, 8> legendOrder{
+        UMPMessageType::midi1ChannelVoice,
+        UMPMessageType::midi2ChannelVoice,
+        UMPMessageType::system,
+        UMPMessageType::data64,
+        UMPMessageType::data128,
+        UMPMessageType::utility,
+        UMPMessageType::flexData,
+        UMPMessageType::umpStream,
+    };
+    static constexpr std::array<int, 3> bufferSizes{500, 1000, 5000};
+
+    explicit MonitorWindow(QWidget* parent = nullptr);
+    ~MonitorWindow() override;
+
+    // Header.
+    void setVersionText(const QString& text);
+    void setConnectedSources(const QStringList& names);
+    // Shown within a frame, however often it is set.
+    void setMessageCount(qsizetype count);
+    void setBufferSize(int size);
+    void setExportEnabled(bool enabled);
+
+    // Legend, filters and speech row.
+    void setTypeShown(UMPMessageType type, bool shown);
+    void setFilter(FilterSwitch filter, bool on);
+    void setNarrationLevel(TTSLevel level);
+    void setLastInterrupts(bool on);
+    void setClickOnMessage(bool on);
+    void setRateRange(float minimum, float maximum);
+    void setRate(float rate);
+    void setVolume(float volume);
+
+    // List and badges.
+    void setRowSource(const RowSource* source);
+    MessageListModel& messageModel() const;
+    MessageListView& messageList() const { return *list_; }
+    void setIdle(bool idle);
+    void setBufferFull(bool full);
+    void scrollToEnd(bool animated);
+
+    // The key commands of this window and its dialogs.
+    void setKeyHandler(KeyHandler handler);
+
+    // The open About dialog, if any.
+    AboutDialog* aboutDialog() const { return about_; }
+    QAction* aboutAction() const { return aboutAction_; }
+    void showAbout();
+
+signals:
+    void bufferSizeChosen(int size);
+    void devicesClicked();
+    void exportClicked();
+    void clearClicked();
+    void userGuideClicked();
+    void typeShownToggled(UMPMessageType type, bool shown);
+    void filterToggled(FilterSwitch filter, bool on);
+    // Also when the level shown is picked again.
+    void narrationLevelChosen(TTSLevel level);
+    void lastInterruptsToggled(bool on);
+    void clickOnMessageToggled(bool on);
+    void rateMoved(float rate);
+    void volumeMoved(float volume);
+    void moreRequested(int row);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildLegend();
+    QWidget* buildFilters();
+    QWidget* buildSpeechRow();
+    QWidget* buildColumnHeader();
+    QWidget* buildListArea();
+    QWidget* buildBottomBar();
+    void refreshTitleBlock();
+    void refreshCount();
+    void layoutLegend();
+    void placeBadges();
+    void applyColors();
+
+    QString versionText_ = QStringLiteral("v0 (0)");
+    QStringList sources_;
+    qsizetype count_ = 0;
+    float rateMinimum_ = 0.0f;
+    float rateMaximum_ = 1.0f;
+    bool shownOnce_ = false;
+
+    TextBlock* titleBlock_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    QComboBox* bufferPicker_ = nullptr;
+    QPushButton* devicesButton_ = nullptr;
+    QPushButton* exportButton_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QWidget* legend_ = nullptr;
+    std::array<QCheckBox*, legendOrder.size()> legendBoxes_{};
+    std::array<QCheckBox*, 4> filterBoxes_{};
+    NarrationLevelSelector* narration_ = nullptr;
+    QCheckBox* lastInterrupts_ = nullptr;
+    QCheckBox* clickOnMessage_ = nullptr;
+    QSlider* rateSlider_ = nullptr;
+    QSlider* volumeSlider_ = nullptr;
+    QWidget* listArea_ = nullptr;
+    MessageListView* list_ = nullptr;
+    TextBlock* idleBadge_ = nullptr;
+    TextBlock* fullBadge_ = nullptr;
+    QPushButton* guideButton_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QPointer<AboutDialog> about_;
+    FrameCoalescer* countUpdate_ = nullptr;
+};
+
+} // namespace umbrascope

@@ -1,0 +1,89 @@
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+#include "UiTestSupport.hpp"
+#include "ui/QtMainQueue.hpp"
+#include "ui/QtScheduler.hpp"
+
+namespace umbrascope {
+namespace {
+
+using namespace std::chrono_literals;
+using test::waitFor;
+
+TEST(QtMainQueue, RunsTasksFromEveryThreadOnTheMainThreadInPostOrder) {
+    QtMainQueue queue;
+    std::vector<int> ran;
+    std::atomic<bool> offMainThread{false};
+    const auto mainThread = std::this_thread::get_id();
+    constexpr int perThread = 500;
+    // Each thread posts its numbers in order; the tasks of one thread must run in that order.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i)
+                queue.post([&, value = t * perThread + i] {
+                    if (std::this_thread::get_id() != mainThread) offMainThread = true;
+                    ran.push_back(value);
+                });
+        });
+    for (auto& thread : threads)
+        thread.join();
+    queue.post([&] { ran.push_back(-1); }); // posted after both threads finished: runs last
+    ASSERT_TRUE(waitFor([&] { return ran.size() == 2 * perThread + 1; }));
+    EXPECT_FALSE(offMainThread);
+    EXPECT_EQ(ran.back(), -1);
+    for (int t = 0; t < 2; ++t) {
+        int expected = t * perThread;
+        for (int value : ran) {
+            if (value >= t * perThread && value < (t + 1) * perThread) {
+                EXPECT_EQ(value, expected++);
+            }
+        }
+        EXPECT_EQ(expected, (t + 1) * perThread);
+    }
+}
+
+TEST(QtScheduler, DeferredTasksRunOnceInTimeOrderUnlessCancelled) {
+    QtScheduler scheduler;
+    std::vector<char> ran;
+    auto late = scheduler.defer(60ms, [&] { ran.push_back('b'); });
+    auto early = scheduler.defer(5ms, [&] { ran.push_back('a'); });
+    auto cancelled = scheduler.defer(1ms, [&] { ran.push_back('x'); });
+    cancelled->cancel();
+    {
+        auto dropped = scheduler.defer(1ms, [&] { ran.push_back('y'); });
+    } // destroying the handle cancels the task
+    ASSERT_TRUE(waitFor([&] { return ran.size() >= 2; }));
+    ASSERT_TRUE(waitFor([&] { return scheduler.pendingCount() == 0; }));
+    EXPECT_EQ(ran, (std::vector<char>{'a', 'b'}));
+    late->cancel(); // after it ran: harmless
+}
+
+TEST(QtScheduler, RepeatingTaskRunsUntilItCancelsItself) {
+    QtScheduler scheduler;
+    int ticks = 0;
+    std::unique_ptr<ScheduledTask> handle;
+    handle = scheduler.repeat(2ms, [&] {
+        if (++ticks == 3) handle.reset(); // the handle dies inside its own run
+    });
+    ASSERT_TRUE(waitFor([&] { return scheduler.pendingCount() == 0; }));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(QtScheduler, HandlesMayOutliveTheScheduler) {
+    std::unique_ptr<ScheduledTask> handle;
+    {
+        QtScheduler scheduler;
+        handle = scheduler.defer(1h, [] {});
+    }
+    handle->cancel();
+    handle.reset();
+    SUCCEED();
+}
+
+} // namespace
+} // namespace umbrascope

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTest>
+#include <deque>
+#include <initializer_list>
+
+#include "model/Packet.hpp"
+#include "text/Description.hpp"
+#include "ui/RowSource.hpp"
+
+namespace umbrascope::test {
+
+// Runs the event loop until the condition holds or a generous deadline passes.
+template <typename Condition>
+bool waitFor(Condition condition, int milliseconds = 10000) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(1);
+    }
+    return true;
+}
+
+inline MIDIMessage makeMessage(std::int64_t sequence, std::initializer_list<std::uint32_t> words,
+                               const char* source = "Test Source") {
+    MIDIMessage message;
+    message.id = Identifier::make();
+    message.sequenceNumber = sequence;
+    message.sourceNameStorage = makeSourceName(source);
+    message.words = PacketWords(words);
+    message.messageType = classifyPacket(message.words[0]).type;
+    message.description = describePacket(message.words, message.messageType);
+    return message;
+}
+
+class VectorRows final : public RowSource {
+public:
+    std::size_t rowCount() const override { return messages.size(); }
+    const MIDIMessage& message(std::size_t row) const override { return messages[row]; }
+
+    // Appends notes with the next sequence numbers.
+    void add(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            messages.push_back(makeMessage(next++, {0x20903C40}));
+    }
+    void dropFront(std::size_t count) {
+        for (std::size_t i = 0; i < count && !messages.empty(); ++i)
+            messages.pop_front();
+    }
+
+    std::deque<MIDIMessage> messages;
+    std::int64_t next = 0;
+};
+
+} // namespace umbrascope::test
