@@ -186,9 +186,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"GOOD", "BAD"},
                   "umbrascope-cli replay: BAD:3: expected 1 to 64 hex words of 8 digits, found "
                   "'XYZ'\n"},
-        ErrorCase{"missingFile",
-                  {"GOOD", "/nonexistent/x.ump"},
-                  "umbrascope-cli replay: /nonexistent/x.ump: cannot open the file\n"},
+        ErrorCase{
+            "missingFile",
+            {"GOOD", "/nonexistent/x.ump"},
+            "umbrascope-cli replay: /nonexistent/x.ump: cannot open the file: No such file or "
+            "directory\n"},
         ErrorCase{"badLimit",
                   {"GOOD", "--max-messages", "700"},
                   "umbrascope-cli replay: --max-messages expects 500, 1000 or 5000, found "
