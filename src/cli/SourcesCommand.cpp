@@ -2,26 +2,23 @@
 #include <ostream>
 #include <string>
 
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
-
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
 #include "platform/SystemMidi.hpp"
 
 namespace umbrascope::cli {
 
-int runSources(Arguments args, std::ostream& out, std::ostream& err) {
-    if (!args.empty()) {
-        if (args[0] == "--help" || args[0] == "-h") {
-            out << "Usage: umbrascope-cli sources\n"
-                   "Lists every MIDI source, one a line: its id, its name and whether it is\n"
-                   "native UMP or MIDI 1.0, separated by tabs.\n";
-            return 0;
-        }
-        err << "umbrascope-cli sources: takes no arguments (see --help)\n";
-        return 2;
-    }
+namespace {
+
+constexpr std::string_view usage =
+    "Usage: umbrascope-cli sources\n"
+    "Lists every MIDI source, one a line: its id, its name and whether it is\n"
+    "native UMP or MIDI 1.0, separated by tabs.\n";
+
+void listSources(std::ostream& out) {
     std::size_t listed = 0;
     if (auto service = platform::makeSystemMidiService()) {
         ManualQueue queue;
@@ -36,7 +33,20 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
         }
     }
     if (listed == 0) out << "No MIDI sources found\n";
-    return 0;
+}
+
+} // namespace
+
+int runSources(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("sources", err, [&] {
+        CommandLine line("sources");
+        if (!line.parse(args)) {
+            out << usage;
+            return 0;
+        }
+        listSources(out);
+        return 0;
+    });
 }
 
 } // namespace umbrascope::cli
