@@ -84,5 +84,24 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"errorAfterAWholeLine", "ab\n", EIO, 8, {"1:ab", "2:failed 5"}}),
     [](const auto& p) { return p.param.name; });
 
+TEST(LineReading, InputManyTimesTheBufferIsReadWhole) {
+    std::string text;
+    for (int i = 0; i < 100'000; ++i)
+        text += std::to_string(10'000'000 + i) + "\n";
+    for (const std::size_t chunk : {std::size_t{7}, std::size_t{1} << 20}) {
+        ChunkedReader input(text, chunk, 0);
+        LineReader reader(input, 8);
+        std::size_t lines = 0;
+        std::string last;
+        while (reader.next() == LineReader::Status::line) {
+            ++lines;
+            last = reader.line();
+        }
+        EXPECT_EQ(lines, 100'000u) << "chunks of " << chunk;
+        EXPECT_EQ(last, "10099999") << "chunks of " << chunk;
+        EXPECT_EQ(reader.next(), LineReader::Status::end);
+    }
+}
+
 } // namespace
 } // namespace umbrascope

@@ -56,8 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
         LineBoundCase{"longestCommentReads", "10F80000\n" + commentLine(65536) + "10F80000\n", ""},
         LineBoundCase{"oneByteMore", "10F80000\n" + commentLine(65537) + "10F80000\n",
                       "x.ump:2: expected a line of at most 65536 bytes"},
-        LineBoundCase{"zerosWithoutALineFeed", std::string(200'000, '\0'),
-                      "x.ump:1: expected a line of at most 65536 bytes"},
         LineBoundCase{"megabyteSourceName", "@source " + std::string(1 << 20, 'n') + "\n10F80000\n",
                       "x.ump:1: expected a line of at most 65536 bytes"},
         LineBoundCase{"csvRecordOverManyLines",
@@ -121,15 +119,17 @@ TEST(CaptureReadError, IsAnErrorNeverAShorterCapture) {
               "x.ump: cannot read the file: Input/output error");
 }
 
-// Endless valid text, as a pipe or a growing file may give.
+// Valid text a little past the limit, as a pipe or a growing file may give.
 class CommentStream final : public ByteReader {
 public:
     ReadResult read(std::span<char> buffer) override {
-        std::fill(buffer.begin(), buffer.end(), '#');
-        for (std::size_t i = (60'000 - at_ % 60'000) % 60'000; i < buffer.size(); i += 60'000)
+        const auto size = static_cast<std::size_t>(
+            std::min<std::uint64_t>(buffer.size(), maxCaptureBytes + (1 << 20) - at_));
+        std::fill_n(buffer.begin(), size, '#');
+        for (std::size_t i = (60'000 - at_ % 60'000) % 60'000; i < size; i += 60'000)
             buffer[i] = '\n';
-        at_ += buffer.size();
-        return {buffer.size(), 0};
+        at_ += size;
+        return {size, 0};
     }
 
 private:
@@ -137,8 +137,8 @@ private:
 };
 
 TEST(CaptureSize, InputPastTheLimitIsRefused) {
-    CommentStream endless;
-    EXPECT_EQ(captureError([&] { readCapture(endless, "pipe"); }),
+    CommentStream stream;
+    EXPECT_EQ(captureError([&] { readCapture(stream, "pipe"); }),
               "pipe: expected a capture of at most 268435456 bytes (256 MiB), found more");
 }
 
@@ -156,18 +156,6 @@ TEST_F(CaptureFiles, LargerThanTheLimitIsRefusedBeforeReading) {
               path.string() +
                   ": expected a capture of at most 268435456 bytes (256 MiB), found 268435457 "
                   "bytes");
-}
-
-TEST(CaptureDevices, EndlessOrUnreadableInputIsAnError) {
-    const struct {
-        const char* path;
-        const char* error;
-    } rows[] = {{"/dev/zero", "/dev/zero:1: expected a line of at most 65536 bytes"},
-                {"/proc/self/mem", "/proc/self/mem: cannot read the file: Input/output error"}};
-    for (const auto& row : rows) {
-        if (!std::filesystem::exists(row.path)) continue;
-        EXPECT_EQ(captureError([&] { loadCapture(row.path); }), row.error) << row.path;
-    }
 }
 
 } // namespace
