@@ -7,10 +7,12 @@ namespace umbrascope {
 
 namespace {
 constexpr std::size_t readAhead = 64 * 1024;
-}
+constexpr std::size_t firstBuffer = 16 * 1024; // grown only for long lines
+} // namespace
 
 LineReader::LineReader(ByteReader& input, std::size_t maxLineBytes)
-    : input_(input), maxLineBytes_(maxLineBytes), buffer_(maxLineBytes + 1 + readAhead) {}
+    : input_(input), maxLineBytes_(maxLineBytes),
+      buffer_(std::min(firstBuffer, maxLineBytes + 1 + readAhead)) {}
 
 LineReader::Status LineReader::next() {
     line_ = {};
@@ -45,6 +47,8 @@ LineReader::Status LineReader::next() {
             begin_ = 0;
             end_ = pending;
         }
+        if (end_ == buffer_.size()) // one unfinished line of at most maxLineBytes fills it
+            buffer_.resize(std::min(2 * buffer_.size(), maxLineBytes_ + 1 + readAhead));
         const ReadResult result = input_.read(std::span(buffer_).subspan(end_));
         if (result.error != 0) {
             error_ = result.error;

@@ -11,7 +11,7 @@
 namespace umbrascope {
 
 // Splits a byte stream into lines at line feeds, holding at most one line of `maxLineBytes` (and
-// one read ahead) in memory however long the input is.
+// 64 KiB read ahead) in memory however long the input is.
 class LineReader {
 public:
     enum class Status {
