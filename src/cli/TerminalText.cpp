@@ -8,6 +8,35 @@ namespace {
 
 constexpr char hexDigits[] = "0123456789ABCDEF";
 
+struct CodePointRange {
+    char32_t first;
+    char32_t last;
+};
+
+// Invisible characters that reorder, join or break the text around them: a device name holding
+// U+202E shows its rest reversed, and a byte-order mark looks like nothing at all.
+constexpr CodePointRange invisibleFormatting[] = {
+    {0x061C, 0x061C}, // Arabic letter mark
+    {0x180E, 0x180E}, // Mongolian vowel separator
+    {0x200B, 0x200F}, // zero-width space, non-joiner, joiner; left-to-right and right-to-left marks
+    {0x2028, 0x202E}, // line and paragraph separators; bidi embeddings and overrides
+    {0x2060, 0x206F}, // word joiner, invisible operators, bidi isolates, deprecated formatting
+    {0xFEFF, 0xFEFF}, // byte-order mark, zero-width no-break space
+    {0xFFF9, 0xFFFB}, // interlinear annotation
+};
+
+bool isInvisibleFormatting(char32_t cp) {
+    for (const auto& range : invisibleFormatting)
+        if (cp >= range.first && cp <= range.last) return true;
+    return false;
+}
+
+void appendCodePointEscape(std::string& out, char32_t cp) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += hexDigits[(cp >> shift) & 0xF];
+}
+
 void appendByteEscape(std::string& out, unsigned value) {
     out += "\\x";
     out += hexDigits[(value >> 4) & 0xF];
@@ -35,10 +64,8 @@ std::string terminalSafe(std::string_view text) {
             out += "\\t";
         } else if (cp < 0x20 || cp == 0x7F) {
             appendByteEscape(out, static_cast<unsigned>(cp));
-        } else if (cp >= 0x80 && cp <= 0x9F) {
-            out += "\\u00";
-            out += hexDigits[(cp >> 4) & 0xF];
-            out += hexDigits[cp & 0xF];
+        } else if ((cp >= 0x80 && cp <= 0x9F) || isInvisibleFormatting(cp)) {
+            appendCodePointEscape(out, cp);
         } else {
             out.append(text.substr(i, c->length));
         }

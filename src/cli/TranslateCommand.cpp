@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
 #include "midi/Midi1StreamTranslator.hpp"
 #include "model/Packet.hpp"
 
@@ -18,6 +20,11 @@ constexpr std::string_view usage =
     "Prints the UMP packets that an input port of the protocol (default 2) receives for these\n"
     "MIDI 1.0 bytes: one packet a line. Bytes are hex, one or more to an argument (90 3C 64 or\n"
     "903C64).\n";
+
+struct TranslateOptions {
+    MidiProtocol protocol = MidiProtocol::midi2;
+    std::vector<std::uint8_t> bytes;
+};
 
 std::optional<int> hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -39,38 +46,27 @@ bool appendHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
     return true;
 }
 
-} // namespace
+std::optional<TranslateOptions> parseTranslateOptions(Arguments args) {
+    CommandLine line("translate");
+    line.option("--protocol").arguments();
+    if (!line.parse(args)) return std::nullopt;
+    TranslateOptions options;
+    if (const auto protocol = line.value("--protocol")) {
+        if (*protocol != "1" && *protocol != "2")
+            throw UsageError{"--protocol expects 1 or 2, found " + quotedToken(*protocol)};
+        options.protocol = *protocol == "1" ? MidiProtocol::midi1 : MidiProtocol::midi2;
+    }
+    for (const auto& arg : line.plainArguments())
+        if (!appendHexBytes(arg, options.bytes))
+            throw UsageError{"expected hex bytes such as 90 or 903C64, found " + quotedToken(arg)};
+    if (options.bytes.empty()) throw UsageError{"expected MIDI 1.0 bytes" + line.seeHelp()};
+    return options;
+}
 
-int runTranslate(Arguments args, std::ostream& out, std::ostream& err) {
-    MidiProtocol protocol = MidiProtocol::midi2;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << usage;
-            return 0;
-        }
-        if (arg == "--protocol") {
-            if (i + 1 >= args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
-                err << "umbrascope-cli translate: --protocol expects 1 or 2\n" << usage;
-                return 2;
-            }
-            protocol = args[++i] == "1" ? MidiProtocol::midi1 : MidiProtocol::midi2;
-            continue;
-        }
-        if (!appendHexBytes(arg, bytes)) {
-            err << "umbrascope-cli translate: argument " << i + 1 << " '" << std::string(arg)
-                << "' is not hex bytes (expected pairs of hex digits such as 90 or 903C64)\n";
-            return 2;
-        }
-    }
-    if (bytes.empty()) {
-        err << "umbrascope-cli translate: no bytes given\n" << usage;
-        return 2;
-    }
-    Midi1StreamTranslator translator(protocol);
+void translate(const TranslateOptions& options, std::ostream& out) {
+    Midi1StreamTranslator translator(options.protocol);
     std::vector<std::uint32_t> words;
-    translator.translate(bytes, words);
+    translator.translate(options.bytes, words);
     forEachPacket(words, [&out](const PacketWords& packet, PacketClass) {
         const char* separator = "";
         for (const auto word : packet) {
@@ -81,7 +77,20 @@ int runTranslate(Arguments args, std::ostream& out, std::ostream& err) {
         }
         out << '\n';
     });
-    return 0;
+}
+
+} // namespace
+
+int runTranslate(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("translate", err, [&] {
+        const auto options = parseTranslateOptions(args);
+        if (!options) {
+            out << usage;
+            return 0;
+        }
+        translate(*options, out);
+        return 0;
+    });
 }
 
 } // namespace umbrascope::cli

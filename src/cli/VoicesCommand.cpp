@@ -1,33 +1,34 @@
 #include <algorithm>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
 #include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
 
-int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
-    std::string_view backend;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            out << "Usage: umbrascope-cli voices [--speech speechd|espeak|none]\n"
-                   "Lists the installed voices: identifier, name and language, tab-separated,\n"
-                   "English voices first.\n";
-            return 0;
-        }
-        if (args[i] == "--speech" && i + 1 < args.size()) {
-            backend = args[++i];
-            continue;
-        }
-        err << "umbrascope-cli voices: unexpected argument '" << args[i] << "'\n";
-        return 2;
-    }
-    if (!platform::isSpeechBackendName(backend)) {
-        err << "umbrascope-cli voices: --speech expects speechd, espeak or none, got '" << backend
-            << "'\n";
-        return 2;
-    }
+namespace {
+
+constexpr std::string_view usage =
+    "Usage: umbrascope-cli voices [--speech speechd|espeak|none]\n"
+    "Lists the installed voices: identifier, name and language, tab-separated,\n"
+    "English voices first.\n";
+
+// The backend asked for; nothing when help was asked for.
+std::optional<std::string> parseVoicesOptions(Arguments args) {
+    CommandLine line("voices");
+    line.option("--speech");
+    if (!line.parse(args)) return std::nullopt;
+    std::string backend = line.value("--speech").value_or("");
+    if (!platform::isSpeechBackendName(backend))
+        throw UsageError{"--speech expects speechd, espeak or none, found " + quotedToken(backend)};
+    return backend;
+}
+
+int listVoices(const std::string& backend, std::ostream& out, std::ostream& err) {
     auto speech = platform::makeSpeech(backend, err);
     if (!speech) return 1;
     auto voices = platform::installedVoices(*speech);
@@ -38,9 +39,23 @@ int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
         return a.name < b.name;
     });
     for (const auto& voice : voices)
-        out << voice.identifier << '\t' << voice.name << '\t' << voice.language << '\n';
+        out << terminalSafe(voice.identifier) << '\t' << terminalSafe(voice.name) << '\t'
+            << terminalSafe(voice.language) << '\n';
     if (voices.empty()) err << "no voices (speech backend: " << speech->backend << ")\n";
     return 0;
+}
+
+} // namespace
+
+int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("voices", err, [&] {
+        const auto backend = parseVoicesOptions(args);
+        if (!backend) {
+            out << usage;
+            return 0;
+        }
+        return listVoices(*backend, out, err);
+    });
 }
 
 } // namespace umbrascope::cli

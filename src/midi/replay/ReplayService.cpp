@@ -124,11 +124,11 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
         list.clear();
         if (translate) {
             translated.clear();
-            translator.translateWords(line.words, translated);
+            translator.translateWords(found->capture.words(line), translated);
             if (translated.empty()) continue; // nothing this port can receive
             list.add(translated);
         } else {
-            list.add(line.words);
+            list.add(found->capture.words(line));
         }
         {
             std::lock_guard lock(receiverMutex_);
