@@ -6,6 +6,7 @@
 #include "audio/AnnouncePass.hpp"
 #include "core/MainQueue.hpp"
 #include "model/Packet.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 
 namespace umbrascope {

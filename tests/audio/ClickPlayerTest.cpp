@@ -6,6 +6,7 @@
 
 #include "audio/ClickPlayer.hpp"
 #include "core/Clock.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope {
 namespace {
