@@ -102,7 +102,7 @@ std::string dataLabel(const char* prefix, DataText text, std::uint8_t value, std
         label += valueOf127(value);
         break;
     case DataText::combinedBend:
-        label += std::to_string(ump::midi1PitchBend(w0)) + " of 16383";
+        label += std::to_string(ump::data14(w0)) + " of 16383";
         break;
     }
     return label;

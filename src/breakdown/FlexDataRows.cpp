@@ -28,7 +28,7 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
                                      "Form = " + std::string(flexnames::formName(flex::form(w0))) +
                                          ", Address = " + (channelAddress ? "Channel" : "Group")));
     rows.push_back(FieldRow::withHex(
-        hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(flex::channel(w0) + 1)
+        hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(ump::channel(w0) + 1)
                                             : std::string("Reserved")));
     rows.push_back(
         FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hexText(flex::bank(w0), 2)));

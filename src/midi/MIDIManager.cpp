@@ -5,6 +5,7 @@
 
 #include "model/Fields.hpp"
 #include "model/Packet.hpp"
+#include "model/StatusCodes.hpp"
 #include "text/Description.hpp"
 
 namespace umbrascope {
@@ -13,9 +14,6 @@ namespace {
 
 constexpr const char* noSourceName = "Unknown";
 constexpr const char* unnamedSourceName = "Unknown Source";
-
-constexpr std::uint8_t activeSensingStatus = 0xFE;
-constexpr std::uint8_t timingClockStatus = 0xF8;
 
 } // namespace
 
@@ -70,8 +68,9 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
             if (settings->hiddenMessageTypes.contains(cls.type)) return;
             if (cls.type == UMPMessageType::system) {
                 const std::uint8_t status = ump::systemStatus(words[0]);
-                if (settings->hideActiveSensing && status == activeSensingStatus) return;
-                if (settings->hideMidiClock && status == timingClockStatus) return;
+                if (settings->hideActiveSensing && status == ump::systemStatuses::activeSensing)
+                    return;
+                if (settings->hideMidiClock && status == ump::systemStatuses::timingClock) return;
             }
             // A dropped message is never seen, so its description is not made.
             MIDIMessage message;

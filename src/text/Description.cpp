@@ -4,7 +4,11 @@
 #include <string_view>
 
 #include "model/Fields.hpp"
+#include "model/fields/CoreFields.hpp"
+#include "model/fields/FlexDataFields.hpp"
 #include "model/fields/Midi2Fields.hpp"
+#include "model/fields/SysExFields.hpp"
+#include "model/fields/UmpStreamFields.hpp"
 #include "text/Formatters.hpp"
 #include "text/TextAppend.hpp"
 
@@ -132,7 +136,7 @@ void midi1ChannelPressure(std::string& out, std::uint32_t w0) {
 }
 void midi1PitchBend(std::string& out, std::uint32_t w0) {
     out += "Pitch Bend: ";
-    out += centeredPercent(ump::data1(w0) + 128.0 * ump::data2(w0), 8192, 16383);
+    out += centeredPercent(ump::data14(w0), 8192, 16383);
 }
 void midi1Fallback(std::string& out, std::uint32_t w0) {
     out += "MIDI 1.0 Channel Voice, status 0x";
@@ -151,8 +155,6 @@ constexpr std::array<Midi1Body, 16> midi1Bodies{
 struct Midi2Fields {
     std::uint32_t w0;
     std::uint32_t data; // word 1, or 0 when the packet ended after word 0
-    std::uint8_t b() const { return ump::byte3(w0); }
-    std::uint8_t i() const { return ump::byte4(w0); }
 };
 using Midi2Body = void (*)(std::string&, const Midi2Fields&);
 
@@ -161,17 +163,17 @@ void appendData32(std::string& out, std::uint32_t data) {
 }
 
 void appendBankIndex(std::string& out, const Midi2Fields& f) {
-    appendInt(out, f.b());
+    appendInt(out, ump::byte3(f.w0));
     out += '/';
-    appendInt(out, f.i());
+    appendInt(out, ump::byte4(f.w0));
     out += ": ";
 }
 
 void midi2PerNoteController(std::string& out, std::string_view kind, const Midi2Fields& f) {
     out += kind;
-    appendInt(out, f.i());
+    appendInt(out, ump::byte4(f.w0));
     out += " on ";
-    out += noteDisplayName(f.b());
+    out += noteDisplayName(ump::byte3(f.w0));
     out += ": ";
     appendData32(out, f.data);
 }
@@ -203,7 +205,7 @@ void midi2RelativeAssignable(std::string& out, const Midi2Fields& f) {
 }
 void midi2NoteVelocity(std::string& out, std::string_view kind, const Midi2Fields& f) {
     out += kind;
-    out += noteDisplayName(f.b());
+    out += noteDisplayName(ump::byte3(f.w0));
     out += ", velocity ";
     appendValuePercent(out, ump::midi2::velocity(f.data), max16);
 }
@@ -216,18 +218,18 @@ void midi2NoteOn(std::string& out, const Midi2Fields& f) {
 }
 void midi2PolyPressure(std::string& out, const Midi2Fields& f) {
     out += "Polyphonic Aftertouch: ";
-    out += noteDisplayName(f.b());
+    out += noteDisplayName(ump::byte3(f.w0));
     out += ", pressure ";
     appendData32(out, f.data);
 }
 void midi2ControlChange(std::string& out, const Midi2Fields& f) {
     out += "Control Change: ";
-    if (f.b() == 10) {
+    if (ump::byte3(f.w0) == 10) {
         out += "Pan (CC10) = ";
         out += panDisplayText(f.data, centre32, max32);
         return;
     }
-    out += controllerDisplayName(f.b());
+    out += controllerDisplayName(ump::byte3(f.w0));
     out += " = ";
     appendData32(out, f.data);
 }
@@ -250,9 +252,9 @@ void midi2PitchBend(std::string& out, const Midi2Fields& f) {
 }
 void midi2PerNoteManagement(std::string& out, const Midi2Fields& f) {
     out += "Per-Note Management: ";
-    out += noteDisplayName(f.b());
+    out += noteDisplayName(ump::byte3(f.w0));
     out += ", flags 0x";
-    appendHex(out, f.i(), 2);
+    appendHex(out, ump::byte4(f.w0), 2);
 }
 // Per-note pitch bend (0x6) has no text of its own.
 void midi2Fallback(std::string& out, const Midi2Fields& f) {
@@ -395,7 +397,7 @@ std::string describeSystem(std::uint32_t w0, int group) {
         appendInt(out, ump::data1(w0));
         break;
     case SystemData::songPosition:
-        appendInt(out, ump::data1(w0) + 128 * ump::data2(w0));
+        appendInt(out, ump::data14(w0));
         break;
     }
     appendGroupSuffix(out, group);
@@ -415,14 +417,14 @@ std::string describeData64(std::uint32_t w0, int group) {
     std::string out =
         startWith(status < sysEx7Kinds.size() ? sysEx7Kinds[status] : sysEx7Fragment, 32);
     out += ", ";
-    appendInt(out, ump::sysExByteCount(w0));
+    appendInt(out, ump::sysex::byteCount(w0));
     out += " data byte(s)";
     appendGroupSuffix(out, group);
     return out;
 }
 
-std::string describeMidi2ChannelVoice(std::span<const std::uint32_t> packet, int group) {
-    const Midi2Fields fields{packet.empty() ? 0u : packet[0], packet.size() > 1 ? packet[1] : 0u};
+std::string describeMidi2ChannelVoice(const PacketWords& packet, int group) {
+    const Midi2Fields fields{packet.wordOrZero(0), packet.wordOrZero(1)};
     std::string out;
     out.reserve(96);
     midi2Bodies[ump::opcode(fields.w0)](out, fields);
@@ -445,15 +447,15 @@ std::string describeData128(std::uint32_t w0, int group) {
 }
 
 std::string describeFlexData(std::uint32_t w0, int group) {
-    std::string out = startWith(flexForms[ump::flexForm(w0)], 64);
+    std::string out = startWith(flexForms[ump::flex::form(w0)], 64);
     out += ": ";
-    appendFlexKind(out, ump::flexBank(w0), ump::flexStatus(w0));
+    appendFlexKind(out, ump::flex::bank(w0), ump::flex::status(w0));
     appendGroupSuffix(out, group);
     return out;
 }
 
 std::string describeUmpStream(std::uint32_t w0) {
-    const std::uint16_t status = ump::streamStatus(w0);
+    const std::uint16_t status = ump::stream::status(w0);
     for (const auto& entry : streamTexts)
         if (entry.status == status) return std::string(entry.text);
     std::string out = startWith("UMP Stream message, status 0x");
@@ -475,7 +477,7 @@ std::string describePacket(const PacketWords& packet, UMPMessageType type) {
     case UMPMessageType::data64:
         return describeData64(w0, group);
     case UMPMessageType::midi2ChannelVoice:
-        return describeMidi2ChannelVoice(packet.span(), group);
+        return describeMidi2ChannelVoice(packet, group);
     case UMPMessageType::data128:
         return describeData128(w0, group);
     case UMPMessageType::flexData:

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 #include "model/Packet.hpp"
@@ -13,7 +12,7 @@ std::string describeUtility(std::uint32_t w0);
 std::string describeSystem(std::uint32_t w0, int group);
 std::string describeMidi1ChannelVoice(std::uint32_t w0, int group);
 std::string describeData64(std::uint32_t w0, int group);
-std::string describeMidi2ChannelVoice(std::span<const std::uint32_t> packet, int group);
+std::string describeMidi2ChannelVoice(const PacketWords& packet, int group);
 std::string describeData128(std::uint32_t w0, int group);
 std::string describeFlexData(std::uint32_t w0, int group);
 std::string describeUmpStream(std::uint32_t w0);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/Fields.hpp"
+#include "model/fields/CoreFields.hpp"
 #include "model/fields/Midi2Fields.hpp"
 #include "text/Formatters.hpp"
 #include "text/TextAppend.hpp"
@@ -180,8 +181,8 @@ Spoken midi1Text(const MIDIMessage& message, TTSLevel level, Status& status) {
     const std::uint32_t w0 = message.words[0];
     const std::uint8_t d1 = ump::data1(w0);
     const std::uint8_t d2 = ump::data2(w0);
-    const VoiceFields fields{ump::channel(w0) + 1, d1, double(d2),     double(d2),
-                             double(d1),           d1, d1 + 128.0 * d2};
+    const VoiceFields fields{ump::channel(w0) + 1,   d1, double(d2), double(d2), double(d1), d1,
+                             double(ump::data14(w0))};
     const VoiceBuilder build = voiceBuilder(ump::opcode(w0));
     if (!build) {
         status.reset();
@@ -254,7 +255,7 @@ Spoken systemText(const MIDIMessage& message, TTSLevel level) {
         appendInt(out, ump::data1(w0));
         break;
     case SystemNumber::songPosition:
-        appendInt(out, ump::data1(w0) + 128 * ump::data2(w0));
+        appendInt(out, ump::data14(w0));
         break;
     }
     return out;
