@@ -8,6 +8,7 @@
 #include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
 #include "breakdown/ValueText.hpp"
+#include "core/Hex.hpp"
 #include "text/Formatters.hpp"
 #include "text/Utf8Decoding.hpp"
 
@@ -31,9 +32,9 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
         hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(ump::channel(w0) + 1)
                                             : std::string("Reserved")));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hexText(flex::bank(w0), 2)));
+        FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hex::text(flex::bank(w0), 2)));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 6, 8), "Status = 0x" + hexText(flex::status(w0), 2)));
+        FieldRow::withHex(hexDigits(w0, 6, 8), "Status = 0x" + hex::text(flex::status(w0), 2)));
     return rows;
 }
 

@@ -1,4 +1,5 @@
 #include "breakdown/Midi2ChannelVoiceRows.hpp"
+#include "core/Hex.hpp"
 
 #include <array>
 #include <string>
@@ -123,7 +124,7 @@ std::string byte4Label(Byte4Text text, std::uint32_t w0, const std::string& attr
     case Byte4Text::index:
         return "Index = " + std::to_string(ump::byte4(w0));
     case Byte4Text::optionFlags:
-        return "Option Flags = 0x" + hexText(ump::midi2::optionFlags(w0), 2);
+        return "Option Flags = 0x" + hex::text(ump::midi2::optionFlags(w0), 2);
     case Byte4Text::bankValidFlag:
         return ump::midi2::bankValid(w0) ? "Bank Valid Flag = 1 (Bank included)"
                                          : "Bank Valid Flag = 0 (Bank not included)";

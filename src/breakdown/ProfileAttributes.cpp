@@ -1,4 +1,5 @@
 #include "breakdown/ProfileAttributes.hpp"
+#include "core/Hex.hpp"
 
 #include <array>
 
@@ -132,7 +133,7 @@ AttributeFields orchestralArticulationFields(std::uint8_t attributeType, std::ui
     fields.dataText = withSubfields;
     fields.subRows.reserve(6);
     fields.subRows.push_back(FieldRow::withBits(
-        4, "SubClass = " + hexText(static_cast<std::uint32_t>(subClass), 1) + " " +
+        4, "SubClass = " + hex::text(static_cast<std::uint32_t>(subClass), 1) + " " +
                std::string(articulationSubClassName(attributeType, subClass))));
     fields.subRows.push_back(FieldRow::withBits(
         4, "Variation = " + std::to_string(ump::profile::articulationVariation(data))));

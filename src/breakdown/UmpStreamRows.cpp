@@ -5,6 +5,7 @@
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/TableText.hpp"
 #include "breakdown/ValueText.hpp"
+#include "core/Hex.hpp"
 #include "model/fields/UmpStreamFields.hpp"
 
 namespace umbrascope {
@@ -43,7 +44,7 @@ std::vector<FieldRow> umpStreamRows(std::span<const std::uint32_t> words) {
     // The format bits have no row of their own: they sit inside the first row's digits.
     rows.push_back(FieldRow::withHex(
         hexDigits(w0, 0, 4),
-        "Message Type = F, UMP Stream Message; Status = 0x" + hexText(status, 3) + " (" +
+        "Message Type = F, UMP Stream Message; Status = 0x" + hex::text(status, 3) + " (" +
             std::string(tableText(statusNames, status, "Unrecognized")) + ")"));
     rows.push_back(FieldRow::withHex(hexDigits(w0, 4, 8), "Data"));
     for (std::size_t k = 1; k < words.size() && k < packetWords; ++k)

@@ -31,10 +31,4 @@ std::string percentOf16Bits(std::uint32_t value) {
     return text;
 }
 
-std::string hexText(std::uint32_t value, int minDigits) {
-    std::string text;
-    text::appendHex(text, value, minDigits);
-    return text;
-}
-
 } // namespace umbrascope

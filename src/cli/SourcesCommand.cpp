@@ -30,7 +30,7 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
         for (const SourceRef source : service->sources()) {
             const std::int32_t id = service->uniqueID(source);
             out << id << '\t'
-                << terminalSafe(service->displayName(source).value_or("Unknown Source")) << '\t'
+                << terminalSafe(service->displayName(source).value_or(unknownSourceName)) << '\t'
                 << (manager.isSourceNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
             ++listed;
         }

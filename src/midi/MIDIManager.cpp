@@ -13,7 +13,6 @@ namespace umbrascope {
 namespace {
 
 constexpr const char* noSourceName = "Unknown";
-constexpr const char* unnamedSourceName = "Unknown Source";
 
 } // namespace
 
@@ -55,7 +54,7 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     const bool native = source && isSourceNativeUMP(*source, id);
     if (settings->onlyUMPSources && !native) return;
     if (list.empty()) return;
-    std::string name = source ? service_.displayName(*source).value_or(unnamedSourceName)
+    std::string name = source ? service_.displayName(*source).value_or(unknownSourceName)
                               : std::string(noSourceName);
 
     const std::shared_ptr<const std::string> sourceName = sharedSourceName(id, std::move(name));

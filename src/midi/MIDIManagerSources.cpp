@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* clientName = "UmbrascopeClient";
 constexpr const char* inputPortName = "UmbrascopeInput";
-constexpr const char* unnamedSource = "Unknown Source";
 
 constexpr std::int32_t midi2ProtocolID = 2;
 
@@ -49,7 +48,7 @@ void MIDIManager::refreshSources() {
     std::vector<MIDISourceInfo> scanned;
     for (const SourceRef source : service_.sources()) {
         scanned.push_back(
-            {service_.uniqueID(source), service_.displayName(source).value_or(unnamedSource)});
+            {service_.uniqueID(source), service_.displayName(source).value_or(unknownSourceName)});
         // Every source is connected, enabled or not: enabling only filters on receipt.
         service_.connectSource(inputPort_, source);
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/Hex.hpp"
 #include "model/Fields.hpp"
 #include "model/fields/CoreFields.hpp"
 #include "model/fields/FlexDataFields.hpp"
@@ -16,7 +17,6 @@ namespace umbrascope {
 namespace {
 
 using text::appendFixed2;
-using text::appendHex;
 using text::appendInt;
 using text::appendValuePercent;
 using text::emDash;
@@ -140,7 +140,7 @@ void midi1PitchBend(std::string& out, std::uint32_t w0) {
 }
 void midi1Fallback(std::string& out, std::uint32_t w0) {
     out += "MIDI 1.0 Channel Voice, status 0x";
-    appendHex(out, ump::opcode(w0), 1);
+    hex::append(out, ump::opcode(w0), 1);
 }
 
 constexpr std::array<Midi1Body, 16> midi1Bodies{
@@ -254,12 +254,12 @@ void midi2PerNoteManagement(std::string& out, const Midi2Fields& f) {
     out += "Per-Note Management: ";
     out += noteDisplayName(ump::byte3(f.w0));
     out += ", flags 0x";
-    appendHex(out, ump::byte4(f.w0), 2);
+    hex::append(out, ump::byte4(f.w0), 2);
 }
 // Per-note pitch bend (0x6) has no text of its own.
 void midi2Fallback(std::string& out, const Midi2Fields& f) {
     out += "MIDI 2.0 Channel Voice, status 0x";
-    appendHex(out, ump::opcode(f.w0), 1);
+    hex::append(out, ump::opcode(f.w0), 1);
 }
 
 constexpr std::array<Midi2Body, 16> midi2Bodies{
@@ -326,7 +326,7 @@ void appendFlexKind(std::string& out, std::uint8_t bank, std::uint8_t status) {
             out += flexSetupKinds[status];
         } else {
             out += "setup/performance event, status 0x";
-            appendHex(out, status, 2);
+            hex::append(out, status, 2);
         }
         return;
     case 0x01:
@@ -337,7 +337,7 @@ void appendFlexKind(std::string& out, std::uint8_t bank, std::uint8_t status) {
         return;
     default:
         out += "message (bank 0x";
-        appendHex(out, bank, 2);
+        hex::append(out, bank, 2);
         out += ')';
     }
 }
@@ -384,7 +384,7 @@ std::string describeSystem(std::uint32_t w0, int group) {
         status >= 0xF0 ? systemTexts[status - 0xF0u] : SystemText{"", SystemData::none};
     if (entry.text.empty()) {
         std::string out = startWith("System message, status 0x", 32);
-        appendHex(out, status, 2);
+        hex::append(out, status, 2);
         appendGroupSuffix(out, group);
         return out;
     }
@@ -438,7 +438,7 @@ std::string describeData128(std::uint32_t w0, int group) {
     std::string out;
     if (text.empty()) {
         out = startWith("Data (8-bit) message, status 0x", 32);
-        appendHex(out, status, 1);
+        hex::append(out, status, 1);
     } else {
         out = startWith(text);
     }
@@ -459,7 +459,7 @@ std::string describeUmpStream(std::uint32_t w0) {
     for (const auto& entry : streamTexts)
         if (entry.status == status) return std::string(entry.text);
     std::string out = startWith("UMP Stream message, status 0x");
-    appendHex(out, status, 1);
+    hex::append(out, status, 1);
     return out;
 }
 

@@ -5,24 +5,19 @@
 #include <optional>
 #include <sstream>
 
+#include "core/Hex.hpp"
+#include "text/CsvText.hpp"
+
 namespace umbrascope {
 
 namespace {
 
-constexpr std::string_view csvHeader = "Source,Hex,TTS Short,TTS Verbose";
 constexpr std::string_view sourceDirective = "@source";
 constexpr std::string_view wordsExpected = "expected 1 to 64 hex words of 8 digits";
 constexpr std::size_t quotedTextLimit = 40;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 // Text from the file as it may appear in an error: control bytes shown as \xHH, long text cut.
@@ -32,10 +27,8 @@ std::string shown(std::string_view text) {
     for (char c : text.substr(0, quotedTextLimit)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            static constexpr char digits[] = "0123456789ABCDEF";
             out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xF];
+            hex::append(out, byte, 2);
         } else {
             out += c;
         }
@@ -54,13 +47,7 @@ public:
 
     std::optional<std::uint32_t> parseWord(std::string_view token) const {
         if (token.size() != 8) return std::nullopt;
-        std::uint32_t value = 0;
-        for (char c : token) {
-            const int digit = hexValue(c);
-            if (digit < 0) return std::nullopt;
-            value = (value << 4) | static_cast<std::uint32_t>(digit);
-        }
-        return value;
+        return hex::parse(token);
     }
 
     // "+SECONDS": digits with an optional fraction, at most maxCaptureDelay.
@@ -245,7 +232,7 @@ public:
             }
             if (fields.size() == 1 && fields[0].empty()) continue;
             if (fields.size() < 2)
-                fail(recordLine, "expected the fields Source,Hex,TTS Short,TTS Verbose, found " +
+                fail(recordLine, "expected the fields " + std::string(csvHeader) + ", found " +
                                      shown(fields[0]));
             capture.lines.push_back(parsePacket(fields[1], recordLine, false));
         }
