@@ -1,17 +1,15 @@
 #include "cli/TerminalText.hpp"
 
-#include "cli/Utf8.hpp"
+#include "core/Hex.hpp"
+#include "text/Utf8Decoding.hpp"
 
 namespace umbrascope::cli {
 
 namespace {
 
-constexpr char hexDigits[] = "0123456789ABCDEF";
-
 void appendByteEscape(std::string& out, unsigned value) {
     out += "\\x";
-    out += hexDigits[(value >> 4) & 0xF];
-    out += hexDigits[value & 0xF];
+    hex::append(out, value, 2);
 }
 
 } // namespace
@@ -20,13 +18,14 @@ std::string terminalSafe(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto c = decodeUtf8(text, i);
-        if (!c) {
-            appendByteEscape(out, static_cast<unsigned char>(text[i]));
-            ++i;
+        const Utf8Sequence c = nextUtf8Sequence(text, i);
+        if (!c.valid) {
+            for (const char byte : text.substr(i, c.length))
+                appendByteEscape(out, static_cast<unsigned char>(byte));
+            i += c.length;
             continue;
         }
-        const char32_t cp = c->codePoint;
+        const char32_t cp = c.codePoint;
         if (cp == '\n') {
             out += "\\n";
         } else if (cp == '\r') {
@@ -36,13 +35,12 @@ std::string terminalSafe(std::string_view text) {
         } else if (cp < 0x20 || cp == 0x7F) {
             appendByteEscape(out, static_cast<unsigned>(cp));
         } else if (cp >= 0x80 && cp <= 0x9F) {
-            out += "\\u00";
-            out += hexDigits[(cp >> 4) & 0xF];
-            out += hexDigits[cp & 0xF];
+            out += "\\u";
+            hex::append(out, cp, 4);
         } else {
-            out.append(text.substr(i, c->length));
+            out.append(text.substr(i, c.length));
         }
-        i += c->length;
+        i += c.length;
     }
     return out;
 }
