@@ -5,12 +5,13 @@
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/ChordNameRows.hpp"
 #include "breakdown/CommonRows.hpp"
-#include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
+#include "breakdown/FlexValueNames.hpp"
 #include "breakdown/ValueText.hpp"
 #include "core/Hex.hpp"
-#include "text/Formatters.hpp"
+#include "model/StatusCodes.hpp"
 #include "text/Utf8Decoding.hpp"
+#include "text/names/FlexDataNames.hpp"
 
 namespace umbrascope {
 namespace {
@@ -25,9 +26,9 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
     rows.push_back(FieldRow::withHex(hexDigits(w0, 0, 1), "Message Type = D, Flex Data Message"));
     rows.push_back(groupRow(w0, hexDigits(w0, 1, 2)));
     const bool channelAddress = flex::address(w0) == 0;
-    rows.push_back(FieldRow::withHex(hexDigits(w0, 2, 3),
-                                     "Form = " + std::string(flexnames::formName(flex::form(w0))) +
-                                         ", Address = " + (channelAddress ? "Channel" : "Group")));
+    rows.push_back(FieldRow::withHex(
+        hexDigits(w0, 2, 3), "Form = " + std::string(names::flexForms[flex::form(w0)].label) +
+                                 ", Address = " + (channelAddress ? "Channel" : "Group")));
     rows.push_back(FieldRow::withHex(
         hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(ump::channel(w0) + 1)
                                             : std::string("Reserved")));
@@ -125,12 +126,12 @@ constexpr std::array<PayloadDecoder, 7> setupDecoders{
 
 PayloadDecoder payloadDecoder(std::uint32_t w0) {
     switch (flex::bank(w0)) {
-    case 0x00: {
+    case ump::flexBanks::setupAndPerformance: {
         const std::uint8_t status = flex::status(w0);
         return status < setupDecoders.size() ? setupDecoders[status] : nullptr;
     }
-    case 0x01:
-    case 0x02:
+    case ump::flexBanks::metadataText:
+    case ump::flexBanks::performanceText:
         return textEventRows;
     default:
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/Packet.hpp"
 
@@ -16,6 +17,9 @@ std::string describeMidi2ChannelVoice(const PacketWords& packet, int group);
 std::string describeData128(std::uint32_t w0, int group);
 std::string describeFlexData(std::uint32_t w0, int group);
 std::string describeUmpStream(std::uint32_t w0);
+
+// What a packet of no known class is called, in its description and its breakdown alike.
+inline constexpr std::string_view unrecognizedMessageType = "Unrecognized message type";
 
 // The description of a packet of the given class, with the arguments the receive path passes.
 std::string describePacket(const PacketWords& packet, UMPMessageType type);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Percent.hpp"
+
 // Small appenders for the text builders. Descriptions are made on the receive thread for every
 // message, so these avoid iostreams and locale look-ups.
 namespace umbrascope::text {
@@ -42,7 +44,7 @@ inline void appendTruncated(std::string& out, double value) {
 inline void appendValuePercent(std::string& out, long long value, double maximum) {
     appendInt(out, value);
     out += " (";
-    appendFixed2(out, static_cast<double>(value) / maximum * 100.0);
+    appendFixed2(out, percentOf(static_cast<double>(value), maximum));
     out += "%)";
 }
 

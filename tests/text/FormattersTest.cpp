@@ -88,16 +88,5 @@ TEST(ControllerDisplayName, NamedAndNumbered) {
         EXPECT_EQ(controllerDisplayName(row.number), row.name) << row.number;
 }
 
-TEST(FlexTextEventName, TableEdges) {
-    EXPECT_EQ(flexTextEventName(0x01, 0x00), "Unknown Metadata Text Event");
-    EXPECT_EQ(flexTextEventName(0x01, 0x0C), "Recording/Concert Location");
-    EXPECT_EQ(flexTextEventName(0x01, 0x0D), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x02, 0x00), "Unknown Performance Text Event");
-    EXPECT_EQ(flexTextEventName(0x02, 0x04), "Ruby Language");
-    EXPECT_EQ(flexTextEventName(0x02, 0x05), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x00, 0x01), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x03, 0x01), std::nullopt);
-}
-
 } // namespace
 } // namespace umbrascope

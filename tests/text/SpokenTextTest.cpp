@@ -196,13 +196,6 @@ TEST(SpokenBuilders, DegenerateRangesSpeakZero) {
     EXPECT_EQ(pitchBendText(3, 2, 2.5, 9, TTSLevel::verbose), "Pitch Bend +0.00 Percent Channel 9");
 }
 
-TEST(ControllerName, TableOnly) {
-    EXPECT_EQ(controllerName(7), "Volume");
-    EXPECT_EQ(controllerName(123), "All Notes Off");
-    EXPECT_EQ(controllerName(10), std::nullopt);
-    EXPECT_EQ(controllerName(64), std::nullopt);
-}
-
 TEST(TTSLevel, RawValuesAndCycle) {
     EXPECT_EQ(rawValue(TTSLevel::off), "TTS Off");
     EXPECT_EQ(rawValue(TTSLevel::short_), "TTS Short");
