@@ -33,7 +33,7 @@ void listSources(std::ostream& out) {
     std::size_t listed = 0;
     for (const SourceRef source : service.sources()) {
         const std::int32_t id = service.uniqueID(source);
-        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or(unknownSourceName))
             << '\t' << (service.isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
         ++listed;
     }

@@ -1,12 +1,11 @@
 #include "cli/TerminalText.hpp"
 
-#include "cli/Utf8.hpp"
+#include "core/Hex.hpp"
+#include "text/Utf8Decoding.hpp"
 
 namespace umbrascope::cli {
 
 namespace {
-
-constexpr char hexDigits[] = "0123456789ABCDEF";
 
 struct CodePointRange {
     char32_t first;
@@ -33,14 +32,12 @@ bool isInvisibleFormatting(char32_t cp) {
 
 void appendCodePointEscape(std::string& out, char32_t cp) {
     out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out += hexDigits[(cp >> shift) & 0xF];
+    hex::append(out, cp, 4);
 }
 
 void appendByteEscape(std::string& out, unsigned value) {
     out += "\\x";
-    out += hexDigits[(value >> 4) & 0xF];
-    out += hexDigits[value & 0xF];
+    hex::append(out, value, 2);
 }
 
 } // namespace
@@ -49,13 +46,14 @@ std::string terminalSafe(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto c = decodeUtf8(text, i);
-        if (!c) {
-            appendByteEscape(out, static_cast<unsigned char>(text[i]));
-            ++i;
+        const Utf8Sequence c = nextUtf8Sequence(text, i);
+        if (!c.valid) {
+            for (const char byte : text.substr(i, c.length))
+                appendByteEscape(out, static_cast<unsigned char>(byte));
+            i += c.length;
             continue;
         }
-        const char32_t cp = c->codePoint;
+        const char32_t cp = c.codePoint;
         if (cp == '\n') {
             out += "\\n";
         } else if (cp == '\r') {
@@ -67,9 +65,9 @@ std::string terminalSafe(std::string_view text) {
         } else if ((cp >= 0x80 && cp <= 0x9F) || isInvisibleFormatting(cp)) {
             appendCodePointEscape(out, cp);
         } else {
-            out.append(text.substr(i, c->length));
+            out.append(text.substr(i, c.length));
         }
-        i += c->length;
+        i += c.length;
     }
     return out;
 }

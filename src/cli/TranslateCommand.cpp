@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -8,6 +7,7 @@
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
+#include "core/Hex.hpp"
 #include "midi/Midi1StreamTranslator.hpp"
 #include "model/Packet.hpp"
 
@@ -26,22 +26,14 @@ struct TranslateOptions {
     std::vector<std::uint8_t> bytes;
 };
 
-std::optional<int> hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return std::nullopt;
-}
-
 // Appends the bytes of one argument; false when it is not whole hex bytes.
 bool appendHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
     if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
     if (text.empty() || text.size() % 2 != 0) return false;
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const auto high = hexDigit(text[i]);
-        const auto low = hexDigit(text[i + 1]);
-        if (!high || !low) return false;
-        out.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+        const auto byte = hex::parse(text.substr(i, 2));
+        if (!byte) return false;
+        out.push_back(static_cast<std::uint8_t>(*byte));
     }
     return true;
 }
@@ -68,14 +60,12 @@ void translate(const TranslateOptions& options, std::ostream& out) {
     std::vector<std::uint32_t> words;
     translator.translate(options.bytes, words);
     forEachPacket(words, [&out](const PacketWords& packet, PacketClass) {
-        const char* separator = "";
+        std::string line;
         for (const auto word : packet) {
-            char text[9];
-            std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(word));
-            out << separator << text;
-            separator = " ";
+            if (!line.empty()) line += ' ';
+            hex::append(line, word, 8);
         }
-        out << '\n';
+        out << line << '\n';
     });
 }
 

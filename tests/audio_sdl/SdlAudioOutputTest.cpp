@@ -11,6 +11,7 @@
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "core/Clock.hpp"
+#include "support/FakeClock.hpp"
 
 #ifdef HAVE_UMBRASCOPE_SDL
 #include "audio/sdl/SdlAudioOutput.hpp"

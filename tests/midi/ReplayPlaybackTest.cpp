@@ -8,6 +8,7 @@
 
 #include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSleeper.hpp"
 
 namespace umbrascope {

@@ -4,6 +4,7 @@
 
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSleeper.hpp"
 
 namespace umbrascope {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/Hex.hpp"
 #include "core/LineReader.hpp"
 #include "text/CsvText.hpp"
 
@@ -23,13 +24,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Text from the file as it may appear in an error: control bytes shown as \xHH, long text cut.
 std::string shown(std::string_view text) {
     std::string out = "'";
@@ -37,10 +31,8 @@ std::string shown(std::string_view text) {
     for (char c : text.substr(0, quotedTextLimit)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            static constexpr char digits[] = "0123456789ABCDEF";
             out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xF];
+            hex::append(out, byte, 2);
         } else {
             out += c;
         }
@@ -178,13 +170,7 @@ private:
 
     std::optional<std::uint32_t> parseWord(std::string_view token) const {
         if (token.size() != 8) return std::nullopt;
-        std::uint32_t value = 0;
-        for (char c : token) {
-            const int digit = hexValue(c);
-            if (digit < 0) return std::nullopt;
-            value = (value << 4) | static_cast<std::uint32_t>(digit);
-        }
-        return value;
+        return hex::parse(token);
     }
 
     // "+SECONDS": digits with an optional fraction, at most maxCaptureDelay.
@@ -324,7 +310,7 @@ private:
             }
             if (record.empty()) continue;
             if (record.fieldCount() < 2)
-                fail(recordLine, "expected the fields Source,Hex,TTS Short,TTS Verbose, found " +
+                fail(recordLine, "expected the fields " + std::string(csvHeader) + ", found " +
                                      shown(record.field(0)));
             parsePacket(record.field(1), recordLine, false);
         }

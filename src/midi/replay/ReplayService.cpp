@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
+#include "core/Fnv1a.hpp"
 #include "midi/UmpTranslator.hpp"
 
 namespace umbrascope {
 
 std::int32_t replaySourceID(std::string_view name) {
-    // FNV-1a: stable across runs and platforms.
-    std::uint32_t hash = 2166136261u;
-    for (char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    const auto id = static_cast<std::int32_t>(hash);
+    const auto id = static_cast<std::int32_t>(Fnv1a().add(name).value());
     return id == 0 ? 1 : id; // 0 means "no readable id"
 }
 
