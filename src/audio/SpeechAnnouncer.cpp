@@ -138,8 +138,10 @@ void SpeechAnnouncer::handleReport(std::uint64_t utteranceID, SpeechReport kind)
         setSpeaking(true);
         return;
     }
+    // Finished, cancelled and failed all end it: `busy` never outlives the utterance.
     busy_ = false;
     endCurrent(kind == SpeechReport::finished ? UtteranceEvent::Kind::spoken
+               : kind == SpeechReport::failed ? UtteranceEvent::Kind::failed
                                               : UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
 }
