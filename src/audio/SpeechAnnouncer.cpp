@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/VoiceSelection.hpp"
+
 namespace umbrascope {
 
 SpeechAnnouncer::SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer,
@@ -114,12 +116,7 @@ void SpeechAnnouncer::stop() {
 }
 
 std::vector<Voice> SpeechAnnouncer::availableVoices() const {
-    std::vector<Voice> english;
-    for (auto& voice : synthesizer_->voices())
-        if (voice.language.starts_with("en")) english.push_back(std::move(voice));
-    std::stable_sort(english.begin(), english.end(),
-                     [](const Voice& a, const Voice& b) { return a.name < b.name; });
-    return english;
+    return pickerVoices(synthesizer_->voices());
 }
 
 void SpeechAnnouncer::adjustRate(float delta) {

@@ -65,7 +65,7 @@ public:
     void speakNow(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
     void stop();
 
-    // English voices, sorted by name.
+    // What the voice picker offers (pickerVoices).
     std::vector<Voice> availableVoices() const;
     void adjustRate(float delta);
     void adjustVolume(float delta);
