@@ -7,6 +7,7 @@
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
+#include "support/FakeSpeechDaemon.hpp"
 #endif
 
 namespace umbrascope {
@@ -38,65 +39,7 @@ struct Reports {
     }
 };
 
-// A daemon behind a fake connection: it answers say() with the events a test scripts, sent before
-// say() returns (as a fast daemon's can be), and records what it was asked. Shared with the
-// synthesizer's worker, which may outlive the test's frame by a moment.
-struct FakeDaemon {
-    std::mutex mutex;
-    bool running = true;
-    bool refusesText = false;
-    std::vector<SsipEvent> eventsOnSay;
-    std::vector<std::string> said;
-    int cancels = 0;
-    std::size_t nextMessage = 40;
-    SsipConnection::EventHandler handler;
-
-    class Connection final : public SsipConnection {
-    public:
-        explicit Connection(std::shared_ptr<FakeDaemon> daemon) : daemon_(std::move(daemon)) {}
-        void setRate(int) override {}
-        void setVolume(int) override {}
-        void setVoice(const std::string&) override {}
-        std::optional<std::size_t> say(const std::string& text) override {
-            std::vector<SsipEvent> events;
-            std::size_t message = 0;
-            EventHandler handler;
-            {
-                std::lock_guard lock(daemon_->mutex);
-                daemon_->said.push_back(text);
-                if (daemon_->refusesText) return std::nullopt;
-                message = daemon_->nextMessage++;
-                events = daemon_->eventsOnSay;
-                handler = daemon_->handler;
-            }
-            for (const auto event : events)
-                handler(message, event);
-            return message;
-        }
-        void cancel() override {
-            std::lock_guard lock(daemon_->mutex);
-            ++daemon_->cancels;
-        }
-        std::vector<Voice> voices() override { return {}; }
-
-    private:
-        std::shared_ptr<FakeDaemon> daemon_;
-    };
-
-    static SsipConnector connector(const std::shared_ptr<FakeDaemon>& daemon) {
-        return [daemon](SsipConnection::EventHandler handler,
-                        std::string& error) -> std::unique_ptr<SsipConnection> {
-            std::lock_guard lock(daemon->mutex);
-            if (!daemon->running) {
-                error = "no daemon at the socket";
-                return nullptr;
-            }
-            daemon->handler = std::move(handler);
-            return std::make_unique<Connection>(daemon);
-        };
-    }
-};
-
+using testing_support::FakeSpeechDaemon;
 using E = SsipEvent;
 using R = SpeechReport;
 
@@ -104,6 +47,7 @@ struct EndCase {
     const char* name;
     bool running;
     bool refusesText;
+    bool hangs;
     std::vector<SsipEvent> eventsOnSay;
     std::vector<SpeechReport> expected;
 };
@@ -114,9 +58,10 @@ class SpeechDispatcherEnd : public testing::TestWithParam<EndCase> {};
 // fallback depends on it.
 TEST_P(SpeechDispatcherEnd, EachUtteranceEndsOnceAndSaysHow) {
     const auto& c = GetParam();
-    auto daemon = std::make_shared<FakeDaemon>();
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
     daemon->running = c.running;
     daemon->refusesText = c.refusesText;
+    daemon->hangs = c.hangs;
     daemon->eventsOnSay = c.eventsOnSay;
     // Short bounds only where the case waits for them to pass; a slow machine cannot cut short a
     // case that ends by the daemon's own events.
@@ -128,11 +73,12 @@ TEST_P(SpeechDispatcherEnd, EachUtteranceEndsOnceAndSaysHow) {
             : SpeechDispatcherBounds{};
     Reports reports;
     {
-        SpeechDispatcherSynthesizer synthesizer(FakeDaemon::connector(daemon), bounds);
+        SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon), bounds);
         synthesizer.setReportHandler(
             [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
         synthesizer.speak({5, "Note On C4", 0.5f, 1.0f, std::nullopt});
         reports.waitFor(c.expected.size());
+        daemon->release();
     }
     std::vector<SpeechReport> kinds;
     for (const auto& [id, kind] : reports.seen) {
@@ -148,21 +94,26 @@ TEST_P(SpeechDispatcherEnd, EachUtteranceEndsOnceAndSaysHow) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SpeechDispatcherEnd,
     testing::Values(
-        EndCase{"endsNormally", true, false, {E::begin, E::end}, {R::started, R::finished}},
-        EndCase{
-            "cancelledByTheDaemon", true, false, {E::begin, E::cancel}, {R::started, R::cancelled}},
-        EndCase{"beginsButNeverEnds", true, false, {E::begin}, {R::started, R::failed}},
-        EndCase{"neverBegins", true, false, {}, {R::failed}},
-        EndCase{"daemonRefusesTheText", true, true, {}, {R::failed}},
-        EndCase{"noDaemonRunning", false, false, {}, {R::failed}}),
+        EndCase{"endsNormally", true, false, false, {E::begin, E::end}, {R::started, R::finished}},
+        EndCase{"cancelledByTheDaemon",
+                true,
+                false,
+                false,
+                {E::begin, E::cancel},
+                {R::started, R::cancelled}},
+        EndCase{"beginsButNeverEnds", true, false, false, {E::begin}, {R::started, R::failed}},
+        EndCase{"neverBegins", true, false, false, {}, {R::failed}},
+        EndCase{"neverAnswersTheSay", true, false, true, {}, {R::failed}},
+        EndCase{"refusesTheText", true, true, false, {}, {R::failed}},
+        EndCase{"noDaemonRunning", false, false, false, {}, {R::failed}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
-    auto daemon = std::make_shared<FakeDaemon>();
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
     daemon->eventsOnSay = {E::begin};
     Reports reports;
     {
-        SpeechDispatcherSynthesizer synthesizer(FakeDaemon::connector(daemon));
+        SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
         synthesizer.setReportHandler(
             [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
         for (std::uint64_t id = 1; id <= 3; ++id)
@@ -180,9 +131,9 @@ TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
 }
 
 TEST(SpeechDispatcherSynthesizer, WithoutADaemonSaysWhyAndStartsNone) {
-    auto daemon = std::make_shared<FakeDaemon>();
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
     daemon->running = false;
-    SpeechDispatcherSynthesizer synthesizer(FakeDaemon::connector(daemon));
+    SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
     EXPECT_FALSE(synthesizer.waitUntilConnected(std::chrono::seconds(60)));
     EXPECT_EQ(synthesizer.connectionError(), "no daemon at the socket");
 }

@@ -47,6 +47,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     bool voicesLoaded = false;
     std::string connectionError;
     std::condition_variable connectedChanged;
+    std::condition_variable stopped; // wakes the watchdog at shutdown
 
     // Worker thread only.
     std::unique_ptr<SsipConnection> connection;
@@ -101,6 +102,15 @@ struct SpeechDispatcherSynthesizer::Shared {
         if (early.size() > 256) early.clear();
     }
 
+    // Ends overdue utterances even while the worker is stuck in a call the daemon never answers.
+    void watch() {
+        std::unique_lock lock(mutex);
+        while (!quit) {
+            stopped.wait_for(lock, std::chrono::milliseconds(100));
+            expireOverdue();
+        }
+    }
+
     // Worker thread, without `mutex`.
     void run();
     bool connect();
@@ -117,9 +127,10 @@ SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer(SsipConnector connector
     : shared_(std::make_shared<Shared>(std::move(connector), bounds)) {
     shared_->owner = this;
     shared_->commands.push_back({Shared::Command::Kind::connect, {}});
-    // The worker holds the shared state, so a worker stuck in a call that never returns can be
+    // The threads hold the shared state, so a worker stuck in a call that never returns can be
     // left behind at shutdown without touching freed memory.
     std::thread([shared = shared_] { shared->run(); }).detach();
+    std::thread([shared = shared_] { shared->watch(); }).detach();
 }
 
 SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
@@ -130,6 +141,7 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
         shared_->end(shared_->pending.begin()->first, SpeechReport::cancelled);
     shared_->owner = nullptr;
     shared_->wake.notify_all();
+    shared_->stopped.notify_all();
     // Let the worker close the connection; one stuck in a call the daemon never answers is left
     // behind with the shared state it holds.
     shared_->connectedChanged.wait_for(lock, std::chrono::seconds(2),
@@ -192,10 +204,8 @@ void SpeechDispatcherSynthesizer::Shared::run() {
         std::optional<Command> command;
         {
             std::unique_lock lock(mutex);
-            wake.wait_for(lock, std::chrono::milliseconds(100),
-                          [this] { return quit || !commands.empty(); });
+            wake.wait(lock, [this] { return quit || !commands.empty(); });
             if (quit) break;
-            expireOverdue();
             if (!commands.empty()) {
                 command = std::move(commands.front());
                 commands.pop_front();

@@ -14,7 +14,7 @@ namespace umbrascope {
 // over, and to end it once begun (a base and a time per character, generous at the slowest rate).
 // A daemon without an audio output begins every utterance and never ends one.
 struct SpeechDispatcherBounds {
-    std::chrono::milliseconds begin{30000};
+    std::chrono::milliseconds begin{10000};
     std::chrono::milliseconds endBase{4000};
     std::chrono::milliseconds endPerCharacter{200};
 };
@@ -24,9 +24,10 @@ struct SpeechDispatcherBounds {
 // LibspeechdConnection.hpp).
 //
 // Every SSIP call runs on the backend's own worker thread, because a call can block for a long
-// time. Begin, end and cancel notifications arrive on the connection's thread and are matched to
-// utterances by message id. An utterance that does not begin, or does not end, within its bounds
-// is reported failed. Stop cancels only our own connection's messages: the user's screen reader
+// time, or for ever with a daemon that hangs. Begin, end and cancel notifications arrive on the
+// connection's thread and are matched to utterances by message id. An utterance that does not
+// begin, or does not end, within its bounds is reported failed by a watchdog thread, also while
+// the worker is blocked. Stop cancels only our own connection's messages: the user's screen reader
 // shares the daemon. One instance at a time.
 class SpeechDispatcherSynthesizer final : public SpeechSynthesizer {
 public:
