@@ -26,6 +26,13 @@ bool AudioEngine::start() {
     return running_ != nullptr;
 }
 
+std::string AudioEngine::deviceProblem() const {
+    std::lock_guard lock(mutex_);
+    if (running_ != nullptr && running_ == output_.get()) return {};
+    if (!output_) return "no audio output was built in";
+    return output_->problem();
+}
+
 bool AudioEngine::deviceOpened() const {
     std::lock_guard lock(mutex_);
     return running_ != nullptr && running_ == output_.get();

@@ -25,6 +25,8 @@ public:
     bool start();
     // True when the primary output is the one running.
     bool deviceOpened() const;
+    // Why the primary output is not running, once start() has been tried; empty while it runs.
+    std::string deviceProblem() const;
 
 private:
     Mixer mixer_;

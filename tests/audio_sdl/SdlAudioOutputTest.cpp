@@ -10,6 +10,7 @@
 
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
+#include "audio/SilentOutput.hpp"
 #include "core/Clock.hpp"
 
 #ifdef HAVE_UMBRASCOPE_SDL
@@ -55,6 +56,15 @@ TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
     }
     EXPECT_GT(left, 0.3f);
     EXPECT_EQ(right, 0.0f);
+}
+
+// The dummy driver opens and plays nothing: ticks through it would go unheard without a word.
+TEST(SdlAudioOutput, TheDummyDriverCountsAsNoDevice) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    AudioEngine engine(std::make_unique<SdlAudioOutput>(), std::make_unique<SilentOutput>());
+    EXPECT_TRUE(engine.start()) << "the silent output stands in";
+    EXPECT_FALSE(engine.deviceOpened());
+    EXPECT_EQ(engine.deviceProblem(), "SDL's dummy audio driver plays nothing");
 }
 
 #else
