@@ -3,11 +3,9 @@
 namespace umbrascope {
 
 FallbackSynthesizer::FallbackSynthesizer(std::unique_ptr<SpeechSynthesizer> primary,
-                                         Factory makeFallback, std::string notice,
-                                         MainQueue& mainQueue)
+                                         Factory makeFallback, MainQueue& mainQueue)
     : primary_(std::move(primary)), active_(primary_.get()), makeFallback_(std::move(makeFallback)),
-      notice_(std::move(notice)), mainQueue_(mainQueue),
-      self_(std::make_shared<FallbackSynthesizer*>(this)) {
+      mainQueue_(mainQueue), self_(std::make_shared<FallbackSynthesizer*>(this)) {
     primary_->setReportHandler(
         [this](std::uint64_t id, SpeechReport kind) { handle(From::primary, id, kind); });
 }
@@ -85,7 +83,8 @@ void FallbackSynthesizer::pass(std::uint64_t id, SpeechReport kind) {
 void FallbackSynthesizer::switchToFallback() {
     if (switched_) return;
     switched_ = true;
-    auto fallback = makeFallback_ ? makeFallback_() : nullptr;
+    std::string notice;
+    auto fallback = makeFallback_ ? makeFallback_(notice) : nullptr;
     std::optional<Utterance> again;
     {
         std::lock_guard lock(mutex_);
@@ -106,7 +105,7 @@ void FallbackSynthesizer::switchToFallback() {
     // Whatever else the primary still holds ends now, as cancelled.
     primary_->stopSpeaking();
     if (again) fallback_->speak(*again);
-    fallbackTaken_.notify(notice_);
+    fallbackTaken_.notify(notice);
 }
 
 } // namespace umbrascope

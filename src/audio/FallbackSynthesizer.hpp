@@ -25,11 +25,11 @@ namespace umbrascope {
 // thread; the report handler must not call back into this synthesizer. The queue must outlive it.
 class FallbackSynthesizer final : public SpeechSynthesizer {
 public:
-    using Factory = std::function<std::unique_ptr<SpeechSynthesizer>()>;
+    // Builds the fallback and sets `notice`, what the observers of fallbackTaken() are told.
+    using Factory = std::function<std::unique_ptr<SpeechSynthesizer>(std::string& notice)>;
 
-    // `notice` is what the observers of fallbackTaken() are told.
     FallbackSynthesizer(std::unique_ptr<SpeechSynthesizer> primary, Factory makeFallback,
-                        std::string notice, MainQueue& mainQueue);
+                        MainQueue& mainQueue);
     ~FallbackSynthesizer() override;
 
     void speak(const Utterance& utterance) override;
@@ -55,7 +55,6 @@ private:
     std::unique_ptr<SpeechSynthesizer> fallback_;
     SpeechSynthesizer* active_;
     Factory makeFallback_;
-    const std::string notice_;
     MainQueue& mainQueue_;
     std::shared_ptr<FallbackSynthesizer*> self_; // posted tasks find it gone after destruction
     bool switched_ = false;                      // main thread

@@ -11,7 +11,7 @@ namespace umbrascope {
 struct Voice {
     std::string identifier;
     std::string name;
-    std::string language; // a language code such as "en-us"
+    std::string language;     // a language code such as "en-us"
     std::string variant = {}; // empty for a voice itself; set for one of its variants
 };
 

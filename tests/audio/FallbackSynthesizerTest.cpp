@@ -27,11 +27,12 @@ struct Pair {
         std::make_shared<FakeSpeechSynthesizer::Log>();
     int fallbacksMade = 0;
     FallbackSynthesizer synthesizer{std::make_unique<FakeSpeechSynthesizer>(primary),
-                                    [this] {
+                                    [this](std::string& notice) {
                                         ++fallbacksMade;
+                                        notice = "speaking with the fallback";
                                         return std::make_unique<FakeSpeechSynthesizer>(fallback);
                                     },
-                                    "speaking with the fallback", queue};
+                                    queue};
     std::vector<Report> reports;
     std::vector<std::string> notices;
     ObserverList<const std::string&>::Subscription subscription =
@@ -114,7 +115,8 @@ TEST(FallbackSynthesizer, TheAnnouncerStaysBusyUntilTheFallbackHasSpoken) {
     SpeechAnnouncer announcer(
         std::make_unique<FallbackSynthesizer>(
             std::make_unique<FakeSpeechSynthesizer>(primary),
-            [fallback] { return std::make_unique<FakeSpeechSynthesizer>(fallback); }, "", queue),
+            [fallback](std::string&) { return std::make_unique<FakeSpeechSynthesizer>(fallback); },
+            queue),
         queue);
     std::vector<UtteranceEvent::Kind> ends;
     const auto subscription = announcer.utteranceEvents().subscribe([&](const UtteranceEvent& e) {
