@@ -32,6 +32,11 @@ ReplayFeedback::ReplayFeedback(platform::SpeechSetup speech,
       announcer_(std::move(speech_.synthesizer), queue),
       clickPlayer_(*speech_.engine, SystemClock::instance()), state_(state) {}
 
+ReplayFeedback::~ReplayFeedback() {
+    // The click player's buffers and the synthesizer's may still be queued in the mixer.
+    speech_.engine->stop();
+}
+
 void ReplayFeedback::afterDelivery(const MIDIManager& manager) {
     const auto& messages = manager.messages();
     std::optional<Identifier> newest;

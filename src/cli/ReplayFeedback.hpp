@@ -25,6 +25,8 @@ public:
                                                 std::string_view speechBackend, MainQueue& queue,
                                                 std::ostream& err);
 
+    ~ReplayFeedback();
+
     // After each delivered event list, with the main queue drained.
     void afterDelivery(const MIDIManager& manager);
     // Lets the last announcement and ticks be heard; bounded.
