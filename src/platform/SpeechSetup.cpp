@@ -33,8 +33,6 @@ SpeechSetup makeSilentSpeech() {
 
 namespace {
 
-constexpr auto connectionBound = std::chrono::seconds(5);
-
 struct Attempt {
     std::unique_ptr<SpeechSynthesizer> synthesizer;
     std::string whyNot;
@@ -43,7 +41,8 @@ struct Attempt {
 Attempt trySpeechd() {
 #ifdef HAVE_UMBRASCOPE_SPEECHD
     auto synthesizer = std::make_unique<SpeechDispatcherSynthesizer>();
-    if (synthesizer->waitUntilConnected(connectionBound)) return {std::move(synthesizer), {}};
+    if (synthesizer->waitUntilConnected(std::chrono::seconds(5)))
+        return {std::move(synthesizer), {}};
     const auto error = synthesizer->connectionError();
     if (error.empty()) return {nullptr, "speech-dispatcher did not answer within 5 s"};
     return {nullptr, "speech-dispatcher is not running (umbrascope does not start it)"};
