@@ -14,6 +14,9 @@ using testing_support::FakeMidiService;
 
 constexpr int listsPerFeeder = 3000;
 constexpr int togglingSteps = 200;
+// A feeder waits while this many batches are queued, so a main thread slowed down by the load
+// never falls further and further behind (the queue would grow without bound).
+constexpr std::size_t maxQueued = 256;
 
 EventList mixedList(std::uint32_t i) {
     EventList list;
@@ -37,8 +40,11 @@ TEST(ReceiveStress, FeedToggleAndDrain) {
     std::atomic<int> feedersDone{0};
     std::atomic<int> steps{0};
     auto feed = [&](SourceRef source) {
-        for (int i = 0; i < listsPerFeeder || steps.load() < togglingSteps; ++i)
+        for (int i = 0; i < listsPerFeeder || steps.load() < togglingSteps; ++i) {
+            while (queue.pending() > maxQueued)
+                std::this_thread::yield();
             manager->handleEventList(mixedList(static_cast<std::uint32_t>(i)), source);
+        }
         feedersDone.fetch_add(1);
     };
     std::thread feederA(feed, a);

@@ -14,6 +14,10 @@ namespace {
 
 using testing_support::RecordingMidiService;
 
+// A delivering thread waits while this many batches are queued, so a main thread slowed down by
+// the load never falls further and further behind (the queue would grow without bound).
+constexpr std::size_t maxQueued = 256;
+
 // The receive side asks the native test while the main thread rescans; setup notifications arrive
 // from a third thread. Each side keeps going until the others have done their part, so every
 // rescan meets deliveries and notifications in flight. ThreadSanitizer must stay silent.
@@ -31,6 +35,8 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
         EventList list;
         list.add({0x40903C00, 0xFFFF0000});
         do {
+            while (queue.pending() > maxQueued && !rescansDone)
+                std::this_thread::yield();
             service.deliver(list, synth);
             delivered.fetch_add(1);
         } while (!rescansDone);
@@ -72,8 +78,11 @@ TEST(SourcesStress, ReplayHotplugWhilePlaying) {
             bool sleepUntil(MonoTime, std::stop_token) override { return true; }
         } sleeper;
         do {
-            service.play(keys, ReplayPace::asFastAsPossible, sleeper, {},
-                         [&] { delivered.fetch_add(1); });
+            service.play(keys, ReplayPace::asFastAsPossible, sleeper, {}, [&] {
+                delivered.fetch_add(1);
+                while (queue.pending() > maxQueued && !pluggingDone)
+                    std::this_thread::yield();
+            });
         } while (!pluggingDone);
     });
     std::thread plugger([&] {
