@@ -1,14 +1,12 @@
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <thread>
 
-#include "audio/SpeechAnnouncer.hpp"
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/SaySpeech.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
@@ -20,7 +18,8 @@ namespace {
 constexpr std::string_view usage =
     "Usage: umbrascope-cli say TEXT [--voice ID] [--rate 0..1] [--volume 0..1]\n"
     "                           [--speech speechd|espeak|none]\n"
-    "Speaks TEXT through the announcer and returns when it has been said.\n";
+    "Speaks TEXT through the announcer and returns when it has been said; exits with 1\n"
+    "when nothing could be heard.\n";
 
 struct SayOptions {
     std::string text;
@@ -61,7 +60,8 @@ std::optional<SayOptions> parseSayOptions(Arguments args) {
 }
 
 int say(const SayOptions& options, std::ostream& err) {
-    auto speech = platform::makeSpeech(options.backend, err);
+    ManualQueue queue;
+    auto speech = platform::makeSpeech(options.backend, queue, err);
     if (!speech) return 1;
     if (options.voice &&
         !std::ranges::any_of(platform::installedVoices(*speech),
@@ -69,19 +69,10 @@ int say(const SayOptions& options, std::ostream& err) {
         throw UsageError{"no voice " + quotedToken(*options.voice) + " in " + speech->backend +
                          " (see umbrascope-cli voices)"};
 
-    ManualQueue queue;
-    SpeechAnnouncer announcer(std::move(speech->synthesizer), queue);
-    if (options.rate) announcer.setRate(*options.rate);
-    if (options.volume) announcer.setVolume(*options.volume);
-    constexpr std::int32_t source = 0;
-    if (options.voice) announcer.setVoiceForSource(source, *options.voice);
-    announcer.speakNow(options.text, source);
-    // Every utterance ends with one report, so this loop ends too.
-    while (announcer.busy()) {
-        queue.drain();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
+    return sayThrough(
+        *speech, queue,
+        {options.text, options.voice, options.rate, options.volume, options.backend == "none"},
+        err);
 }
 
 } // namespace

@@ -1,11 +1,12 @@
-#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
 
+#include "audio/VoiceSelection.hpp"
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
+#include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
@@ -13,34 +14,37 @@ namespace umbrascope::cli {
 namespace {
 
 constexpr std::string_view usage =
-    "Usage: umbrascope-cli voices [--speech speechd|espeak|none]\n"
-    "Lists the installed voices: identifier, name and language, tab-separated,\n"
-    "English voices first.\n";
+    "Usage: umbrascope-cli voices [--all] [--speech speechd|espeak|none]\n"
+    "Lists the voices the voice picker offers: each English voice once, sorted by name,\n"
+    "as 'name (language)', a tab, and the identifier that --voice takes.\n"
+    "--all lists every voice and variant in every language.\n";
 
-// The backend asked for; nothing when help was asked for.
-std::optional<std::string> parseVoicesOptions(Arguments args) {
+struct VoicesOptions {
+    std::string backend;
+    bool all = false;
+};
+
+// Nothing when help was asked for.
+std::optional<VoicesOptions> parseVoicesOptions(Arguments args) {
     CommandLine line("voices");
-    line.option("--speech");
+    line.option("--speech").flag("--all");
     if (!line.parse(args)) return std::nullopt;
-    std::string backend = line.value("--speech").value_or("");
-    if (!platform::isSpeechBackendName(backend))
-        throw UsageError{"--speech expects speechd, espeak or none, found " + quotedToken(backend)};
-    return backend;
+    VoicesOptions options{line.value("--speech").value_or(""), line.has("--all")};
+    if (!platform::isSpeechBackendName(options.backend))
+        throw UsageError{"--speech expects speechd, espeak or none, found " +
+                         quotedToken(options.backend)};
+    return options;
 }
 
-int listVoices(const std::string& backend, std::ostream& out, std::ostream& err) {
-    auto speech = platform::makeSpeech(backend, err);
+int listVoices(const VoicesOptions& options, std::ostream& out, std::ostream& err) {
+    ManualQueue queue;
+    auto speech = platform::makeSpeech(options.backend, queue, err);
     if (!speech) return 1;
-    auto voices = platform::installedVoices(*speech);
-    std::stable_sort(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
-        const bool aEnglish = a.language.starts_with("en");
-        const bool bEnglish = b.language.starts_with("en");
-        if (aEnglish != bEnglish) return aEnglish;
-        return a.name < b.name;
-    });
+    auto installed = platform::installedVoices(*speech);
+    const auto voices =
+        options.all ? allVoicesByName(std::move(installed)) : pickerVoices(std::move(installed));
     for (const auto& voice : voices)
-        out << terminalSafe(voice.identifier) << '\t' << terminalSafe(voice.name) << '\t'
-            << terminalSafe(voice.language) << '\n';
+        out << terminalSafe(voiceLabel(voice)) << '\t' << terminalSafe(voice.identifier) << '\n';
     if (voices.empty()) err << "no voices (speech backend: " << speech->backend << ")\n";
     return 0;
 }
@@ -49,12 +53,12 @@ int listVoices(const std::string& backend, std::ostream& out, std::ostream& err)
 
 int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
     return withUsageErrors("voices", err, [&] {
-        const auto backend = parseVoicesOptions(args);
-        if (!backend) {
+        const auto options = parseVoicesOptions(args);
+        if (!options) {
             out << usage;
             return 0;
         }
-        return listVoices(*backend, out, err);
+        return listVoices(*options, out, err);
     });
 }
 
