@@ -215,6 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"GOOD", "BAD", "--csv", "BAD"},
                   "umbrascope-cli replay: --csv names the capture file 'BAD'; choose another "
                   "file\n"},
+        ErrorCase{"speechLogOverACapture",
+                  {"GOOD", "BAD", "--speech-log", "BAD"},
+                  "umbrascope-cli replay: --speech-log names the capture file 'BAD'; choose "
+                  "another file\n"},
         ErrorCase{"unreadableFile",
                   {"GOOD", "/proc/self/mem"},
                   "umbrascope-cli replay: /proc/self/mem: cannot read the file: Input/output "

@@ -88,7 +88,9 @@ TEST_P(SayThrough, ExitsNonZeroWithOneLineWhenNothingWasHeard) {
     ManualQueue queue;
     auto setup = c.setup(queue);
     std::ostringstream err;
-    EXPECT_EQ(sayThrough(setup, queue, {"Note On C4", {}, {}, {}, c.silenceAsked}, err), c.status);
+    EXPECT_EQ(
+        sayThrough(setup, queue, {"Note On C4", {}, {}, {}, c.silenceAsked, nullptr, {}}, err),
+        c.status);
     EXPECT_EQ(err.str(), c.err);
 }
 

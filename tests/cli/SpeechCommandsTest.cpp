@@ -84,16 +84,40 @@ INSTANTIATE_TEST_SUITE_P(
                   {"GOOD", "--announce", "loud"},
                   "umbrascope-cli replay: --announce expects off, short or verbose, found "
                   "'loud'\n"},
+        UsageCase{"replayBadKey",
+                  runReplay,
+                  {"GOOD", "--keys", "T@0 x@1"},
+                  "umbrascope-cli replay: --keys: 'x@1' (column 5): expected a key (one of "
+                  "12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down), found 'x'\n"},
+        UsageCase{"replayKeyWithoutPacket",
+                  runReplay,
+                  {"GOOD", "--keys", "T@0  m"},
+                  "umbrascope-cli replay: --keys: 'm' (column 7): expected '@' and a packet "
+                  "number after 'm'\n"},
+        UsageCase{"replayKeysEscaped",
+                  runReplay,
+                  {"GOOD", "--keys", "T@1\x1b[2J"},
+                  "umbrascope-cli replay: --keys: 'T@1\\x1B[2J' (column 4): expected a blank or "
+                  "the end after the packet number\n"},
         UsageCase{"replayTicksWithValue",
                   runReplay,
                   {"GOOD", "--ticks=1"},
                   "umbrascope-cli replay: option '--ticks' takes no value\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(SayCommand, WithoutSpeechReturnsOnceSaid) {
-    const auto result = runCommand(runSay, {"Note On C4", "--speech", "none", "--rate", "0.6"});
+TEST(SayCommand, WithoutSpeechReturnsOnceSaidAndLogged) {
+    TempFolder folder;
+    const std::string log = folder.write("speech.log", "old\n");
+    const auto result = runCommand(
+        runSay, {"Note On C4", "--speech", "none", "--rate", "0.6", "--speech-log", log});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "Speech: silent, as asked\n");
+    std::ifstream in(log);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line.substr(line.find(' ')),
+              " spoken source=0 voice=default rate=0.60 volume=1.00 \"Note On C4\"");
+    EXPECT_FALSE(std::getline(in, line));
 }
 
 TEST(ReplayCommand, AnnouncingAndTickingLeavesTheListingAsItWas) {
