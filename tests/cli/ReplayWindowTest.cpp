@@ -58,13 +58,6 @@ public:
     std::stop_source interrupt;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct Replay {
     TempFolder folder;
     std::string log = folder.write("speech.log", "old lines\n");
@@ -92,12 +85,10 @@ struct Replay {
                                          "timed", nullptr};
         };
     }
-    int run(std::string& out) {
-        std::ostringstream printed, err;
-        const int status = runReplay(options, printed, err, runtime);
-        out = printed.str();
-        EXPECT_EQ(err.str(), "");
-        return status;
+    CommandResult run() {
+        std::ostringstream out, err;
+        const int status = runReplay(options, out, err, runtime);
+        return {status, out.str(), err.str()};
     }
 };
 
@@ -116,25 +107,25 @@ const std::string untilTheSysEx8 =
 
 TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrder) {
     Replay replay;
-    std::string out;
-    EXPECT_EQ(replay.run(out), 0);
+    const auto result = replay.run();
+    EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(readFile(replay.log),
               untilTheSysEx8 + line("3.000", "spoken", false, "SysEx (8-bit) / Mixed Data Off") +
                   line("5.000", "cut-off", true, "Note On F4 Velocity 100.00 Percent Channel 1") +
                   line("5.000", "spoken", false, "Last Interrupts On"));
     // Hidden before it arrived, the SysEx8 packet is not in the buffer.
-    EXPECT_EQ(out.find("50000000"), std::string::npos);
-    EXPECT_NE(out.find("40904100"), std::string::npos);
+    EXPECT_EQ(result.out.find("50000000"), std::string::npos);
+    EXPECT_NE(result.out.find("40904100"), std::string::npos);
 }
 
 TEST(ReplayWindow, InterruptedReplayKeepsEveryLineAndCutsOffWhatIsSaid) {
     Replay replay;
     replay.waiter.stopAt = MonoTime{} + 3200ms; // while "… Off" is being said
-    std::string out;
-    EXPECT_EQ(replay.run(out), interruptedStatus);
+    const auto result = replay.run();
+    EXPECT_EQ(result.status, interruptedStatus);
     EXPECT_EQ(readFile(replay.log),
               untilTheSysEx8 + line("3.000", "cut-off", false, "SysEx (8-bit) / Mixed Data Off"));
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(result.out, "");
 }
 
 TEST(TerminalLoop, APostFromAnotherThreadEndsTheWait) {
