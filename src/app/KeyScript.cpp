@@ -69,7 +69,8 @@ ScriptedKey parseEntry(std::string_view entry, std::size_t column) {
 } // namespace
 
 KeyScriptError::KeyScriptError(std::size_t column, const std::string& message)
-    : std::invalid_argument("column " + std::to_string(column) + ": " + message), column_(column) {}
+    : std::invalid_argument("column " + std::to_string(column) + ": " + message), column_(column),
+      detail_(message) {}
 
 std::vector<ScriptedKey> parseKeyScript(std::string_view script) {
     std::vector<ScriptedKey> keys;

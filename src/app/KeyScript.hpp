@@ -24,9 +24,12 @@ class KeyScriptError : public std::invalid_argument {
 public:
     KeyScriptError(std::size_t column, const std::string& message);
     std::size_t column() const { return column_; }
+    // What was expected, without the column.
+    const std::string& detail() const { return detail_; }
 
 private:
     std::size_t column_;
+    std::string detail_;
 };
 
 // Parses a key script such as "T@0 5@10 Up@3": entries separated by blanks, each a key, '@' and

@@ -8,6 +8,10 @@ namespace umbrascope::cli {
 
 using Arguments = std::span<const std::string_view>;
 
+// The status of a command stopped before it was done. Stopped by a signal, the process ends by
+// that signal instead (StopOnSignals).
+inline constexpr int interruptedStatus = 130;
+
 // A subcommand: arguments after its name; returns the exit status (2 for usage errors).
 struct Command {
     std::string_view name;

@@ -1,16 +1,19 @@
 #include "cli/ReplayCommand.hpp"
 
 #include <filesystem>
+#include <limits>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/AtomicFile.hpp"
+#include "app/ContentView.hpp"
 #include "app/CsvExport.hpp"
+#include "app/SpeechLogFile.hpp"
 #include "cli/CommandLine.hpp"
-#include "cli/ReplayFeedback.hpp"
+#include "cli/StopOnSignals.hpp"
 #include "cli/TerminalText.hpp"
-#include "core/MainQueue.hpp"
 #include "text/CsvText.hpp"
 
 namespace umbrascope::cli {
@@ -23,7 +26,8 @@ constexpr std::string_view usage =
     "Plays capture files through the receive pipeline, one after another and as fast as\n"
     "possible, then prints the buffer: one line per message with its sequence number, source,\n"
     "hex words, message class and description, separated by tabs; then 'buffer full' when old\n"
-    "messages were dropped. Every file is a source.\n"
+    "messages were dropped. Every file is a source. The monitor's window follows the replay:\n"
+    "speech, ticks and keys act as they do there.\n"
     "\n"
     "  --max-messages N      buffer size: 500 (default), 1000 or 5000\n"
     "  --hide-type NAME      drop a message class; NAME is one of utility, system,\n"
@@ -36,7 +40,17 @@ constexpr std::string_view usage =
     "  --announce LEVEL      speak new messages as the monitor would: off (default), short,\n"
     "                        verbose\n"
     "  --ticks               click for every new message, panned per source\n"
+    "  --keys SCRIPT         press the window's keys between packets: KEY@N, separated by\n"
+    "                        blanks, presses KEY just before event packet N (packet lines\n"
+    "                        counted from 0 over all files; keys past the last packet are\n"
+    "                        pressed at the end), e.g. 'T@0 5@10'. KEY is one of\n"
+    "                        12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down; E exports nothing\n"
+    "                        here (see --csv)\n"
     "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
+    "  --speech-log FILE     write one line per utterance: seconds since the start, outcome\n"
+    "                        (spoken, dropped-busy, cut-off or failed), source id, voice, rate,\n"
+    "                        volume and text; each line is written as its outcome is known, so\n"
+    "                        an interrupted replay (Ctrl+C) keeps them all\n"
     "  --csv OUT.csv         write the buffer as the monitor's CSV export instead of printing\n"
     "                        it, replacing OUT.csv as a whole, and print 'Exported N Messages';\n"
     "                        OUT.csv must be a regular file (a link is followed) or not exist\n"
@@ -72,16 +86,94 @@ void printBuffer(const MIDIManager& manager, std::ostream& out) {
     if (manager.isBufferFull()) out << "buffer full\n";
 }
 
-// The CSV file may not be one of the captures, which the export would overwrite.
-std::optional<std::string> csvOverCapture(const ReplayOptions& options) {
-    if (!options.csvPath) return std::nullopt;
-    for (const auto& file : options.files) {
-        std::error_code error;
-        if (std::filesystem::equivalent(*options.csvPath, file, error))
-            return "--csv names the capture file '" + terminalSafe(file) + "'; choose another file";
+// The outputs may not be one of the captures, which they would overwrite, nor each other.
+std::optional<std::string> outputOverInput(const ReplayOptions& options) {
+    const std::pair<const char*, const std::optional<std::string>&> outputs[] = {
+        {"--csv", options.csvPath}, {"--speech-log", options.speechLog}};
+    for (const auto& [option, path] : outputs) {
+        if (!path) continue;
+        for (const auto& file : options.files) {
+            std::error_code error;
+            if (std::filesystem::equivalent(*path, file, error))
+                return std::string(option) + " names the capture file '" + terminalSafe(file) +
+                       "'; choose another file";
+        }
     }
+    if (!options.csvPath || !options.speechLog) return std::nullopt;
+    std::error_code csvError, logError;
+    const auto csv = std::filesystem::weakly_canonical(*options.csvPath, csvError);
+    const auto log = std::filesystem::weakly_canonical(*options.speechLog, logError);
+    if (!csvError && !logError && csv == log)
+        return "--csv and --speech-log name the same file; choose two";
     return std::nullopt;
 }
+
+std::vector<ScriptedKey> keysOption(const std::string& script) {
+    try {
+        return parseKeyScript(script);
+    } catch (const KeyScriptError& error) {
+        // The entry at the column, or just before it, so the message names what was written.
+        constexpr std::string_view blanks = " \t\r\n";
+        std::size_t at = std::min(error.column() - 1, script.size());
+        if (at > 0 && (at == script.size() || blanks.find(script[at]) != std::string_view::npos))
+            --at;
+        const std::size_t before = script.find_last_of(blanks, at);
+        const std::size_t first = before == std::string::npos ? 0 : before + 1;
+        const std::string entry = script.substr(first, script.find_first_of(blanks, first) - first);
+        throw UsageError{"--keys: " + quotedToken(entry) + " (column " +
+                         std::to_string(error.column()) + "): " + terminalSafe(error.detail())};
+    }
+}
+
+// Tasks that would leave the main thread run at once: nothing in a replay needs more.
+class ImmediateQueue final : public BackgroundQueue {
+public:
+    void post(std::function<void()> task) override { task(); }
+};
+
+// The monitor's window on the replay, heard through `speech`. Nothing asks for an export
+// location, so the E key exports nothing.
+class ReplayWindow {
+public:
+    ReplayWindow(platform::SpeechSetup speech, MidiService& service, TerminalLoop& loop,
+                 const Clock& clock, std::ostream& err)
+        : speech_(std::move(speech)), view_(ContentViewServices{service,
+                                                                std::move(speech_.synthesizer),
+                                                                *speech_.engine,
+                                                                loop,
+                                                                loop.scheduler(),
+                                                                background_,
+                                                                clock,
+                                                                {}}),
+          fallbackNotice_(
+              speech_.onFallback([&err](const std::string& notice) { err << notice << '\n'; })) {}
+    // The players' buffers may still be queued in the mixer: it stops pulling before they go.
+    ~ReplayWindow() { speech_.engine->stop(); }
+    ReplayWindow(const ReplayWindow&) = delete;
+    ReplayWindow& operator=(const ReplayWindow&) = delete;
+
+    ContentView& view() { return view_; }
+    AudioEngine& engine() { return *speech_.engine; }
+
+private:
+    platform::SpeechSetup speech_;
+    ImmediateQueue background_;
+    ContentView view_;
+    ObserverList<const std::string&>::Subscription fallbackNotice_;
+};
+
+std::optional<platform::SpeechSetup> speechFor(const ReplayOptions& options, TerminalLoop& loop,
+                                               std::ostream& err, const ReplayRuntime& runtime) {
+    // Keys speak whatever the level: T, [, ], the arrows, G, M and R always do.
+    if (options.announce == TTSLevel::off && options.keys.empty())
+        return platform::makeSilentSpeech();
+    if (runtime.makeSpeech) return runtime.makeSpeech(options.speech, loop, err);
+    return platform::makeSpeech(options.speech, loop, err);
+}
+
+// How long the end of a replay waits for the last utterance, and for the last tick to be played.
+constexpr auto lastUtteranceLimit = std::chrono::seconds(30);
+constexpr auto lastTickTime = std::chrono::milliseconds(100);
 
 } // namespace
 
@@ -96,7 +188,9 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
         .option("--pace")
         .option("--announce")
         .flag("--ticks")
+        .option("--keys")
         .option("--speech")
+        .option("--speech-log")
         .option("--csv");
     if (!line.parse(args)) return std::nullopt;
 
@@ -121,12 +215,16 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     if (const auto level = line.value("--announce"))
         options.announce = oneOf("--announce", *level, levels, "off, short or verbose");
     options.ticks = line.has("--ticks");
+    if (const auto keys = line.value("--keys")) options.keys = keysOption(*keys);
     if (const auto speech = line.value("--speech")) {
         if (speech->empty() || !platform::isSpeechBackendName(*speech))
             throw UsageError{"--speech expects speechd, espeak or none, found " +
                              quotedToken(*speech)};
         options.speech = *speech;
     }
+    options.speechLog = line.value("--speech-log");
+    if (options.speechLog && options.speechLog->empty())
+        throw UsageError{"--speech-log expects a file name"};
     options.csvPath = line.value("--csv");
     if (options.csvPath && options.csvPath->empty()) throw UsageError{"--csv expects a file name"};
     if (options.files.empty())
@@ -134,12 +232,13 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     return options;
 }
 
-int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err) {
+int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err,
+              const ReplayRuntime& runtime) {
     const auto fail = [&err](const std::string& message) {
         printCommandError("replay", terminalSafe(message), err);
         return 1;
     };
-    if (const auto clash = csvOverCapture(options)) {
+    if (const auto clash = outputOverInput(options)) {
         printCommandError("replay", *clash, err);
         return 2;
     }
@@ -159,34 +258,71 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
         for (const auto& warning : capture.warnings)
             printCommandError("replay", "warning: " + terminalSafe(warning), err);
 
-    ManualQueue queue;
-    ReplayService service;
-    SystemSleeper sleeper;
-    MIDIManager manager(service, queue);
+    // Opened before any speech, so a log that cannot be written stops the replay first.
+    std::unique_ptr<SpeechLogFile> speechLog;
+    try {
+        if (options.speechLog) speechLog = std::make_unique<SpeechLogFile>(*options.speechLog);
+    } catch (const SpeechLogFileError& error) {
+        return fail(error.what());
+    }
+
+    const Clock& clock = *runtime.clock;
+    SystemSleeper systemSleeper;
+    TerminalLoop loop(clock, runtime.waiter ? *runtime.waiter : systemSleeper);
+    auto speech = speechFor(options, loop, err, runtime);
+    if (!speech) return 1;
+    if (options.ticks) {
+        speech->engine->start();
+        if (const auto problem = speech->engine->deviceProblem(); !problem.empty())
+            err << "umbrascope-cli replay: the ticks go nowhere: " << problem << '\n';
+    }
+
+    ReplayService service(clock);
+    ReplayWindow window(std::move(*speech), service, loop, clock, err);
+    ContentView& view = window.view();
+    MIDIManager& manager = view.midiManager();
+    // The starting state: set while speech is off, so none of it is announced.
     manager.setMaxMessages(options.maxMessages);
     manager.setHiddenMessageTypes(options.hidden);
     manager.setHideActiveSensing(options.noActiveSensing);
     manager.setHideMidiClock(options.noClock);
     manager.setOnlyUMPSources(options.onlyUMP);
-
-    std::unique_ptr<ReplayFeedback> feedback;
-    if (options.announce != TTSLevel::off || options.ticks) {
-        feedback =
-            ReplayFeedback::make(options.announce, options.ticks, options.speech, queue, err);
-        if (!feedback) return 1;
-    }
+    view.setClickOnMessage(options.ticks);
+    view.setTTSLevel(options.announce);
+    if (speechLog) speechLog->attach(view.speechAnnouncer(), clock);
 
     std::vector<SourceRef> sources;
     for (auto& capture : captures)
         sources.push_back(service.addSource(std::move(capture)));
-    queue.drain(); // one rescan for all of them: each source is enabled when first seen
+    loop.runPending(); // one rescan for all of them: each source is enabled when first seen
+
+    auto nextKey = options.keys.begin();
+    std::size_t line = 0;
+    const auto pressKeysBefore = [&](std::size_t packet) {
+        for (; nextKey != options.keys.end() && nextKey->beforePacket <= packet; ++nextKey) {
+            press(view, *nextKey);
+            loop.runPending();
+        }
+    };
     for (const SourceRef source : sources)
-        service.play(source, options.pace, sleeper, {}, [&] {
-            queue.drain();
-            if (feedback) feedback->afterDelivery(manager);
-        });
-    queue.drain();
-    if (feedback) feedback->finish(queue);
+        if (!service.play(
+                source, options.pace, loop, runtime.stop, [&] { loop.runPending(); },
+                [&] { pressKeysBefore(line++); }))
+            break;
+    if (!runtime.stop.stop_requested()) pressKeysBefore(std::numeric_limits<std::size_t>::max());
+
+    SpeechAnnouncer& announcer = view.speechAnnouncer();
+    const bool quiet = loop.runUntil(clock.monotonicNow() + lastUtteranceLimit, runtime.stop,
+                                     [&] { return !announcer.busy(); });
+    if (!quiet) {
+        announcer.stop();
+        loop.runPending();
+    } else if (window.engine().isRunning()) {
+        loop.sleepUntil(clock.monotonicNow() + lastTickTime, runtime.stop);
+    }
+    if (speechLog)
+        if (const auto problem = speechLog->close()) return fail(*problem);
+    if (runtime.stop.stop_requested()) return interruptedStatus;
 
     if (options.csvPath) {
         const std::vector<MIDIMessage> messages(manager.messages().begin(),
@@ -207,7 +343,12 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
             out << usage;
             return 0;
         }
-        return runReplay(*options, out, err);
+        StopOnSignals signals;
+        ReplayRuntime runtime;
+        runtime.stop = signals.token();
+        const int status = runReplay(*options, out, err, runtime);
+        signals.endIfSignalled();
+        return status;
     });
 }
 

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/KeyScript.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalLoop.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "platform/SpeechSetup.hpp"
 #include "text/TTSLevel.hpp"
 
 namespace umbrascope::cli {
@@ -26,13 +32,31 @@ struct ReplayOptions {
     bool ticks = false;
     std::string speech;
     std::optional<std::string> csvPath;
+    // Ordered by packet: each is pressed just before the line of that index, counted over all
+    // files from 0; the ones past the last line at the end.
+    std::vector<ScriptedKey> keys;
+    std::optional<std::string> speechLog;
+};
+
+// What a replay runs on: the system's clock, real waiting and the platform's speech, unless a
+// test puts fakes here. `stop` ends the replay early, as a signal does.
+struct ReplayRuntime {
+    using MakeSpeech = std::function<std::optional<platform::SpeechSetup>(
+        std::string_view backend, TerminalLoop& loop, std::ostream& err)>;
+
+    const Clock* clock = &SystemClock::instance();
+    Sleeper* waiter = nullptr; // none: a SystemSleeper
+    MakeSpeech makeSpeech;     // none: platform::makeSpeech
+    std::stop_token stop;
 };
 
 // Nothing when help was asked for. Throws UsageError.
 std::optional<ReplayOptions> parseReplayOptions(Arguments args);
 
-// Reads every capture whole before anything plays, then plays them one after another and prints
-// the buffer or writes it as CSV. Returns the exit status.
-int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err);
+// Reads every capture whole before anything plays, then plays them one after another through the
+// monitor's window (its filters, announcements, ticks and keys) and prints the buffer or writes
+// it as CSV. Returns the exit status; interruptedStatus, with nothing printed, when stopped.
+int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err,
+              const ReplayRuntime& runtime = {});
 
 } // namespace umbrascope::cli

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -7,6 +8,7 @@
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
 #include "cli/SaySpeech.hpp"
+#include "cli/StopOnSignals.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
@@ -17,9 +19,9 @@ namespace {
 
 constexpr std::string_view usage =
     "Usage: umbrascope-cli say TEXT [--voice ID] [--rate 0..1] [--volume 0..1]\n"
-    "                           [--speech speechd|espeak|none]\n"
+    "                           [--speech speechd|espeak|none] [--speech-log FILE]\n"
     "Speaks TEXT through the announcer and returns when it has been said; exits with 1\n"
-    "when nothing could be heard.\n";
+    "when nothing could be heard. --speech-log writes the utterance's line as replay does.\n";
 
 struct SayOptions {
     std::string text;
@@ -27,6 +29,7 @@ struct SayOptions {
     std::optional<float> rate;
     std::optional<float> volume;
     std::string backend;
+    std::optional<std::string> speechLog;
 };
 
 std::optional<float> unitValue(const std::optional<std::string>& given, const std::string& option) {
@@ -41,7 +44,12 @@ std::optional<float> unitValue(const std::optional<std::string>& given, const st
 
 std::optional<SayOptions> parseSayOptions(Arguments args) {
     CommandLine line("say");
-    line.arguments().option("--voice").option("--rate").option("--volume").option("--speech");
+    line.arguments()
+        .option("--voice")
+        .option("--rate")
+        .option("--volume")
+        .option("--speech")
+        .option("--speech-log");
     if (!line.parse(args)) return std::nullopt;
     SayOptions options;
     const auto& texts = line.plainArguments();
@@ -56,10 +64,21 @@ std::optional<SayOptions> parseSayOptions(Arguments args) {
     if (!platform::isSpeechBackendName(options.backend))
         throw UsageError{"--speech expects speechd, espeak or none, found " +
                          quotedToken(options.backend)};
+    options.speechLog = line.value("--speech-log");
+    if (options.speechLog && options.speechLog->empty())
+        throw UsageError{"--speech-log expects a file name"};
     return options;
 }
 
-int say(const SayOptions& options, std::ostream& err) {
+int say(const SayOptions& options, std::stop_token stop, std::ostream& err) {
+    // Opened first, so a log that cannot be written stops the command before it speaks.
+    std::unique_ptr<SpeechLogFile> speechLog;
+    try {
+        if (options.speechLog) speechLog = std::make_unique<SpeechLogFile>(*options.speechLog);
+    } catch (const SpeechLogFileError& error) {
+        printCommandError("say", terminalSafe(error.what()), err);
+        return 1;
+    }
     ManualQueue queue;
     auto speech = platform::makeSpeech(options.backend, queue, err);
     if (!speech) return 1;
@@ -69,10 +88,16 @@ int say(const SayOptions& options, std::ostream& err) {
         throw UsageError{"no voice " + quotedToken(*options.voice) + " in " + speech->backend +
                          " (see umbrascope-cli voices)"};
 
-    return sayThrough(
-        *speech, queue,
-        {options.text, options.voice, options.rate, options.volume, options.backend == "none"},
-        err);
+    const int status = sayThrough(*speech, queue,
+                                  {options.text, options.voice, options.rate, options.volume,
+                                   options.backend == "none", speechLog.get(), std::move(stop)},
+                                  err);
+    if (speechLog)
+        if (const auto problem = speechLog->close()) {
+            printCommandError("say", terminalSafe(*problem), err);
+            return 1;
+        }
+    return status;
 }
 
 } // namespace
@@ -84,7 +109,10 @@ int runSay(Arguments args, std::ostream& out, std::ostream& err) {
             out << usage;
             return 0;
         }
-        return say(*options, err);
+        StopOnSignals signals;
+        const int status = say(*options, signals.token(), err);
+        signals.endIfSignalled();
+        return status;
     });
 }
 

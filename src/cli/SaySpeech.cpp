@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "audio/SpeechAnnouncer.hpp"
+#include "cli/Commands.hpp"
 
 namespace umbrascope::cli {
 
@@ -17,6 +18,7 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
     const auto ended = announcer.utteranceEvents().subscribe([&ending](const UtteranceEvent& e) {
         if (e.kind != UtteranceEvent::Kind::handedOver) ending = e.kind;
     });
+    if (request.speechLog) request.speechLog->attach(announcer);
     if (request.rate) announcer.setRate(*request.rate);
     if (request.volume) announcer.setVolume(*request.volume);
     constexpr std::int32_t source = 0;
@@ -24,6 +26,11 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
     announcer.speakNow(request.text, source);
     // Every utterance ends with one report, failures included, so this loop ends too.
     while (announcer.busy()) {
+        if (request.stop.stop_requested()) {
+            announcer.stop();
+            queue.drain();
+            return interruptedStatus;
+        }
         queue.drain();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

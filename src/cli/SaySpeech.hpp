@@ -2,8 +2,10 @@
 
 #include <iosfwd>
 #include <optional>
+#include <stop_token>
 #include <string>
 
+#include "app/SpeechLogFile.hpp"
 #include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
 
@@ -15,11 +17,14 @@ struct SayRequest {
     std::optional<float> rate;
     std::optional<float> volume;
     bool silenceAsked = false; // silence chosen by name is what was wanted
+    SpeechLogFile* speechLog = nullptr;
+    std::stop_token stop; // cuts the utterance off
 };
 
 // Says the request through `speech` as the monitor's announcer would and returns once it has
 // ended: 0 when it was heard as far as can be known, else 1 with a one-line reason on `err`.
 // A fallback taking over is told on `err` as well. `queue` is the one `speech` was made with.
+// Stopped, it returns interruptedStatus once the utterance is cut off.
 int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayRequest& request,
                std::ostream& err);
 

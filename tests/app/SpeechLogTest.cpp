@@ -4,6 +4,8 @@
 #include <sstream>
 
 #include "app/SpeechLog.hpp"
+#include "app/SpeechLogFile.hpp"
+#include "audio/SilentSynthesizer.hpp"
 #include "support/FakeClock.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 
@@ -41,6 +43,22 @@ TEST(SpeechLog, OneLinePerRequestWithItsOutcome) {
               "1.250 cut-off source=- voice=default rate=0.50 volume=0.50 "
               "\"Say \\\"hi\\\"\\n\\x1B[2J\"\n"
               "1.250 cut-off source=- voice=default rate=0.50 volume=0.50 \"left over\"\n");
+}
+
+TEST(SpeechLogFile, SaysWhenItCannotOpenOrWriteTheFile) {
+    try {
+        SpeechLogFile("/nonexistent/speech.log");
+        ADD_FAILURE() << "opened";
+    } catch (const SpeechLogFileError& error) {
+        EXPECT_STREQ(error.what(), "cannot write the speech log '/nonexistent/speech.log': No "
+                                   "such file or directory");
+    }
+    ManualQueue queue;
+    SpeechAnnouncer announcer(std::make_unique<SilentSynthesizer>(), queue);
+    const auto log = attachSpeechLog(announcer, "/dev/full");
+    announcer.speakNow("lost");
+    queue.drain();
+    EXPECT_EQ(log->close(), "cannot write the speech log '/dev/full'");
 }
 
 } // namespace

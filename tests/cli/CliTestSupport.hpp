@@ -27,6 +27,13 @@ CommandResult runCommand(Run run, const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 // A folder of files that is removed again with the test.
 class TempFolder {
 public:

@@ -6,24 +6,24 @@
 #include "audio/SilentSynthesizer.hpp"
 #include "cli/SaySpeech.hpp"
 
-#ifdef HAVE_UMBRASCOPE_SPEECHD
-#include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
-#include "support/FakeSpeechDaemon.hpp"
-#endif
-
 namespace umbrascope::cli {
 namespace {
 
-// Finishes every utterance at once, as a synthesizer that was heard would.
-class HeardSynthesizer final : public SpeechSynthesizer {
+// Begins every utterance and ends it as told: finished, as one that was heard, or failed, as a
+// daemon without audio does.
+class ScriptedSynthesizer final : public SpeechSynthesizer {
 public:
+    explicit ScriptedSynthesizer(SpeechReport end) : end_(end) {}
     void speak(const Utterance& utterance) override {
         report(utterance.id, SpeechReport::started);
-        report(utterance.id, SpeechReport::finished);
+        report(utterance.id, end_);
     }
     void stopSpeaking() override {}
     std::vector<Voice> voices() const override { return {}; }
     bool hasVoice(const std::string&) const override { return false; }
+
+private:
+    SpeechReport end_;
 };
 
 class Output final : public AudioOutput {
@@ -37,97 +37,54 @@ private:
     bool opens_;
 };
 
-using Setup = std::function<platform::SpeechSetup(MainQueue&)>;
+using MakeSetup = std::function<platform::SpeechSetup(MainQueue&)>;
 
-platform::SpeechSetup withSynthesizer(std::unique_ptr<SpeechSynthesizer> synthesizer,
-                                      std::string backend, bool deviceOpens = true) {
-    return {std::make_unique<AudioEngine>(std::make_unique<Output>(deviceOpens)),
-            std::move(synthesizer), std::move(backend), nullptr};
-}
-
-#ifdef HAVE_UMBRASCOPE_SPEECHD
-// A daemon that begins every utterance and never ends one, as one without audio does.
-std::unique_ptr<SpeechSynthesizer> daemonWithoutAudio() {
-    auto daemon = std::make_shared<testing_support::FakeSpeechDaemon>();
-    daemon->eventsOnSay = {SsipEvent::begin};
-    return std::make_unique<SpeechDispatcherSynthesizer>(
-        testing_support::FakeSpeechDaemon::connector(daemon),
-        SpeechDispatcherBounds{std::chrono::milliseconds(100), std::chrono::milliseconds(100),
-                               std::chrono::milliseconds(0)});
-}
-
-Setup fallingBackTo(std::function<std::unique_ptr<SpeechSynthesizer>()> makeFallback) {
-    return [makeFallback](MainQueue& queue) {
-        auto fallback = std::make_unique<FallbackSynthesizer>(
-            daemonWithoutAudio(),
-            [makeFallback](std::string& notice) {
-                notice = "Speech: fell back";
-                return makeFallback();
-            },
-            queue);
-        auto* pointer = fallback.get();
-        auto setup = withSynthesizer(std::move(fallback), "speechd");
-        setup.fallback = pointer;
-        return setup;
+MakeSetup with(std::function<std::unique_ptr<SpeechSynthesizer>()> make, std::string backend,
+               bool deviceOpens = true) {
+    return [=](MainQueue&) {
+        return platform::SpeechSetup{
+            std::make_unique<AudioEngine>(std::make_unique<Output>(deviceOpens)), make(), backend,
+            nullptr};
     };
 }
-#endif
 
-struct SayCase {
-    const char* name;
-    Setup setup;
-    bool silenceAsked;
-    int status;
-    std::string err;
-};
-
-class SayThrough : public testing::TestWithParam<SayCase> {};
-
-TEST_P(SayThrough, ExitsNonZeroWithOneLineWhenNothingWasHeard) {
-    const auto& c = GetParam();
-    ManualQueue queue;
-    auto setup = c.setup(queue);
-    std::ostringstream err;
-    EXPECT_EQ(sayThrough(setup, queue, {"Note On C4", {}, {}, {}, c.silenceAsked}, err), c.status);
-    EXPECT_EQ(err.str(), c.err);
+std::unique_ptr<SpeechSynthesizer> heard() {
+    return std::make_unique<ScriptedSynthesizer>(SpeechReport::finished);
+}
+std::unique_ptr<SpeechSynthesizer> silent() {
+    return std::make_unique<SilentSynthesizer>();
 }
 
-std::vector<SayCase> sayCases() {
-    std::vector<SayCase> cases{
-        {"heard",
-         [](MainQueue&) { return withSynthesizer(std::make_unique<HeardSynthesizer>(), "espeak"); },
-         false, 0, ""},
-        {"espeakWithoutADevice",
-         [](MainQueue&) {
-             return withSynthesizer(std::make_unique<HeardSynthesizer>(), "espeak", false);
-         },
-         false, 1, "umbrascope-cli say: nothing was heard: no device here\n"},
-        {"silentByDefault",
-         [](MainQueue&) { return withSynthesizer(std::make_unique<SilentSynthesizer>(), "none"); },
-         false, 1, "umbrascope-cli say: nothing was heard: speech is silent\n"},
-        {"silentAsAsked",
-         [](MainQueue&) { return withSynthesizer(std::make_unique<SilentSynthesizer>(), "none"); },
-         true, 0, ""},
+TEST(SayThrough, ExitsNonZeroWithOneLineWhenNothingWasHeard) {
+    const auto failing = [] { return std::make_unique<ScriptedSynthesizer>(SpeechReport::failed); };
+    const struct {
+        const char* name;
+        MakeSetup setup;
+        bool silenceAsked;
+        int status;
+        std::string err;
+    } rows[] = {
+        {"heard", with(heard, "espeak"), false, 0, ""},
+        {"espeakWithoutADevice", with(heard, "espeak", false), false, 1,
+         "umbrascope-cli say: nothing was heard: no device here\n"},
+        {"silentByDefault", with(silent, "none"), false, 1,
+         "umbrascope-cli say: nothing was heard: speech is silent\n"},
+        {"silentAsAsked", with(silent, "none"), true, 0, ""},
+        {"failedChosenByName", with(failing, "speechd"), false, 1,
+         "umbrascope-cli say: nothing was spoken: the speech backend did not finish it (has it "
+         "an audio output?)\n"},
     };
-#ifdef HAVE_UMBRASCOPE_SPEECHD
-    cases.push_back({"daemonWithoutAudioChosenByName",
-                     [](MainQueue&) { return withSynthesizer(daemonWithoutAudio(), "speechd"); },
-                     false, 1,
-                     "umbrascope-cli say: nothing was spoken: the speech backend did not finish "
-                     "it (has it an audio output?)\n"});
-    cases.push_back({"daemonWithoutAudioFallsBackAndIsHeard",
-                     fallingBackTo([] { return std::make_unique<HeardSynthesizer>(); }), false, 0,
-                     "Speech: fell back\n"});
-    cases.push_back(
-        {"daemonWithoutAudioFallsBackToSilence",
-         fallingBackTo([] { return std::make_unique<SilentSynthesizer>(); }), false, 1,
-         "Speech: fell back\numbrascope-cli say: nothing was heard: speech is silent\n"});
-#endif
-    return cases;
+    for (const auto& row : rows) {
+        ManualQueue queue;
+        auto setup = row.setup(queue);
+        std::ostringstream err;
+        EXPECT_EQ(sayThrough(setup, queue,
+                             {"Note On C4", {}, {}, {}, row.silenceAsked, nullptr, {}}, err),
+                  row.status)
+            << row.name;
+        EXPECT_EQ(err.str(), row.err) << row.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, SayThrough, testing::ValuesIn(sayCases()),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace umbrascope::cli

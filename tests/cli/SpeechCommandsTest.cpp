@@ -7,93 +7,66 @@
 namespace umbrascope::cli {
 namespace {
 
-struct UsageCase {
-    const char* name;
-    int (*run)(Arguments, std::ostream&, std::ostream&);
-    std::vector<std::string> args; // "GOOD" stands for a capture file written by the test
-    std::string err;
-};
-
-class SpeechCommandUsage : public testing::TestWithParam<UsageCase> {};
-
-TEST_P(SpeechCommandUsage, ExitTwoWithOneEscapedLine) {
-    const auto& c = GetParam();
+TEST(SpeechCommandUsage, ExitTwoWithOneEscapedLine) {
     TempFolder folder;
     const std::string good = folder.write("good.ump", "10FA0000\n");
-    std::vector<std::string> args;
-    for (const auto& arg : c.args)
-        args.push_back(arg == "GOOD" ? good : arg);
-    const auto result = runCommand(c.run, args);
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.out, "");
-    std::string err = result.err;
-    if (err.starts_with("Speech: ")) err.erase(0, err.find('\n') + 1); // the backend picked
-    EXPECT_EQ(err, c.err);
+    const struct {
+        int (*run)(Arguments, std::ostream&, std::ostream&);
+        std::vector<std::string> args;
+        std::string err; // after "umbrascope-cli "
+    } rows[] = {
+        {runSay, {}, "say: expected a text to say (see umbrascope-cli say --help)"},
+        {runSay,
+         {"hello", "--rate", "1.5"},
+         "say: --rate expects a number from 0 to 1, found '1.5'"},
+        {runSay,
+         {"hello", "--volume", "loud"},
+         "say: --volume expects a number from 0 to 1, found 'loud'"},
+        {runSay,
+         {"hello", "--speech", "none", "--voice", "\xEF\xBB\xBFnobody\x1b[2J"},
+         "say: no voice '\\uFEFFnobody\\x1B[2J' in none (see umbrascope-cli voices)"},
+        {runSay,
+         {"hello", "--speech", "fest\u202Eival"},
+         "say: --speech expects speechd, espeak or none, found 'fest\\u202Eival'"},
+        {runReplay,
+         {good, "--announce", "loud"},
+         "replay: --announce expects off, short or verbose, found 'loud'"},
+        {runReplay,
+         {good, "--keys", "T@0 x@1"},
+         "replay: --keys: 'x@1' (column 5): expected a key (one of "
+         "12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down), found 'x'"},
+        {runReplay,
+         {good, "--keys", "T@0  m"},
+         "replay: --keys: 'm' (column 7): expected '@' and a packet number after 'm'"},
+        {runReplay,
+         {good, "--keys", "T@1\x1b[2J"},
+         "replay: --keys: 'T@1\\x1B[2J' (column 4): expected a blank or the end after the packet "
+         "number"},
+        {runReplay, {good, "--ticks=1"}, "replay: option '--ticks' takes no value"},
+    };
+    for (const auto& row : rows) {
+        const auto result = runCommand(row.run, row.args);
+        EXPECT_EQ(result.status, 2) << row.err;
+        EXPECT_EQ(result.out, "");
+        std::string err = result.err;
+        if (err.starts_with("Speech: ")) err.erase(0, err.find('\n') + 1); // the backend picked
+        EXPECT_EQ(err, "umbrascope-cli " + row.err + "\n");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SpeechCommandUsage,
-    testing::Values(
-        UsageCase{"sayNothing",
-                  runSay,
-                  {},
-                  "umbrascope-cli say: expected a text to say (see umbrascope-cli say --help)\n"},
-        UsageCase{"sayTwoTexts",
-                  runSay,
-                  {"hello", "world"},
-                  "umbrascope-cli say: unexpected argument 'world' (see umbrascope-cli say "
-                  "--help)\n"},
-        UsageCase{"sayRateAboveOne",
-                  runSay,
-                  {"hello", "--rate", "1.5"},
-                  "umbrascope-cli say: --rate expects a number from 0 to 1, found '1.5'\n"},
-        UsageCase{"sayVolumeNotANumber",
-                  runSay,
-                  {"hello", "--volume", "loud"},
-                  "umbrascope-cli say: --volume expects a number from 0 to 1, found 'loud'\n"},
-        UsageCase{"sayVoiceWithoutValue",
-                  runSay,
-                  {"hello", "--voice"},
-                  "umbrascope-cli say: option '--voice' expects a value\n"},
-        UsageCase{"sayUnknownVoiceEscaped",
-                  runSay,
-                  {"hello", "--speech", "none", "--voice", "\xEF\xBB\xBFnobody\x1b[2J"},
-                  "umbrascope-cli say: no voice '\\uFEFFnobody\\x1B[2J' in none (see "
-                  "umbrascope-cli voices)\n"},
-        UsageCase{"sayBadBackendEscaped",
-                  runSay,
-                  {"hello", "--speech", "fest\u202Eival"},
-                  "umbrascope-cli say: --speech expects speechd, espeak or none, found "
-                  "'fest\\u202Eival'\n"},
-        UsageCase{"voicesBadBackendEscaped",
-                  runVoices,
-                  {"--speech", "\x1b]0;pwned\x07"},
-                  "umbrascope-cli voices: --speech expects speechd, espeak or none, found "
-                  "'\\x1B]0;pwned\\x07'\n"},
-        UsageCase{"voicesUnexpected",
-                  runVoices,
-                  {"en"},
-                  "umbrascope-cli voices: unexpected argument 'en' (see umbrascope-cli voices "
-                  "--help)\n"},
-        UsageCase{"replayBadPace",
-                  runReplay,
-                  {"GOOD", "--pace", "slow"},
-                  "umbrascope-cli replay: --pace expects fast or recorded, found 'slow'\n"},
-        UsageCase{"replayBadLevel",
-                  runReplay,
-                  {"GOOD", "--announce", "loud"},
-                  "umbrascope-cli replay: --announce expects off, short or verbose, found "
-                  "'loud'\n"},
-        UsageCase{"replayTicksWithValue",
-                  runReplay,
-                  {"GOOD", "--ticks=1"},
-                  "umbrascope-cli replay: option '--ticks' takes no value\n"}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-TEST(SayCommand, WithoutSpeechReturnsOnceSaid) {
-    const auto result = runCommand(runSay, {"Note On C4", "--speech", "none", "--rate", "0.6"});
+TEST(SayCommand, WithoutSpeechReturnsOnceSaidAndLogged) {
+    TempFolder folder;
+    const std::string log = folder.write("speech.log", "old\n");
+    const auto result = runCommand(
+        runSay, {"Note On C4", "--speech", "none", "--rate", "0.6", "--speech-log", log});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "Speech: silent, as asked\n");
+    std::ifstream in(log);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line.substr(line.find(' ')),
+              " spoken source=0 voice=default rate=0.60 volume=1.00 \"Note On C4\"");
+    EXPECT_FALSE(std::getline(in, line));
 }
 
 TEST(ReplayCommand, AnnouncingAndTickingLeavesTheListingAsItWas) {

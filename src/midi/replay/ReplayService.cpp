@@ -95,7 +95,8 @@ void ReplayService::setReceiveCallback(ReceiveCallback callback) {
 }
 
 bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, std::stop_token stop,
-                         const std::function<void()>& afterEachList) {
+                         const std::function<void()>& afterEachList,
+                         const std::function<void()>& beforeEachLine) {
     const auto found = find(source);
     if (!found) return true;
     MonoTime due = clock_.monotonicNow();
@@ -109,6 +110,7 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
             due += line.delay;
             if (!sleeper.sleepUntil(due, stop)) return false;
         }
+        if (beforeEachLine) beforeEachLine();
         // A new port may have another protocol: the lines after it are sent as it receives them.
         if (const MidiProtocol now = portProtocol_; now != protocol) {
             protocol = now;

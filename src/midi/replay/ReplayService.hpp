@@ -45,9 +45,12 @@ public:
     SourceRef addSource(Capture capture);
 
     // Plays one source from its first line to its last. `afterEachList` runs after every delivery,
-    // outside any lock (the CLI drains its queue there). Returns false when stopped early.
+    // outside any lock (the CLI drains its queue there); `beforeEachLine` runs once per line when
+    // it is due, before it is translated and delivered (the CLI presses keys there), also for a
+    // line that the port cannot receive. Returns false when stopped early.
     bool play(SourceRef source, ReplayPace pace, Sleeper& sleeper, std::stop_token stop = {},
-              const std::function<void()>& afterEachList = {});
+              const std::function<void()>& afterEachList = {},
+              const std::function<void()>& beforeEachLine = {});
     // Plays every present source, one after another; when looping, again after the pause, until
     // stopped. Returns false when stopped.
     bool playAll(const PlaybackOptions& options, Sleeper& sleeper, std::stop_token stop = {});
