@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "audio/FallbackSynthesizer.hpp"
-#include "audio/SpeechAnnouncer.hpp"
 #include "core/MainQueue.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 
@@ -26,13 +25,16 @@ struct Pair {
     std::shared_ptr<FakeSpeechSynthesizer::Log> fallback =
         std::make_shared<FakeSpeechSynthesizer::Log>();
     int fallbacksMade = 0;
-    FallbackSynthesizer synthesizer{std::make_unique<FakeSpeechSynthesizer>(primary),
-                                    [this](std::string& notice) {
-                                        ++fallbacksMade;
-                                        notice = "speaking with the fallback";
-                                        return std::make_unique<FakeSpeechSynthesizer>(fallback);
-                                    },
-                                    queue};
+    bool fallbackInstalled = true;
+    FallbackSynthesizer synthesizer{
+        std::make_unique<FakeSpeechSynthesizer>(primary),
+        [this](std::string& notice) -> std::unique_ptr<SpeechSynthesizer> {
+            ++fallbacksMade;
+            notice = "speaking with the fallback";
+            if (!fallbackInstalled) return nullptr;
+            return std::make_unique<FakeSpeechSynthesizer>(fallback);
+        },
+        queue};
     std::vector<Report> reports;
     std::vector<std::string> notices;
     ObserverList<const std::string&>::Subscription subscription =
@@ -63,6 +65,15 @@ TEST(FallbackSynthesizer, TheFailedUtteranceIsSaidAgainByTheFallbackAndEndsOnce)
     p.synthesizer.speak(utterance(2, "Note Off C4"));
     EXPECT_EQ(p.primary->spokenTexts(), std::vector<std::string>{"Note On C4"});
     EXPECT_EQ(p.fallback->spokenTexts(), (std::vector<std::string>{"Note On C4", "Note Off C4"}));
+}
+
+TEST(FallbackSynthesizer, WithoutAFallbackTheFailedUtteranceStillEnds) {
+    Pair p;
+    p.fallbackInstalled = false;
+    p.synthesizer.speak(utterance(1, "Note On C4"));
+    p.primary->send(1, R::failed);
+    p.queue.drain();
+    EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::failed}}));
 }
 
 TEST(FallbackSynthesizer, TheNewestUtteranceWaitingOnThePrimaryMovesAndOlderOnesEnd) {
@@ -104,35 +115,6 @@ TEST(FallbackSynthesizer, SwitchesOnceAndPassesLaterFailuresOn) {
     EXPECT_EQ(p.fallbacksMade, 1);
     EXPECT_EQ(p.notices.size(), 1u);
     EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::failed}}));
-}
-
-// Through the announcer, as a front end uses it: the announcement that failed is heard after all,
-// and `busy` ends with it.
-TEST(FallbackSynthesizer, TheAnnouncerStaysBusyUntilTheFallbackHasSpoken) {
-    ManualQueue queue;
-    auto primary = std::make_shared<FakeSpeechSynthesizer::Log>();
-    auto fallback = std::make_shared<FakeSpeechSynthesizer::Log>();
-    SpeechAnnouncer announcer(
-        std::make_unique<FallbackSynthesizer>(
-            std::make_unique<FakeSpeechSynthesizer>(primary),
-            [fallback](std::string&) { return std::make_unique<FakeSpeechSynthesizer>(fallback); },
-            queue),
-        queue);
-    std::vector<UtteranceEvent::Kind> ends;
-    const auto subscription = announcer.utteranceEvents().subscribe([&](const UtteranceEvent& e) {
-        if (e.kind != UtteranceEvent::Kind::handedOver) ends.push_back(e.kind);
-    });
-    announcer.speakNow("Note On C4");
-    queue.drain();
-    const auto id = primary->lastSpoken().id;
-    primary->send(id, R::started);
-    primary->send(id, R::failed);
-    queue.drain();
-    EXPECT_TRUE(announcer.busy());
-    fallback->send(id, R::finished);
-    queue.drain();
-    EXPECT_FALSE(announcer.busy());
-    EXPECT_EQ(ends, std::vector<UtteranceEvent::Kind>{UtteranceEvent::Kind::spoken});
 }
 
 } // namespace

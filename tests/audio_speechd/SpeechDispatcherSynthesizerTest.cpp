@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
@@ -19,22 +20,17 @@ using Report = std::pair<std::uint64_t, SpeechReport>;
 
 struct Reports {
     std::mutex mutex;
+    std::condition_variable changed;
     std::vector<Report> seen;
 
     void add(std::uint64_t id, SpeechReport kind) {
         std::lock_guard lock(mutex);
         seen.emplace_back(id, kind);
+        changed.notify_all();
     }
     std::vector<Report> waitFor(std::size_t count) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (std::chrono::steady_clock::now() < until) {
-            {
-                std::lock_guard lock(mutex);
-                if (seen.size() >= count) return seen;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() >= count; });
         return seen;
     }
 };
@@ -43,75 +39,72 @@ using testing_support::FakeSpeechDaemon;
 using E = SsipEvent;
 using R = SpeechReport;
 
-struct EndCase {
-    const char* name;
-    bool running;
-    bool refusesText;
-    bool hangs;
-    std::vector<SsipEvent> eventsOnSay;
-    std::vector<SpeechReport> expected;
-};
-
-class SpeechDispatcherEnd : public testing::TestWithParam<EndCase> {};
-
 // Every utterance ends once, and one the daemon cannot say ends as a failure: the announcer's
 // fallback depends on it.
-TEST_P(SpeechDispatcherEnd, EachUtteranceEndsOnceAndSaysHow) {
-    const auto& c = GetParam();
-    auto daemon = std::make_shared<FakeSpeechDaemon>();
-    daemon->running = c.running;
-    daemon->refusesText = c.refusesText;
-    daemon->hangs = c.hangs;
-    daemon->eventsOnSay = c.eventsOnSay;
-    // Short bounds only where the case waits for them to pass; a slow machine cannot cut short a
-    // case that ends by the daemon's own events.
-    const bool waitsForBounds = c.expected.back() == R::failed && c.running && !c.refusesText;
-    const SpeechDispatcherBounds bounds =
-        waitsForBounds
-            ? SpeechDispatcherBounds{std::chrono::milliseconds(100), std::chrono::milliseconds(100),
-                                     std::chrono::milliseconds(0)}
-            : SpeechDispatcherBounds{};
-    Reports reports;
-    {
-        SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon), bounds);
-        synthesizer.setReportHandler(
-            [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
-        synthesizer.speak({5, "Note On C4", 0.5f, 1.0f, std::nullopt});
-        reports.waitFor(c.expected.size());
-        daemon->release();
+TEST(SpeechDispatcherSynthesizer, EachUtteranceEndsOnceAndSaysHow) {
+    enum class Daemon { answers, refusesText, hangs, absent };
+    using D = Daemon;
+    const struct {
+        const char* name;
+        Daemon daemon;
+        std::vector<SsipEvent> eventsOnSay;
+        std::vector<SpeechReport> expected;
+    } cases[] = {
+        {"endsNormally", D::answers, {E::begin, E::end}, {R::started, R::finished}},
+        {"beginsTwice", D::answers, {E::begin, E::begin, E::end}, {R::started, R::finished}},
+        {"cancelledByTheDaemon", D::answers, {E::begin, E::cancel}, {R::started, R::cancelled}},
+        {"beginsButNeverEnds", D::answers, {E::begin}, {R::started, R::failed}},
+        {"neverBegins", D::answers, {}, {R::failed}},
+        {"neverAnswersTheSay", D::hangs, {}, {R::failed}},
+        {"refusesTheText", D::refusesText, {}, {R::failed}},
+        {"noDaemonRunning", D::absent, {}, {R::failed}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->running = c.daemon != D::absent;
+        daemon->refusesText = c.daemon == D::refusesText;
+        daemon->hangs = c.daemon == D::hangs;
+        daemon->eventsOnSay = c.eventsOnSay;
+        // Short bounds only where the case waits for them to pass; a slow machine cannot cut
+        // short a case that ends by the daemon's own events.
+        const bool waitsForBounds =
+            c.expected.back() == R::failed && (c.daemon == D::answers || c.daemon == D::hangs);
+        const auto bound = std::chrono::milliseconds(waitsForBounds ? 100 : 600'000);
+        Reports reports;
+        {
+            SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
+                                                    {bound, bound, std::chrono::milliseconds(0)});
+            synthesizer.setReportHandler(
+                [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
+            synthesizer.speak({5, "Note On C4", 0.5f, 1.0f, std::nullopt});
+            reports.waitFor(c.expected.size());
+            daemon->release();
+            if (c.daemon == D::absent) {
+                EXPECT_EQ(synthesizer.connectionError(), "no daemon at the socket");
+            }
+        }
+        std::vector<SpeechReport> kinds;
+        for (const auto& [id, kind] : reports.seen) {
+            EXPECT_EQ(id, 5u) << c.name;
+            kinds.push_back(kind);
+        }
+        EXPECT_EQ(kinds, c.expected) << c.name;
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->said.size(), daemon->running ? 1u : 0u) << c.name;
     }
-    std::vector<SpeechReport> kinds;
-    for (const auto& [id, kind] : reports.seen) {
-        EXPECT_EQ(id, 5u);
-        kinds.push_back(kind);
-    }
-    EXPECT_EQ(kinds, c.expected);
-    std::lock_guard lock(daemon->mutex);
-    EXPECT_EQ(daemon->said,
-              c.running ? std::vector<std::string>{"Note On C4"} : std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SpeechDispatcherEnd,
-    testing::Values(
-        EndCase{"endsNormally", true, false, false, {E::begin, E::end}, {R::started, R::finished}},
-        EndCase{"cancelledByTheDaemon",
-                true,
-                false,
-                false,
-                {E::begin, E::cancel},
-                {R::started, R::cancelled}},
-        EndCase{"beginsButNeverEnds", true, false, false, {E::begin}, {R::started, R::failed}},
-        EndCase{"neverBegins", true, false, false, {}, {R::failed}},
-        EndCase{"neverAnswersTheSay", true, false, true, {}, {R::failed}},
-        EndCase{"refusesTheText", true, true, false, {}, {R::failed}},
-        EndCase{"noDaemonRunning", false, false, false, {}, {R::failed}}),
-    [](const auto& row) { return std::string(row.param.name); });
-
+// Stop ends what was handed over at once, without waiting for the daemon; shutdown ends the rest.
 TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
     auto daemon = std::make_shared<FakeSpeechDaemon>();
     daemon->eventsOnSay = {E::begin};
     Reports reports;
+    const auto ends = [&](std::uint64_t id) {
+        std::lock_guard lock(reports.mutex);
+        return std::count_if(reports.seen.begin(), reports.seen.end(), [&](const Report& r) {
+            return r.first == id && r.second != R::started;
+        });
+    };
     {
         SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
         synthesizer.setReportHandler(
@@ -119,23 +112,12 @@ TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
         for (std::uint64_t id = 1; id <= 3; ++id)
             synthesizer.speak({id, "Queued words", 0.5f, 0.5f, std::nullopt});
         synthesizer.stopSpeaking();
+        for (std::uint64_t id = 1; id <= 3; ++id)
+            EXPECT_EQ(ends(id), 1) << "utterance " << id;
         synthesizer.speak({4, "Left at shutdown", 0.5f, 0.5f, std::nullopt});
     }
-    std::lock_guard lock(reports.mutex);
-    for (std::uint64_t id = 1; id <= 4; ++id) {
-        int ends = 0;
-        for (const auto& [rid, kind] : reports.seen)
-            ends += rid == id && kind != SpeechReport::started;
-        EXPECT_EQ(ends, 1) << "utterance " << id;
-    }
-}
-
-TEST(SpeechDispatcherSynthesizer, WithoutADaemonSaysWhyAndStartsNone) {
-    auto daemon = std::make_shared<FakeSpeechDaemon>();
-    daemon->running = false;
-    SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
-    EXPECT_FALSE(synthesizer.waitUntilConnected(std::chrono::seconds(60)));
-    EXPECT_EQ(synthesizer.connectionError(), "no daemon at the socket");
+    for (std::uint64_t id = 1; id <= 4; ++id)
+        EXPECT_EQ(ends(id), 1) << "utterance " << id;
 }
 
 // Needs a running daemon with an audio server (scripts/test starts both, privately).
@@ -176,25 +158,11 @@ TEST(SpeechDispatcherSynthesizer, ListsTheDaemonsVoices) {
     EXPECT_TRUE(synthesizer.hasVoice(voices.front().identifier));
 }
 
-struct ScaleCase {
-    const char* name;
-    float value;
-    int daemon;
-};
-
-class SpeechDispatcherScale : public testing::TestWithParam<ScaleCase> {};
-
-TEST_P(SpeechDispatcherScale, MapsOntoMinusToPlusHundred) {
-    EXPECT_EQ(SpeechDispatcherSynthesizer::toDaemonScale(GetParam().value), GetParam().daemon);
+TEST(SpeechDispatcherSynthesizer, RateAndVolumeMapOntoTheDaemonsScale) {
+    EXPECT_EQ(SpeechDispatcherSynthesizer::toDaemonScale(0.0f), -100);
+    EXPECT_EQ(SpeechDispatcherSynthesizer::toDaemonScale(0.25f), -50);
+    EXPECT_EQ(SpeechDispatcherSynthesizer::toDaemonScale(1.5f), 100) << "above the range";
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, SpeechDispatcherScale,
-                         testing::Values(ScaleCase{"lowest", 0.0f, -100},
-                                         ScaleCase{"middle", 0.5f, 0},
-                                         ScaleCase{"highest", 1.0f, 100},
-                                         ScaleCase{"aboveRangeClamps", 1.5f, 100},
-                                         ScaleCase{"quarter", 0.25f, -50}),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 #else
 

@@ -27,7 +27,9 @@ TEST(ManualScheduler, RunsDueTasksInTimeOrderOnceUnlessCancelled) {
     defer(60ms, 'x');
     defer(70ms, 'y');
     handles[4]->cancel();
-    handles[5].reset(); // destroying the handle cancels too
+    handles[5].reset();           // destroying the handle cancels too
+    for (int i = 0; i < 100; ++i) // cancelled tasks are cleared out in bulk, the live ones kept
+        const auto dropped = scheduler.defer(5ms, [&ran] { ran += '!'; });
     // The first task cancels a later one of the same pass and schedules one that is due now.
     handles.push_back(scheduler.defer(1ms, [&] {
         handles[0]->cancel();
