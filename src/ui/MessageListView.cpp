@@ -53,7 +53,9 @@ void MessageListView::scrollToEnd(bool animated) {
     model_->flush();
     executeDelayedItemsLayout();
     QScrollBar* bar = verticalScrollBar();
-    if (!animated || bar->value() == bar->maximum()) {
+    // Every step of an animation is a value change that a listening screen reader must take in;
+    // while one listens, the list jumps.
+    if (!animated || bar->value() == bar->maximum() || QAccessible::isActive()) {
         bar->setValue(bar->maximum());
         return;
     }
