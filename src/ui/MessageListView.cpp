@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/AccessibleViews.hpp"
@@ -117,13 +118,15 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
 
 void MessageListView::focusInEvent(QFocusEvent* event) {
     QListView::focusInEvent(event);
-    // Qt announces the list alone; a screen reader should also hear the row it is on.
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && QAccessible::isActive()) {
+    // Qt announces the list alone; a screen reader should also hear the row it is on. Qt's own
+    // focus event for the list follows this one, so the row's is sent once it has gone.
+    QTimer::singleShot(0, this, [this] {
+        const QModelIndex current = currentIndex();
+        if (!hasFocus() || !current.isValid() || !QAccessible::isActive()) return;
         QAccessibleEvent focus(this, QAccessible::Focus);
         focus.setChild(current.row());
         QAccessible::updateAccessibility(&focus);
-    }
+    });
 }
 
 void MessageListView::keepCurrentRow() {

@@ -202,10 +202,21 @@ def sheet_opens_and_closes(app, messages, what, open_sheet):
     if not wait_for(lambda: len(dialogs(app)) > before, what + " opens a dialog"):
         return
     pump(0.5)
+    focused = []
+
+    def on_focus(event):
+        if event.type == "focus:" or event.detail1 == 1:
+            focused.append(event.source.getRoleName())
+
+    pyatspi.Registry.registerEventListener(on_focus, "focus", "object:state-changed:focused")
     key("Escape")
     wait_for(lambda: len(dialogs(app)) == before, "Escape closes the dialog of " + what)
     wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
              "the list has the focus after " + what)
+    # What a screen reader reads last: the row, not only the list.
+    wait_for(lambda: focused and focused[-1] == "list item",
+             "the current row is announced after " + what)
+    pyatspi.Registry.deregisterEventListener(on_focus, "focus", "object:state-changed:focused")
 
 
 def check_demo_window(path):
