@@ -1,6 +1,8 @@
+#include <QObject>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -45,6 +47,30 @@ TEST(QtMainQueue, RunsTasksFromEveryThreadOnTheMainThreadInPostOrder) {
         }
         EXPECT_EQ(expected, (t + 1) * perThread);
     }
+}
+
+TEST(QtMainQueue, ABacklogOfSlowTasksLetsOtherEventsInBetweenAndKeepsItsOrder) {
+    QtMainQueue queue;
+    constexpr int tasks = 100;
+    std::vector<int> ran;
+    for (int i = 0; i < tasks; ++i)
+        queue.post([&ran, i] {
+            const auto until = std::chrono::steady_clock::now() + 1ms;
+            while (std::chrono::steady_clock::now() < until) {
+            }
+            ran.push_back(i);
+        });
+    // Posted after the backlog's wake-up: it runs once a slice of the backlog has run.
+    std::optional<std::size_t> ranBeforeOther;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context, [&] { ranBeforeOther = ran.size(); }, Qt::QueuedConnection);
+    ASSERT_TRUE(waitFor([&] { return ran.size() == tasks; }));
+    ASSERT_TRUE(ranBeforeOther.has_value());
+    EXPECT_GT(*ranBeforeOther, 0u);
+    EXPECT_LE(*ranBeforeOther, static_cast<std::size_t>(QtMainQueue::sliceMilliseconds) + 1);
+    for (int i = 0; i < tasks; ++i)
+        EXPECT_EQ(ran[static_cast<std::size_t>(i)], i);
 }
 
 TEST(QtScheduler, DeferredTasksRunOnceInTimeOrderUnlessCancelled) {
