@@ -65,6 +65,9 @@ void MessageListView::scrollToEnd(bool animated) {
     animation->setEasingCurve(QEasingCurve::OutCubic);
     animation->setStartValue(bar->value());
     animation->setEndValue(bar->maximum());
+    // Rows that arrive on the way move the end: the animation follows it.
+    connect(bar, &QScrollBar::rangeChanged, animation,
+            [animation](int, int maximum) { animation->setEndValue(maximum); });
     scrollAnimation_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }

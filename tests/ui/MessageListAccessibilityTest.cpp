@@ -125,6 +125,22 @@ TEST_F(ListFixture, TheCurrentRowLeavingFromTheFrontDoesNotMoveTheView) {
     }
 }
 
+TEST_F(ListFixture, AnAnimatedScrollEndsAtTheEndThatRowsMovedOnTheWay) {
+    QScrollBar* bar = view.verticalScrollBar();
+    view.scrollToEnd(false);
+    rows.add(200);
+    view.messageModel().appended(200);
+    view.messageModel().flush();
+    bar->setValue(0);
+    view.scrollToEnd(true);
+    const int endAtStart = bar->maximum();
+    rows.add(50);
+    view.messageModel().appended(50);
+    view.messageModel().flush();
+    EXPECT_TRUE(
+        waitFor([&] { return bar->maximum() > endAtStart && bar->value() == bar->maximum(); }));
+}
+
 TEST_F(ListFixture, LongDescriptionsMakeTallerRows) {
     const int normal = view.visualRect(view.model()->index(0, 0)).height();
     rows.messages[1].description = std::string(400, 'x');
