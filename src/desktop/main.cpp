@@ -25,7 +25,7 @@ bool hasDisplay() {
 // Waits until the list shows a screenful of rows and has finished scrolling, saves the window's
 // picture and quits: exit code 0 when saved.
 void saveScreenshotWhenFilled(desktop::MonitorSession& session, const QString& path) {
-    constexpr std::size_t rowsWanted = 30;
+    constexpr std::size_t rowsWanted = 130; // into the phrase: notes, drums, lyrics, clock
     constexpr int settleMilliseconds = 1000;
     constexpr int giveUpMilliseconds = 120'000;
     auto* poll = new QTimer(&session);
