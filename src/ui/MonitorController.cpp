@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QStringList>
 #include <array>
 #include <ranges>
@@ -386,7 +387,8 @@ void MonitorController::sheetGone(const QObject* dialog, Sheet sheet) {
 
 void MonitorController::returnFocus() {
     if (!window_.isVisible()) return;
-    window_.activateWindow();
+    // A sheet closed while the user is in another application does not bring the window up.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) window_.activateWindow();
     window_.messageList().setFocus(Qt::OtherFocusReason);
 }
 
