@@ -116,6 +116,7 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
         update(current);
         return;
     }
+    followsNewest_ = current.isValid() && current.row() == model_->rowCount() - 1;
     QListView::currentChanged(current, previous);
 }
 
@@ -132,9 +133,14 @@ void MessageListView::focusInEvent(QFocusEvent* event) {
     });
 }
 
+// The current row is the newest until the user moves it elsewhere, so that entering the list
+// reads, and Enter inspects, what just arrived rather than a row about to be dropped.
 void MessageListView::keepCurrentRow() {
     const int rows = model_->rowCount();
-    if (rows == 0 || currentIndex().isValid()) return;
+    const QModelIndex current = currentIndex();
+    // An emptied list starts over: what arrives next is followed again.
+    if (!current.isValid()) followsNewest_ = true;
+    if (rows == 0 || (current.isValid() && (!followsNewest_ || current.row() == rows - 1))) return;
     keepingCurrentRow_ = true;
     selectionModel()->setCurrentIndex(model_->index(rows - 1, 0), QItemSelectionModel::NoUpdate);
     keepingCurrentRow_ = false;

@@ -125,6 +125,28 @@ TEST_F(ListFixture, TheCurrentRowLeavingFromTheFrontDoesNotMoveTheView) {
     }
 }
 
+TEST_F(ListFixture, TheCurrentRowIsTheNewestUntilTheUserMovesIt) {
+    const auto arrive = [&](std::size_t count) {
+        rows.add(count);
+        view.messageModel().appended(count);
+        view.messageModel().flush();
+        return view.currentIndex().row();
+    };
+    view.setFocus();
+    EXPECT_EQ(view.currentIndex().row(), 2);
+    EXPECT_EQ(arrive(5), 7);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(arrive(5), 0) << "the user's row stays";
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.currentIndex().row(), 12);
+    EXPECT_EQ(arrive(5), 17) << "back at the newest, it follows again";
+    QTest::keyClick(&view, Qt::Key_Home);
+    rows.dropFront(rows.messages.size());
+    view.messageModel().removedFromFront(22);
+    view.messageModel().flush();
+    EXPECT_EQ(arrive(5), 4) << "after a clear, it follows again";
+}
+
 TEST_F(ListFixture, AnAnimatedScrollEndsAtTheEndThatRowsMovedOnTheWay) {
     QScrollBar* bar = view.verticalScrollBar();
     view.scrollToEnd(false);
