@@ -1,0 +1,23 @@
+#include "ui/Sheets.hpp"
+
+#include "ui/BreakdownSheet.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+QDialog* present(QDialog* sheet) {
+    sheet->open();
+    sheet->activateWindow();
+    return sheet;
+}
+
+} // namespace
+
+QDialog* openBreakdownSheet(ContentView& view, QWidget* window) {
+    const MIDIMessage* message = view.inspectedMessage();
+    if (!message) return nullptr;
+    return present(new BreakdownSheet(view, *message, window));
+}
+
+} // namespace umbrascope
