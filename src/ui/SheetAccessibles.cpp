@@ -1,8 +1,10 @@
 #include "ui/SheetAccessibles.hpp"
 
 #include <QAccessibleWidget>
+#include <cmath>
 
 #include "ui/FieldRowView.hpp"
+#include "ui/PanSlider.hpp"
 
 namespace umbrascope {
 
@@ -40,6 +42,35 @@ public:
     }
 };
 
+class PanSliderAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit PanSliderAccessible(PanSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    PanSlider* slider() const { return static_cast<PanSlider*>(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return slider()->valueText();
+        return QAccessibleWidget::text(t);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QVariant currentValue() const override { return static_cast<double>(slider()->pan()); }
+    void setCurrentValue(const QVariant& value) override {
+        const double pan = value.toDouble();
+        slider()->setValue(static_cast<int>(std::lround(pan * PanSlider::stepsPerUnit)));
+    }
+    QVariant maximumValue() const override { return 1.0; }
+    QVariant minimumValue() const override { return -1.0; }
+    QVariant minimumStepSize() const override {
+        return static_cast<double>(slider()->singleStep()) / PanSlider::stepsPerUnit;
+    }
+};
+
 template <typename Widget>
 Widget* as(const QString& className, QObject* object) {
     if (className != QLatin1String(Widget::staticMetaObject.className())) return nullptr;
@@ -49,6 +80,7 @@ Widget* as(const QString& className, QObject* object) {
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (auto* row = as<FieldRowView>(className, object)) return new FieldRowAccessible(row);
     if (auto* list = as<FieldList>(className, object)) return new FieldListAccessible(list);
+    if (auto* slider = as<PanSlider>(className, object)) return new PanSliderAccessible(slider);
     return nullptr;
 }
 

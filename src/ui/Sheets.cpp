@@ -1,6 +1,7 @@
 #include "ui/Sheets.hpp"
 
 #include "ui/BreakdownSheet.hpp"
+#include "ui/DeviceSettingsSheet.hpp"
 
 namespace umbrascope {
 
@@ -18,6 +19,10 @@ QDialog* openBreakdownSheet(ContentView& view, QWidget* window) {
     const MIDIMessage* message = view.inspectedMessage();
     if (!message) return nullptr;
     return present(new BreakdownSheet(view, *message, window));
+}
+
+QDialog* openDeviceSettingsSheet(ContentView& view, QWidget* window) {
+    return present(new DeviceSettingsSheet(view, window));
 }
 
 } // namespace umbrascope
