@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ui/FieldRowView.hpp"
+#include "ui/LinkButton.hpp"
 #include "ui/PanSlider.hpp"
 
 namespace umbrascope {
@@ -71,6 +72,21 @@ public:
     }
 };
 
+class LinkAccessible final : public QAccessibleWidget {
+public:
+    explicit LinkAccessible(LinkButton* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<LinkButton*>(widget())->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
 template <typename Widget>
 Widget* as(const QString& className, QObject* object) {
     if (className != QLatin1String(Widget::staticMetaObject.className())) return nullptr;
@@ -81,6 +97,7 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (auto* row = as<FieldRowView>(className, object)) return new FieldRowAccessible(row);
     if (auto* list = as<FieldList>(className, object)) return new FieldListAccessible(list);
     if (auto* slider = as<PanSlider>(className, object)) return new PanSliderAccessible(slider);
+    if (auto* link = as<LinkButton>(className, object)) return new LinkAccessible(link);
     return nullptr;
 }
 

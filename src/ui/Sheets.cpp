@@ -2,6 +2,7 @@
 
 #include "ui/BreakdownSheet.hpp"
 #include "ui/DeviceSettingsSheet.hpp"
+#include "ui/UserGuideSheet.hpp"
 
 namespace umbrascope {
 
@@ -23,6 +24,10 @@ QDialog* openBreakdownSheet(ContentView& view, QWidget* window) {
 
 QDialog* openDeviceSettingsSheet(ContentView& view, QWidget* window) {
     return present(new DeviceSettingsSheet(view, window));
+}
+
+QDialog* openUserGuideSheet(ContentView& view, QWidget* window) {
+    return present(new UserGuideSheet(view, window));
 }
 
 } // namespace umbrascope
