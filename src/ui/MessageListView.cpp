@@ -15,6 +15,7 @@ namespace umbrascope {
 MessageListView::MessageListView(QWidget* parent)
     : QListView(parent), model_(new MessageListModel(this)),
       delegate_(new MessageRowDelegate(this)) {
+    installAccessibleViews();
     setModel(model_);
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::NoSelection);
