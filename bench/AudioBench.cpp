@@ -11,6 +11,7 @@
 #include "audio/ClickPlayer.hpp"
 #include "audio/Mixer.hpp"
 #include "core/Clock.hpp"
+#include "support/FakeClock.hpp"
 
 #ifdef HAVE_UMBRASCOPE_ESPEAK
 #include "audio/espeak/EspeakSynthesizer.hpp"

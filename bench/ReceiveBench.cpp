@@ -48,8 +48,11 @@ public:
 const std::vector<std::vector<std::uint32_t>>& demoPackets() {
     static const auto packets = [] {
         std::vector<std::vector<std::uint32_t>> result;
-        for (auto& line : loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump").lines)
-            result.push_back(std::move(line.words));
+        const Capture capture = loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump");
+        for (const auto& line : capture.lines) {
+            const auto words = capture.words(line);
+            result.emplace_back(words.begin(), words.end());
+        }
         return result;
     }();
     return packets;

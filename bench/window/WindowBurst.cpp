@@ -86,8 +86,9 @@ public:
 const std::vector<EventList>& burst() {
     static const auto lists = [] {
         std::vector<std::vector<std::uint32_t>> packets;
-        for (auto& line : loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump").lines)
-            forEachPacket(line.words, [&](const PacketWords& words, PacketClass) {
+        const Capture demo = loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump");
+        for (const CaptureLine& line : demo.lines)
+            forEachPacket(demo.words(line), [&](const PacketWords& words, PacketClass) {
                 packets.push_back(words.toVector());
             });
         std::vector<EventList> result;

@@ -1,69 +1,238 @@
 #include "app/AtomicFile.hpp"
 
-#include <atomic>
+#include <array>
 #include <cerrno>
-#include <cstdio>
+#include <chrono>
+#include <csignal>
 #include <cstring>
-#include <memory>
-#include <system_error>
+#include <variant>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/TemporaryFiles.hpp"
 
 namespace umbrascope {
+
+namespace fs = std::filesystem;
+
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+constexpr int maxLinkHops = 40;
+constexpr std::size_t keptNameBytes = 64; // of the target's name, in the temporary's
+constexpr int nameAttempts = 100;
+
+struct Target {
+    fs::path file;
+    std::optional<struct stat> existing;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string reason(int error) {
-    return std::strerror(error);
+std::string because(const fs::path& location, std::string_view what, int error) {
+    return std::string(what) + " " + location.string() + ": " + std::strerror(error);
 }
 
-// A fresh name beside the target; exclusive creation ("x") refuses names that already exist, so
-// two exports to the same folder never share a temporary file.
-File createTemporary(const std::filesystem::path& location, std::filesystem::path& temporary,
-                     int& error) {
-    static std::atomic<unsigned> counter{0};
-    constexpr int attempts = 100;
-    for (int i = 0; i < attempts; ++i) {
-        temporary = location;
-        temporary += ".tmp-" + std::to_string(counter.fetch_add(1));
-        errno = 0;
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return File(file);
-        error = errno;
-        if (error != EEXIST) break;
+std::string notRegular(const fs::path& location) {
+    return "cannot replace " + location.string() + ": not a regular file";
+}
+
+// The file behind `location`, following symbolic links one by one so that a dangling link names
+// the file to create. The final object is first checked by stat(), which also sees through the
+// kernel's own links (/proc/self/fd/1 to a pipe or a terminal).
+std::variant<Target, std::string> resolve(const fs::path& location) {
+    struct stat object {};
+    if (::stat(location.c_str(), &object) == 0) {
+        if (!S_ISREG(object.st_mode)) return notRegular(location);
+    } else if (errno != ENOENT) {
+        return because(location, "cannot replace", errno);
     }
-    return nullptr;
+    fs::path current = location;
+    for (int hop = 0; hop < maxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno == ENOENT) return Target{current, std::nullopt};
+            return because(location, "cannot replace", errno);
+        }
+        if (S_ISLNK(info.st_mode)) {
+            std::error_code error;
+            const fs::path next = fs::read_symlink(current, error);
+            if (error) return because(location, "cannot replace", error.value());
+            current = next.is_absolute() ? next : current.parent_path() / next;
+            continue;
+        }
+        if (!S_ISREG(info.st_mode)) return notRegular(location);
+        // The rename would succeed in a writable folder; the file's own mode says whether the
+        // user meant it to change (root passes access(), not a mode without write bits).
+        if ((info.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, current.c_str(), W_OK, AT_EACCESS) != 0)
+            return "cannot replace " + location.string() + ": the file is read-only";
+        return Target{current, info};
+    }
+    return because(location, "cannot replace", ELOOP);
 }
+
+std::string randomSuffix() {
+    static constexpr char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::array<unsigned char, 8> bytes{};
+    if (::getrandom(bytes.data(), bytes.size(), GRND_NONBLOCK) !=
+        static_cast<ssize_t>(bytes.size())) {
+        auto mix = static_cast<std::uint64_t>(
+                       std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                   (static_cast<std::uint64_t>(::getpid()) << 32);
+        for (auto& byte : bytes) {
+            byte = static_cast<unsigned char>(mix);
+            mix = mix * 6364136223846793005u + 1442695040888963407u;
+        }
+    }
+    std::string suffix;
+    for (const unsigned char byte : bytes)
+        suffix += alphabet[byte % (sizeof alphabet - 1)];
+    return suffix;
+}
+
+// Blocks the terminating signals while a temporary file is created and registered, so the
+// handler never misses a file that exists.
+class TerminatingSignalsBlocked {
+public:
+    TerminatingSignalsBlocked() {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&blocked, signal);
+        pthread_sigmask(SIG_BLOCK, &blocked, &previous_);
+    }
+    ~TerminatingSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    TerminatingSignalsBlocked(const TerminatingSignalsBlocked&) = delete;
+    TerminatingSignalsBlocked& operator=(const TerminatingSignalsBlocked&) = delete;
+
+private:
+    sigset_t previous_;
+};
 
 } // namespace
 
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& location,
-                                               std::string_view contents) {
-    std::filesystem::path temporary;
+AtomicFileWriter::AtomicFileWriter(const fs::path& location) : location_(location) {
+    auto resolved = resolve(location);
+    if (auto* why = std::get_if<std::string>(&resolved)) {
+        failure_ = std::move(*why);
+        return;
+    }
+    const Target target = std::get<Target>(std::move(resolved));
+    target_ = target.file;
+    const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+    const std::string name = target_.filename().string().substr(0, keptNameBytes);
+
     int error = 0;
-    File file = createTemporary(location, temporary, error);
-    if (!file)
-        return "cannot create a temporary file beside " + location.string() + ": " + reason(error);
-
-    errno = 0;
-    const bool written =
-        std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
-    error = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!closed && error == 0) error = errno;
-    std::error_code ignored;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, ignored);
-        return "cannot write " + location.string() + ": " + reason(error ? error : EIO);
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        temporary_ = folder / ("." + name + "." + randomSuffix() + ".tmp");
+        TerminatingSignalsBlocked blocked;
+        descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                             S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
+        if (descriptor_ >= 0) {
+            slot_ = registerTemporaryFile(temporary_.c_str());
+            break;
+        }
+        error = errno;
+        if (error != EEXIST) break;
+    }
+    if (descriptor_ < 0) {
+        temporary_.clear();
+        failure_ = because(location_, "cannot create a temporary file beside", error);
+        return;
     }
 
-    std::error_code renameError;
-    std::filesystem::rename(temporary, location, renameError);
-    if (renameError) {
-        std::filesystem::remove(temporary, ignored);
-        return "cannot replace " + location.string() + ": " + renameError.message();
+    if (target.existing) {
+        const struct stat& old = *target.existing;
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            // Only root may give the file away; anyone may keep a group they belong to.
+            if (::fchown(descriptor_, old.st_uid, old.st_gid) != 0)
+                (void)::fchown(descriptor_, static_cast<uid_t>(-1), old.st_gid);
+        }
+        // After fchown, which clears set-id bits.
+        if (::fchmod(descriptor_, old.st_mode & 07777) != 0)
+            fail(because(location_, "cannot keep the permissions of", errno));
     }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!committed_) abandon();
+}
+
+void AtomicFileWriter::fail(std::string why) {
+    if (!failure_) failure_ = std::move(why);
+    abandon();
+}
+
+void AtomicFileWriter::abandon() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    descriptor_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    unregisterTemporaryFile(slot_);
+    slot_ = -1;
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+    while (!failure_ && !bytes.empty()) {
+        const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            fail(because(location_, "cannot write", errno));
+        } else {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    return !failure_;
+}
+
+std::optional<std::string> AtomicFileWriter::commit() {
+    if (failure_) return failure_;
+    if (::fsync(descriptor_) != 0) {
+        fail(because(location_, "cannot write", errno));
+        return failure_;
+    }
+    const int closed = ::close(descriptor_);
+    descriptor_ = -1;
+    if (closed != 0) {
+        fail(because(location_, "cannot write", errno));
+        return failure_;
+    }
+    // Whatever took the target's place while writing is refused as at the start.
+    struct stat now {};
+    if (::lstat(target_.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
+        fail(notRegular(location_));
+        return failure_;
+    }
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        fail(because(location_, "cannot replace", errno));
+        return failure_;
+    }
+    temporary_.clear();
+    unregisterTemporaryFile(slot_);
+    slot_ = -1;
+    committed_ = true;
+    // The rename itself lasts only once the folder is synced; a failure here loses nothing.
+    const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+    if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> writeFileAtomically(const fs::path& location,
+                                               std::string_view contents) {
+    AtomicFileWriter writer(location);
+    writer.write(contents);
+    return writer.commit();
+}
+
+std::optional<std::string> exportTargetProblem(const fs::path& location) {
+    auto resolved = resolve(location);
+    if (auto* why = std::get_if<std::string>(&resolved)) return std::move(*why);
     return std::nullopt;
 }
 

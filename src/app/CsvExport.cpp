@@ -1,6 +1,7 @@
 #include "app/CsvExport.hpp"
 
 #include <memory>
+#include <new>
 
 #include "text/CsvText.hpp"
 
@@ -19,7 +20,12 @@ CsvExporter::CsvExporter(BackgroundQueue& background, MainQueue& main, Narration
 void CsvExporter::exportCSV(std::vector<MIDIMessage> messages, std::filesystem::path location) {
     background_.post([&main = main_, level = level_, speakNow = speakNow_, writer = writer_,
                       messages = std::move(messages), location = std::move(location)] {
-        const bool succeeded = !writer(location, csvText(messages)).has_value();
+        bool succeeded = false;
+        try {
+            succeeded = !writer(location, csvText(messages)).has_value();
+        } catch (const std::bad_alloc&) {
+            // Out of memory fails this export, not the program.
+        }
         const std::string result = exportResultText(succeeded, messages.size());
         main.post([level, speakNow, result] {
             if (level() != TTSLevel::off) speakNow(result);

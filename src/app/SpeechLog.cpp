@@ -53,13 +53,17 @@ void SpeechLog::heard(const UtteranceEvent& event) {
         write(now, "dropped-busy", event.utterance, event.sourceID);
         return;
     case Kind::spoken:
-    case Kind::cutOff: {
+    case Kind::cutOff:
+    case Kind::failed: {
         const auto found = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) {
             return p.utterance.id == event.utterance.id;
         });
         if (found == pending_.end()) return;
-        write(found->requested, event.kind == Kind::spoken ? "spoken" : "cut-off", found->utterance,
-              found->sourceID);
+        write(found->requested,
+              event.kind == Kind::spoken   ? "spoken"
+              : event.kind == Kind::failed ? "failed"
+                                           : "cut-off",
+              found->utterance, found->sourceID);
         pending_.erase(found);
         return;
     }

@@ -18,9 +18,9 @@ namespace umbrascope {
 //   12.345 spoken source=7 voice="en-us" rate=0.50 volume=1.00 "Note On C4"
 //
 // The time is the request's, in seconds on the monotonic clock since the log began; the outcome
-// is spoken, dropped-busy or cut-off; source is "-" and voice default when there is none; the
-// voice and the text are quoted with \" \\ \n and \xHH escapes, so a line never breaks or drives
-// a terminal.
+// is spoken, dropped-busy, cut-off or failed (the synthesizer could not say it); source is "-"
+// and voice default when there is none; the voice and the text are quoted with \" \\ \n and
+// \xHH escapes, so a line never breaks or drives a terminal.
 //
 // Main thread only. The stream and the clock must outlive the log; the announcer may go first.
 class SpeechLog {

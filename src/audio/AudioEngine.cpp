@@ -7,8 +7,14 @@ AudioEngine::AudioEngine(std::unique_ptr<AudioOutput> output, std::unique_ptr<Au
 
 AudioEngine::~AudioEngine() {
     // The outputs call into the mixer from their threads: stop them while it still exists.
+    stop();
+}
+
+void AudioEngine::stop() {
     std::lock_guard lock(mutex_);
     if (running_) running_->stop();
+    running_ = nullptr;
+    stopped_ = true;
 }
 
 bool AudioEngine::isRunning() const {
@@ -19,11 +25,19 @@ bool AudioEngine::isRunning() const {
 bool AudioEngine::start() {
     std::lock_guard lock(mutex_);
     if (running_) return true;
+    if (stopped_) return false;
     if (output_ && output_->start(mixer_))
         running_ = output_.get();
     else if (fallback_ && fallback_->start(mixer_))
         running_ = fallback_.get();
     return running_ != nullptr;
+}
+
+std::string AudioEngine::deviceProblem() const {
+    std::lock_guard lock(mutex_);
+    if (running_ != nullptr && running_ == output_.get()) return {};
+    if (!output_) return "no audio output was built in";
+    return output_->problem();
 }
 
 bool AudioEngine::deviceOpened() const {

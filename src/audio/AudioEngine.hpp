@@ -23,8 +23,14 @@ public:
     bool isRunning() const;
     // Idempotent; false when neither output started.
     bool start();
+    // Stops pulling the mixer for good: once it returns, no buffer is read any more, so the
+    // players whose buffers are queued may go, and start() does nothing. The destructor does it
+    // too.
+    void stop();
     // True when the primary output is the one running.
     bool deviceOpened() const;
+    // Why the primary output is not running, once start() has been tried; empty while it runs.
+    std::string deviceProblem() const;
 
 private:
     Mixer mixer_;
@@ -32,6 +38,7 @@ private:
     std::unique_ptr<AudioOutput> fallback_;
     mutable std::mutex mutex_;
     AudioOutput* running_ = nullptr;
+    bool stopped_ = false;
 };
 
 } // namespace umbrascope

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace umbrascope {
 
 class Mixer;
@@ -12,6 +14,8 @@ public:
     virtual bool start(Mixer& mixer) = 0;
     // Stops pulling; returns once the mixer is no longer called. Safe when not started.
     virtual void stop() = 0;
+    // Why the last start() failed, in words for the user; empty when it did not.
+    virtual std::string problem() const { return {}; }
 };
 
 } // namespace umbrascope

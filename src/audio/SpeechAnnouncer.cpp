@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/VoiceSelection.hpp"
+
 namespace umbrascope {
 
 SpeechAnnouncer::SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer,
@@ -114,12 +116,7 @@ void SpeechAnnouncer::stop() {
 }
 
 std::vector<Voice> SpeechAnnouncer::availableVoices() const {
-    std::vector<Voice> english;
-    for (auto& voice : synthesizer_->voices())
-        if (voice.language.starts_with("en")) english.push_back(std::move(voice));
-    std::stable_sort(english.begin(), english.end(),
-                     [](const Voice& a, const Voice& b) { return a.name < b.name; });
-    return english;
+    return pickerVoices(synthesizer_->voices());
 }
 
 void SpeechAnnouncer::adjustRate(float delta) {
@@ -138,8 +135,10 @@ void SpeechAnnouncer::handleReport(std::uint64_t utteranceID, SpeechReport kind)
         setSpeaking(true);
         return;
     }
+    // Finished, cancelled and failed all end it: `busy` never outlives the utterance.
     busy_ = false;
     endCurrent(kind == SpeechReport::finished ? UtteranceEvent::Kind::spoken
+               : kind == SpeechReport::failed ? UtteranceEvent::Kind::failed
                                               : UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
 }

@@ -21,10 +21,11 @@ enum class SpeechAnnouncerProperty { rate, volume, isSpeaking, voiceForSource };
 // What became of one request to speak; a speech log follows these.
 struct UtteranceEvent {
     enum class Kind {
-        handedOver,  // given to the synthesizer; later spoken or cutOff
+        handedOver,  // given to the synthesizer; later spoken, cutOff or failed
         droppedBusy, // speakIfIdle while busy: never handed over, and its utterance has id 0
         spoken,      // the synthesizer finished it
         cutOff,      // cancelled, replaced by speakNow, or stopped
+        failed,      // the synthesizer took it and could not say it
     };
     Kind kind;
     const Utterance& utterance;
@@ -64,7 +65,7 @@ public:
     void speakNow(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
     void stop();
 
-    // English voices, sorted by name.
+    // What the voice picker offers (pickerVoices).
     std::vector<Voice> availableVoices() const;
     void adjustRate(float delta);
     void adjustVolume(float delta);

@@ -11,7 +11,8 @@ namespace umbrascope {
 struct Voice {
     std::string identifier;
     std::string name;
-    std::string language; // a language code such as "en-us"
+    std::string language;     // a language code such as "en-us"
+    std::string variant = {}; // empty for a voice itself; set for one of its variants
 };
 
 // What a synthesizer is asked to say. Rate, volume and voice are fixed when it is built; `id`
@@ -24,11 +25,13 @@ struct Utterance {
     std::optional<std::string> voiceIdentifier; // none: the synthesizer's default voice
 };
 
-enum class SpeechReport : std::uint8_t { started, finished, cancelled };
+// `failed` ends an utterance the backend took but could not say, such as one a daemon without an
+// audio output begins and never finishes.
+enum class SpeechReport : std::uint8_t { started, finished, cancelled, failed };
 
 // A platform speech synthesizer. Calls never block the caller for longer than a queue push. Every
-// utterance handed to speak() ends with exactly one finished or cancelled report, also when the
-// backend fails, so a caller waiting for the end is never stuck.
+// utterance handed to speak() ends with exactly one finished, cancelled or failed report, also
+// when the backend fails, so a caller waiting for the end is never stuck.
 class SpeechSynthesizer {
 public:
     // Called on any thread, in order for one utterance: started at most once, then one end.

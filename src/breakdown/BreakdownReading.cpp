@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "breakdown/BreakdownRows.hpp"
+#include "text/SpokenText.hpp"
 
 namespace umbrascope {
 
@@ -33,9 +34,7 @@ std::string fieldsSpeechText(std::span<const FieldRow> rows) {
         for (const auto& subRow : row.subRows)
             appendSentence(text, subRow);
     }
-    // The synthesizer would read "UMP" as a word; spelled out it is understood.
-    replaceAll(text, "UMP", "U. M. Pea");
-    return text;
+    return withSpokenUMP(text);
 }
 
 std::string fieldsSpeechText(const MIDIMessage& message) {

@@ -1,5 +1,7 @@
 #include "breakdown/BreakdownRows.hpp"
 
+#include "text/Description.hpp"
+
 namespace umbrascope {
 
 std::vector<FieldRow> breakdownRows(const MIDIMessage& message) {
@@ -32,7 +34,7 @@ std::vector<FieldRow> breakdownRows(std::span<const std::uint32_t> words, UMPMes
 }
 
 std::vector<FieldRow> unknownRows(std::uint32_t w0) {
-    return {FieldRow::withHex(hexDigits(w0, 0, 8), "Unrecognized message type")};
+    return {FieldRow::withHex(hexDigits(w0, 0, 8), std::string(unrecognizedMessageType))};
 }
 
 } // namespace umbrascope

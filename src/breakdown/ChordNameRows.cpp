@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
+#include "breakdown/FlexValueNames.hpp"
 #include "model/fields/FlexDataFields.hpp"
 
 namespace umbrascope {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Hex.hpp"
+
 namespace umbrascope {
 
 FieldRow FieldRow::withHex(std::string hex, std::string label, std::vector<FieldRow> subRows) {
@@ -21,14 +23,11 @@ FieldRow FieldRow::withBits(std::int64_t bits, std::string label) {
 }
 
 std::string hexDigits(std::uint32_t word, int start, int end) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     start = std::clamp(start, 0, 8);
     end = std::clamp(end, start, 8);
-    std::string text;
-    text.reserve(static_cast<std::size_t>(end - start));
-    for (int i = start; i < end; ++i)
-        text += digits[(word >> (28 - 4 * i)) & 0xF];
-    return text;
+    std::string digits;
+    hex::append(digits, word, 8);
+    return digits.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
 
 std::vector<std::string> hexSpans(std::uint32_t word, std::span<const DigitSpan> spans) {

@@ -5,11 +5,13 @@
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/ChordNameRows.hpp"
 #include "breakdown/CommonRows.hpp"
-#include "breakdown/FlexDataNames.hpp"
 #include "breakdown/FlexPayload.hpp"
+#include "breakdown/FlexValueNames.hpp"
 #include "breakdown/ValueText.hpp"
-#include "text/Formatters.hpp"
+#include "core/Hex.hpp"
+#include "model/StatusCodes.hpp"
 #include "text/Utf8Decoding.hpp"
+#include "text/names/FlexDataNames.hpp"
 
 namespace umbrascope {
 namespace {
@@ -24,16 +26,16 @@ std::vector<FieldRow> headerRows(std::uint32_t w0) {
     rows.push_back(FieldRow::withHex(hexDigits(w0, 0, 1), "Message Type = D, Flex Data Message"));
     rows.push_back(groupRow(w0, hexDigits(w0, 1, 2)));
     const bool channelAddress = flex::address(w0) == 0;
-    rows.push_back(FieldRow::withHex(hexDigits(w0, 2, 3),
-                                     "Form = " + std::string(flexnames::formName(flex::form(w0))) +
-                                         ", Address = " + (channelAddress ? "Channel" : "Group")));
     rows.push_back(FieldRow::withHex(
-        hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(flex::channel(w0) + 1)
+        hexDigits(w0, 2, 3), "Form = " + std::string(names::flexForms[flex::form(w0)].label) +
+                                 ", Address = " + (channelAddress ? "Channel" : "Group")));
+    rows.push_back(FieldRow::withHex(
+        hexDigits(w0, 3, 4), channelAddress ? "Channel = " + std::to_string(ump::channel(w0) + 1)
                                             : std::string("Reserved")));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hexText(flex::bank(w0), 2)));
+        FieldRow::withHex(hexDigits(w0, 4, 6), "Status Bank = 0x" + hex::text(flex::bank(w0), 2)));
     rows.push_back(
-        FieldRow::withHex(hexDigits(w0, 6, 8), "Status = 0x" + hexText(flex::status(w0), 2)));
+        FieldRow::withHex(hexDigits(w0, 6, 8), "Status = 0x" + hex::text(flex::status(w0), 2)));
     return rows;
 }
 
@@ -124,12 +126,12 @@ constexpr std::array<PayloadDecoder, 7> setupDecoders{
 
 PayloadDecoder payloadDecoder(std::uint32_t w0) {
     switch (flex::bank(w0)) {
-    case 0x00: {
+    case ump::flexBanks::setupAndPerformance: {
         const std::uint8_t status = flex::status(w0);
         return status < setupDecoders.size() ? setupDecoders[status] : nullptr;
     }
-    case 0x01:
-    case 0x02:
+    case ump::flexBanks::metadataText:
+    case ump::flexBanks::performanceText:
         return textEventRows;
     default:
         return nullptr;

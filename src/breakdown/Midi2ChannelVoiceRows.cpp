@@ -6,8 +6,11 @@
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/CommonRows.hpp"
 #include "breakdown/ValueText.hpp"
+#include "core/Hex.hpp"
+#include "model/StatusCodes.hpp"
 #include "model/fields/Midi2Fields.hpp"
 #include "text/Formatters.hpp"
+#include "text/names/ChannelVoiceNames.hpp"
 
 namespace umbrascope {
 
@@ -37,32 +40,29 @@ enum class Word1Text {
 };
 
 struct Midi2Layout {
-    const char* status = nullptr; // nullptr: unrecognized opcode
     Byte3Text byte3 = Byte3Text::reserved;
     Byte4Text byte4 = Byte4Text::none;
     Word1Text word1 = Word1Text::reserved;
 };
 
-// Indexed by opcode.
+// Indexed by opcode; the opcodes without a name have no layout.
 constexpr std::array<Midi2Layout, 16> midi2Layouts{{
-    {"Registered Per-Note Controller", Byte3Text::note, Byte4Text::controllerIndex,
-     Word1Text::value},
-    {"Assignable Per-Note Controller", Byte3Text::note, Byte4Text::controllerIndex,
-     Word1Text::value},
-    {"Registered Controller (RPN)", Byte3Text::bank, Byte4Text::index, Word1Text::value},
-    {"Assignable Controller (NRPN)", Byte3Text::bank, Byte4Text::index, Word1Text::value},
-    {"Relative Registered Controller", Byte3Text::bank, Byte4Text::index, Word1Text::relativeValue},
-    {"Relative Assignable Controller", Byte3Text::bank, Byte4Text::index, Word1Text::relativeValue},
+    {Byte3Text::note, Byte4Text::controllerIndex, Word1Text::value},
+    {Byte3Text::note, Byte4Text::controllerIndex, Word1Text::value},
+    {Byte3Text::bank, Byte4Text::index, Word1Text::value},
+    {Byte3Text::bank, Byte4Text::index, Word1Text::value},
+    {Byte3Text::bank, Byte4Text::index, Word1Text::relativeValue},
+    {Byte3Text::bank, Byte4Text::index, Word1Text::relativeValue},
     {},
     {},
-    {"Note Off", Byte3Text::note, Byte4Text::attributeType, Word1Text::velocityAndAttribute},
-    {"Note On", Byte3Text::note, Byte4Text::attributeType, Word1Text::velocityAndAttribute},
-    {"Polyphonic Aftertouch", Byte3Text::note, Byte4Text::reserved, Word1Text::pressure},
-    {"Control Change", Byte3Text::controllerNumber, Byte4Text::reserved, Word1Text::value},
-    {"Program Change", Byte3Text::reserved, Byte4Text::bankValidFlag, Word1Text::program},
-    {"Channel Aftertouch", Byte3Text::reservedWithByte4, Byte4Text::none, Word1Text::pressure},
-    {"Pitch Bend", Byte3Text::reservedWithByte4, Byte4Text::none, Word1Text::bend},
-    {"Per-Note Management", Byte3Text::note, Byte4Text::optionFlags, Word1Text::reserved},
+    {Byte3Text::note, Byte4Text::attributeType, Word1Text::velocityAndAttribute},
+    {Byte3Text::note, Byte4Text::attributeType, Word1Text::velocityAndAttribute},
+    {Byte3Text::note, Byte4Text::reserved, Word1Text::pressure},
+    {Byte3Text::controllerNumber, Byte4Text::reserved, Word1Text::value},
+    {Byte3Text::reserved, Byte4Text::bankValidFlag, Word1Text::program},
+    {Byte3Text::reservedWithByte4, Byte4Text::none, Word1Text::pressure},
+    {Byte3Text::reservedWithByte4, Byte4Text::none, Word1Text::bend},
+    {Byte3Text::note, Byte4Text::optionFlags, Word1Text::reserved},
 }};
 
 enum class AttributeKind {
@@ -123,7 +123,7 @@ std::string byte4Label(Byte4Text text, std::uint32_t w0, const std::string& attr
     case Byte4Text::index:
         return "Index = " + std::to_string(ump::byte4(w0));
     case Byte4Text::optionFlags:
-        return "Option Flags = 0x" + hexText(ump::midi2::optionFlags(w0), 2);
+        return "Option Flags = 0x" + hex::text(ump::midi2::optionFlags(w0), 2);
     case Byte4Text::bankValidFlag:
         return ump::midi2::bankValid(w0) ? "Bank Valid Flag = 1 (Bank included)"
                                          : "Bank Valid Flag = 0 (Bank not included)";
@@ -144,7 +144,7 @@ std::string word1Label(Word1Text text, std::uint32_t w1) {
     case Word1Text::relativeValue:
         return "Relative Value = " + std::to_string(ump::midi2::relativeValue(w1));
     case Word1Text::bend:
-        return "Bend Value = " + centeredPercent(w1, 0x80000000u, 0xFFFFFFFFu);
+        return "Bend Value = " + centeredPercent(w1, ump::ranges::centre32, ump::ranges::max32);
     case Word1Text::reserved:
     case Word1Text::velocityAndAttribute:
     case Word1Text::program:
@@ -209,8 +209,9 @@ std::vector<FieldRow> midi2ChannelVoiceRows(std::span<const std::uint32_t> words
         FieldRow::withHex(std::move(hex[0]), "Message Type = 4, MIDI 2.0 Channel Voice Message"));
     rows.push_back(groupRow(w0, std::move(hex[1])));
 
-    const Midi2Layout& layout = midi2Layouts[ump::opcode(w0)];
-    if (layout.status == nullptr) {
+    const std::uint8_t opcode = ump::opcode(w0);
+    const std::string_view name = names::midi2OpcodeName(opcode);
+    if (name.empty()) {
         rows.push_back(unrecognizedStatusRow(std::move(hex[2])));
         rows.push_back(channelRow(w0, std::move(hex[3])));
         rows.push_back(FieldRow::withHex(hex[4] + hex[5], "Data"));
@@ -218,7 +219,8 @@ std::vector<FieldRow> midi2ChannelVoiceRows(std::span<const std::uint32_t> words
         return rows;
     }
 
-    rows.push_back(FieldRow::withHex(std::move(hex[2]), layout.status));
+    const Midi2Layout& layout = midi2Layouts[opcode];
+    rows.push_back(FieldRow::withHex(std::move(hex[2]), std::string(name)));
     rows.push_back(channelRow(w0, std::move(hex[3])));
 
     AttributeFields attribute;

@@ -3,7 +3,9 @@
 #include <array>
 
 #include "breakdown/ValueText.hpp"
+#include "core/Hex.hpp"
 #include "model/fields/Midi2Fields.hpp"
+#include "text/Percent.hpp"
 
 namespace umbrascope {
 
@@ -95,6 +97,9 @@ std::string numbered(int value, std::string_view name) {
 
 constexpr std::string_view withSubfields = "with subfields:";
 
+// The 12-bit distance of the Drums note model, from the centre (0) to the edge.
+constexpr unsigned maxDistance = 4095;
+
 } // namespace
 
 std::string_view articulationClassificationName(int attributeType) {
@@ -132,7 +137,7 @@ AttributeFields orchestralArticulationFields(std::uint8_t attributeType, std::ui
     fields.dataText = withSubfields;
     fields.subRows.reserve(6);
     fields.subRows.push_back(FieldRow::withBits(
-        4, "SubClass = " + hexText(static_cast<std::uint32_t>(subClass), 1) + " " +
+        4, "SubClass = " + hex::text(static_cast<std::uint32_t>(subClass), 1) + " " +
                std::string(articulationSubClassName(attributeType, subClass))));
     fields.subRows.push_back(FieldRow::withBits(
         4, "Variation = " + std::to_string(ump::profile::articulationVariation(data))));
@@ -150,7 +155,7 @@ AttributeFields orchestralArticulationFields(std::uint8_t attributeType, std::ui
 AttributeFields drumsNoteModelFields(std::uint16_t data) {
     const int gesture = ump::profile::drumsGesture(data);
     const unsigned distance = ump::profile::drumsDistance(data);
-    const double percent = distance >= 4095 ? 100.0 : distance / 4095.0 * 100.0;
+    const double percent = text::percentOf(distance, maxDistance);
 
     AttributeFields fields;
     fields.typeText = "Default Note Model: Gesture + Distance from Center (Drums Profile)";
@@ -159,8 +164,8 @@ AttributeFields drumsNoteModelFields(std::uint16_t data) {
     fields.subRows.push_back(
         FieldRow::withBits(4, "Gesture = " + numbered(gesture, drumsGestureName(gesture))));
     fields.subRows.push_back(FieldRow::withBits(12, "Distance from Center = " + fixed2(percent) +
-                                                        "% (" + std::to_string(distance) +
-                                                        " of 4095)"));
+                                                        "% (" + std::to_string(distance) + " of " +
+                                                        std::to_string(maxDistance) + ")"));
     return fields;
 }
 

@@ -1,34 +1,14 @@
-#include <array>
 #include <string>
 #include <string_view>
 
 #include "breakdown/BreakdownRows.hpp"
 #include "breakdown/CommonRows.hpp"
-#include "breakdown/TableText.hpp"
 #include "model/fields/SysExFields.hpp"
+#include "text/names/DataNames.hpp"
+#include "text/names/TableText.hpp"
 
 namespace umbrascope {
 namespace {
-
-constexpr std::array<std::string_view, 4> sysEx7StatusNames{
-    "Complete SysEx message",
-    "Start of SysEx message",
-    "Continuation of SysEx message",
-    "End of SysEx message",
-};
-
-constexpr std::array<std::string_view, 10> sysEx8StatusNames{
-    "Complete SysEx8 message",
-    "Start of SysEx8 message",
-    "Continuation of SysEx8 message",
-    "End of SysEx8 message",
-    {},
-    {},
-    {},
-    {},
-    "Mixed Data Set header",
-    "Mixed Data Set payload",
-};
 
 constexpr std::string_view unrecognized = "Unrecognized";
 
@@ -55,9 +35,10 @@ std::vector<FieldRow> firstWordRows(std::uint32_t w0, std::string_view typeLabel
 std::vector<FieldRow> sysEx7Rows(std::span<const std::uint32_t> words) {
     if (words.empty()) return {};
     const std::uint32_t w0 = words[0];
-    auto rows = firstWordRows(w0, "Message Type = 3, SysEx7 (7-bit) Message",
-                              tableText(sysEx7StatusNames, ump::sysex::status(w0), unrecognized),
-                              "Data Byte 1", "Data Byte 2");
+    auto rows =
+        firstWordRows(w0, "Message Type = 3, SysEx7 (7-bit) Message",
+                      names::tableText(names::sysEx7Statuses, ump::sysex::status(w0), unrecognized),
+                      "Data Byte 1", "Data Byte 2");
     // Words after the second are not part of a 64-bit packet.
     if (words.size() > 1) {
         for (int byte = 0; byte < 4; ++byte)
@@ -70,9 +51,10 @@ std::vector<FieldRow> sysEx7Rows(std::span<const std::uint32_t> words) {
 std::vector<FieldRow> sysEx8Rows(std::span<const std::uint32_t> words) {
     if (words.empty()) return {};
     const std::uint32_t w0 = words[0];
-    auto rows = firstWordRows(w0, "Message Type = 5, SysEx8 (8-bit) / Mixed Data Set Message",
-                              tableText(sysEx8StatusNames, ump::sysex::status(w0), unrecognized),
-                              "Stream ID", "Data Byte 1");
+    auto rows =
+        firstWordRows(w0, "Message Type = 5, SysEx8 (8-bit) / Mixed Data Set Message",
+                      names::tableText(names::sysEx8Statuses, ump::sysex::status(w0), unrecognized),
+                      "Stream ID", "Data Byte 1");
     // Mixed Data Set chunks keep the SysEx8 layout; their header and payload are not decoded.
     const std::size_t wordCount = words.size() < 4 ? words.size() : 4;
     for (std::size_t w = 1; w < wordCount; ++w)

@@ -1,5 +1,7 @@
 #include "breakdown/ValueText.hpp"
 
+#include "model/StatusCodes.hpp"
+#include "text/Percent.hpp"
 #include "text/TextAppend.hpp"
 
 namespace umbrascope {
@@ -14,26 +16,20 @@ std::string fixed2(double value) {
 
 std::string valueOf127(std::uint32_t value) {
     std::string text;
-    text::appendValuePercent(text, value, 127.0);
+    text::appendValuePercent(text, value, ump::ranges::max7);
     return text;
 }
 
 std::string valueOf32Bits(std::uint32_t value) {
     std::string text;
-    text::appendValuePercent(text, value, 4294967295.0);
+    text::appendValuePercent(text, value, ump::ranges::max32);
     return text;
 }
 
 std::string percentOf16Bits(std::uint32_t value) {
     std::string text;
-    text::appendFixed2(text, value / 65535.0 * 100.0);
+    text::appendFixed2(text, text::percentOf(value, ump::ranges::max16));
     text += '%';
-    return text;
-}
-
-std::string hexText(std::uint32_t value, int minDigits) {
-    std::string text;
-    text::appendHex(text, value, minDigits);
     return text;
 }
 

@@ -14,7 +14,5 @@ std::string valueOf127(std::uint32_t value);
 std::string valueOf32Bits(std::uint32_t value);
 // "50.00%": only the share of 0xFFFF.
 std::string percentOf16Bits(std::uint32_t value);
-// "%X" / "%02X" of a value.
-std::string hexText(std::uint32_t value, int minDigits);
 
 } // namespace umbrascope

@@ -22,4 +22,8 @@ int runSay(Arguments args, std::ostream& out, std::ostream& err);
 int runSources(Arguments args, std::ostream& out, std::ostream& err);
 int runTranslate(Arguments args, std::ostream& out, std::ostream& err);
 
+// The whole tool: picks the command named by the first argument and runs it. Running out of
+// memory anywhere ends with one line on `err` and status 1.
+int runCommandLine(Arguments args, std::ostream& out, std::ostream& err);
+
 } // namespace umbrascope::cli

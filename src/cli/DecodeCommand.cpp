@@ -1,14 +1,17 @@
 #include "cli/DecodeCommand.hpp"
 
-#include <iostream>
+#include <cstdio>
+#include <cstring>
 #include <optional>
-#include <sstream>
+#include <ostream>
 #include <utility>
 
 #include "breakdown/BreakdownRows.hpp"
 #include "cli/BreakdownOutput.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/TerminalText.hpp"
 #include "cli/WordArgument.hpp"
+#include "core/LineReader.hpp"
 #include "model/MIDIMessage.hpp"
 #include "text/Description.hpp"
 #include "text/SpokenText.hpp"
@@ -29,12 +32,12 @@ constexpr std::string_view usage =
     "  --json    one JSON object per packet and line: line, words, type, displayName, hex,\n"
     "            description, short, verbose (the spoken texts, null when silent), rows,\n"
     "            fieldsSpeech, reading, readingSheetOpen\n"
-    "  --stdin   read runs of words from standard input, one run per line\n"
+    "  --stdin   read runs of words from standard input, one run per line of at most 65536\n"
+    "            bytes; each line is printed as it is read, and the first bad line stops the\n"
+    "            command with its number\n"
     "  --help    show this help\n";
 
-struct UsageError {
-    std::string message;
-};
+constexpr std::size_t maxInputLineBytes = 64 * 1024;
 
 std::vector<std::uint32_t> parseRun(std::string_view text, const std::string& where) {
     std::vector<std::uint32_t> words;
@@ -136,80 +139,97 @@ std::string packetSpokenLines(const DecodedPacket& packet) {
     return lines;
 }
 
-int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err) {
+void writePacket(const DecodedPacket& packet, bool json, std::ostream& out) {
+    if (json) {
+        std::string text;
+        JsonWriter writer(text);
+        writePacketJson(writer, packet);
+        text += '\n';
+        out << text;
+    } else {
+        out << packetPlainLine(packet) << '\n'
+            << packetSpokenLines(packet)
+            << breakdownPlainLines(breakdownRows(packetMessage(packet)));
+    }
+}
+
+namespace {
+
+struct DecodeOptions {
     bool json = false;
     bool fromStdin = false;
     std::vector<std::uint32_t> words;
-    std::vector<DecodedPacket> packets;
-    try {
-        bool optionsEnded = false;
-        for (const std::string_view arg : args) {
-            if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-                out << usage;
-                return 0;
-            }
-            if (!optionsEnded && arg == "--json") {
-                json = true;
-            } else if (!optionsEnded && arg == "--stdin") {
-                fromStdin = true;
-            } else if (!optionsEnded && arg == "--") {
-                optionsEnded = true;
-            } else if (!optionsEnded && arg.starts_with("-")) {
-                throw UsageError{"unknown option " + quotedToken(arg) +
-                                 " (see umbrascope-cli decode --help)"};
-            } else {
-                const auto word = parseWordArgument(arg);
-                if (!word)
-                    throw UsageError{std::string(wordExpectation) + ", found " + quotedToken(arg)};
-                words.push_back(*word);
-            }
-        }
-        if (fromStdin && !words.empty())
-            throw UsageError{"expected words either as arguments or with --stdin, not both"};
-        if (!fromStdin && words.empty())
-            throw UsageError{"expected at least one word (see umbrascope-cli decode --help)"};
+};
 
-        // Everything is read and checked before anything is printed.
-        if (fromStdin) {
-            std::string text;
-            std::size_t line = 0;
-            while (std::getline(in, text)) {
-                ++line;
-                if (!text.empty() && text.back() == '\r') text.pop_back();
-                const auto run = parseRun(text, "line " + std::to_string(line) + ": ");
-                auto decoded = decodeRun(run, line);
-                packets.insert(packets.end(), std::make_move_iterator(decoded.begin()),
-                               std::make_move_iterator(decoded.end()));
-            }
-            if (in.bad()) throw UsageError{"cannot read standard input"};
-        } else {
-            packets = decodeRun(words, 1);
-        }
-    } catch (const UsageError& error) {
-        err << "umbrascope-cli decode: " << error.message << '\n';
-        return 2;
+std::optional<DecodeOptions> parseDecodeOptions(Arguments args) {
+    CommandLine line("decode");
+    line.flag("--json").flag("--stdin").arguments();
+    if (!line.parse(args)) return std::nullopt;
+    DecodeOptions options;
+    options.json = line.has("--json");
+    options.fromStdin = line.has("--stdin");
+    for (const auto& arg : line.plainArguments()) {
+        const auto word = parseWordArgument(arg);
+        if (!word) throw UsageError{std::string(wordExpectation) + ", found " + quotedToken(arg)};
+        options.words.push_back(*word);
     }
+    if (options.fromStdin && !options.words.empty())
+        throw UsageError{"expected words either as arguments or with --stdin, not both"};
+    if (!options.fromStdin && options.words.empty())
+        throw UsageError{"expected at least one word" + line.seeHelp()};
+    return options;
+}
 
-    std::string text;
-    for (const auto& packet : packets) {
-        if (json) {
-            JsonWriter writer(text);
-            writePacketJson(writer, packet);
-            text += '\n';
-        } else {
-            text += packetPlainLine(packet);
-            text += '\n';
-            text += packetSpokenLines(packet);
-            text += breakdownPlainLines(breakdownRows(packetMessage(packet)));
+// One line at a time, each printed before the next is read, so an endless pipe runs in bounded
+// memory and a reader sees each result at once.
+int decodeLines(const DecodeOptions& options, ByteReader& in, std::ostream& out,
+                std::ostream& err) {
+    LineReader lines(in, maxInputLineBytes);
+    for (;;) {
+        switch (lines.next()) {
+        case LineReader::Status::end:
+            return 0;
+        case LineReader::Status::tooLong:
+            throw UsageError{"line " + std::to_string(lines.lineNumber()) +
+                             ": expected a line of at most " + std::to_string(maxInputLineBytes) +
+                             " bytes"};
+        case LineReader::Status::failed:
+            printCommandError(
+                "decode",
+                std::string("cannot read standard input: ") + std::strerror(lines.error()), err);
+            return 1;
+        case LineReader::Status::line:
+            break;
         }
+        std::string_view text = lines.line();
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        const std::size_t number = lines.lineNumber();
+        const auto run = parseRun(text, "line " + std::to_string(number) + ": ");
+        for (const auto& packet : decodeRun(run, number))
+            writePacket(packet, options.json, out);
+        if (!out) return 1; // the output is gone: reading on would be for nothing
     }
-    out << text;
-    out.flush();
-    return out ? 0 : 1;
+}
+
+} // namespace
+
+int runDecodeWithInput(Arguments args, ByteReader& in, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("decode", err, [&] {
+        const auto options = parseDecodeOptions(args);
+        if (!options) {
+            out << usage;
+            return 0;
+        }
+        if (options->fromStdin) return decodeLines(*options, in, out, err);
+        for (const auto& packet : decodeRun(options->words, 1))
+            writePacket(packet, options->json, out);
+        return 0;
+    });
 }
 
 int runDecode(Arguments args, std::ostream& out, std::ostream& err) {
-    return runDecodeWithInput(args, std::cin, out, err);
+    FileReader in(stdin);
+    return runDecodeWithInput(args, in, out, err);
 }
 
 } // namespace umbrascope::cli

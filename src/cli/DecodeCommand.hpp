@@ -9,6 +9,7 @@
 
 #include "cli/Commands.hpp"
 #include "cli/Json.hpp"
+#include "core/ByteReader.hpp"
 #include "model/Packet.hpp"
 
 namespace umbrascope::cli {
@@ -35,7 +36,10 @@ std::string packetPlainLine(const DecodedPacket& packet);
 // only when there is something to say.
 std::string packetSpokenLines(const DecodedPacket& packet);
 
+// The packet as decode prints it: the plain lines or one JSON line.
+void writePacket(const DecodedPacket& packet, bool json, std::ostream& out);
+
 // runDecode with an explicit standard input, for --stdin.
-int runDecodeWithInput(Arguments args, std::istream& in, std::ostream& out, std::ostream& err);
+int runDecodeWithInput(Arguments args, ByteReader& in, std::ostream& out, std::ostream& err);
 
 } // namespace umbrascope::cli

@@ -1,20 +1,20 @@
 #include "cli/Json.hpp"
 
-#include "cli/Utf8.hpp"
+#include "core/Hex.hpp"
+#include "text/Utf8Decoding.hpp"
 
 namespace umbrascope::cli {
 
 void appendJsonString(std::string& out, std::string_view text) {
-    static constexpr char hexDigits[] = "0123456789abcdef";
     out += '"';
     for (std::size_t i = 0; i < text.size();) {
-        const auto c = decodeUtf8(text, i);
-        if (!c) {
-            out += "\xEF\xBF\xBD";
-            ++i;
+        const Utf8Sequence c = nextUtf8Sequence(text, i);
+        if (!c.valid) {
+            out += replacementCharacter;
+            i += c.length;
             continue;
         }
-        switch (c->codePoint) {
+        switch (c.codePoint) {
         case '"':
             out += "\\\"";
             break;
@@ -37,15 +37,14 @@ void appendJsonString(std::string& out, std::string_view text) {
             out += "\\f";
             break;
         default:
-            if (c->codePoint < 0x20) {
-                out += "\\u00";
-                out += hexDigits[(c->codePoint >> 4) & 0xF];
-                out += hexDigits[c->codePoint & 0xF];
+            if (c.codePoint < 0x20) {
+                out += "\\u";
+                hex::append(out, c.codePoint, 4, hex::Letters::lower);
             } else {
-                out.append(text.substr(i, c->length));
+                out.append(text.substr(i, c.length));
             }
         }
-        i += c->length;
+        i += c.length;
     }
     out += '"';
 }

@@ -1,16 +1,16 @@
-#include <optional>
+#include "cli/ReplayCommand.hpp"
+
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/AtomicFile.hpp"
 #include "app/CsvExport.hpp"
-#include "cli/Commands.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/ReplayFeedback.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
-#include "midi/MIDIManager.hpp"
-#include "midi/replay/ReplayService.hpp"
 #include "text/CsvText.hpp"
 
 namespace umbrascope::cli {
@@ -38,167 +38,126 @@ constexpr std::string_view usage =
     "  --ticks               click for every new message, panned per source\n"
     "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
     "  --csv OUT.csv         write the buffer as the monitor's CSV export instead of printing\n"
-    "                        it, replacing OUT.csv as a whole, and print 'Exported N Messages'\n"
+    "                        it, replacing OUT.csv as a whole, and print 'Exported N Messages';\n"
+    "                        OUT.csv must be a regular file (a link is followed) or not exist\n"
     "  --help                show this help\n"
     "\n"
     "Capture file: one event packet per line, an optional delay +SECONDS then 1 to 64 words of\n"
     "8 hex digits; '#' starts a comment; an optional first line '@source NAME' names the source.\n"
-    "A CSV export of the monitor reads back too.\n";
+    "A CSV export of the monitor reads back too. A line holds at most 65536 bytes and a file at\n"
+    "most 256 MiB; a source name longer than 256 bytes is cut, with a warning.\n";
 
-struct UsageError {
-    std::string message;
-};
-
-struct ReplayOptions {
-    std::vector<std::string> files;
-    std::int64_t maxMessages = MIDIManager::defaultMaxMessages;
-    MessageTypeSet hidden;
-    bool noActiveSensing = false;
-    bool noClock = false;
-    bool onlyUMP = false;
-    ReplayPace pace = ReplayPace::asFastAsPossible;
-    TTSLevel announce = TTSLevel::off;
-    bool ticks = false;
-    std::string speech;
-    std::optional<std::string> csvPath;
-};
-
-// Returns nothing when help was asked for.
-std::optional<ReplayOptions> parseOptions(Arguments args) {
-    ReplayOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        if (optionsEnded || !arg.starts_with("-") || arg == "-") {
-            options.files.emplace_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") return std::nullopt;
-
-        // "--name value" or "--name=value"
-        std::string_view name = arg;
-        std::optional<std::string_view> inlineValue;
-        if (const auto equals = arg.find('='); equals != std::string_view::npos) {
-            name = arg.substr(0, equals);
-            inlineValue = arg.substr(equals + 1);
-        }
-        const auto takeValue = [&]() -> std::string_view {
-            if (inlineValue) return *inlineValue;
-            if (i + 1 >= args.size())
-                throw UsageError{"option " + quotedToken(name) + " expects a value"};
-            return args[++i];
-        };
-        const auto noValue = [&] {
-            if (inlineValue) throw UsageError{"option " + quotedToken(name) + " takes no value"};
-        };
-
-        if (name == "--max-messages") {
-            const std::string_view value = takeValue();
-            if (value == "500" || value == "1000" || value == "5000")
-                options.maxMessages = std::stoll(std::string(value));
-            else
-                throw UsageError{"--max-messages expects 500, 1000 or 5000, found " +
-                                 quotedToken(value)};
-        } else if (name == "--hide-type") {
-            const std::string_view value = takeValue();
-            const auto type = umpMessageTypeFromCaseName(value);
-            if (!type)
-                throw UsageError{"--hide-type expects one of utility, system, midi1ChannelVoice, "
-                                 "data64, midi2ChannelVoice, data128, flexData, umpStream, "
-                                 "unknown, found " +
-                                 quotedToken(value)};
-            options.hidden.insert(*type);
-        } else if (name == "--no-active-sensing") {
-            noValue();
-            options.noActiveSensing = true;
-        } else if (name == "--no-clock") {
-            noValue();
-            options.noClock = true;
-        } else if (name == "--csv") {
-            const std::string_view value = takeValue();
-            if (value.empty()) throw UsageError{"--csv expects a file name"};
-            if (options.csvPath) throw UsageError{"--csv given more than once"};
-            options.csvPath = std::string(value);
-        } else if (name == "--only-ump") {
-            noValue();
-            options.onlyUMP = true;
-        } else if (name == "--pace") {
-            const std::string_view value = takeValue();
-            if (value != "fast" && value != "recorded")
-                throw UsageError{"--pace expects fast or recorded, found " + quotedToken(value)};
-            options.pace = value == "fast" ? ReplayPace::asFastAsPossible : ReplayPace::recorded;
-        } else if (name == "--announce") {
-            const std::string_view value = takeValue();
-            if (value == "off" || value == "short" || value == "verbose")
-                options.announce = value == "off"     ? TTSLevel::off
-                                   : value == "short" ? TTSLevel::short_
-                                                      : TTSLevel::verbose;
-            else
-                throw UsageError{"--announce expects off, short or verbose, found " +
-                                 quotedToken(value)};
-        } else if (name == "--ticks") {
-            noValue();
-            options.ticks = true;
-        } else if (name == "--speech") {
-            const std::string_view value = takeValue();
-            if (!platform::isSpeechBackendName(value) || value.empty())
-                throw UsageError{"--speech expects speechd, espeak or none, found " +
-                                 quotedToken(value)};
-            options.speech = value;
-        } else {
-            throw UsageError{"unknown option " + quotedToken(arg) +
-                             " (see umbrascope-cli replay --help)"};
-        }
-    }
-    if (options.files.empty())
-        throw UsageError{"expected at least one capture file (see umbrascope-cli replay --help)"};
-    return options;
+// A value that must be one of a few words: "--pace expects fast or recorded, found 'slow'".
+template <typename Value, std::size_t N>
+Value oneOf(const std::string& option, const std::string& given,
+            const std::pair<std::string_view, Value> (&choices)[N], std::string_view expected) {
+    for (const auto& [name, value] : choices)
+        if (given == name) return value;
+    throw UsageError{option + " expects " + std::string(expected) + ", found " +
+                     quotedToken(given)};
 }
 
-std::string bufferText(const MIDIManager& manager) {
-    std::string text;
-    for (const MIDIMessage& message : manager.messages()) {
-        text += std::to_string(message.sequenceNumber);
-        text += '\t';
-        text += terminalSafe(message.sourceName());
-        text += '\t';
-        text += hexString(message);
-        text += '\t';
-        text += displayName(message.messageType);
-        text += '\t';
-        text += terminalSafe(message.description);
-        text += '\n';
+constexpr std::pair<std::string_view, std::int64_t> bufferSizes[] = {
+    {"500", 500}, {"1000", 1000}, {"5000", 5000}};
+constexpr std::pair<std::string_view, ReplayPace> paces[] = {{"fast", ReplayPace::asFastAsPossible},
+                                                             {"recorded", ReplayPace::recorded}};
+constexpr std::pair<std::string_view, TTSLevel> levels[] = {
+    {"off", TTSLevel::off}, {"short", TTSLevel::short_}, {"verbose", TTSLevel::verbose}};
+
+void printBuffer(const MIDIManager& manager, std::ostream& out) {
+    for (const MIDIMessage& message : manager.messages())
+        out << message.sequenceNumber << '\t' << terminalSafe(message.sourceName()) << '\t'
+            << hexString(message) << '\t' << displayName(message.messageType) << '\t'
+            << terminalSafe(message.description) << '\n';
+    if (manager.isBufferFull()) out << "buffer full\n";
+}
+
+// The CSV file may not be one of the captures, which the export would overwrite.
+std::optional<std::string> csvOverCapture(const ReplayOptions& options) {
+    if (!options.csvPath) return std::nullopt;
+    for (const auto& file : options.files) {
+        std::error_code error;
+        if (std::filesystem::equivalent(*options.csvPath, file, error))
+            return "--csv names the capture file '" + terminalSafe(file) + "'; choose another file";
     }
-    if (manager.isBufferFull()) text += "buffer full\n";
-    return text;
+    return std::nullopt;
 }
 
 } // namespace
 
-int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
+std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
+    CommandLine line("replay");
+    line.arguments()
+        .option("--max-messages")
+        .option("--hide-type")
+        .flag("--no-active-sensing")
+        .flag("--no-clock")
+        .flag("--only-ump")
+        .option("--pace")
+        .option("--announce")
+        .flag("--ticks")
+        .option("--speech")
+        .option("--csv");
+    if (!line.parse(args)) return std::nullopt;
+
     ReplayOptions options;
-    std::vector<Capture> captures;
-    try {
-        auto parsed = parseOptions(args);
-        if (!parsed) {
-            out << usage;
-            return 0;
-        }
-        options = std::move(*parsed);
-        // Every file is read and checked before anything plays or prints.
-        for (const auto& file : options.files)
-            captures.push_back(loadCapture(file));
-    } catch (const UsageError& error) {
-        err << "umbrascope-cli replay: " << error.message << '\n';
-        return 2;
-    } catch (const CaptureError& error) {
-        err << "umbrascope-cli replay: " << terminalSafe(error.what()) << '\n';
+    options.files = line.plainArguments();
+    if (const auto size = line.value("--max-messages"))
+        options.maxMessages = oneOf("--max-messages", *size, bufferSizes, "500, 1000 or 5000");
+    for (const auto& name : line.values("--hide-type")) {
+        const auto type = umpMessageTypeFromCaseName(name);
+        if (!type)
+            throw UsageError{"--hide-type expects one of utility, system, midi1ChannelVoice, "
+                             "data64, midi2ChannelVoice, data128, flexData, umpStream, "
+                             "unknown, found " +
+                             quotedToken(name)};
+        options.hidden.insert(*type);
+    }
+    options.noActiveSensing = line.has("--no-active-sensing");
+    options.noClock = line.has("--no-clock");
+    options.onlyUMP = line.has("--only-ump");
+    if (const auto pace = line.value("--pace"))
+        options.pace = oneOf("--pace", *pace, paces, "fast or recorded");
+    if (const auto level = line.value("--announce"))
+        options.announce = oneOf("--announce", *level, levels, "off, short or verbose");
+    options.ticks = line.has("--ticks");
+    if (const auto speech = line.value("--speech")) {
+        if (speech->empty() || !platform::isSpeechBackendName(*speech))
+            throw UsageError{"--speech expects speechd, espeak or none, found " +
+                             quotedToken(*speech)};
+        options.speech = *speech;
+    }
+    options.csvPath = line.value("--csv");
+    if (options.csvPath && options.csvPath->empty()) throw UsageError{"--csv expects a file name"};
+    if (options.files.empty())
+        throw UsageError{"expected at least one capture file" + line.seeHelp()};
+    return options;
+}
+
+int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err) {
+    const auto fail = [&err](const std::string& message) {
+        printCommandError("replay", terminalSafe(message), err);
+        return 1;
+    };
+    if (const auto clash = csvOverCapture(options)) {
+        printCommandError("replay", *clash, err);
         return 2;
     }
+    if (options.csvPath)
+        if (const auto problem = exportTargetProblem(*options.csvPath)) return fail(*problem);
+
+    // Every file is read whole and checked before anything plays or prints.
+    std::vector<Capture> captures;
+    try {
+        for (const auto& file : options.files)
+            captures.push_back(loadCapture(file));
+    } catch (const CaptureError& error) {
+        printCommandError("replay", terminalSafe(error.what()), err);
+        return 2;
+    }
+    for (const auto& capture : captures)
+        for (const auto& warning : capture.warnings)
+            printCommandError("replay", "warning: " + terminalSafe(warning), err);
 
     ManualQueue queue;
     ReplayService service;
@@ -232,16 +191,24 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     if (options.csvPath) {
         const std::vector<MIDIMessage> messages(manager.messages().begin(),
                                                 manager.messages().end());
-        if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages))) {
-            err << "umbrascope-cli replay: " << terminalSafe(*error) << '\n';
-            return 1;
-        }
+        if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages)))
+            return fail(*error);
         out << exportResultText(true, messages.size()) << '\n';
     } else {
-        out << bufferText(manager);
+        printBuffer(manager, out);
     }
-    out.flush();
-    return out ? 0 : 1;
+    return 0;
+}
+
+int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("replay", err, [&] {
+        const auto options = parseReplayOptions(args);
+        if (!options) {
+            out << usage;
+            return 0;
+        }
+        return runReplay(*options, out, err);
+    });
 }
 
 } // namespace umbrascope::cli

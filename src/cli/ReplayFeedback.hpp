@@ -18,10 +18,14 @@ namespace umbrascope::cli {
 // newest message changes. Main thread only; the queue must outlive it.
 class ReplayFeedback {
 public:
-    // None, with a message on `err`, when the speech backend is not available.
+    // None, with a message on `err`, when the speech backend is not available. What cannot be
+    // heard (ticks without a device, speech that falls back) is said on `err`, which must outlive
+    // the feedback.
     static std::unique_ptr<ReplayFeedback> make(TTSLevel level, bool ticks,
                                                 std::string_view speechBackend, MainQueue& queue,
                                                 std::ostream& err);
+
+    ~ReplayFeedback();
 
     // After each delivered event list, with the main queue drained.
     void afterDelivery(const MIDIManager& manager);
@@ -29,9 +33,12 @@ public:
     void finish(ManualQueue& queue);
 
 private:
-    ReplayFeedback(platform::SpeechSetup speech, MainQueue& queue, AnnounceState state);
+    ReplayFeedback(platform::SpeechSetup speech,
+                   ObserverList<const std::string&>::Subscription fallbackNotice, MainQueue& queue,
+                   AnnounceState state);
 
     platform::SpeechSetup speech_; // its engine outlives the players below
+    ObserverList<const std::string&>::Subscription fallbackNotice_;
     SpeechAnnouncer announcer_;
     ClickPlayer clickPlayer_;
     AnnounceState state_;

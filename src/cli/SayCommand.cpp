@@ -1,13 +1,13 @@
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <thread>
 
-#include "audio/SpeechAnnouncer.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/SaySpeech.hpp"
+#include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
 
@@ -18,87 +18,74 @@ namespace {
 constexpr std::string_view usage =
     "Usage: umbrascope-cli say TEXT [--voice ID] [--rate 0..1] [--volume 0..1]\n"
     "                           [--speech speechd|espeak|none]\n"
-    "Speaks TEXT through the announcer and returns when it has been said.\n";
+    "Speaks TEXT through the announcer and returns when it has been said; exits with 1\n"
+    "when nothing could be heard.\n";
 
-std::optional<float> unitValue(std::string_view text) {
+struct SayOptions {
+    std::string text;
+    std::optional<std::string> voice;
+    std::optional<float> rate;
+    std::optional<float> volume;
+    std::string backend;
+};
+
+std::optional<float> unitValue(const std::optional<std::string>& given, const std::string& option) {
+    if (!given) return std::nullopt;
     float value = 0.0f;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || !(value >= 0.0f) ||
-        value > 1.0f)
-        return std::nullopt;
+    const char* end = given->data() + given->size();
+    const auto [stop, error] = std::from_chars(given->data(), end, value);
+    if (error != std::errc{} || stop != end || !(value >= 0.0f) || value > 1.0f)
+        throw UsageError{option + " expects a number from 0 to 1, found " + quotedToken(*given)};
     return value;
+}
+
+std::optional<SayOptions> parseSayOptions(Arguments args) {
+    CommandLine line("say");
+    line.arguments().option("--voice").option("--rate").option("--volume").option("--speech");
+    if (!line.parse(args)) return std::nullopt;
+    SayOptions options;
+    const auto& texts = line.plainArguments();
+    if (texts.empty()) throw UsageError{"expected a text to say" + line.seeHelp()};
+    if (texts.size() > 1)
+        throw UsageError{"unexpected argument " + quotedToken(texts[1]) + line.seeHelp()};
+    options.text = texts.front();
+    options.voice = line.value("--voice");
+    options.rate = unitValue(line.value("--rate"), "--rate");
+    options.volume = unitValue(line.value("--volume"), "--volume");
+    options.backend = line.value("--speech").value_or("");
+    if (!platform::isSpeechBackendName(options.backend))
+        throw UsageError{"--speech expects speechd, espeak or none, found " +
+                         quotedToken(options.backend)};
+    return options;
+}
+
+int say(const SayOptions& options, std::ostream& err) {
+    ManualQueue queue;
+    auto speech = platform::makeSpeech(options.backend, queue, err);
+    if (!speech) return 1;
+    if (options.voice &&
+        !std::ranges::any_of(platform::installedVoices(*speech),
+                             [&](const Voice& v) { return v.identifier == *options.voice; }))
+        throw UsageError{"no voice " + quotedToken(*options.voice) + " in " + speech->backend +
+                         " (see umbrascope-cli voices)"};
+
+    return sayThrough(
+        *speech, queue,
+        {options.text, options.voice, options.rate, options.volume, options.backend == "none"},
+        err);
 }
 
 } // namespace
 
 int runSay(Arguments args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> text;
-    std::optional<std::string> voice;
-    std::optional<float> rate;
-    std::optional<float> volume;
-    std::string_view backend;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto arg = args[i];
-        if (arg == "--help" || arg == "-h") {
+    return withUsageErrors("say", err, [&] {
+        const auto options = parseSayOptions(args);
+        if (!options) {
             out << usage;
             return 0;
         }
-        const bool takesValue =
-            arg == "--voice" || arg == "--rate" || arg == "--volume" || arg == "--speech";
-        if (takesValue && i + 1 >= args.size()) {
-            err << "umbrascope-cli say: " << arg << " needs a value\n" << usage;
-            return 2;
-        }
-        if (arg == "--voice") {
-            voice = std::string(args[++i]);
-        } else if (arg == "--rate" || arg == "--volume") {
-            const auto value = unitValue(args[++i]);
-            if (!value) {
-                err << "umbrascope-cli say: " << arg << " expects a number from 0 to 1, got '"
-                    << args[i] << "'\n";
-                return 2;
-            }
-            (arg == "--rate" ? rate : volume) = value;
-        } else if (arg == "--speech") {
-            backend = args[++i];
-        } else if (!text && !arg.starts_with("--")) {
-            text = std::string(arg);
-        } else {
-            err << "umbrascope-cli say: unexpected argument '" << arg << "'\n" << usage;
-            return 2;
-        }
-    }
-    if (!text) {
-        err << "umbrascope-cli say: nothing to say\n" << usage;
-        return 2;
-    }
-    if (!platform::isSpeechBackendName(backend)) {
-        err << "umbrascope-cli say: --speech expects speechd, espeak or none, got '" << backend
-            << "'\n";
-        return 2;
-    }
-    auto speech = platform::makeSpeech(backend, err);
-    if (!speech) return 1;
-    if (voice && !std::ranges::any_of(platform::installedVoices(*speech),
-                                      [&](const Voice& v) { return v.identifier == *voice; })) {
-        err << "umbrascope-cli say: no voice '" << *voice << "' in " << speech->backend
-            << " (see umbrascope-cli voices)\n";
-        return 2;
-    }
-
-    ManualQueue queue;
-    SpeechAnnouncer announcer(std::move(speech->synthesizer), queue);
-    if (rate) announcer.setRate(*rate);
-    if (volume) announcer.setVolume(*volume);
-    constexpr std::int32_t source = 0;
-    if (voice) announcer.setVoiceForSource(source, *voice);
-    announcer.speakNow(*text, source);
-    // Every utterance ends with one report, so this loop ends too.
-    while (announcer.busy()) {
-        queue.drain();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
+        return say(*options, err);
+    });
 }
 
 } // namespace umbrascope::cli

@@ -2,32 +2,29 @@
 #include <ostream>
 #include <string>
 
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
-
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
 #include "platform/SystemMidi.hpp"
 
 namespace umbrascope::cli {
 
-int runSources(Arguments args, std::ostream& out, std::ostream& err) {
-    if (!args.empty()) {
-        if (args[0] == "--help" || args[0] == "-h") {
-            out << "Usage: umbrascope-cli sources\n"
-                   "Lists every MIDI source, one a line: its id, its name and whether it is\n"
-                   "native UMP or MIDI 1.0, separated by tabs. Where the system MIDI service\n"
-                   "runs, a last line counts its input overruns: times that incoming MIDI was\n"
-                   "lost because it came faster than it was read.\n";
-            return 0;
-        }
-        err << "umbrascope-cli sources: takes no arguments (see --help)\n";
-        return 2;
-    }
+namespace {
+
+constexpr std::string_view usage =
+    "Usage: umbrascope-cli sources\n"
+    "Lists every MIDI source, one a line: its id, its name and whether it is\n"
+    "native UMP or MIDI 1.0, separated by tabs. Where the system MIDI service\n"
+    "runs, a last line counts its input overruns: times that incoming MIDI was\n"
+    "lost because it came faster than it was read.\n";
+
+void listSources(std::ostream& out) {
     platform::MidiServices services({});
     if (!services.hasSystemMidi()) {
         out << "No MIDI sources found\n";
-        return 0;
+        return;
     }
     MidiService& service = services.service();
     ManualQueue queue;
@@ -36,13 +33,26 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
     std::size_t listed = 0;
     for (const SourceRef source : service.sources()) {
         const std::int32_t id = service.uniqueID(source);
-        out << id << '\t' << terminalSafe(service.displayName(source).value_or("Unknown Source"))
+        out << id << '\t' << terminalSafe(service.displayName(source).value_or(unknownSourceName))
             << '\t' << (service.isNativeUMP(source, id) ? "native UMP" : "MIDI 1.0") << '\n';
         ++listed;
     }
     if (listed == 0) out << "No MIDI sources found\n";
     out << "Input overruns: " << manager.inputOverruns() << '\n';
-    return 0;
+}
+
+} // namespace
+
+int runSources(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("sources", err, [&] {
+        CommandLine line("sources");
+        if (!line.parse(args)) {
+            out << usage;
+            return 0;
+        }
+        listSources(out);
+        return 0;
+    });
 }
 
 } // namespace umbrascope::cli

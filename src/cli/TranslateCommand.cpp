@@ -1,11 +1,13 @@
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
+#include "core/Hex.hpp"
 #include "midi/Midi1StreamTranslator.hpp"
 #include "model/Packet.hpp"
 
@@ -19,69 +21,66 @@ constexpr std::string_view usage =
     "MIDI 1.0 bytes: one packet a line. Bytes are hex, one or more to an argument (90 3C 64 or\n"
     "903C64).\n";
 
-std::optional<int> hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return std::nullopt;
-}
+struct TranslateOptions {
+    MidiProtocol protocol = MidiProtocol::midi2;
+    std::vector<std::uint8_t> bytes;
+};
 
 // Appends the bytes of one argument; false when it is not whole hex bytes.
 bool appendHexBytes(std::string_view text, std::vector<std::uint8_t>& out) {
     if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
     if (text.empty() || text.size() % 2 != 0) return false;
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const auto high = hexDigit(text[i]);
-        const auto low = hexDigit(text[i + 1]);
-        if (!high || !low) return false;
-        out.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+        const auto byte = hex::parse(text.substr(i, 2));
+        if (!byte) return false;
+        out.push_back(static_cast<std::uint8_t>(*byte));
     }
     return true;
+}
+
+std::optional<TranslateOptions> parseTranslateOptions(Arguments args) {
+    CommandLine line("translate");
+    line.option("--protocol").arguments();
+    if (!line.parse(args)) return std::nullopt;
+    TranslateOptions options;
+    if (const auto protocol = line.value("--protocol")) {
+        if (*protocol != "1" && *protocol != "2")
+            throw UsageError{"--protocol expects 1 or 2, found " + quotedToken(*protocol)};
+        options.protocol = *protocol == "1" ? MidiProtocol::midi1 : MidiProtocol::midi2;
+    }
+    for (const auto& arg : line.plainArguments())
+        if (!appendHexBytes(arg, options.bytes))
+            throw UsageError{"expected hex bytes such as 90 or 903C64, found " + quotedToken(arg)};
+    if (options.bytes.empty()) throw UsageError{"expected MIDI 1.0 bytes" + line.seeHelp()};
+    return options;
+}
+
+void translate(const TranslateOptions& options, std::ostream& out) {
+    Midi1StreamTranslator translator(options.protocol);
+    std::vector<std::uint32_t> words;
+    translator.translate(options.bytes, words);
+    forEachPacket(words, [&out](const PacketWords& packet, PacketClass) {
+        std::string line;
+        for (const auto word : packet) {
+            if (!line.empty()) line += ' ';
+            hex::append(line, word, 8);
+        }
+        out << line << '\n';
+    });
 }
 
 } // namespace
 
 int runTranslate(Arguments args, std::ostream& out, std::ostream& err) {
-    MidiProtocol protocol = MidiProtocol::midi2;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto arg = args[i];
-        if (arg == "--help" || arg == "-h") {
+    return withUsageErrors("translate", err, [&] {
+        const auto options = parseTranslateOptions(args);
+        if (!options) {
             out << usage;
             return 0;
         }
-        if (arg == "--protocol") {
-            if (i + 1 >= args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
-                err << "umbrascope-cli translate: --protocol expects 1 or 2\n" << usage;
-                return 2;
-            }
-            protocol = args[++i] == "1" ? MidiProtocol::midi1 : MidiProtocol::midi2;
-            continue;
-        }
-        if (!appendHexBytes(arg, bytes)) {
-            err << "umbrascope-cli translate: argument " << i + 1 << " '" << std::string(arg)
-                << "' is not hex bytes (expected pairs of hex digits such as 90 or 903C64)\n";
-            return 2;
-        }
-    }
-    if (bytes.empty()) {
-        err << "umbrascope-cli translate: no bytes given\n" << usage;
-        return 2;
-    }
-    Midi1StreamTranslator translator(protocol);
-    std::vector<std::uint32_t> words;
-    translator.translate(bytes, words);
-    forEachPacket(words, [&out](const PacketWords& packet, PacketClass) {
-        const char* separator = "";
-        for (const auto word : packet) {
-            char text[9];
-            std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(word));
-            out << separator << text;
-            separator = " ";
-        }
-        out << '\n';
+        translate(*options, out);
+        return 0;
     });
-    return 0;
 }
 
 } // namespace umbrascope::cli

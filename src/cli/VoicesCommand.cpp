@@ -1,46 +1,65 @@
-#include <algorithm>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "audio/VoiceSelection.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
+#include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
 
 namespace umbrascope::cli {
 
-int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
-    std::string_view backend;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            out << "Usage: umbrascope-cli voices [--speech speechd|espeak|none]\n"
-                   "Lists the installed voices: identifier, name and language, tab-separated,\n"
-                   "English voices first.\n";
-            return 0;
-        }
-        if (args[i] == "--speech" && i + 1 < args.size()) {
-            backend = args[++i];
-            continue;
-        }
-        err << "umbrascope-cli voices: unexpected argument '" << args[i] << "'\n";
-        return 2;
-    }
-    if (!platform::isSpeechBackendName(backend)) {
-        err << "umbrascope-cli voices: --speech expects speechd, espeak or none, got '" << backend
-            << "'\n";
-        return 2;
-    }
-    auto speech = platform::makeSpeech(backend, err);
+namespace {
+
+constexpr std::string_view usage =
+    "Usage: umbrascope-cli voices [--all] [--speech speechd|espeak|none]\n"
+    "Lists the voices the voice picker offers: each English voice once, sorted by name,\n"
+    "as 'name (language)', a tab, and the identifier that --voice takes.\n"
+    "--all lists every voice and variant in every language.\n";
+
+struct VoicesOptions {
+    std::string backend;
+    bool all = false;
+};
+
+// Nothing when help was asked for.
+std::optional<VoicesOptions> parseVoicesOptions(Arguments args) {
+    CommandLine line("voices");
+    line.option("--speech").flag("--all");
+    if (!line.parse(args)) return std::nullopt;
+    VoicesOptions options{line.value("--speech").value_or(""), line.has("--all")};
+    if (!platform::isSpeechBackendName(options.backend))
+        throw UsageError{"--speech expects speechd, espeak or none, found " +
+                         quotedToken(options.backend)};
+    return options;
+}
+
+int listVoices(const VoicesOptions& options, std::ostream& out, std::ostream& err) {
+    ManualQueue queue;
+    auto speech = platform::makeSpeech(options.backend, queue, err);
     if (!speech) return 1;
-    auto voices = platform::installedVoices(*speech);
-    std::stable_sort(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
-        const bool aEnglish = a.language.starts_with("en");
-        const bool bEnglish = b.language.starts_with("en");
-        if (aEnglish != bEnglish) return aEnglish;
-        return a.name < b.name;
-    });
+    auto installed = platform::installedVoices(*speech);
+    const auto voices =
+        options.all ? allVoicesByName(std::move(installed)) : pickerVoices(std::move(installed));
     for (const auto& voice : voices)
-        out << voice.identifier << '\t' << voice.name << '\t' << voice.language << '\n';
+        out << terminalSafe(voiceLabel(voice)) << '\t' << terminalSafe(voice.identifier) << '\n';
     if (voices.empty()) err << "no voices (speech backend: " << speech->backend << ")\n";
     return 0;
+}
+
+} // namespace
+
+int runVoices(Arguments args, std::ostream& out, std::ostream& err) {
+    return withUsageErrors("voices", err, [&] {
+        const auto options = parseVoicesOptions(args);
+        if (!options) {
+            out << usage;
+            return 0;
+        }
+        return listVoices(*options, out, err);
+    });
 }
 
 } // namespace umbrascope::cli

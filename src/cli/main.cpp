@@ -1,44 +1,32 @@
-#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
+#include "app/TemporaryFiles.hpp"
 #include "cli/Commands.hpp"
 
-namespace {
-
-using umbrascope::cli::Command;
-
-constexpr std::array commands{
-    Command{"decode", "describe UMP words, one packet a line", umbrascope::cli::runDecode},
-    Command{"replay", "play capture files through the receive pipeline",
-            umbrascope::cli::runReplay},
-    Command{"voices", "list the installed speech voices", umbrascope::cli::runVoices},
-    Command{"say", "speak a text as the monitor would", umbrascope::cli::runSay},
-    Command{"sources", "list MIDI sources: id, name, native or not", umbrascope::cli::runSources},
-    Command{"translate", "MIDI 1.0 bytes as a port gets them", umbrascope::cli::runTranslate},
-};
-
-void printUsage(std::ostream& out) {
-    out << "Usage: umbrascope-cli COMMAND [ARGS...]\n\nCommands:\n";
-    for (const auto& command : commands)
-        out << "  " << command.name << std::string(12 - command.name.size(), ' ') << command.summary
-            << '\n';
-    out << "\nRun 'umbrascope-cli COMMAND --help' for a command's options.\n";
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        printUsage(args.empty() ? std::cerr : std::cout);
-        return args.empty() ? 2 : 0;
+    umbrascope::removeTemporaryFilesOnSignals();
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const int status = umbrascope::cli::runCommandLine(args, std::cout, std::cerr);
+
+    // A full disk or a closed pipe shows only when the last buffer is flushed. std::cout writes
+    // through stdout (synced with stdio), whose flush is the one that can fail.
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int error = errno;
+    std::cout.flush();
+    if (!flushed || std::ferror(stdout) || !std::cout) {
+        // An earlier failed write leaves no reason behind, only the error flag.
+        if (!flushed && error != 0)
+            std::fprintf(stderr, "umbrascope-cli: cannot write the output: %s\n",
+                         std::strerror(error));
+        else
+            std::fputs("umbrascope-cli: cannot write the output\n", stderr);
+        return status != 0 ? status : 1;
     }
-    for (const auto& command : commands)
-        if (command.name == args[0])
-            return command.run(std::span(args).subspan(1), std::cout, std::cerr);
-    std::cerr << "umbrascope-cli: unknown command '" << args[0]
-              << "' (see umbrascope-cli --help)\n";
-    return 2;
+    return status;
 }

@@ -1,8 +1,9 @@
 #include "core/Identifier.hpp"
 
 #include <atomic>
-#include <cstdio>
 #include <random>
+
+#include "core/Hex.hpp"
 
 namespace umbrascope {
 
@@ -28,11 +29,17 @@ Identifier Identifier::make() {
 }
 
 std::string Identifier::toString() const {
-    char text[37];
-    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%04X-%012llX",
-                  static_cast<unsigned>(high >> 32), static_cast<unsigned>((high >> 16) & 0xFFFF),
-                  static_cast<unsigned>(high & 0xFFFF), static_cast<unsigned>(low >> 48),
-                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
+    std::string text;
+    text.reserve(36);
+    hex::append(text, high >> 32, 8);
+    text += '-';
+    hex::append(text, (high >> 16) & 0xFFFF, 4);
+    text += '-';
+    hex::append(text, high & 0xFFFF, 4);
+    text += '-';
+    hex::append(text, low >> 48, 4);
+    text += '-';
+    hex::append(text, low & 0xFFFFFFFFFFFFull, 12);
     return text;
 }
 

@@ -26,16 +26,18 @@ platform::MidiRequest midiRequest(const MonitorRequest& request) {
 
 // Every window speaks through a synthesizer of its own; when the chosen backend is not available
 // (its reason is on stderr), the window is silent rather than absent.
-platform::SpeechSetup windowSpeech(const std::string& choice) {
-    if (auto setup = platform::makeSpeech(choice, std::cerr)) return std::move(*setup);
-    return std::move(*platform::makeSpeech("none", std::cerr));
+platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQueue) {
+    if (auto setup = platform::makeSpeech(choice, mainQueue, std::cerr)) return std::move(*setup);
+    return platform::makeSilentSpeech();
 }
 
 } // namespace
 
 MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
-    platform::SpeechSetup speech = windowSpeech(request.speech);
+    platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
     engine_ = std::move(speech.engine);
+    speechNotice_ =
+        speech.onFallback([](const std::string& notice) { std::cerr << notice << '\n'; });
     window_ = std::make_unique<MonitorWindow>();
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,

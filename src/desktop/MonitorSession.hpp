@@ -55,6 +55,8 @@ private:
     std::unique_ptr<AudioEngine> engine_;
     platform::MidiServices midi_;
     std::unique_ptr<ContentView> view_;
+    // Of the synthesizer the view owns.
+    ObserverList<const std::string&>::Subscription speechNotice_;
     std::unique_ptr<MonitorWindow> window_;
     std::unique_ptr<MonitorController> controller_;
     QAction* newWindow_ = nullptr;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "model/Packet.hpp"
+#include "model/StatusCodes.hpp"
 #include "text/Description.hpp"
 
 namespace umbrascope {
@@ -11,7 +12,6 @@ namespace umbrascope {
 namespace {
 
 constexpr const char* noSourceName = "Unknown";
-constexpr const char* unnamedSourceName = "Unknown Source";
 
 } // namespace
 
@@ -53,7 +53,7 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     // The whole list goes, so it uses no sequence numbers.
     if (settings->filter.onlyUMPSources && !native) return;
     if (list.empty()) return;
-    std::string name = source ? service_.displayName(*source).value_or(unnamedSourceName)
+    std::string name = source ? service_.displayName(*source).value_or(unknownSourceName)
                               : std::string(noSourceName);
 
     const std::shared_ptr<const std::string> sourceName = sharedSourceName(id, std::move(name));

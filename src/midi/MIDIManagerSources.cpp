@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* clientName = "UmbrascopeClient";
 constexpr const char* inputPortName = "UmbrascopeInput";
-constexpr const char* unnamedSource = "Unknown Source";
 
 // Setup notifications that rescan.
 constexpr bool rescansOn(MidiNotification notification) {
@@ -99,7 +98,7 @@ void MIDIManager::rescan(bool reconnectAll) {
     present.reserve(sources.size());
     for (const SourceRef source : sources) {
         scanned.push_back(
-            {service_.uniqueID(source), service_.displayName(source).value_or(unnamedSource)});
+            {service_.uniqueID(source), service_.displayName(source).value_or(unknownSourceName)});
         // Every source is connected, enabled or not: enabling only filters on receipt.
         if (reconnectAll || !connectedRefs_.contains(source.value))
             service_.connectSource(inputPort_, source);

@@ -7,6 +7,9 @@
 
 namespace umbrascope {
 
+// What a source without a readable name is called.
+inline constexpr const char* unknownSourceName = "Unknown Source";
+
 // One MIDI source as listed to the user. Identified by `id`; equal when id and name are equal.
 struct MIDISourceInfo {
     std::int32_t id = 0;

@@ -4,6 +4,7 @@
 
 #include "midi/ValueScaling.hpp"
 #include "model/Packet.hpp"
+#include "model/StatusCodes.hpp"
 #include "model/fields/ChannelVoiceWords.hpp"
 #include "model/fields/Midi2Fields.hpp"
 
@@ -19,30 +20,8 @@ using ump::opcode;
 using ump::cv::midi1Word;
 using ump::cv::midi2Word0;
 
-// Channel voice opcodes (the status nibble).
-enum Opcode : std::uint8_t {
-    registeredController = 0x2,
-    assignableController = 0x3,
-    noteOff = 0x8,
-    noteOn = 0x9,
-    polyPressure = 0xA,
-    controlChangeOp = 0xB,
-    programChange = 0xC,
-    channelPressure = 0xD,
-    pitchBend = 0xE,
-};
-
-// Controllers that the translation to MIDI 2.0 consumes.
-enum Controller : std::uint8_t {
-    bankSelectMsb = 0,
-    dataEntryMsb = 6,
-    bankSelectLsb = 32,
-    dataEntryLsb = 38,
-    nrpnLsb = 98,
-    nrpnMsb = 99,
-    rpnLsb = 100,
-    rpnMsb = 101,
-};
+using namespace ump::opcodes;
+using namespace ump::controllers;
 
 // Translation makes at most two words per word it reads (a MIDI 2.0 controller message becomes
 // four MIDI 1.0 control changes); a controller message cut short at the end of a run makes four
@@ -59,7 +38,7 @@ std::uint32_t* put2(std::uint32_t* out, std::uint32_t w0, std::uint32_t w1) {
 
 std::uint32_t* putControl(std::uint32_t* out, std::uint32_t w0, std::uint8_t controller,
                           std::uint8_t value) {
-    *out = midi1Word(group(w0), controlChangeOp, channel(w0), controller, value);
+    *out = midi1Word(group(w0), ump::opcodes::controlChange, channel(w0), controller, value);
     return out + 1;
 }
 
@@ -147,7 +126,7 @@ std::uint32_t* UmpTranslator::upscale(std::uint32_t w0, std::uint32_t* out) {
         return put2(out, midi2Word0(g, noteOn, ch, d1, 0), ump::cv::noteWord1(scale7to16(d2)));
     case polyPressure:
         return put2(out, midi2Word0(g, polyPressure, ch, d1, 0), scale7to32(d2));
-    case controlChangeOp:
+    case ump::opcodes::controlChange:
         return controlChange(w0, out);
     case programChange: {
         ChannelState& s = state(w0);
@@ -195,7 +174,8 @@ std::uint32_t* UmpTranslator::controlChange(std::uint32_t w0, std::uint32_t* out
     case dataEntryLsb:
         return dataEntry(s, w0, false, out);
     default:
-        return put2(out, midi2Word0(group(w0), controlChangeOp, channel(w0), controller, 0),
+        return put2(out,
+                    midi2Word0(group(w0), ump::opcodes::controlChange, channel(w0), controller, 0),
                     scale7to32(value));
     }
 }
@@ -259,7 +239,7 @@ std::uint32_t* UmpTranslator::downscale(std::uint32_t w0, std::uint32_t w1, std:
         return out + 1;
     }
     case polyPressure:
-    case controlChangeOp:
+    case ump::opcodes::controlChange:
         *out = midi1Word(g, op, ch, index, scale32to7(w1));
         return out + 1;
     case programChange:

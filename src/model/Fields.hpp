@@ -60,33 +60,6 @@ constexpr std::uint16_t high16(std::uint32_t w) {
     return static_cast<std::uint16_t>(bits(w, 31, 16));
 }
 
-// SysEx7: number of valid data bytes in the packet.
-constexpr std::uint8_t sysExByteCount(std::uint32_t w0) {
-    return static_cast<std::uint8_t>(bits(w0, 19, 16));
-}
-
-// Flex Data header.
-constexpr std::uint8_t flexForm(std::uint32_t w0) {
-    return static_cast<std::uint8_t>(bits(w0, 23, 22));
-}
-constexpr std::uint8_t flexAddress(std::uint32_t w0) {
-    return static_cast<std::uint8_t>(bits(w0, 21, 20));
-}
-constexpr std::uint8_t flexBank(std::uint32_t w0) {
-    return byte3(w0);
-}
-constexpr std::uint8_t flexStatus(std::uint32_t w0) {
-    return byte4(w0);
-}
-
-// UMP Stream header.
-constexpr std::uint8_t streamFormat(std::uint32_t w0) {
-    return static_cast<std::uint8_t>(bits(w0, 27, 26));
-}
-constexpr std::uint16_t streamStatus(std::uint32_t w0) {
-    return static_cast<std::uint16_t>(bits(w0, 25, 16));
-}
-
 static_assert(messageTypeNibble(0x40903C00u) == 0x4);
 static_assert(group(0x2F903C00u) == 0xF);
 static_assert(opcode(0x20903C64u) == 0x9);
@@ -94,9 +67,6 @@ static_assert(channel(0x20B40778u) == 0x4);
 static_assert(systemStatus(0x10F80000u) == 0xF8);
 static_assert(data1(0x10F20102u) == 1 && data2(0x10F20102u) == 2);
 static_assert(byte3(0x40F0C800u) == 0xC8 && byte4(0x40C00001u) == 0x01);
-static_assert(flexForm(0xD0400103u) == 1 && flexBank(0xD0400103u) == 1 &&
-              flexStatus(0xD0400103u) == 3);
-static_assert(streamStatus(0xF0200000u) == 0x020 && streamFormat(0xFC000000u) == 3);
 static_assert(bits(0xFFFFFFFFu, 31, 0) == 0xFFFFFFFFu);
 
 } // namespace umbrascope::ump

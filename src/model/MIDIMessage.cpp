@@ -1,5 +1,7 @@
 #include "model/MIDIMessage.hpp"
 
+#include "core/Hex.hpp"
+
 namespace umbrascope {
 
 const std::string& MIDIMessage::sourceName() const {
@@ -12,13 +14,11 @@ std::shared_ptr<const std::string> makeSourceName(std::string name) {
 }
 
 std::string hexString(std::span<const std::uint32_t> words) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(words.size() * 10);
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (i > 0) text += "  ";
-        for (int shift = 28; shift >= 0; shift -= 4)
-            text += digits[(words[i] >> shift) & 0xF];
+        hex::append(text, words[i], 8);
     }
     return text;
 }

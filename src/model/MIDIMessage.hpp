@@ -8,6 +8,7 @@
 #include "core/Clock.hpp"
 #include "core/Identifier.hpp"
 #include "model/Packet.hpp"
+#include "model/StatusCodes.hpp"
 #include "model/UMPMessageType.hpp"
 
 namespace umbrascope {
@@ -38,11 +39,11 @@ inline std::string hexString(const MIDIMessage& message) {
 
 bool isSystemStatus(const MIDIMessage& message, std::uint8_t status);
 inline bool isActiveSensing(const MIDIMessage& message) {
-    return isSystemStatus(message, 0xFE);
+    return isSystemStatus(message, ump::systemStatuses::activeSensing);
 }
-// Only Timing Clock (0xF8); Start, Continue and Stop are not clock.
+// Only Timing Clock; Start, Continue and Stop are not clock.
 inline bool isMidiClock(const MIDIMessage& message) {
-    return isSystemStatus(message, 0xF8);
+    return isSystemStatus(message, ump::systemStatuses::timingClock);
 }
 
 } // namespace umbrascope

@@ -44,8 +44,7 @@ std::string_view displayName(UMPMessageType type);
 std::string_view caseName(UMPMessageType type);
 std::optional<UMPMessageType> umpMessageTypeFromCaseName(std::string_view name);
 
-// Small set of message types, indexed by declaration order; cheap to copy and to publish
-// atomically.
+// Small set of message types, a plain value indexed by declaration order.
 class MessageTypeSet {
 public:
     constexpr MessageTypeSet() = default;
@@ -57,12 +56,6 @@ public:
         mask_ &= static_cast<std::uint16_t>(~(1u << index(type)));
     }
     constexpr bool empty() const { return mask_ == 0; }
-    constexpr std::uint16_t mask() const { return mask_; }
-    static constexpr MessageTypeSet fromMask(std::uint16_t mask) {
-        MessageTypeSet set;
-        set.mask_ = mask;
-        return set;
-    }
     friend constexpr bool operator==(MessageTypeSet, MessageTypeSet) = default;
 
 private:

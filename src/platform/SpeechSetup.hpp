@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -8,7 +9,10 @@
 #include <vector>
 
 #include "audio/AudioEngine.hpp"
+#include "audio/FallbackSynthesizer.hpp"
 #include "audio/SpeechSynthesizer.hpp"
+#include "core/MainQueue.hpp"
+#include "core/ObserverList.hpp"
 
 namespace umbrascope::platform {
 
@@ -18,19 +22,41 @@ struct SpeechSetup {
     std::unique_ptr<AudioEngine> engine;
     std::unique_ptr<SpeechSynthesizer> synthesizer;
     std::string backend; // "speechd", "espeak" or "none"
+    // Set when speech-dispatcher was picked by default: its first failed utterance hands speech
+    // to espeak-ng (or silence) for the rest of the run. Lives as long as `synthesizer`, also once
+    // an announcer owns it.
+    FallbackSynthesizer* fallback = nullptr;
+
+    // `notice` is called once, on the main thread, with one line saying what failed and what
+    // speaks now; never when there is no fallback.
+    [[nodiscard]] ObserverList<const std::string&>::Subscription
+    onFallback(std::function<void(const std::string&)> notice) {
+        if (!fallback) return {};
+        return fallback->fallbackTaken().subscribe(std::move(notice));
+    }
 };
 
 // The engine plays through SDL when it was built and a device opens, else silently in real time.
 std::unique_ptr<AudioEngine> makeAudioEngine();
 
+// An engine and a synthesizer that says nothing, for front ends that only click.
+SpeechSetup makeSilentSpeech();
+
 // True for "speechd", "espeak", "none" and the empty default.
 bool isSpeechBackendName(std::string_view choice);
 
-// `choice` is "speechd", "espeak", "none" or empty (speech-dispatcher, then espeak-ng, then
-// none). None, with a message on `err`, when the chosen backend is not available.
-std::optional<SpeechSetup> makeSpeech(std::string_view choice, std::ostream& err);
+// `choice` is "speechd", "espeak", "none" or empty: speech-dispatcher, then the built-in
+// espeak-ng, then silence. Says on `err`, in one line, which one speaks and why the ones before
+// it do not. None, with the reason on `err`, when a backend chosen by name is not available.
+// Reports of the synthesizer reach the main thread through `mainQueue`, which must outlive it.
+std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQueue,
+                                      std::ostream& err);
 
 // The backend's voices, waiting (bounded) for a list that is fetched on demand.
 std::vector<Voice> installedVoices(SpeechSetup& setup);
+
+// Why what the setup speaks through now is not heard ("speech is silent", or the audio engine's
+// problem for espeak-ng); empty when it is heard, as far as can be known.
+std::string whyNotHeard(const SpeechSetup& setup);
 
 } // namespace umbrascope::platform

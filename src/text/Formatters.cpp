@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "text/Percent.hpp"
 #include "text/TextAppend.hpp"
+#include "text/names/ChannelVoiceNames.hpp"
 
 namespace umbrascope {
 namespace {
@@ -27,53 +29,10 @@ constexpr std::array<SpokenPitch, 12> spokenPitches{{{'C', false},
                                                      {'A', true},
                                                      {'B', false}}};
 
-struct ControllerName {
-    int number;
-    std::string_view name;
-};
-constexpr std::array<ControllerName, 9> controllerNames{{
-    {1, "Modulation (CC1)"},
-    {7, "Volume (CC7)"},
-    {10, "Pan (CC10)"},
-    {11, "Expression (CC11)"},
-    {64, "Sustain Pedal (CC64)"},
-    {91, "Reverb Depth (CC91)"},
-    {93, "Chorus Depth (CC93)"},
-    {121, "Reset All Controllers (CC121)"},
-    {123, "All Notes Off (CC123)"},
-}};
-
-constexpr std::array<std::string_view, 13> metadataTextEvents{
-    "Unknown Metadata Text Event",
-    "Project Name",
-    "Composition (Song) Name",
-    "MIDI Clip Name",
-    "Copyright Notice",
-    "Composer Name",
-    "Lyricist Name",
-    "Arranger Name",
-    "Publisher Name",
-    "Primary Performer Name",
-    "Accompanying Performer Name",
-    "Recording/Concert Date",
-    "Recording/Concert Location",
-};
-constexpr std::array<std::string_view, 5> performanceTextEvents{
-    "Unknown Performance Text Event", "Lyrics", "Lyrics Language", "Ruby", "Ruby Language",
-};
-
 std::string outOfRangeNote(int note) {
     std::string out = "note ";
     text::appendInt(out, note);
     return out;
-}
-
-// Share of the distance from the centre towards the end on that side, in per cent.
-double aboveCentre(double value, double centre, double maximum) {
-    return maximum - centre < 1 ? 0.0 : (value - centre) / (maximum - centre) * 100.0;
-}
-double belowCentre(double value, double centre) {
-    return centre < 1 ? 0.0 : (centre - value) / centre * 100.0;
 }
 
 std::string labelledPercent(std::string_view label, double percent) {
@@ -108,28 +67,28 @@ std::string noteName(int note) {
 
 std::string centeredPercent(double value, double centre, double maximum) {
     if (value == centre) return "Center";
-    if (value > centre) return labelledPercent("+", aboveCentre(value, centre, maximum));
-    return labelledPercent("-", belowCentre(value, centre));
+    if (value > centre)
+        return labelledPercent("+", text::percentAboveCentre(value, centre, maximum));
+    return labelledPercent("-", text::percentBelowCentre(value, centre));
 }
 
 std::string panDisplayText(double value, double centre, double maximum) {
     if (value == centre) return "Center";
-    if (value < centre) return labelledPercent("Left ", belowCentre(value, centre));
-    return labelledPercent("Right ", aboveCentre(value, centre, maximum));
+    if (value < centre) return labelledPercent("Left ", text::percentBelowCentre(value, centre));
+    return labelledPercent("Right ", text::percentAboveCentre(value, centre, maximum));
 }
 
 std::string controllerDisplayName(int controller) {
-    for (const auto& entry : controllerNames)
-        if (entry.number == controller) return std::string(entry.name);
-    std::string out = "CC";
+    std::string out;
+    const auto* named = names::controllerNames(controller);
+    if (named) {
+        out += named->name;
+        out += " (";
+    }
+    out += "CC";
     text::appendInt(out, controller);
+    if (named) out += ')';
     return out;
-}
-
-std::optional<std::string_view> flexTextEventName(std::uint8_t bank, std::uint8_t status) {
-    if (bank == 0x01 && status < metadataTextEvents.size()) return metadataTextEvents[status];
-    if (bank == 0x02 && status < performanceTextEvents.size()) return performanceTextEvents[status];
-    return std::nullopt;
 }
 
 } // namespace umbrascope

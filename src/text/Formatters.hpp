@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +15,5 @@ std::string centeredPercent(double value, double centre, double maximum);
 std::string panDisplayText(double value, double centre, double maximum);
 // "Volume (CC7)", "CC2".
 std::string controllerDisplayName(int controller);
-// Names of the Flex Data text events (banks 0x01 and 0x02), or nothing outside the table.
-std::optional<std::string_view> flexTextEventName(std::uint8_t bank, std::uint8_t status);
 
 } // namespace umbrascope

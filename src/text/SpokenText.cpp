@@ -3,9 +3,14 @@
 #include <array>
 
 #include "model/Fields.hpp"
+#include "model/StatusCodes.hpp"
+#include "model/fields/CoreFields.hpp"
 #include "model/fields/Midi2Fields.hpp"
 #include "text/Formatters.hpp"
+#include "text/Percent.hpp"
 #include "text/TextAppend.hpp"
+#include "text/names/ChannelVoiceNames.hpp"
+#include "text/names/SystemNames.hpp"
 
 namespace umbrascope {
 namespace {
@@ -13,20 +18,12 @@ namespace {
 using text::appendFixed2;
 using text::appendInt;
 using text::appendTruncated;
+using text::percentOf;
+namespace opcodes = ump::opcodes;
+namespace ranges = ump::ranges;
 
 using Status = std::optional<RunningVoiceStatus>;
 using Spoken = std::optional<std::string>;
-
-// Share of `maximum` in per cent; 0 when the divisor is below 1, so the result is always finite.
-double percentOf(double value, double maximum) {
-    return maximum < 1 ? 0.0 : value / maximum * 100.0;
-}
-double belowCentre(double value, double centre) {
-    return centre < 1 ? 0.0 : (centre - value) / centre * 100.0;
-}
-double aboveCentre(double value, double centre, double maximum) {
-    return maximum - centre < 1 ? 0.0 : (value - centre) / (maximum - centre) * 100.0;
-}
 
 void appendChannel(std::string& out, int channel) {
     out += " Channel ";
@@ -42,21 +39,6 @@ void appendSpokenPercent(std::string& out, double percent, bool shortForm) {
     appendFixed2(out, percent);
     out += " Percent";
 }
-
-struct NamedController {
-    int number;
-    std::string_view name;
-};
-// Pan (10) and sustain (64) have texts of their own and are deliberately absent.
-constexpr std::array<NamedController, 7> controllerNames{{
-    {1, "Modulation"},
-    {7, "Volume"},
-    {11, "Expression"},
-    {91, "Reverb Depth"},
-    {93, "Chorus Depth"},
-    {121, "Reset All Controllers"},
-    {123, "All Notes Off"},
-}};
 
 // Channel voice ------------------------------------------------------------------------------
 
@@ -79,8 +61,10 @@ struct VoiceScale {
     double bendCentre;
     double bendMax;
 };
-constexpr VoiceScale midi1Scale{127, 127, 64, 8192, 16383};
-constexpr VoiceScale midi2Scale{65535, 4294967295.0, 2147483648.0, 2147483648.0, 4294967295.0};
+constexpr VoiceScale midi1Scale{ranges::max7, ranges::max7, ranges::centre7, ranges::centre14,
+                                ranges::max14};
+constexpr VoiceScale midi2Scale{ranges::max16, ranges::max32, ranges::centre32, ranges::centre32,
+                                ranges::max32};
 
 struct VoiceContext {
     const VoiceFields& fields;
@@ -92,10 +76,18 @@ struct VoiceContext {
 
 using VoiceBuilder = Spoken (*)(const VoiceContext&);
 
+std::string_view opcodeName(std::uint8_t opcode) {
+    return names::opcodes[opcode].name;
+}
+std::string_view shortOpcodeName(std::uint8_t opcode) {
+    return names::opcodes[opcode].spokenShort;
+}
+
 std::string noteOffText(const VoiceContext& c, double velocityPercent) {
     const std::string note = noteName(c.fields.index);
     if (c.shortForm()) return note + " Off";
-    std::string out = "Note Off ";
+    std::string out(opcodeName(opcodes::noteOff));
+    out += ' ';
     out += note;
     out += " Velocity ";
     appendSpokenPercent(out, velocityPercent, false);
@@ -115,9 +107,10 @@ Spoken noteOn(const VoiceContext& c) {
     }
     const bool inRun = c.status == RunningVoiceStatus::noteOn;
     c.status = RunningVoiceStatus::noteOn;
+    std::string out(opcodeName(opcodes::noteOn));
+    out += ' ';
     const std::string note = noteName(c.fields.index);
-    if (c.shortForm()) return inRun ? note : "Note On " + note;
-    std::string out = "Note On ";
+    if (c.shortForm()) return inRun ? note : out + note;
     out += note;
     out += " Velocity ";
     appendSpokenPercent(out, percentOf(c.fields.velocity, c.scale.velocityMax), false);
@@ -127,7 +120,11 @@ Spoken noteOn(const VoiceContext& c) {
 
 Spoken polyPressure(const VoiceContext& c) {
     c.status.reset();
-    std::string out = c.shortForm() ? "" : "Polyphonic Aftertouch ";
+    std::string out;
+    if (!c.shortForm()) {
+        out += opcodeName(opcodes::polyPressure);
+        out += ' ';
+    }
     out += noteName(c.fields.index);
     out += " Pressure ";
     appendSpokenPercent(out, percentOf(c.fields.value, c.scale.valueMax), c.shortForm());
@@ -143,7 +140,9 @@ Spoken controlChange(const VoiceContext& c) {
 
 Spoken programChange(const VoiceContext& c) {
     c.status.reset();
-    std::string out = c.shortForm() ? "Program " : "Program Change ";
+    std::string out(c.shortForm() ? shortOpcodeName(opcodes::programChange)
+                                  : opcodeName(opcodes::programChange));
+    out += ' ';
     appendInt(out, c.fields.program);
     if (!c.shortForm()) appendChannel(out, c.fields.channel);
     return out;
@@ -151,7 +150,9 @@ Spoken programChange(const VoiceContext& c) {
 
 Spoken channelPressure(const VoiceContext& c) {
     c.status.reset();
-    std::string out = c.shortForm() ? "Pressure " : "Channel Aftertouch Pressure ";
+    std::string out(c.shortForm() ? shortOpcodeName(opcodes::channelPressure)
+                                  : opcodeName(opcodes::channelPressure));
+    out += c.shortForm() ? " " : " Pressure ";
     appendSpokenPercent(out, percentOf(c.fields.pressure, c.scale.valueMax), c.shortForm());
     if (!c.shortForm()) appendChannel(out, c.fields.channel);
     return out;
@@ -163,16 +164,13 @@ Spoken pitchBend(const VoiceContext& c) {
                          c.level);
 }
 
-// Opcodes 0x8 to 0xE; every other opcode takes the protocol's fallback.
+// Note Off to Pitch Bend; every other opcode takes the protocol's fallback.
 constexpr std::array<VoiceBuilder, 7> voiceBuilders{
     noteOff, noteOn, polyPressure, controlChange, programChange, channelPressure, pitchBend,
 };
-constexpr std::uint8_t firstVoiceOpcode = 0x8;
 
 VoiceBuilder voiceBuilder(std::uint8_t opcode) {
-    return opcode >= firstVoiceOpcode && opcode - firstVoiceOpcode < int(voiceBuilders.size())
-               ? voiceBuilders[opcode - firstVoiceOpcode]
-               : nullptr;
+    return names::isMidi1Opcode(opcode) ? voiceBuilders[opcode - opcodes::noteOff] : nullptr;
 }
 
 Spoken midi1Text(const MIDIMessage& message, TTSLevel level, Status& status) {
@@ -180,8 +178,8 @@ Spoken midi1Text(const MIDIMessage& message, TTSLevel level, Status& status) {
     const std::uint32_t w0 = message.words[0];
     const std::uint8_t d1 = ump::data1(w0);
     const std::uint8_t d2 = ump::data2(w0);
-    const VoiceFields fields{ump::channel(w0) + 1, d1, double(d2),     double(d2),
-                             double(d1),           d1, d1 + 128.0 * d2};
+    const VoiceFields fields{ump::channel(w0) + 1,   d1, double(d2), double(d2), double(d1), d1,
+                             double(ump::data14(w0))};
     const VoiceBuilder build = voiceBuilder(ump::opcode(w0));
     if (!build) {
         status.reset();
@@ -204,7 +202,7 @@ Spoken midi2Text(const MIDIMessage& message, TTSLevel level, Status& status) {
     const VoiceBuilder build = voiceBuilder(ump::opcode(w0));
     if (!build) {
         status.reset();
-        if (level == TTSLevel::short_) return "MIDI 2.0 Channel Voice";
+        if (level == TTSLevel::short_) return std::string(displayName(message.messageType));
         return withSpokenUMP(message.description);
     }
     return build({fields, midi2Scale, level, status});
@@ -212,61 +210,22 @@ Spoken midi2Text(const MIDIMessage& message, TTSLevel level, Status& status) {
 
 // System -------------------------------------------------------------------------------------
 
-enum class SystemNumber { none, data1, songPosition };
-struct SystemSpoken {
-    std::string_view shortText; // empty: silent
-    std::string_view verboseText;
-    SystemNumber number; // spoken after the verbose text
-};
-// Indexed by status - 0xF0. Clock and active sensing are silenced before they get here.
-constexpr std::array<SystemSpoken, 16> systemSpoken{{
-    {"", "", SystemNumber::none},
-    {"Quarter Frame", "MIDI Time Code Quarter Frame ", SystemNumber::data1},
-    {"Song Position", "Song Position Pointer ", SystemNumber::songPosition},
-    {"Song Select", "Song Select ", SystemNumber::data1},
-    {"", "", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"Tune Request", "Tune Request", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"Start", "Start", SystemNumber::none},
-    {"Continue", "Continue", SystemNumber::none},
-    {"Stop", "Stop", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"", "", SystemNumber::none},
-    {"Reset", "Reset", SystemNumber::none},
-}};
-
 Spoken systemText(const MIDIMessage& message, TTSLevel level) {
     if (message.words.empty()) return std::nullopt;
     const std::uint32_t w0 = message.words[0];
-    const std::uint8_t status = ump::systemStatus(w0);
-    if (status < 0xF0) return std::nullopt;
-    const SystemSpoken& entry = systemSpoken[status - 0xF0u];
-    if (entry.shortText.empty()) return std::nullopt;
-    if (level == TTSLevel::short_) return std::string(entry.shortText);
-    std::string out(entry.verboseText);
-    switch (entry.number) {
-    case SystemNumber::none:
-        break;
-    case SystemNumber::data1:
-        appendInt(out, ump::data1(w0));
-        break;
-    case SystemNumber::songPosition:
-        appendInt(out, ump::data1(w0) + 128 * ump::data2(w0));
-        break;
+    const names::SystemStatusNames* entry = names::systemStatusNames(ump::systemStatus(w0));
+    if (entry == nullptr || entry->spokenShort.empty()) return std::nullopt;
+    if (level == TTSLevel::short_) return std::string(entry->spokenShort);
+    std::string out(entry->spokenVerbose);
+    if (entry->number != names::SystemNumber::none) {
+        out += ' ';
+        appendInt(out,
+                  entry->number == names::SystemNumber::data14 ? ump::data14(w0) : ump::data1(w0));
     }
     return out;
 }
 
 } // namespace
-
-std::optional<std::string_view> controllerName(int controller) {
-    for (const auto& entry : controllerNames)
-        if (entry.number == controller) return entry.name;
-    return std::nullopt;
-}
 
 std::string withSpokenUMP(std::string_view text) {
     static constexpr std::string_view ump = "UMP";
@@ -287,10 +246,10 @@ std::string panText(double value, double centre, double maximum, bool shortForm)
     std::string out;
     if (value < centre) {
         out = "Left ";
-        appendSpokenPercent(out, belowCentre(value, centre), shortForm);
+        appendSpokenPercent(out, text::percentBelowCentre(value, centre), shortForm);
     } else {
         out = "Right ";
-        appendSpokenPercent(out, aboveCentre(value, centre, maximum), shortForm);
+        appendSpokenPercent(out, text::percentAboveCentre(value, centre, maximum), shortForm);
     }
     return out;
 }
@@ -298,13 +257,15 @@ std::string panText(double value, double centre, double maximum, bool shortForm)
 std::string controlChangeText(int controller, double value, double centre, double maximum,
                               int channel, TTSLevel level) {
     const bool shortForm = level == TTSLevel::short_;
-    std::string out = "CC";
-    if (controller == 10) {
-        out = "Pan ";
+    const names::ControllerNames* named = names::controllerNames(controller);
+    if (controller == ump::controllers::pan) {
+        std::string out(named->spoken);
+        out += ' ';
         out += panText(value, centre, maximum, shortForm);
         if (!shortForm) appendChannel(out, channel);
         return out;
     }
+    std::string out = "CC";
     appendInt(out, controller);
     out += ' ';
     const double percent = percentOf(value, maximum);
@@ -312,17 +273,16 @@ std::string controlChangeText(int controller, double value, double centre, doubl
         appendTruncated(out, percent);
         return out;
     }
-    if (controller == 64) {
-        out += "Sustain ";
-        appendSpokenPercent(out, percent, false);
-        out += percent >= 50 ? " On" : " Off";
-        return out;
-    }
-    if (const auto name = controllerName(controller)) {
-        out += *name;
+    if (named) {
+        out += named->spoken;
         out += ' ';
     }
     appendSpokenPercent(out, percent, false);
+    // Sustain says which side of half way it is on instead of the channel.
+    if (controller == ump::controllers::sustainPedal) {
+        out += percent >= 50 ? " On" : " Off";
+        return out;
+    }
     appendChannel(out, channel);
     return out;
 }
@@ -330,15 +290,17 @@ std::string controlChangeText(int controller, double value, double centre, doubl
 std::string pitchBendText(double value, double centre, double maximum, int channel,
                           TTSLevel level) {
     const bool shortForm = level == TTSLevel::short_;
-    std::string out = shortForm ? "Bend " : "Pitch Bend ";
+    std::string out(shortForm ? shortOpcodeName(opcodes::pitchBend)
+                              : opcodeName(opcodes::pitchBend));
+    out += ' ';
     if (value == centre) {
         out += "Center";
     } else if (value < centre) {
         out += '-';
-        appendSpokenPercent(out, belowCentre(value, centre), shortForm);
+        appendSpokenPercent(out, text::percentBelowCentre(value, centre), shortForm);
     } else {
         out += '+';
-        appendSpokenPercent(out, aboveCentre(value, centre, maximum), shortForm);
+        appendSpokenPercent(out, text::percentAboveCentre(value, centre, maximum), shortForm);
     }
     if (!shortForm) appendChannel(out, channel);
     return out;

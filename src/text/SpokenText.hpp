@@ -20,8 +20,6 @@ std::string panText(double value, double centre, double maximum, bool shortForm)
 std::string controlChangeText(int controller, double value, double centre, double maximum,
                               int channel, TTSLevel level);
 std::string pitchBendText(double value, double centre, double maximum, int channel, TTSLevel level);
-// Spoken controller names; nothing for numbers outside the table.
-std::optional<std::string_view> controllerName(int controller);
 
 // Every "UMP" written so that a synthesizer spells it out.
 std::string withSpokenUMP(std::string_view text);

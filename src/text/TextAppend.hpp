@@ -2,9 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "text/Percent.hpp"
 
 // Small appenders for the text builders. Descriptions are made on the receive thread for every
 // message, so these avoid iostreams and locale look-ups.
@@ -16,16 +17,6 @@ inline void appendInt(std::string& out, long long value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
-}
-
-// Upper-case hexadecimal, padded with zeros to at least `minDigits`.
-inline void appendHex(std::string& out, std::uint32_t value, int minDigits) {
-    char buffer[8];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
-    for (auto width = static_cast<int>(result.ptr - buffer); width < minDigits; ++width)
-        out += '0';
-    for (const char* p = buffer; p != result.ptr; ++p)
-        out += (*p >= 'a' && *p <= 'f') ? static_cast<char>(*p - 'a' + 'A') : *p;
 }
 
 // As printf "%.2f": to_chars with a precision rounds the exact binary value the same way.
@@ -53,7 +44,7 @@ inline void appendTruncated(std::string& out, double value) {
 inline void appendValuePercent(std::string& out, long long value, double maximum) {
     appendInt(out, value);
     out += " (";
-    appendFixed2(out, static_cast<double>(value) / maximum * 100.0);
+    appendFixed2(out, percentOf(static_cast<double>(value), maximum));
     out += "%)";
 }
 

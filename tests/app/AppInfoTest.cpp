@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -38,17 +37,26 @@ TEST(AppInfo, ComesFromTheProjectCall) {
     std::stringstream contents;
     contents << file.rdbuf();
     const std::string cmake = contents.str();
-    std::smatch version;
-    std::smatch homepage;
-    ASSERT_TRUE(
-        std::regex_search(cmake, version, std::regex(R"(project\(Umbrascope VERSION (\S+))")));
-    ASSERT_TRUE(std::regex_search(cmake, homepage, std::regex(R"rx(HOMEPAGE_URL "([^"]+)")rx")));
+    // The text after a marker up to the first character of `stop`.
+    const auto after = [&](const std::string& marker, const char* stop) {
+        const auto start = cmake.find(marker);
+        if (start == std::string::npos) return std::string();
+        const auto from = start + marker.size();
+        return cmake.substr(from, cmake.find_first_of(stop, from) - from);
+    };
+    const std::string version = after("project(Umbrascope VERSION ", " \n)");
+    const std::string homepage = after("HOMEPAGE_URL \"", "\"");
+    ASSERT_FALSE(version.empty());
+    ASSERT_FALSE(homepage.empty());
 
     const std::string text = versionText();
-    const std::string prefix = std::string("v").append(version[1].str()).append(" (");
+    const std::string prefix = "v" + version + " (";
     ASSERT_TRUE(text.starts_with(prefix)) << text;
-    EXPECT_TRUE(std::regex_match(text.substr(prefix.size()), std::regex(R"([0-9]+\))"))) << text;
-    EXPECT_EQ(homepageURL(), homepage[1].str());
+    const std::string build = text.substr(prefix.size());
+    ASSERT_GE(build.size(), 2u) << text;
+    EXPECT_EQ(build.back(), ')') << text;
+    EXPECT_EQ(build.find_first_not_of("0123456789"), build.size() - 1) << text;
+    EXPECT_EQ(homepageURL(), homepage);
 }
 
 } // namespace

@@ -106,7 +106,9 @@ TEST(ContentViewKeys, EverySettingChangeIsAnnouncedWhoeverMakesIt) {
     w.speechOn();
     w.view->midiManager().setHideMidiClock(true);
     w.view->midiManager().setHideMidiClock(true); // no change, nothing said
-    w.view->midiManager().setHiddenMessageTypes(MessageTypeSet::fromMask(0x40)); // Flex Data
+    MessageTypeSet flexData;
+    flexData.insert(UMPMessageType::flexData);
+    w.view->midiManager().setHiddenMessageTypes(flexData);
     w.view->setClickOnMessage(true);
     w.queue.drain();
     EXPECT_EQ(w.spoken(), (Texts{"MIDI Clock Off", "Flex Data Off", "Tick on Message On"}));

@@ -9,7 +9,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/AtomicFile.hpp"
 #include "app/BackgroundQueue.hpp"
 #include "app/CsvExport.hpp"
 #include "support/MessageFactory.hpp"
@@ -135,26 +134,6 @@ TEST_F(CsvExport, FailureSaysExportFailedAndLeavesNoFile) {
         EXPECT_EQ(filesIn(folder), std::vector<fs::path>{regularFile}) << row.name;
         EXPECT_EQ(read(regularFile), "x") << row.name;
     }
-}
-
-using AtomicFile = ExportFolder;
-
-TEST_F(AtomicFile, ReplacesAWholeLongerFile) {
-    const fs::path target = folder / "out.csv";
-    std::ofstream(target) << std::string(1000, 'z');
-    EXPECT_EQ(writeFileAtomically(target, "new\n"), std::nullopt);
-    EXPECT_EQ(read(target), "new\n");
-    EXPECT_EQ(filesIn(folder).size(), 1u);
-}
-
-TEST_F(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
-    const fs::path blocker = folder / "taken";
-    fs::create_directories(blocker / "inside");
-    const auto error = writeFileAtomically(blocker, "new\n");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(blocker.string()), std::string::npos) << *error;
-    EXPECT_TRUE(fs::is_directory(blocker / "inside"));
-    EXPECT_EQ(filesIn(folder), std::vector<fs::path>{blocker});
 }
 
 TEST(WorkerThreadQueue, RunsInOrderAndFinishesQueuedWorkBeforeJoining) {

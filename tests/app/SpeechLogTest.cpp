@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/SpeechLog.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 
 namespace umbrascope {

@@ -10,6 +10,7 @@
 
 #include "audio/ClickPlayer.hpp"
 #include "core/Clock.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope {
 namespace {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "audio/SpeechAnnouncer.hpp"
 #include "core/MainQueue.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
@@ -120,6 +122,45 @@ TEST(SpeechAnnouncer, UtteranceEventsTellHowEachRequestEnded) {
                                                 "handedOver c", "cutOff c", "handedOver d",
                                                 "cutOff d", "handedOver e", "cutOff e"}));
 }
+
+class SpeechAnnouncerEnd : public testing::TestWithParam<SpeechReport> {};
+
+// A failure ends the utterance like a finish does, so `busy` cannot stick; only the current
+// utterance's end is told, and a failure is told apart from a cut-off.
+TEST_P(SpeechAnnouncerEnd, EndsTheCurrentUtteranceAndSaysHow) {
+    Announcer a;
+    std::vector<std::pair<std::string, UtteranceEvent::Kind>> ended;
+    const auto subscription = a.announcer.utteranceEvents().subscribe([&](const UtteranceEvent& e) {
+        if (e.kind != UtteranceEvent::Kind::handedOver)
+            ended.emplace_back(e.utterance.text, e.kind);
+    });
+    a.announcer.speakNow("replaced");
+    const auto replaced = a.current();
+    a.announcer.speakNow("current");
+    a.queue.drain();
+    ended.clear(); // the replaced one was cut off by the new one
+    a.report(replaced, GetParam());
+    EXPECT_TRUE(a.announcer.busy());
+    a.report(a.current(), SpeechReport::started);
+    a.report(a.current(), GetParam());
+    EXPECT_FALSE(a.announcer.busy());
+    EXPECT_FALSE(a.announcer.isSpeaking());
+    using K = UtteranceEvent::Kind;
+    const K expected = GetParam() == SpeechReport::finished ? K::spoken
+                       : GetParam() == SpeechReport::failed ? K::failed
+                                                            : K::cutOff;
+    EXPECT_EQ(ended, (std::vector<std::pair<std::string, K>>{{"current", expected}}));
+}
+
+std::string endName(const testing::TestParamInfo<SpeechReport>& row) {
+    static constexpr std::array names{"started", "finished", "cancelled", "failed"};
+    return names.at(static_cast<std::size_t>(row.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpeechAnnouncerEnd,
+                         testing::Values(SpeechReport::finished, SpeechReport::cancelled,
+                                         SpeechReport::failed),
+                         endName);
 
 struct AdjustCase {
     const char* name;

@@ -21,6 +21,7 @@ namespace {
 using testing_support::CapturingOutput;
 using Report = std::pair<std::uint64_t, SpeechReport>;
 
+// The test plays the part of the audio thread: nothing is heard, and nothing ends, unless it pulls.
 struct Speech {
     CapturingOutput* output = new CapturingOutput;
     AudioEngine engine{std::unique_ptr<AudioOutput>(output)};
@@ -37,17 +38,27 @@ struct Speech {
     }
     ~Speech() { synthesizer.reset(); }
 
-    // Waits (bounded) until `count` reports have arrived; returns them.
-    std::vector<Report> waitFor(std::size_t count) {
-        for (int i = 0; i < 2000; ++i) {
-            {
-                std::lock_guard lock(mutex);
-                if (reports.size() >= count) return reports;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+    std::vector<Report> seen() {
         std::lock_guard lock(mutex);
         return reports;
+    }
+
+    // Waits (bounded) until `count` reports have arrived, playing the audio meanwhile when
+    // `playing`; returns them.
+    std::vector<Report> waitFor(std::size_t count, bool playing = true) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (seen().size() < count && std::chrono::steady_clock::now() < deadline)
+            if (!playing || !output->pull())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return seen();
+    }
+
+    // Plays until the first audible frame, and not one block further.
+    bool playUntilAudible() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (output->loudFrames == 0 && std::chrono::steady_clock::now() < deadline)
+            if (!output->pull()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return output->loudFrames > 0;
     }
 };
 
@@ -58,8 +69,8 @@ TEST(EspeakSynthesizer, SpeaksAudiblyAndReportsStartThenFinish) {
     const auto reports = s.waitFor(2);
     EXPECT_EQ(reports,
               (std::vector<Report>{{7, SpeechReport::started}, {7, SpeechReport::finished}}));
-    EXPECT_GT(s.output->leftPeak.load(), 0.05f);
-    EXPECT_GT(s.output->loudFrames.load(), 44100 / 4) << "at least a quarter second of speech";
+    EXPECT_GT(s.output->leftPeak, 0.05f);
+    EXPECT_GT(s.output->loudFrames, 44100 / 4) << "at least a quarter second of speech";
 }
 
 TEST(EspeakSynthesizer, StopCancelsAtOnceAndTheNextUtteranceStillFinishes) {
@@ -68,7 +79,9 @@ TEST(EspeakSynthesizer, StopCancelsAtOnceAndTheNextUtteranceStillFinishes) {
     s.synthesizer->speak({1, "This is a long sentence that is cut off before it can end.", 0.5f,
                           1.0f, std::nullopt});
     s.synthesizer->speak({2, "Dropped before it starts.", 0.5f, 1.0f, std::nullopt});
-    s.waitFor(1);
+    // The first utterance has begun to play and, with playback held, cannot end before the stop.
+    ASSERT_TRUE(s.playUntilAudible());
+    ASSERT_EQ(s.waitFor(1, false), (std::vector<Report>{{1, SpeechReport::started}}));
     s.synthesizer->stopSpeaking();
     s.synthesizer->speak({3, "Next", 0.5f, 1.0f, std::nullopt});
     const auto reports = s.waitFor(5);
@@ -94,7 +107,7 @@ TEST(EspeakSynthesizer, EveryUtteranceEndsOnceAlsoAtShutdown) {
             s.synthesizer->speak(
                 {id, "A sentence long enough to still be playing.", 0.5f, 1.0f, std::nullopt});
         s.synthesizer.reset();
-        reports = s.reports;
+        reports = s.seen();
     }
     for (std::uint64_t id = 1; id <= 3; ++id) {
         int ends = 0;

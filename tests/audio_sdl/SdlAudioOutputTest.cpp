@@ -10,7 +10,9 @@
 
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
+#include "audio/SilentOutput.hpp"
 #include "core/Clock.hpp"
+#include "support/FakeClock.hpp"
 
 #ifdef HAVE_UMBRASCOPE_SDL
 #include "audio/sdl/SdlAudioOutput.hpp"
@@ -32,11 +34,16 @@ TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
         FakeClock clock;
         AudioEngine engine(std::make_unique<SdlAudioOutput>());
         ClickPlayer player(engine, clock);
+        struct StopFirst { // the player's tick must not be freed while SDL can still read it
+            AudioEngine& engine;
+            ~StopFirst() { engine.stop(); }
+        } stopFirst{engine};
         player.setPan(9, -1.0f);
         player.playTick(9);
         if (!engine.deviceOpened()) GTEST_SKIP() << "SDL's disk audio driver could not open";
         player.playTick(9);
-        for (int i = 0; i < 200 && engine.mixer().isPlaying(0); ++i)
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (engine.mixer().isPlaying(0) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_FALSE(engine.mixer().isPlaying(0)) << "both ticks were rendered";
     }
@@ -54,6 +61,15 @@ TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
     }
     EXPECT_GT(left, 0.3f);
     EXPECT_EQ(right, 0.0f);
+}
+
+// The dummy driver opens and plays nothing: ticks through it would go unheard without a word.
+TEST(SdlAudioOutput, TheDummyDriverCountsAsNoDevice) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    AudioEngine engine(std::make_unique<SdlAudioOutput>(), std::make_unique<SilentOutput>());
+    EXPECT_TRUE(engine.start()) << "the silent output stands in";
+    EXPECT_FALSE(engine.deviceOpened());
+    EXPECT_EQ(engine.deviceProblem(), "SDL's dummy audio driver plays nothing");
 }
 
 #else

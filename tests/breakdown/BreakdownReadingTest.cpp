@@ -66,15 +66,5 @@ TEST(FieldsSpeech, Sentences) {
         EXPECT_EQ(fieldsSpeechText(c.rows), c.spoken) << c.name;
 }
 
-TEST(FieldsSpeech, ReadsTheRowsTheWindowShows) {
-    const auto message = messageOf({0x40903C11, 0x8000E0C9});
-    const std::string text = fieldsSpeechText(message);
-    EXPECT_EQ(text, fieldsSpeechText(breakdownRows(message)));
-    EXPECT_NE(
-        text.find("16 bits, Attribute Data with subfields:. 4 bits, SubClass: E String Hand Tap. "),
-        std::string::npos);
-    EXPECT_NE(text.find("1 bit, Reset Round Robin: 1 True."), std::string::npos);
-}
-
 } // namespace
 } // namespace umbrascope

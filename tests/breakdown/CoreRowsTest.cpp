@@ -62,13 +62,6 @@ TEST_P(OneWordRows, Labels) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, OneWordRows, ::testing::ValuesIn(cases), testing::CaseName());
 
-TEST(OneWordRows, UnrecognizedOpcodeMergesTheDataBytes) {
-    const auto rows = rowsOf({0x20F01234});
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[4].hex, "1234");
-    EXPECT_EQ(rows[4].bits, 16);
-}
-
 TEST(Dispatch, UnknownClassIsOneWholeWordRow) {
     auto message = testing::messageOf({0x20903C40, 0x12345678});
     message.messageType = UMPMessageType::unknown; // the stored class wins over the nibble

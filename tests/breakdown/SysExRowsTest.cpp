@@ -63,18 +63,14 @@ INSTANTIATE_TEST_SUITE_P(
         DataCase{"empty", T::data128, {}, {}}),
     testing::CaseName());
 
-TEST(DataStatusNames, NamedStatusesAndTheGaps) {
+TEST(DataStatusNames, LastNamesAndTheGaps) {
     const auto sysEx7 = [](std::uint32_t s) {
         return sysEx7Rows(std::vector{0x30000000 | s << 20})[2].label;
     };
     const auto sysEx8 = [](std::uint32_t s) {
         return sysEx8Rows(std::vector{0x50000000 | s << 20})[2].label;
     };
-    EXPECT_EQ(sysEx7(1), "Start of SysEx message");
-    EXPECT_EQ(sysEx7(2), "Continuation of SysEx message");
     EXPECT_EQ(sysEx7(3), "End of SysEx message");
-    EXPECT_EQ(sysEx8(0), "Complete SysEx8 message");
-    EXPECT_EQ(sysEx8(1), "Start of SysEx8 message");
     EXPECT_EQ(sysEx8(3), "End of SysEx8 message");
     EXPECT_EQ(sysEx8(9), "Mixed Data Set payload");
     for (std::uint32_t s : {4u, 7u, 10u, 15u}) {

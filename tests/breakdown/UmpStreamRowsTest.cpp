@@ -51,10 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StreamStatusNames, KnownStatusesAndTheGapsBetweenThem) {
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {0x001, "0x001 (Endpoint Info Notification)"},
         {0x005, "0x005 (Stream Configuration Request/Notification)"},
-        {0x010, "0x010 (Function Block Discovery request)"},
-        {0x012, "0x012 (Function Block Name Notification)"},
         {0x013, "0x013 (Unrecognized)"},
         {0x021, "0x021 (End of Clip)"},
         {0x022, "0x022 (Unrecognized)"}};

@@ -8,7 +8,7 @@ namespace umbrascope::cli {
 namespace {
 
 std::string decoded(std::vector<std::string_view> args) {
-    std::istringstream in;
+    MemoryReader in("");
     std::ostringstream out, err;
     EXPECT_EQ(runDecodeWithInput(Arguments(args), in, out, err), 0) << err.str();
     return out.str();
@@ -34,10 +34,21 @@ TEST(DecodeBreakdown, OneLinePerRowUnderItsMessageSubRowsIndented) {
 }
 
 TEST(DecodeBreakdown, DeviceTextIsTerminalSafe) {
-    // A Flex Data text event spelling ESC [ 2 J (clear screen).
-    const std::string out = decoded({"D0100101", "1B5B324A", "0", "0"});
-    EXPECT_EQ(out.find('\x1b'), std::string::npos);
-    EXPECT_NE(out.find("\\x1B[2J"), std::string::npos) << out;
+    const struct {
+        const char* name;
+        std::vector<std::string_view> words; // a Flex Data text event
+        std::string raw;
+        std::string shown;
+    } rows[] = {
+        {"clearScreen", {"D0100101", "1B5B324A", "0", "0"}, "\x1b", "\\x1B[2J"},
+        {"rightToLeftOverride", {"D0100101", "E280AE41", "0", "0"}, "\u202E", "\\u202EA"},
+        {"lineSeparator", {"D0100101", "E280A842", "0", "0"}, "\u2028", "\\u2028B"},
+    };
+    for (const auto& row : rows) {
+        const std::string out = decoded(row.words);
+        EXPECT_EQ(out.find(row.raw), std::string::npos) << row.name;
+        EXPECT_NE(out.find(row.shown), std::string::npos) << row.name << '\n' << out;
+    }
 }
 
 // The texts themselves are checked with the breakdown; here only that each member is there.

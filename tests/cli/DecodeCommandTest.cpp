@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <sstream>
 
 #include "CliTestSupport.hpp"
@@ -8,12 +10,16 @@
 namespace umbrascope::cli {
 namespace {
 
-CommandResult decodeWithInput(std::vector<std::string> args, const std::string& input) {
+CommandResult decodeWithInput(std::vector<std::string> args, ByteReader& in) {
     std::vector<std::string_view> views(args.begin(), args.end());
-    std::istringstream in(input);
     std::ostringstream out, err;
     const int status = runDecodeWithInput(Arguments(views), in, out, err);
     return {status, out.str(), err.str()};
+}
+
+CommandResult decodeWithInput(std::vector<std::string> args, const std::string& input) {
+    MemoryReader in(input);
+    return decodeWithInput(std::move(args), in);
 }
 
 struct DecodeCase {
@@ -111,7 +117,7 @@ struct ErrorCase {
 
 class DecodeErrors : public testing::TestWithParam<ErrorCase> {};
 
-TEST_P(DecodeErrors, ExitTwoWithOneLineAndNoOutput) {
+TEST_P(DecodeErrors, ExitTwoWithOneEscapedLineAndNoOutput) {
     const auto& c = GetParam();
     const auto result = decodeWithInput(c.args, c.input);
     EXPECT_EQ(result.status, 2);
@@ -145,17 +151,81 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "umbrascope-cli decode: expected words either as arguments or with --stdin, not "
                   "both\n"},
-        ErrorCase{"badStdinLineAfterGoodOnes",
-                  {"--json", "--stdin"},
-                  "10F80000\n\n1 2 x\x1b\n",
-                  "umbrascope-cli decode: line 3: expected a word of 1 to 8 hex digits, found "
-                  "'x\\x1B'\n"}),
+        ErrorCase{"surrogateInAWord",
+                  {"40903C00", "\xED\xA0\x80"},
+                  "",
+                  "umbrascope-cli decode: expected a word of 1 to 8 hex digits, found "
+                  "'\\xED\\xA0\\x80'\n"},
+        ErrorCase{"overlongSlash",
+                  {"\xC0\xAF"},
+                  "",
+                  "umbrascope-cli decode: expected a word of 1 to 8 hex digits, found "
+                  "'\\xC0\\xAF'\n"},
+        ErrorCase{"bidiOverride",
+                  {"--json\u202E"},
+                  "",
+                  "umbrascope-cli decode: unknown option '--json\\u202E' (see umbrascope-cli "
+                  "decode --help)\n"}),
     [](const auto& p) { return p.param.name; });
 
-TEST(DecodeHelp, PrintsUsage) {
-    const auto result = decodeWithInput({"--help"}, "");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("Usage: umbrascope-cli decode"), std::string::npos);
+struct StdinCase {
+    const char* name;
+    std::string input;
+    int error; // after the input
+    int status;
+    std::string out; // without breakdown lines
+    std::string err;
+};
+
+class DecodeStdin : public testing::TestWithParam<StdinCase> {};
+
+// Each line is printed as it is read: what came before a bad line or a failed read stays printed.
+TEST_P(DecodeStdin, PrintsUpToTheFirstBadLine) {
+    const auto& c = GetParam();
+    struct FailingReader final : ByteReader {
+        FailingReader(std::string_view input, int failure) : text(input), error(failure) {}
+        ReadResult read(std::span<char> buffer) override {
+            const ReadResult result = text.read(buffer);
+            return result.size > 0 || error == 0 ? result : ReadResult{0, error};
+        }
+        MemoryReader text;
+        int error;
+    } in(c.input, c.error);
+    const auto result = decodeWithInput({"--stdin"}, in);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(withoutBreakdown(result.out), c.out);
+    EXPECT_EQ(result.err, c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeStdin,
+    testing::Values(
+        StdinCase{"badWord", "10FA0000\n\n1 2 x\x1b\n10FA0000\n", 0, 2,
+                  "10FA0000  System Real-Time / Common  Start \u2014 Grp 1\n"
+                  "  short: Start\n"
+                  "  verbose: Start\n",
+                  "umbrascope-cli decode: line 3: expected a word of 1 to 8 hex digits, found "
+                  "'x\\x1B'\n"},
+        StdinCase{"lineTooLong", "10FA0000\n" + std::string(70'000, '0') + "\n", 0, 2,
+                  "10FA0000  System Real-Time / Common  Start \u2014 Grp 1\n"
+                  "  short: Start\n"
+                  "  verbose: Start\n",
+                  "umbrascope-cli decode: line 2: expected a line of at most 65536 bytes\n"},
+        StdinCase{"readErrorIsNotTheEnd", "10FA0000\n", EIO, 1,
+                  "10FA0000  System Real-Time / Common  Start \u2014 Grp 1\n"
+                  "  short: Start\n"
+                  "  verbose: Start\n",
+                  "umbrascope-cli decode: cannot read standard input: Input/output error\n"}),
+    [](const auto& p) { return p.param.name; });
+
+TEST(DecodeStdinFile, FolderAsInputIsAReadError) {
+    std::FILE* folder = std::fopen("/", "r");
+    ASSERT_NE(folder, nullptr);
+    FileReader in(folder);
+    const auto result = decodeWithInput({"--stdin"}, in);
+    std::fclose(folder);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "umbrascope-cli decode: cannot read standard input: Is a directory\n");
 }
 
 TEST(DecodeOptionsEnd, DashWordAfterDoubleDash) {

@@ -7,6 +7,13 @@
 namespace umbrascope::cli {
 namespace {
 
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::istringstream in(text);
@@ -111,13 +118,6 @@ TEST(ReplayDeviceText, ControlCharactersEscaped) {
               (std::vector<std::string>{"0\tEvil\\x1B]0;owned\\x07\\n\t10FA0000"}));
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(ReplayCsvExport, WritesTheBufferAfterFiltersWithTwoRunningStatuses) {
     TempFolder folder;
     const std::string out = folder.write("out.csv", "old contents\n");
@@ -171,8 +171,10 @@ TEST_P(ReplayErrors, ExitTwoWithOneLineAndNoOutput) {
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     std::string err = result.err;
-    if (const auto at = err.find(bad); at != std::string::npos) err.replace(at, bad.size(), "BAD");
+    for (auto at = err.find(bad); at != std::string::npos; at = err.find(bad))
+        err.replace(at, bad.size(), "BAD");
     EXPECT_EQ(err, c.err);
+    EXPECT_EQ(readFile(bad), "10FA0000\n\nXYZ\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,9 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"GOOD", "BAD"},
                   "umbrascope-cli replay: BAD:3: expected 1 to 64 hex words of 8 digits, found "
                   "'XYZ'\n"},
-        ErrorCase{"missingFile",
-                  {"GOOD", "/nonexistent/x.ump"},
-                  "umbrascope-cli replay: /nonexistent/x.ump: cannot open the file\n"},
+        ErrorCase{
+            "missingFile",
+            {"GOOD", "/nonexistent/x.ump"},
+            "umbrascope-cli replay: /nonexistent/x.ump: cannot open the file: No such file or "
+            "directory\n"},
         ErrorCase{"badLimit",
                   {"GOOD", "--max-messages", "700"},
                   "umbrascope-cli replay: --max-messages expects 500, 1000 or 5000, found "
@@ -206,17 +210,54 @@ INSTANTIATE_TEST_SUITE_P(
                   "umbrascope-cli replay: option '--no-clock' takes no value\n"},
         ErrorCase{"csvTwice",
                   {"GOOD", "--csv", "a.csv", "--csv=b.csv"},
-                  "umbrascope-cli replay: --csv given more than once\n"},
+                  "umbrascope-cli replay: option '--csv' given more than once\n"},
+        ErrorCase{"csvOverACapture",
+                  {"GOOD", "BAD", "--csv", "BAD"},
+                  "umbrascope-cli replay: --csv names the capture file 'BAD'; choose another "
+                  "file\n"},
+        ErrorCase{"unreadableFile",
+                  {"GOOD", "/proc/self/mem"},
+                  "umbrascope-cli replay: /proc/self/mem: cannot read the file: Input/output "
+                  "error\n"},
+        ErrorCase{"endlessFile",
+                  {"/dev/zero"},
+                  "umbrascope-cli replay: /dev/zero:1: expected a line of at most 65536 bytes\n"},
         ErrorCase{"unknownOption",
                   {"GOOD", "--fast"},
                   "umbrascope-cli replay: unknown option '--fast' (see umbrascope-cli replay "
                   "--help)\n"}),
     [](const auto& p) { return p.param.name; });
 
-TEST(ReplayHelp, PrintsUsage) {
-    const auto result = runCommand(runReplay, {"GOOD", "--help"});
+// Checked before any capture is read, so a long paced replay never ends in a refusal.
+TEST(ReplayCsvExport, TargetThatIsNoRegularFileIsRefusedFirst) {
+    TempFolder folder;
+    const std::string capture = folder.write("a.ump", "10FA0000\n");
+    const std::filesystem::path link = std::filesystem::path(capture).parent_path() / "out.csv";
+    std::filesystem::create_symlink("/dev/null", link);
+    for (const std::string& file : {capture, capture + ".missing"}) {
+        const auto result = runCommand(runReplay, {file, "--csv", link.string()});
+        EXPECT_EQ(result.status, 1) << file;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "umbrascope-cli replay: cannot replace " + link.string() +
+                                  ": not a regular file\n");
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+}
+
+TEST(ReplaySourceName, LongNameIsCutAndToldOnce) {
+    TempFolder folder;
+    std::string text = "@source " + std::string(10'000, 'n') + "\n";
+    for (int i = 0; i < 5; ++i)
+        text += "10FA0000\n";
+    const std::string file = folder.write("long.ump", text);
+    const auto result = runCommand(runReplay, {file});
     EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("Usage: umbrascope-cli replay"), std::string::npos);
+    EXPECT_EQ(result.err,
+              "umbrascope-cli replay: warning: " + file + ":1: source name cut to 256 bytes\n");
+    const auto printed = lines(result.out);
+    ASSERT_EQ(printed.size(), 5u);
+    EXPECT_EQ(printed[4].substr(0, printed[4].find("\t10FA0000")),
+              "4\t" + std::string(253, 'n') + "\u2026");
 }
 
 } // namespace

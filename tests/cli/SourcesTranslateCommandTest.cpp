@@ -23,7 +23,7 @@ const TranslateCase translateCases[] = {
      "30160102 03040506\n30310700 00000000\n"},
     {"LowerCaseAndPrefix", {"--protocol", "1", "0x90", "3c64"}, 0, "20903C64\n"},
     {"NothingComesOut", {"3C"}, 0, ""},
-    {"Help", {"--help"}, 0, ""},
+    {"DashDashBeforeBytes", {"--", "90", "3C", "64"}, 0, "40903C00 C9240000\n"},
 };
 
 class Translate : public ::testing::TestWithParam<TranslateCase> {};
@@ -31,10 +31,7 @@ class Translate : public ::testing::TestWithParam<TranslateCase> {};
 TEST_P(Translate, PrintsOnePacketALine) {
     const auto result = runCommand(runTranslate, GetParam().args);
     EXPECT_EQ(result.status, GetParam().status) << result.err;
-    if (GetParam().out.empty() && GetParam().args[0] == "--help")
-        EXPECT_NE(result.out.find("Usage"), std::string::npos);
-    else
-        EXPECT_EQ(result.out, GetParam().out);
+    EXPECT_EQ(result.out, GetParam().out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, Translate, ::testing::ValuesIn(translateCases),
@@ -45,15 +42,18 @@ INSTANTIATE_TEST_SUITE_P(Cli, Translate, ::testing::ValuesIn(translateCases),
 struct UsageErrorCase {
     const char* name;
     std::vector<std::string> args;
-    const char* message; // part of the error text
+    const char* message;
 };
 
 const UsageErrorCase usageErrors[] = {
-    {"NoBytes", {}, "no bytes given"},
-    {"ProtocolWithoutValue", {"--protocol"}, "--protocol expects 1 or 2"},
-    {"ProtocolThree", {"--protocol", "3", "90"}, "--protocol expects 1 or 2"},
-    {"NotHex", {"90", "3G"}, "argument 2 '3G' is not hex bytes"},
-    {"OddDigits", {"903"}, "argument 1 '903' is not hex bytes"},
+    {"NoBytes", {}, "expected MIDI 1.0 bytes (see umbrascope-cli translate --help)"},
+    {"ProtocolWithoutValue", {"--protocol"}, "option '--protocol' expects a value"},
+    {"ProtocolThree", {"--protocol", "3", "90"}, "--protocol expects 1 or 2, found '3'"},
+    {"NotHex", {"90", "3G"}, "expected hex bytes such as 90 or 903C64, found '3G'"},
+    {"OddDigits", {"903"}, "expected hex bytes such as 90 or 903C64, found '903'"},
+    {"EscapeSequence",
+     {"\x1b]0;pwned\x07"},
+     "expected hex bytes such as 90 or 903C64, found '\\x1B]0;pwned\\x07'"},
 };
 
 class TranslateUsage : public ::testing::TestWithParam<UsageErrorCase> {};
@@ -62,7 +62,7 @@ TEST_P(TranslateUsage, ExplainsWhatWasExpected) {
     const auto result = runCommand(runTranslate, GetParam().args);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find(GetParam().message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err, "umbrascope-cli translate: " + std::string(GetParam().message) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, TranslateUsage, ::testing::ValuesIn(usageErrors),
@@ -81,7 +81,9 @@ TEST(Sources, WithoutASequencerSaysSoAndSucceeds) {
 TEST(Sources, TakesNoArguments) {
     const auto result = runCommand(runSources, {"extra"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("takes no arguments"), std::string::npos);
+    EXPECT_EQ(result.err,
+              "umbrascope-cli sources: unexpected argument 'extra' (see umbrascope-cli sources "
+              "--help)\n");
 }
 
 } // namespace

@@ -45,7 +45,40 @@ INSTANTIATE_TEST_SUITE_P(
                  "a\\x9Bb",
                  "\"a\xEF\xBF\xBD"
                  "b\""},
-        TextCase{"truncatedSequence", "a\xE2\x80", "a\\xE2\\x80", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""}),
+        // One replacement for the whole maximal ill-formed part, as everywhere else.
+        TextCase{"truncatedSequence", "a\xE2\x80", "a\\xE2\\x80", "\"a\xEF\xBF\xBD\""},
+        TextCase{"surrogate", "a\xED\xA0\x80", "a\\xED\\xA0\\x80",
+                 "\"a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+        TextCase{"overlong", "\xC0\xAF\xE0\x80\xAF", "\\xC0\\xAF\\xE0\\x80\\xAF",
+                 "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""}),
+    [](const auto& p) { return p.param.name; });
+
+struct InvisibleCase {
+    const char* name;
+    std::string input;
+    std::string terminal;
+};
+
+class InvisibleText : public testing::TestWithParam<InvisibleCase> {};
+
+TEST_P(InvisibleText, ShownAsEscapes) {
+    EXPECT_EQ(terminalSafe(GetParam().input), GetParam().terminal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InvisibleText,
+    testing::Values(InvisibleCase{"rightToLeftOverride", "ab\u202Edc", "ab\\u202Edc"},
+                    InvisibleCase{"zeroWidthSpace", "Ke\u200Bys", "Ke\\u200Bys"},
+                    InvisibleCase{"zeroWidthJoiner", "a\u200Db", "a\\u200Db"},
+                    InvisibleCase{"leftToRightMark", "\u200Ex", "\\u200Ex"},
+                    InvisibleCase{"lineSeparator", "a\u2028b", "a\\u2028b"},
+                    InvisibleCase{"paragraphSeparator", "a\u2029b", "a\\u2029b"},
+                    InvisibleCase{"isolates", "\u2066x\u2069", "\\u2066x\\u2069"},
+                    InvisibleCase{"byteOrderMark", "\uFEFFKeys", "\\uFEFFKeys"},
+                    InvisibleCase{"arabicLetterMark", "\u061C", "\\u061C"},
+                    // Neighbours of the escaped ranges stay as they are.
+                    InvisibleCase{"visibleNeighbours", "\u2010\u2027\u202F\u205F\uFEFE",
+                                  "\u2010\u2027\u202F\u205F\uFEFE"}),
     [](const auto& p) { return p.param.name; });
 
 TEST(JsonWriter, NestsAndSeparates) {

@@ -38,7 +38,7 @@ TEST(MixerConcurrency, EveryBufferEndsOnceUnderConcurrentStops) {
     std::vector<int> ends(buffers, 0);
     std::uint64_t ended = 0;
     MixerEvent event;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (ended < buffers && std::chrono::steady_clock::now() < until) {
         if (!mixer.nextEvent(node, event)) {
             std::this_thread::yield();

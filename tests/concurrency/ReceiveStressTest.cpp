@@ -13,6 +13,10 @@ namespace {
 using testing_support::FakeMidiService;
 
 constexpr int listsPerFeeder = 3000;
+constexpr int togglingSteps = 200;
+// A feeder waits while this many batches are queued, so a main thread slowed down by the load
+// never falls further and further behind (the queue would grow without bound).
+constexpr std::size_t maxQueued = 256;
 
 EventList mixedList(std::uint32_t i) {
     EventList list;
@@ -21,8 +25,9 @@ EventList mixedList(std::uint32_t i) {
     return list;
 }
 
-// Feeders deliver while the main thread toggles every filter and drains the queue. The buffer
-// invariants must hold at every main-thread step, and ThreadSanitizer must stay silent.
+// Feeders deliver while the main thread toggles every filter and drains the queue; neither side
+// stops before the other has done its share. The buffer invariants must hold at every main-thread
+// step, and ThreadSanitizer must stay silent.
 TEST(ReceiveStress, FeedToggleAndDrain) {
     FakeMidiService service;
     ManualQueue queue;
@@ -33,9 +38,13 @@ TEST(ReceiveStress, FeedToggleAndDrain) {
     manager->setMaxMessages(1000);
 
     std::atomic<int> feedersDone{0};
+    std::atomic<int> steps{0};
     auto feed = [&](SourceRef source) {
-        for (int i = 0; i < listsPerFeeder; ++i)
+        for (int i = 0; i < listsPerFeeder || steps.load() < togglingSteps; ++i) {
+            while (queue.pending() > maxQueued)
+                std::this_thread::yield();
             manager->handleEventList(mixedList(static_cast<std::uint32_t>(i)), source);
+        }
         feedersDone.fetch_add(1);
     };
     std::thread feederA(feed, a);
@@ -69,7 +78,7 @@ TEST(ReceiveStress, FeedToggleAndDrain) {
         if (step % 64 == 63) manager->clearMessages();
         if (step % 97 == 0) manager->setMaxMessages(step % 2 ? 500 : 5000);
         queue.drain();
-        ++step;
+        steps.store(++step);
     }
     feederA.join();
     feederB.join();

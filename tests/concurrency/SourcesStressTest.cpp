@@ -14,8 +14,13 @@ namespace {
 
 using testing_support::RecordingMidiService;
 
+// A delivering thread waits while this many batches are queued, so a main thread slowed down by
+// the load never falls further and further behind (the queue would grow without bound).
+constexpr std::size_t maxQueued = 256;
+
 // The receive side asks the native test while the main thread rescans; setup notifications arrive
-// from a third thread. ThreadSanitizer must stay silent.
+// from a third thread. Each side keeps going until the others have done their part, so every
+// rescan meets deliveries and notifications in flight. ThreadSanitizer must stay silent.
 TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     RecordingMidiService service;
     const SourceRef synth = service.plugIn({"Synth", 1, true});
@@ -24,12 +29,17 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     queue.drain();
     manager.setOnlyUMPSources(true);
 
-    std::atomic<bool> done{false};
+    std::atomic<bool> rescansDone{false};
+    std::atomic<int> delivered{0};
     std::thread receiver([&] {
         EventList list;
         list.add({0x40903C00, 0xFFFF0000});
-        while (!done)
+        do {
+            while (queue.pending() > maxQueued && !rescansDone)
+                std::this_thread::yield();
             service.deliver(list, synth);
+            delivered.fetch_add(1);
+        } while (!rescansDone);
     });
     std::thread notifier([&] {
         for (int i = 0; i < 2000; ++i)
@@ -40,13 +50,18 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
         queue.drain();
     }
     notifier.join();
-    done = true;
+    rescansDone = true;
     receiver.join();
     queue.drain();
-    EXPECT_FALSE(manager.messages().empty());
+    ASSERT_GE(delivered.load(), 1);
+    ASSERT_FALSE(manager.messages().empty()) << "a native source's message is kept";
+    EXPECT_EQ(manager.messages().back().words.toVector(),
+              (std::vector<std::uint32_t>{0x40903C00, 0xFFFF0000}));
 }
 
-// Replay sources come and go on one thread while another plays and the main thread rescans.
+// Replay sources come and go on one thread while another plays and the main thread rescans. The
+// plugger starts once the player has delivered, and the player and the main thread keep going
+// until the plugger is done.
 TEST(SourcesStress, ReplayHotplugWhilePlaying) {
     ReplayService service;
     ManualQueue queue;
@@ -56,24 +71,34 @@ TEST(SourcesStress, ReplayHotplugWhilePlaying) {
         capture.lines.push_back({std::chrono::nanoseconds{0}, {0x10F80000}, 1});
     const SourceRef keys = service.addSource(capture);
 
-    std::atomic<bool> done{false};
+    std::atomic<bool> pluggingDone{false};
+    std::atomic<int> delivered{0};
     std::thread player([&] {
         class NoSleep final : public Sleeper {
             bool sleepUntil(MonoTime, std::stop_token) override { return true; }
         } sleeper;
-        while (!done)
-            service.play(keys, ReplayPace::asFastAsPossible, sleeper);
+        do {
+            service.play(keys, ReplayPace::asFastAsPossible, sleeper, {}, [&] {
+                delivered.fetch_add(1);
+                while (queue.pending() > maxQueued && !pluggingDone)
+                    std::this_thread::yield();
+            });
+        } while (!pluggingDone);
     });
     std::thread plugger([&] {
+        while (delivered.load() == 0)
+            std::this_thread::yield();
         for (int i = 0; i < 200; ++i)
             service.removeSource(service.addSource(Capture{"Pads", {}}));
+        pluggingDone = true;
     });
-    for (int i = 0; i < 300; ++i) {
+    int drains = 0;
+    while (!pluggingDone || drains < 300) {
         queue.drain();
+        ++drains;
         std::this_thread::yield();
     }
     plugger.join();
-    done = true;
     player.join();
     queue.drain();
     EXPECT_EQ(manager.availableSources(),

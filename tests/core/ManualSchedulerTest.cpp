@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ManualScheduler.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "midi/CompositeMidiService.hpp"
 #include "midi/MIDIManager.hpp"
+#include "support/FakeClock.hpp"
 #include "support/RecordingMidiService.hpp"
 
 namespace umbrascope {

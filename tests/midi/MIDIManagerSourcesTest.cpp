@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "midi/MIDIManager.hpp"
+#include "support/FakeClock.hpp"
 #include "support/RecordingMidiService.hpp"
 
 namespace umbrascope {

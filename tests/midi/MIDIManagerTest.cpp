@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "midi/MIDIManager.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeMidiService.hpp"
 
 namespace umbrascope {

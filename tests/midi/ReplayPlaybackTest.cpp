@@ -8,6 +8,7 @@
 
 #include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSleeper.hpp"
 
 namespace umbrascope {
@@ -48,9 +49,11 @@ TEST(Demo, LoopsAtItsRecordedPace) {
     MonoTime at = clock.monotonicNow();
     for (const CaptureLine& line : demo.lines) {
         at += line.delay;
-        expected.push_back({at, line.words});
+        const auto words = demo.words(line);
+        expected.push_back({at, {words.begin(), words.end()}});
     }
-    expected.push_back({at + 2s + demo.lines[0].delay, demo.lines[0].words});
+    const auto first = demo.words(demo.lines[0]);
+    expected.push_back({at + 2s + demo.lines[0].delay, {first.begin(), first.end()}});
 
     std::vector<Heard> heard;
     std::stop_source stop;

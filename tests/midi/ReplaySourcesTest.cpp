@@ -4,6 +4,7 @@
 
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSleeper.hpp"
 
 namespace umbrascope {
@@ -14,8 +15,8 @@ using Words = std::vector<std::uint32_t>;
 
 Capture capture(std::string name, std::vector<Words> lines) {
     Capture result{std::move(name), {}};
-    for (auto& words : lines)
-        result.lines.push_back({std::chrono::nanoseconds{0}, std::move(words), 1});
+    for (const auto& words : lines)
+        result.append(std::chrono::nanoseconds{0}, words, 1);
     return result;
 }
 

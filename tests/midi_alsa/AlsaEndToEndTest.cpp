@@ -48,7 +48,7 @@ private:
 
 template <typename Done>
 bool waitFor(ManualQueue& queue, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         queue.drain();
         if (done()) return true;

@@ -3,51 +3,45 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "audio/AudioOutput.hpp"
 #include "audio/Mixer.hpp"
 
 namespace umbrascope::testing_support {
 
-// Pulls the mixer faster than real time on its own thread and keeps the loudest sample of each
-// channel and how many frames were non-silent.
+// An output that renders only when the test pulls, so how far playback has got is the test's
+// choice and never the scheduler's. Keeps the loudest sample of each channel and how many frames
+// were non-silent. pull() belongs to one thread, which acts as the audio thread.
 class CapturingOutput final : public AudioOutput {
 public:
-    ~CapturingOutput() override { stop(); }
     bool start(Mixer& mixer) override {
-        running_ = true;
-        thread_ = std::thread([this, &mixer] {
-            std::array<float, 2 * 512> block{};
-            while (running_) {
-                mixer.render(block.data(), 512);
-                for (std::size_t i = 0; i < block.size(); i += 2) {
-                    store(leftPeak, std::abs(block[i]));
-                    store(rightPeak, std::abs(block[i + 1]));
-                    if (block[i] != 0.0f || block[i + 1] != 0.0f) ++loudFrames;
-                }
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-            }
-        });
+        mixer_.store(&mixer);
         return true;
     }
-    void stop() override {
-        running_ = false;
-        if (thread_.joinable()) thread_.join();
+    void stop() override { mixer_.store(nullptr); }
+
+    // Renders one block; false while the engine has not started this output.
+    bool pull() {
+        Mixer* mixer = mixer_.load();
+        if (!mixer) return false;
+        std::array<float, 2 * 512> block{};
+        mixer->render(block.data(), 512);
+        for (std::size_t i = 0; i < block.size(); i += 2) {
+            leftPeak = std::max(leftPeak, std::abs(block[i]));
+            rightPeak = std::max(rightPeak, std::abs(block[i + 1]));
+            if (block[i] != 0.0f || block[i + 1] != 0.0f) ++loudFrames;
+        }
+        return true;
     }
 
-    std::atomic<float> leftPeak{0.0f};
-    std::atomic<float> rightPeak{0.0f};
-    std::atomic<long> loudFrames{0};
+    // Read by the pulling thread only.
+    float leftPeak = 0.0f;
+    float rightPeak = 0.0f;
+    long loudFrames = 0;
 
 private:
-    std::atomic<bool> running_{false};
-    std::thread thread_;
-    static void store(std::atomic<float>& peak, float value) {
-        if (value > peak.load(std::memory_order_relaxed)) peak.store(value);
-    }
+    std::atomic<Mixer*> mixer_{nullptr};
 };
 
 } // namespace umbrascope::testing_support

@@ -4,6 +4,7 @@
 
 #include "core/Clock.hpp"
 #include "midi/replay/Sleeper.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope::testing_support {
 

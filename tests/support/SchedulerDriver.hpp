@@ -2,6 +2,7 @@
 
 #include "core/Clock.hpp"
 #include "core/ManualScheduler.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope::testing_support {
 

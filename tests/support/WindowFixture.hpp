@@ -7,6 +7,7 @@
 
 #include "app/ContentView.hpp"
 #include "core/ManualScheduler.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeMidiService.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 #include "support/SchedulerDriver.hpp"

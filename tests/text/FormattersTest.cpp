@@ -26,14 +26,10 @@ TEST_P(NoteNames, DisplayAndSpoken) {
 INSTANTIATE_TEST_SUITE_P(Boundaries, NoteNames,
                          testing::Values(NoteCase{"lowest", 0, "C-1 (0)", "C-1"},
                                          NoteCase{"sharpBelowZeroOctave", 1, "C#-1 (1)", "C sharp -1"},
-                                         NoteCase{"lastOfFirstOctave", 11, "B-1 (11)", "B-1"},
                                          NoteCase{"octaveZero", 12, "C0 (12)", "C0"},
-                                         NoteCase{"middleC", 60, "C4 (60)", "C4"},
                                          NoteCase{"cSharp", 61, "C#4 (61)", "C sharp 4"},
-                                         NoteCase{"aSharp", 70, "A#4 (70)", "A sharp 4"},
                                          NoteCase{"highest", 127, "G9 (127)", "G9"},
-                                         NoteCase{"justAbove", 128, "note 128", "note 128"},
-                                         NoteCase{"byteTop", 255, "note 255", "note 255"}),
+                                         NoteCase{"justAbove", 128, "note 128", "note 128"}),
                          [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
@@ -60,44 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
                     CentredCase{"top7", 127, 64, 127, "+100.00%", "Right 100.00%"},
                     CentredCase{"oneAbove7", 65, 64, 127, "+1.59%", "Right 1.59%"},
                     CentredCase{"oneBelow7", 63, 64, 127, "-1.56%", "Left 1.56%"},
-                    CentredCase{"bendOneAbove", 8193, 8192, 16383, "+0.01%", "Right 0.01%"},
-                    CentredCase{"bendOneBelow", 8191, 8192, 16383, "-0.01%", "Left 0.01%"},
-                    CentredCase{"oneAbove32", 2147483649.0, 2147483648.0, 4294967295.0, "+0.00%", "Right 0.00%"},
                     // Degenerate ranges give zero instead of dividing by zero.
                     CentredCase{"noRoomAbove", 5, 3, 3.5, "+0.00%", "Right 0.00%"},
                     CentredCase{"centreBelowOne", 0, 0.5, 1, "-0.00%", "Left 0.00%"}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
-
-TEST(ControllerDisplayName, NamedAndNumbered) {
-    const struct {
-        int number;
-        const char* name;
-    } rows[] = {{0, "CC0"},
-                {1, "Modulation (CC1)"},
-                {7, "Volume (CC7)"},
-                {10, "Pan (CC10)"},
-                {64, "Sustain Pedal (CC64)"},
-                {92, "CC92"},
-                {93, "Chorus Depth (CC93)"},
-                {121, "Reset All Controllers (CC121)"},
-                {122, "CC122"},
-                {123, "All Notes Off (CC123)"},
-                {255, "CC255"}};
-    for (const auto& row : rows)
-        EXPECT_EQ(controllerDisplayName(row.number), row.name) << row.number;
-}
-
-TEST(FlexTextEventName, TableEdges) {
-    EXPECT_EQ(flexTextEventName(0x01, 0x00), "Unknown Metadata Text Event");
-    EXPECT_EQ(flexTextEventName(0x01, 0x0C), "Recording/Concert Location");
-    EXPECT_EQ(flexTextEventName(0x01, 0x0D), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x02, 0x00), "Unknown Performance Text Event");
-    EXPECT_EQ(flexTextEventName(0x02, 0x04), "Ruby Language");
-    EXPECT_EQ(flexTextEventName(0x02, 0x05), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x00, 0x01), std::nullopt);
-    EXPECT_EQ(flexTextEventName(0x03, 0x01), std::nullopt);
-}
 
 } // namespace
 } // namespace umbrascope

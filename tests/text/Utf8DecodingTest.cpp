@@ -35,6 +35,25 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"lastCodePoint", {0xF4, 0x8F, 0xBF, 0xBF}, "\xF4\x8F\xBF\xBF"}),
     [](const auto& param) { return param.param.name; });
 
+TEST(Utf8Sequence, CodePointsOrTheIllFormedPart) {
+    const std::string text = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9\xE2\x82";
+    const Utf8Sequence expected[] = {{1, true, U'A'},
+                                     {2, true, U'\u00E9'},
+                                     {3, true, U'\u20AC'},
+                                     {4, true, U'\U0001F3B9'},
+                                     {2, false, 0}};
+    std::size_t at = 0;
+    for (const auto& sequence : expected) {
+        ASSERT_LT(at, text.size());
+        const Utf8Sequence actual = nextUtf8Sequence(text, at);
+        EXPECT_EQ(actual.length, sequence.length) << at;
+        EXPECT_EQ(actual.valid, sequence.valid) << at;
+        EXPECT_EQ(actual.codePoint, sequence.codePoint) << at;
+        at += actual.length;
+    }
+    EXPECT_EQ(at, text.size());
+}
+
 TEST(Utf8Validity, RejectsWhatTheDecoderReplaces) {
     for (const char* bad : {"\xC3", "\xED\xB0\x80", "\xC1\xBF", "\xF8\x88\x80\x80\x80"})
         EXPECT_FALSE(isValidUtf8(bad)) << bad;

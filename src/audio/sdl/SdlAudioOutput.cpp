@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <string_view>
+
 #if UMBRASCOPE_SDL_QUIET_ALSA
 #include <alsa/asoundlib.h>
 #endif
@@ -36,8 +38,17 @@ bool SdlAudioOutput::start(Mixer& mixer) {
 #endif
     // The application owns SIGINT and SIGTERM; SDL must not install handlers of its own.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        problem_ = std::string("SDL found no audio device: ") + SDL_GetError();
+        return false;
+    }
     initialized_ = true;
+    if (const char* driver = SDL_GetCurrentAudioDriver();
+        driver != nullptr && std::string_view(driver) == "dummy") {
+        problem_ = "SDL's dummy audio driver plays nothing";
+        stop();
+        return false;
+    }
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(Mixer::sampleRate);
     wanted.format = AUDIO_F32SYS;
@@ -49,9 +60,11 @@ bool SdlAudioOutput::start(Mixer& mixer) {
     // No changes allowed: SDL converts to the device's own format behind the callback.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device_ == 0) {
+        problem_ = std::string("SDL could not open an audio device: ") + SDL_GetError();
         stop();
         return false;
     }
+    problem_.clear();
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audio/AudioOutput.hpp"
 
@@ -13,8 +14,12 @@ public:
     ~SdlAudioOutput() override;
     bool start(Mixer& mixer) override;
     void stop() override;
+    // SDL's own reason, or that its dummy driver was chosen: it opens and plays nothing, so it
+    // counts as no device.
+    std::string problem() const override { return problem_; }
 
 private:
+    std::string problem_;
     std::uint32_t device_ = 0;
     bool initialized_ = false;
 };

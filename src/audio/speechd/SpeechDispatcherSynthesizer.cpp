@@ -1,12 +1,9 @@
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
 
-#include <libspeechd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -15,15 +12,7 @@
 namespace umbrascope {
 
 namespace {
-
 using SteadyClock = std::chrono::steady_clock;
-
-// Generous: the slowest rate speaks about seven characters a second.
-SteadyClock::duration endBound(const std::string& text) {
-    return std::chrono::duration_cast<SteadyClock::duration>(
-        std::chrono::duration<double>(10.0 + 0.25 * static_cast<double>(text.size())));
-}
-
 } // namespace
 
 struct SpeechDispatcherSynthesizer::Shared {
@@ -33,9 +22,15 @@ struct SpeechDispatcherSynthesizer::Shared {
     };
     struct Pending {
         SteadyClock::time_point deadline;
+        std::size_t characters = 0;
         bool started = false;
         std::optional<std::size_t> messageID;
     };
+
+    Shared(SsipConnector c, SpeechDispatcherBounds b) : connector(std::move(c)), bounds(b) {}
+
+    const SsipConnector connector;
+    const SpeechDispatcherBounds bounds;
 
     std::mutex mutex;
     std::condition_variable wake;
@@ -44,7 +39,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     SpeechDispatcherSynthesizer* owner = nullptr; // null once the owner is gone: no more reports
     std::map<std::uint64_t, Pending> pending;     // handed over and not yet ended
     std::map<std::size_t, std::uint64_t> byMessage;
-    std::multimap<std::size_t, SPDNotificationType> early; // arrived before spd_say returned
+    std::multimap<std::size_t, SsipEvent> early; // arrived before say() returned the id
     std::vector<Voice> voices;
     std::optional<bool> connected;
     bool workerDone = false;
@@ -52,9 +47,10 @@ struct SpeechDispatcherSynthesizer::Shared {
     bool voicesLoaded = false;
     std::string connectionError;
     std::condition_variable connectedChanged;
+    std::condition_variable stopped; // wakes the watchdog at shutdown
 
     // Worker thread only.
-    SPDConnection* connection = nullptr;
+    std::unique_ptr<SsipConnection> connection;
 
     // All under `mutex`.
     void end(std::uint64_t id, SpeechReport kind) {
@@ -64,79 +60,77 @@ struct SpeechDispatcherSynthesizer::Shared {
         pending.erase(found);
         if (owner) owner->report(id, kind);
     }
-    void notify(std::size_t messageID, SPDNotificationType type) {
+    void notify(std::size_t messageID, SsipEvent event) {
         const auto found = byMessage.find(messageID);
         if (found == byMessage.end()) {
-            early.emplace(messageID, type);
+            early.emplace(messageID, event);
             return;
         }
         const auto id = found->second;
-        switch (type) {
-        case SPD_EVENT_BEGIN:
+        switch (event) {
+        case SsipEvent::begin:
             if (auto p = pending.find(id); p != pending.end() && !p->second.started) {
                 p->second.started = true;
+                p->second.deadline =
+                    SteadyClock::now() + bounds.endBase +
+                    bounds.endPerCharacter * static_cast<std::int64_t>(p->second.characters);
                 if (owner) owner->report(id, SpeechReport::started);
             }
             break;
-        case SPD_EVENT_END:
+        case SsipEvent::end:
             end(id, SpeechReport::finished);
             break;
-        case SPD_EVENT_CANCEL:
+        case SsipEvent::cancel:
             end(id, SpeechReport::cancelled);
-            break;
-        default:
             break;
         }
     }
-
-    // Under `mutex`.
     void requestVoices() {
         if (voicesRequested) return;
         voicesRequested = true;
         commands.push_back({Command::Kind::listVoices, {}});
         wake.notify_all();
     }
-
-    void run();
-    void listVoices();
-    bool connect();
-    void say(const Utterance& utterance);
-    void expireOverdue();
-};
-
-namespace {
-
-// libspeechd's callbacks carry no context; the one live backend is found here.
-std::mutex liveMutex;
-std::weak_ptr<SpeechDispatcherSynthesizer::Shared> live;
-
-void onNotification(std::size_t messageID, std::size_t, SPDNotificationType type) {
-    std::shared_ptr<SpeechDispatcherSynthesizer::Shared> shared;
-    {
-        std::lock_guard lock(liveMutex);
-        shared = live.lock();
+    void expireOverdue() {
+        const auto now = SteadyClock::now();
+        std::vector<std::uint64_t> overdue;
+        for (const auto& [id, p] : pending)
+            if (p.deadline < now) overdue.push_back(id);
+        for (const auto id : overdue)
+            end(id, SpeechReport::failed);
+        // Notices for messages we never learned the id of are kept only briefly.
+        if (early.size() > 256) early.clear();
     }
-    if (!shared) return;
-    std::lock_guard lock(shared->mutex);
-    shared->notify(messageID, type);
-}
 
-} // namespace
+    // Ends overdue utterances even while the worker is stuck in a call the daemon never answers.
+    void watch() {
+        std::unique_lock lock(mutex);
+        while (!quit) {
+            stopped.wait_for(lock, std::chrono::milliseconds(100));
+            expireOverdue();
+        }
+    }
+
+    // Worker thread, without `mutex`.
+    void run();
+    bool connect();
+    void listVoices();
+    void say(const Utterance& utterance);
+};
 
 int SpeechDispatcherSynthesizer::toDaemonScale(float value) {
     return static_cast<int>(std::lround(std::clamp(value, 0.0f, 1.0f) * 200.0f - 100.0f));
 }
 
-SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer() : shared_(std::make_shared<Shared>()) {
+SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer(SsipConnector connector,
+                                                         SpeechDispatcherBounds bounds)
+    : shared_(std::make_shared<Shared>(std::move(connector), bounds)) {
     shared_->owner = this;
-    {
-        std::lock_guard lock(liveMutex);
-        live = shared_;
-    }
     shared_->commands.push_back({Shared::Command::Kind::connect, {}});
-    // The worker holds the shared state, so a worker stuck in a call that never returns can be
+    // The threads hold the shared state, so a worker stuck in a call that never returns can be
     // left behind at shutdown without touching freed memory.
     std::thread([shared = shared_] { shared->run(); }).detach();
+    std::thread([shared = shared_] { shared->watch(); }).detach();
 }
 
 SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
@@ -147,6 +141,7 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
         shared_->end(shared_->pending.begin()->first, SpeechReport::cancelled);
     shared_->owner = nullptr;
     shared_->wake.notify_all();
+    shared_->stopped.notify_all();
     // Let the worker close the connection; one stuck in a call the daemon never answers is left
     // behind with the shared state it holds.
     shared_->connectedChanged.wait_for(lock, std::chrono::seconds(2),
@@ -155,7 +150,8 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
 
 void SpeechDispatcherSynthesizer::speak(const Utterance& utterance) {
     std::lock_guard lock(shared_->mutex);
-    shared_->pending[utterance.id] = {SteadyClock::now() + endBound(utterance.text), false, {}};
+    shared_->pending[utterance.id] = {
+        SteadyClock::now() + shared_->bounds.begin, utterance.text.size(), false, {}};
     shared_->commands.push_back({Shared::Command::Kind::speak, utterance});
     shared_->wake.notify_all();
 }
@@ -208,10 +204,8 @@ void SpeechDispatcherSynthesizer::Shared::run() {
         std::optional<Command> command;
         {
             std::unique_lock lock(mutex);
-            wake.wait_for(lock, std::chrono::milliseconds(100),
-                          [this] { return quit || !commands.empty(); });
+            wake.wait(lock, [this] { return quit || !commands.empty(); });
             if (quit) break;
-            expireOverdue();
             if (!commands.empty()) {
                 command = std::move(commands.front());
                 commands.pop_front();
@@ -229,11 +223,11 @@ void SpeechDispatcherSynthesizer::Shared::run() {
             say(command->utterance);
             break;
         case Command::Kind::stop:
-            if (connection) spd_cancel(connection); // never spd_cancel_all: not ours to silence
+            if (connection) connection->cancel();
             break;
         }
     }
-    if (connection) spd_close(connection);
+    connection.reset();
     std::lock_guard lock(mutex);
     workerDone = true;
     connectedChanged.notify_all();
@@ -241,36 +235,23 @@ void SpeechDispatcherSynthesizer::Shared::run() {
 
 bool SpeechDispatcherSynthesizer::Shared::connect() {
     if (connection) return true;
-    char* error = nullptr;
-    connection = spd_open2("umbrascope", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
-    const std::string errorText = connection ? "" : error ? error : "no answer from the daemon";
-    std::free(error);
-    if (connection) {
-        connection->callback_begin = onNotification;
-        connection->callback_end = onNotification;
-        connection->callback_cancel = onNotification;
-        spd_set_notification_on(connection, SPD_BEGIN);
-        spd_set_notification_on(connection, SPD_END);
-        spd_set_notification_on(connection, SPD_CANCEL);
-    }
+    std::string error;
+    connection = connector(
+        [this](std::size_t messageID, SsipEvent event) {
+            std::lock_guard lock(mutex);
+            notify(messageID, event);
+        },
+        error);
     std::lock_guard lock(mutex);
     connected = connection != nullptr;
-    connectionError = errorText;
+    connectionError = connection ? "" : error.empty() ? "no answer from the daemon" : error;
     connectedChanged.notify_all();
     return connection != nullptr;
 }
 
 void SpeechDispatcherSynthesizer::Shared::listVoices() {
     std::vector<Voice> found;
-    if (connect()) {
-        if (SPDVoice** list = spd_list_synthesis_voices(connection)) {
-            for (SPDVoice** voice = list; *voice; ++voice)
-                if ((*voice)->name)
-                    found.push_back({(*voice)->name, (*voice)->name,
-                                     (*voice)->language ? (*voice)->language : ""});
-            free_spd_voices(list);
-        }
-    }
+    if (connect()) found = connection->voices();
     std::lock_guard lock(mutex);
     voices = std::move(found);
     voicesLoaded = true;
@@ -282,49 +263,31 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
         std::lock_guard lock(mutex);
         if (!pending.contains(utterance.id)) return; // stopped before its turn
     }
-    int messageID = -1;
+    std::optional<std::size_t> messageID;
     if (connect()) {
-        spd_set_voice_rate(connection, toDaemonScale(utterance.rate));
-        spd_set_volume(connection, toDaemonScale(utterance.volume));
-        // An unknown voice leaves the daemon's default in place.
-        if (utterance.voiceIdentifier)
-            spd_set_synthesis_voice(connection, utterance.voiceIdentifier->c_str());
-        // Message priority never cancels anyone else's speech.
-        messageID = spd_say(connection, SPD_MESSAGE, utterance.text.c_str());
+        connection->setRate(toDaemonScale(utterance.rate));
+        connection->setVolume(toDaemonScale(utterance.volume));
+        if (utterance.voiceIdentifier) connection->setVoice(*utterance.voiceIdentifier);
+        messageID = connection->say(utterance.text);
+        // The daemon went away: start afresh with the next utterance.
+        if (!messageID) connection.reset();
     }
     std::lock_guard lock(mutex);
-    if (messageID < 0) {
-        // The daemon went away: start afresh with the next utterance.
-        if (connection) {
-            spd_close(connection);
-            connection = nullptr;
-        }
-        end(utterance.id, SpeechReport::cancelled);
+    if (!messageID) {
+        end(utterance.id, SpeechReport::failed);
         return;
     }
-    const auto message = static_cast<std::size_t>(messageID);
     const auto found = pending.find(utterance.id);
     if (found == pending.end()) return; // stopped while the daemon was answering
-    found->second.messageID = message;
-    byMessage[message] = utterance.id;
-    const auto [first, last] = early.equal_range(message);
-    std::vector<SPDNotificationType> arrived;
+    found->second.messageID = *messageID;
+    byMessage[*messageID] = utterance.id;
+    const auto [first, last] = early.equal_range(*messageID);
+    std::vector<SsipEvent> arrived;
     for (auto it = first; it != last; ++it)
         arrived.push_back(it->second);
     early.erase(first, last);
-    for (const auto type : arrived)
-        notify(message, type);
-}
-
-void SpeechDispatcherSynthesizer::Shared::expireOverdue() {
-    const auto now = SteadyClock::now();
-    std::vector<std::uint64_t> overdue;
-    for (const auto& [id, p] : pending)
-        if (p.deadline < now) overdue.push_back(id);
-    for (const auto id : overdue)
-        end(id, SpeechReport::cancelled);
-    // Notices for messages we never learned the id of are kept only briefly.
-    if (early.size() > 256) early.clear();
+    for (const auto event : arrived)
+        notify(*messageID, event);
 }
 
 } // namespace umbrascope

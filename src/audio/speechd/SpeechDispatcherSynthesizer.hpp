@@ -5,20 +5,34 @@
 #include <string>
 
 #include "audio/SpeechSynthesizer.hpp"
+#include "audio/speechd/LibspeechdConnection.hpp"
+#include "audio/speechd/SsipConnection.hpp"
 
 namespace umbrascope {
 
-// Speech through the desktop's speech-dispatcher daemon (started on demand), so the monitor speaks
-// with the voices the user already has.
+// How long the daemon is given before an utterance counts as failed: to begin it once handed
+// over, and to end it once begun (a base and a time per character, generous at the slowest rate).
+// A daemon without an audio output begins every utterance and never ends one.
+struct SpeechDispatcherBounds {
+    std::chrono::milliseconds begin{10000};
+    std::chrono::milliseconds endBase{4000};
+    std::chrono::milliseconds endPerCharacter{200};
+};
+
+// Speech through the desktop's speech-dispatcher daemon, so the monitor speaks with the voices the
+// user already has. It connects to a running daemon and never starts one (see
+// LibspeechdConnection.hpp).
 //
 // Every SSIP call runs on the backend's own worker thread, because a call can block for a long
-// time (a server without audio output blocks the next say). Begin, end and cancel notifications
-// arrive on libspeechd's thread and are matched to utterances by message id. An utterance that
-// gets no end within a generous bound for its length is reported cancelled. Stop cancels only our
-// own connection's messages: the user's screen reader shares the daemon. One instance at a time.
+// time, or for ever with a daemon that hangs. Begin, end and cancel notifications arrive on the
+// connection's thread and are matched to utterances by message id. An utterance that does not
+// begin, or does not end, within its bounds is reported failed by a watchdog thread, also while
+// the worker is blocked. Stop cancels only our own connection's messages: the user's screen reader
+// shares the daemon. One instance at a time.
 class SpeechDispatcherSynthesizer final : public SpeechSynthesizer {
 public:
-    SpeechDispatcherSynthesizer();
+    explicit SpeechDispatcherSynthesizer(SsipConnector connector = openLibspeechdConnection,
+                                         SpeechDispatcherBounds bounds = {});
     ~SpeechDispatcherSynthesizer() override;
 
     void speak(const Utterance& utterance) override;

@@ -308,10 +308,6 @@ void AlsaSequencer::disposeInputPort() {
     if (port >= 0 && impl_->seq != nullptr) snd_seq_delete_simple_port(impl_->seq, port);
 }
 
-bool AlsaSequencer::hasInputPort() const {
-    return impl_->inputPort.load() >= 0;
-}
-
 std::vector<std::uint32_t> AlsaSequencer::sources() {
     std::vector<std::uint32_t> found;
     if (impl_->seq == nullptr) return found;

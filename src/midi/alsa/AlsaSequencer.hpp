@@ -44,7 +44,6 @@ public:
 
     bool createInputPort(const std::string& name, MidiProtocol protocol, ReceiveHandler onReceive);
     void disposeInputPort();
-    bool hasInputPort() const;
 
     // Connection references of every source, in the sequencer's client and port order.
     std::vector<std::uint32_t> sources();

@@ -1,5 +1,7 @@
 #include "midi/alsa/AlsaSourceNaming.hpp"
 
+#include "core/Fnv1a.hpp"
+
 namespace umbrascope::alsa {
 
 namespace {
@@ -33,19 +35,9 @@ bool isSource(const PortTraits& port, int ownClient) {
 }
 
 std::int32_t sourceUniqueID(std::string_view clientName, std::string_view portName) {
-    // 32-bit FNV-1a over both names with a separator, so ("ab", "c") and ("a", "bc") differ.
-    std::uint32_t hash = 2166136261u;
-    const auto mix = [&hash](unsigned char byte) {
-        hash ^= byte;
-        hash *= 16777619u;
-    };
-    for (const char c : clientName)
-        mix(static_cast<unsigned char>(c));
-    mix(0);
-    for (const char c : portName)
-        mix(static_cast<unsigned char>(c));
-    if (hash == 0) hash = 1;
-    return static_cast<std::int32_t>(hash);
+    // Both names with a separator, so ("ab", "c") and ("a", "bc") differ.
+    const std::uint32_t hash = Fnv1a().add(clientName).add('\0').add(portName).value();
+    return hash == 0 ? 1 : static_cast<std::int32_t>(hash);
 }
 
 std::optional<std::string> sourceDisplayName(std::string_view clientName,

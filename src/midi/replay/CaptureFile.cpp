@@ -1,28 +1,27 @@
 #include "midi/replay/CaptureFile.hpp"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <optional>
-#include <sstream>
+
+#include "core/Hex.hpp"
+#include "core/LineReader.hpp"
+#include "text/CsvText.hpp"
 
 namespace umbrascope {
 
 namespace {
 
-constexpr std::string_view csvHeader = "Source,Hex,TTS Short,TTS Verbose";
 constexpr std::string_view sourceDirective = "@source";
 constexpr std::string_view wordsExpected = "expected 1 to 64 hex words of 8 digits";
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view ellipsis = "\u2026";
 constexpr std::size_t quotedTextLimit = 40;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 // Text from the file as it may appear in an error: control bytes shown as \xHH, long text cut.
@@ -32,10 +31,8 @@ std::string shown(std::string_view text) {
     for (char c : text.substr(0, quotedTextLimit)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            static constexpr char digits[] = "0123456789ABCDEF";
             out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xF];
+            hex::append(out, byte, 2);
         } else {
             out += c;
         }
@@ -44,23 +41,136 @@ std::string shown(std::string_view text) {
     return out;
 }
 
+std::string tooLarge(const std::string& found) {
+    return "expected a capture of at most " + std::to_string(maxCaptureBytes) +
+           " bytes (256 MiB), found " + found;
+}
+
+std::string_view withoutCarriageReturn(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// At most maxSourceNameBytes, never splitting a UTF-8 sequence.
+std::string cutSourceName(std::string_view name) {
+    std::size_t keep = maxSourceNameBytes - ellipsis.size();
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    std::string cut(name.substr(0, keep));
+    cut += ellipsis;
+    return cut;
+}
+
+// A record of our CSV export, fed one physical line at a time: a quoted field may run on over
+// line feeds. Only the first two fields are kept; the spoken texts are not read back.
+class CsvRecord {
+public:
+    void clear() {
+        fields_[0].clear();
+        fields_[1].clear();
+        count_ = 1;
+        inQuotes_ = afterQuote_ = fieldStarted_ = false;
+        bytes_ = 0;
+    }
+
+    // Returns the offending character when a closing quote is followed by anything but a comma.
+    std::optional<char> feed(std::string_view line) {
+        bytes_ += line.size() + 1;
+        if (inQuotes_) append('\n');
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (inQuotes_) {
+                if (c != '"') {
+                    append(c);
+                } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                    append('"');
+                    ++i;
+                } else {
+                    inQuotes_ = false;
+                    afterQuote_ = true;
+                }
+            } else if (c == ',') {
+                ++count_;
+                afterQuote_ = fieldStarted_ = false;
+            } else if (afterQuote_) {
+                return c;
+            } else if (c == '"' && !fieldStarted_) {
+                inQuotes_ = fieldStarted_ = true;
+            } else {
+                fieldStarted_ = true;
+                append(c);
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool open() const { return inQuotes_; }
+    bool empty() const { return count_ == 1 && fields_[0].empty(); }
+    std::size_t fieldCount() const { return count_; }
+    std::size_t bytes() const { return bytes_; }
+    const std::string& field(std::size_t index) const { return fields_[index]; }
+
+private:
+    void append(char c) {
+        if (count_ <= 2) fields_[count_ - 1] += c;
+    }
+
+    std::string fields_[2];
+    std::size_t count_ = 1;
+    bool inQuotes_ = false;
+    bool afterQuote_ = false;
+    bool fieldStarted_ = false;
+    std::size_t bytes_ = 0;
+};
+
 class Parser {
 public:
-    explicit Parser(std::string_view fileName) : fileName_(fileName) {}
+    Parser(ByteReader& input, std::string_view fileName)
+        : lines_(input, maxCaptureLineBytes), fileName_(fileName) {}
 
+    Capture parse() {
+        capture_.sourceName = defaultSourceName();
+        auto first = nextLine();
+        if (!first) return std::move(capture_);
+        if (first->starts_with(byteOrderMark)) first->remove_prefix(byteOrderMark.size());
+        if (*first == csvHeader) {
+            parseCsv();
+        } else {
+            parseLine(*first);
+            while (const auto line = nextLine())
+                parseLine(*line);
+        }
+        return std::move(capture_);
+    }
+
+private:
     [[noreturn]] void fail(std::size_t line, const std::string& what) const {
         throw CaptureError(std::string(fileName_) + ":" + std::to_string(line) + ": " + what);
+    }
+    [[noreturn]] void failFile(const std::string& what) const {
+        throw CaptureError(std::string(fileName_) + ": " + what);
+    }
+
+    // The next line without its line ending, or nothing at the end of the input.
+    std::optional<std::string_view> nextLine() {
+        switch (lines_.next()) {
+        case LineReader::Status::line:
+            break;
+        case LineReader::Status::end:
+            return std::nullopt;
+        case LineReader::Status::tooLong:
+            fail(lines_.lineNumber(),
+                 "expected a line of at most " + std::to_string(maxCaptureLineBytes) + " bytes");
+        case LineReader::Status::failed:
+            failFile(std::string("cannot read the file: ") + std::strerror(lines_.error()));
+        }
+        if (lines_.bytesRead() > maxCaptureBytes) failFile(tooLarge("more"));
+        return withoutCarriageReturn(lines_.line());
     }
 
     std::optional<std::uint32_t> parseWord(std::string_view token) const {
         if (token.size() != 8) return std::nullopt;
-        std::uint32_t value = 0;
-        for (char c : token) {
-            const int digit = hexValue(c);
-            if (digit < 0) return std::nullopt;
-            value = (value << 4) | static_cast<std::uint32_t>(digit);
-        }
-        return value;
+        return hex::parse(token);
     }
 
     // "+SECONDS": digits with an optional fraction, at most maxCaptureDelay.
@@ -95,9 +205,9 @@ public:
     }
 
     // Words separated by blanks; `allowDelay` lets the first token be a delay.
-    CaptureLine parsePacket(std::string_view text, std::size_t line, bool allowDelay) const {
-        CaptureLine packet;
-        packet.lineNumber = line;
+    void parsePacket(std::string_view text, std::size_t line, bool allowDelay) {
+        std::chrono::nanoseconds delay{0};
+        words_.clear();
         std::size_t i = 0;
         std::size_t tokens = 0;
         while (true) {
@@ -110,20 +220,20 @@ public:
             const std::string_view token = text.substr(i, end - i);
             i = end;
             if (tokens++ == 0 && allowDelay && token.front() == '+') {
-                packet.delay = parseDelay(token, line);
+                delay = parseDelay(token, line);
                 continue;
             }
             const auto word = parseWord(token);
             if (!word) fail(line, std::string(wordsExpected) + ", found " + shown(token));
-            packet.words.push_back(*word);
+            words_.push_back(*word);
         }
-        if (packet.words.empty())
+        if (words_.empty())
             fail(line,
                  std::string(wordsExpected) + ", found " + (tokens == 0 ? "none" : "only a delay"));
-        if (packet.words.size() > maxCaptureWords)
-            fail(line, std::string(wordsExpected) + ", found " +
-                           std::to_string(packet.words.size()) + " words");
-        return packet;
+        if (words_.size() > maxCaptureWords)
+            fail(line, std::string(wordsExpected) + ", found " + std::to_string(words_.size()) +
+                           " words");
+        capture_.append(delay, words_, line);
     }
 
     std::string parseSourceName(std::string_view rest, std::size_t line) const {
@@ -160,129 +270,103 @@ public:
         return name;
     }
 
-    Capture parseLines(std::string_view text) const {
-        Capture capture;
-        bool named = false;
-        std::size_t line = 0;
-        while (!text.empty()) {
-            ++line;
-            const auto newline = text.find('\n');
-            std::string_view row = text.substr(0, newline);
-            text =
-                newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
-            if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
-
-            if (row.starts_with(sourceDirective)) {
-                if (named || !capture.lines.empty())
-                    fail(line, "expected '@source' only once, before the first packet");
-                capture.sourceName = parseSourceName(row.substr(sourceDirective.size()), line);
-                named = true;
-                continue;
+    void parseLine(std::string_view row) {
+        const std::size_t line = lines_.lineNumber();
+        if (row.starts_with(sourceDirective)) {
+            if (named_ || !capture_.lines.empty())
+                fail(line, "expected '@source' only once, before the first packet");
+            std::string name = parseSourceName(row.substr(sourceDirective.size()), line);
+            if (name.size() > maxSourceNameBytes) {
+                name = cutSourceName(name);
+                capture_.warnings.push_back(std::string(fileName_) + ":" + std::to_string(line) +
+                                            ": source name cut to " +
+                                            std::to_string(maxSourceNameBytes) + " bytes");
             }
-            row = row.substr(0, row.find('#'));
-            if (row.find_first_not_of(" \t") == std::string_view::npos) continue;
-            capture.lines.push_back(parsePacket(row, line, true));
+            capture_.sourceName = std::move(name);
+            named_ = true;
+            return;
         }
-        if (!named) capture.sourceName = defaultSourceName();
-        return capture;
+        row = row.substr(0, row.find('#'));
+        if (row.find_first_not_of(" \t") == std::string_view::npos) return;
+        parsePacket(row, line, true);
     }
 
-    // Records of RFC 4180 text: quoted fields may hold commas, doubled quotes and line breaks.
-    Capture parseCsv(std::string_view text) const {
-        Capture capture;
-        capture.sourceName = defaultSourceName();
-        std::size_t line = 1;
-        std::size_t i = 0;
-        // Skip the header line.
-        i = text.find('\n');
-        i = i == std::string_view::npos ? text.size() : i + 1;
-        ++line;
-        while (i < text.size()) {
-            const std::size_t recordLine = line;
-            std::vector<std::string> fields(1);
-            bool endOfRecord = false;
-            while (!endOfRecord) {
-                std::string& field = fields.back();
-                if (i < text.size() && text[i] == '"') {
-                    ++i;
-                    while (true) {
-                        if (i >= text.size()) fail(recordLine, "expected a closing quote");
-                        if (text[i] == '"') {
-                            if (i + 1 < text.size() && text[i + 1] == '"') {
-                                field += '"';
-                                i += 2;
-                                continue;
-                            }
-                            ++i;
-                            break;
-                        }
-                        if (text[i] == '\n') ++line;
-                        field += text[i++];
-                    }
-                    if (i < text.size() && text[i] == '\r' && i + 1 < text.size() &&
-                        text[i + 1] == '\n')
-                        ++i;
-                    if (i < text.size() && text[i] != ',' && text[i] != '\n')
-                        fail(line, "expected ',' after a closing quote, found " +
-                                       shown(text.substr(i, 1)));
-                } else {
-                    while (i < text.size() && text[i] != ',' && text[i] != '\n')
-                        field += text[i++];
-                    if (!field.empty() && field.back() == '\r' &&
-                        (i >= text.size() || text[i] == '\n'))
-                        field.pop_back();
-                }
-                if (i >= text.size()) {
-                    endOfRecord = true;
-                } else if (text[i] == ',') {
-                    ++i;
-                    fields.emplace_back();
-                } else { // line feed
-                    ++i;
-                    ++line;
-                    endOfRecord = true;
-                }
+    void parseCsv() {
+        CsvRecord record;
+        while (const auto first = nextLine()) {
+            const std::size_t recordLine = lines_.lineNumber();
+            record.clear();
+            std::optional<std::string_view> line = first;
+            while (true) {
+                if (const auto stray = record.feed(*line))
+                    fail(lines_.lineNumber(), "expected ',' after a closing quote, found " +
+                                                  shown(std::string_view(&*stray, 1)));
+                if (record.bytes() > maxCaptureLineBytes)
+                    fail(recordLine, "expected a record of at most " +
+                                         std::to_string(maxCaptureLineBytes) + " bytes");
+                if (!record.open()) break;
+                line = nextLine();
+                if (!line) fail(recordLine, "expected a closing quote");
             }
-            if (fields.size() == 1 && fields[0].empty()) continue;
-            if (fields.size() < 2)
-                fail(recordLine, "expected the fields Source,Hex,TTS Short,TTS Verbose, found " +
-                                     shown(fields[0]));
-            capture.lines.push_back(parsePacket(fields[1], recordLine, false));
+            if (record.empty()) continue;
+            if (record.fieldCount() < 2)
+                fail(recordLine, "expected the fields " + std::string(csvHeader) + ", found " +
+                                     shown(record.field(0)));
+            parsePacket(record.field(1), recordLine, false);
         }
-        return capture;
     }
 
-    Capture parse(std::string_view text) const {
-        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-        std::string_view first = text.substr(0, text.find('\n'));
-        if (!first.empty() && first.back() == '\r') first.remove_suffix(1);
-        return first == csvHeader ? parseCsv(text) : parseLines(text);
-    }
-
-private:
     std::string defaultSourceName() const {
         return std::filesystem::path(std::string(fileName_)).stem().string();
     }
 
+    LineReader lines_;
     std::string_view fileName_;
+    Capture capture_;
+    bool named_ = false;
+    std::vector<std::uint32_t> words_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 } // namespace
 
+void Capture::append(std::chrono::nanoseconds delay, std::span<const std::uint32_t> words,
+                     std::size_t lineNumber) {
+    lines.push_back({delay, static_cast<std::uint32_t>(lineNumber),
+                     static_cast<std::uint32_t>(wordStore.size()),
+                     static_cast<std::uint32_t>(words.size())});
+    wordStore.insert(wordStore.end(), words.begin(), words.end());
+}
+
 Capture parseCapture(std::string_view text, std::string_view fileName) {
-    return Parser(fileName).parse(text);
+    MemoryReader input(text);
+    return readCapture(input, fileName);
+}
+
+Capture readCapture(ByteReader& input, std::string_view fileName) {
+    return Parser(input, fileName).parse();
 }
 
 Capture loadCapture(const std::filesystem::path& path) {
+    const std::string name = path.string();
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw CaptureError(path.string() + ": expected a capture file, found a directory");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw CaptureError(path.string() + ": cannot open the file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw CaptureError(path.string() + ": cannot read the file");
-    return parseCapture(text.str(), path.string());
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::is_directory(status))
+        throw CaptureError(name + ": expected a capture file, found a directory");
+    if (std::filesystem::is_regular_file(status)) {
+        const auto size = std::filesystem::file_size(path, error);
+        if (!error && size > maxCaptureBytes)
+            throw CaptureError(name + ": " + tooLarge(std::to_string(size) + " bytes"));
+    }
+    errno = 0;
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
+    if (!file)
+        throw CaptureError(name + ": cannot open the file: " + std::strerror(errno ? errno : EIO));
+    FileReader input(file.get());
+    return readCapture(input, name);
 }
 
 std::string escapeCaptureSourceName(std::string_view name) {

@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
+#include "core/Fnv1a.hpp"
 #include "midi/UmpTranslator.hpp"
 
 namespace umbrascope {
 
 std::int32_t replaySourceID(std::string_view name) {
-    // FNV-1a: stable across runs and platforms.
-    std::uint32_t hash = 2166136261u;
-    for (char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    const auto id = static_cast<std::int32_t>(hash);
+    const auto id = static_cast<std::int32_t>(Fnv1a().add(name).value());
     return id == 0 ? 1 : id; // 0 means "no readable id"
 }
 
@@ -124,11 +119,11 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
         list.clear();
         if (translate) {
             translated.clear();
-            translator.translateWords(line.words, translated);
+            translator.translateWords(found->capture.words(line), translated);
             if (translated.empty()) continue; // nothing this port can receive
             list.add(translated);
         } else {
-            list.add(line.words);
+            list.add(found->capture.words(line));
         }
         {
             std::lock_guard lock(receiverMutex_);

@@ -14,15 +14,17 @@ constexpr std::uint32_t utilityValue(std::uint32_t w0) {
     return bits(w0, 19, 0);
 }
 
-// MIDI 1.0 Pitch Bend: data 1 is the fine (low) half, data 2 the coarse (high) half; 0 to 16383.
-constexpr std::uint16_t midi1PitchBend(std::uint32_t w0) {
+// The 14-bit value of MIDI 1.0 Pitch Bend and Song Position Pointer: data 1 is the fine (low)
+// half, data 2 the coarse (high) half; 0 to 16383.
+constexpr std::uint16_t data14(std::uint32_t w0) {
     return static_cast<std::uint16_t>(data1(w0) | (data2(w0) << 7));
 }
 
 static_assert(utilityValue(0x002FFFFFu) == 0xFFFFF);
 static_assert(utilityValue(0x0F7ABCDEu) == 0xABCDE);
-static_assert(midi1PitchBend(0x20E00040u) == 8192);
-static_assert(midi1PitchBend(0x20E07F7Fu) == 16383);
-static_assert(midi1PitchBend(0x20E0FFFFu) == 16383);
+static_assert(data14(0x20E00040u) == 8192);
+static_assert(data14(0x20E07F7Fu) == 16383);
+static_assert(data14(0x20E0FFFFu) == 16383);
+static_assert(data14(0x10F21002u) == 272);
 
 } // namespace umbrascope::ump

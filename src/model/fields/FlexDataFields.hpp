@@ -10,21 +10,19 @@
 // hex digits it shows come from the same place.
 namespace umbrascope::ump::flex {
 
+// Complete, start, continuation or end; the channel is the shared word-0 one.
 constexpr std::uint8_t form(std::uint32_t w0) {
-    return flexForm(w0);
+    return static_cast<std::uint8_t>(bits(w0, 23, 22));
 }
 // 0 addresses a channel; any other value the whole group.
 constexpr std::uint8_t address(std::uint32_t w0) {
-    return flexAddress(w0);
-}
-constexpr std::uint8_t channel(std::uint32_t w0) {
-    return ump::channel(w0);
+    return static_cast<std::uint8_t>(bits(w0, 21, 20));
 }
 constexpr std::uint8_t bank(std::uint32_t w0) {
-    return flexBank(w0);
+    return byte3(w0);
 }
 constexpr std::uint8_t status(std::uint32_t w0) {
-    return flexStatus(w0);
+    return byte4(w0);
 }
 
 // One byte of a payload word; index 0 is bits 31-24.
@@ -104,7 +102,7 @@ constexpr std::uint8_t alterationDegree(std::uint8_t alteration) {
 }
 
 static_assert(form(0xD0400103u) == 1 && bank(0xD0400103u) == 1 && status(0xD0400103u) == 3);
-static_assert(address(0xD0130000u) == 1 && channel(0xD0130000u) == 3);
+static_assert(address(0xD0130000u) == 1 && form(0xD0F00000u) == 3);
 static_assert(timeSignatureNumerator.of(0x04021800u) == 4);
 static_assert(timeSignatureDenominator.of(0x04021800u) == 2);
 static_assert(thirtySecondNotesPer24Clocks.of(0x04021800u) == 24);

@@ -30,7 +30,8 @@ constexpr std::int32_t relativeValue(std::uint32_t w1) {
 static_assert(velocity(0xFFFF0000u) == 0xFFFF);
 static_assert(bankValid(0x40C00001u) && !bankValid(0x40C00000u));
 static_assert(program(0x05000102u) == 5 && bankMsb(0x05000102u) == 1 && bankLsb(0x05000102u) == 2);
-static_assert(program(0xFF000000u) == 0x7F);
+static_assert(program(0xFF000000u) == 0x7F && bankMsb(0x00008000u) == 0 &&
+              bankLsb(0x00000080u) == 0);
 static_assert(relativeValue(0xFFFFFFFFu) == -1);
 
 // Note On / Note Off attribute: its type is byte 4 of word 0, its data the low half of word 1.

@@ -8,11 +8,11 @@
 namespace umbrascope::ump::stream {
 
 constexpr std::uint8_t format(std::uint32_t w0) {
-    return streamFormat(w0);
+    return static_cast<std::uint8_t>(bits(w0, 27, 26));
 }
 // 10-bit status, bits 25-16.
 constexpr std::uint16_t status(std::uint32_t w0) {
-    return streamStatus(w0);
+    return static_cast<std::uint16_t>(bits(w0, 25, 16));
 }
 constexpr std::uint16_t data(std::uint32_t w0) {
     return low16(w0);

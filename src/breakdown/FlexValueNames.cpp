@@ -1,15 +1,15 @@
-#include "breakdown/FlexDataNames.hpp"
+#include "breakdown/FlexValueNames.hpp"
 
 #include <array>
 
-#include "breakdown/TableText.hpp"
+#include "text/names/TableText.hpp"
 
 namespace umbrascope::flexnames {
 namespace {
 
-constexpr std::string_view reserved = "Reserved";
+using names::tableText;
 
-constexpr std::array<std::string_view, 4> formNames{"Complete", "Start", "Continuation", "End"};
+constexpr std::string_view reserved = "Reserved";
 
 constexpr std::array<std::string_view, 8> chordTonicNames{
     "Unknown (No Chord)", "A", "B", "C", "D", "E", "F", "G",
@@ -64,9 +64,6 @@ constexpr std::array<std::string_view, 28> chordTypeNames{
 
 } // namespace
 
-std::string_view formName(std::uint8_t form) {
-    return tableText(formNames, form, reserved);
-}
 std::string_view chordTonicName(std::uint8_t note) {
     return tableText(chordTonicNames, note, reserved);
 }

@@ -7,7 +7,6 @@
 // Value names of the Flex Data setup messages. A value outside a table is "Reserved".
 namespace umbrascope::flexnames {
 
-std::string_view formName(std::uint8_t form);
 std::string_view chordTonicName(std::uint8_t note);
 std::string_view bassNoteName(std::uint8_t note);
 std::string_view keyTonicName(std::uint8_t note);

@@ -1,0 +1,113 @@
+#include "audio/speechd/LibspeechdConnection.hpp"
+
+#include <libspeechd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace umbrascope {
+
+namespace {
+
+// The handler of the one open connection. libspeechd calls back on its own thread, with no
+// context; a callback racing the close finds the handler gone.
+std::mutex handlerMutex;
+std::shared_ptr<SsipConnection::EventHandler> currentHandler;
+
+void onNotification(std::size_t messageID, std::size_t, SPDNotificationType type) {
+    std::shared_ptr<SsipConnection::EventHandler> handler;
+    {
+        std::lock_guard lock(handlerMutex);
+        handler = currentHandler;
+    }
+    if (!handler) return;
+    switch (type) {
+    case SPD_EVENT_BEGIN:
+        (*handler)(messageID, SsipEvent::begin);
+        break;
+    case SPD_EVENT_END:
+        (*handler)(messageID, SsipEvent::end);
+        break;
+    case SPD_EVENT_CANCEL:
+        (*handler)(messageID, SsipEvent::cancel);
+        break;
+    default:
+        break;
+    }
+}
+
+class LibspeechdConnection final : public SsipConnection {
+public:
+    LibspeechdConnection(SPDConnection* connection,
+                         std::shared_ptr<SsipConnection::EventHandler> handler)
+        : connection_(connection), handler_(std::move(handler)) {
+        connection_->callback_begin = onNotification;
+        connection_->callback_end = onNotification;
+        connection_->callback_cancel = onNotification;
+        spd_set_notification_on(connection_, SPD_BEGIN);
+        spd_set_notification_on(connection_, SPD_END);
+        spd_set_notification_on(connection_, SPD_CANCEL);
+    }
+    ~LibspeechdConnection() override {
+        spd_close(connection_); // joins libspeechd's event thread
+        std::lock_guard lock(handlerMutex);
+        if (currentHandler == handler_) currentHandler.reset();
+    }
+
+    void setRate(int rate) override { spd_set_voice_rate(connection_, rate); }
+    void setVolume(int volume) override { spd_set_volume(connection_, volume); }
+    void setVoice(const std::string& name) override {
+        spd_set_synthesis_voice(connection_, name.c_str());
+    }
+    std::optional<std::size_t> say(const std::string& text) override {
+        // Message priority never cancels anyone else's speech.
+        const int id = spd_say(connection_, SPD_MESSAGE, text.c_str());
+        if (id < 0) return std::nullopt;
+        return static_cast<std::size_t>(id);
+    }
+    void cancel() override { spd_cancel(connection_); } // never spd_cancel_all
+    std::vector<Voice> voices() override {
+        std::vector<Voice> found;
+        if (SPDVoice** list = spd_list_synthesis_voices(connection_)) {
+            for (SPDVoice** voice = list; *voice; ++voice) {
+                if (!(*voice)->name) continue;
+                const std::string variant = (*voice)->variant ? (*voice)->variant : "";
+                found.push_back({(*voice)->name, (*voice)->name,
+                                 (*voice)->language ? (*voice)->language : "",
+                                 variant == "none" ? "" : variant});
+            }
+            free_spd_voices(list);
+        }
+        return found;
+    }
+
+private:
+    SPDConnection* connection_;
+    std::shared_ptr<SsipConnection::EventHandler> handler_;
+};
+
+} // namespace
+
+std::unique_ptr<SsipConnection> openLibspeechdConnection(SsipConnection::EventHandler handler,
+                                                         std::string& error) {
+    auto shared = std::make_shared<SsipConnection::EventHandler>(std::move(handler));
+    {
+        std::lock_guard lock(handlerMutex);
+        currentHandler = shared;
+    }
+    char* failure = nullptr;
+    constexpr int autospawn = 0;
+    SPDConnection* connection =
+        spd_open2("umbrascope", "main", nullptr, SPD_MODE_THREADED, nullptr, autospawn, &failure);
+    if (!connection) {
+        error = failure ? failure : "no answer from the daemon";
+        std::free(failure);
+        std::lock_guard lock(handlerMutex);
+        if (currentHandler == shared) currentHandler.reset();
+        return nullptr;
+    }
+    std::free(failure);
+    return std::make_unique<LibspeechdConnection>(connection, std::move(shared));
+}
+
+} // namespace umbrascope

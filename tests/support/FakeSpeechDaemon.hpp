@@ -1,0 +1,81 @@
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/speechd/SsipConnection.hpp"
+
+namespace umbrascope::testing_support {
+
+// A daemon behind a fake connection: it answers say() with the events a test scripts, sent before
+// say() returns (as a fast daemon's can be), and records what it was asked. Shared with the
+// synthesizer's worker, which may outlive the test's frame by a moment.
+struct FakeSpeechDaemon {
+    std::mutex mutex;
+    bool running = true;
+    bool refusesText = false;
+    bool hangs = false; // say() answers only once released, as a hung daemon never does
+    std::condition_variable released;
+    std::vector<SsipEvent> eventsOnSay;
+    std::vector<std::string> said;
+    std::size_t nextMessage = 40;
+    SsipConnection::EventHandler handler;
+
+    void release() {
+        {
+            std::lock_guard lock(mutex);
+            hangs = false;
+        }
+        released.notify_all();
+    }
+
+    class Connection final : public SsipConnection {
+    public:
+        explicit Connection(std::shared_ptr<FakeSpeechDaemon> daemon)
+            : daemon_(std::move(daemon)) {}
+        void setRate(int) override {}
+        void setVolume(int) override {}
+        void setVoice(const std::string&) override {}
+        std::optional<std::size_t> say(const std::string& text) override {
+            std::vector<SsipEvent> events;
+            std::size_t message = 0;
+            EventHandler handler;
+            {
+                std::unique_lock lock(daemon_->mutex);
+                daemon_->said.push_back(text);
+                daemon_->released.wait(lock, [this] { return !daemon_->hangs; });
+                if (daemon_->refusesText) return std::nullopt;
+                message = daemon_->nextMessage++;
+                events = daemon_->eventsOnSay;
+                handler = daemon_->handler;
+            }
+            for (const auto event : events)
+                handler(message, event);
+            return message;
+        }
+        void cancel() override {}
+        std::vector<Voice> voices() override { return {}; }
+
+    private:
+        std::shared_ptr<FakeSpeechDaemon> daemon_;
+    };
+
+    static SsipConnector connector(const std::shared_ptr<FakeSpeechDaemon>& daemon) {
+        return [daemon](SsipConnection::EventHandler handler,
+                        std::string& error) -> std::unique_ptr<SsipConnection> {
+            std::lock_guard lock(daemon->mutex);
+            if (!daemon->running) {
+                error = "no daemon at the socket";
+                return nullptr;
+            }
+            daemon->handler = std::move(handler);
+            return std::make_unique<Connection>(daemon);
+        };
+    }
+};
+
+} // namespace umbrascope::testing_support
