@@ -6,6 +6,7 @@
 #include <ranges>
 
 #include "app/AppInfo.hpp"
+#include "app/TemporaryFiles.hpp"
 #include "desktop/CommandLine.hpp"
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
@@ -49,6 +50,8 @@ void saveScreenshotWhenFilled(desktop::MonitorSession& session, const QString& p
 } // namespace
 
 int main(int argc, char** argv) {
+    // A CSV export cut short by Ctrl-C, SIGTERM or a closed terminal leaves no temporary file.
+    removeTemporaryFilesOnSignals();
     auto read = desktop::readCommandLine(argc, argv, std::cout, std::cerr);
     if (const int* code = std::get_if<int>(&read)) return *code;
     auto& request = std::get<desktop::MonitorRequest>(read);
