@@ -59,9 +59,9 @@ MonitorSession::~MonitorSession() {
 void MonitorSession::addWindowMenu() {
     QMenuBar* bar = window_->menuBar();
     auto* menu = new QMenu(QStringLiteral("&File"), bar);
-    newWindow_ = menu->addAction(QStringLiteral("New Window"));
-    newWindow_->setShortcut(QKeySequence::New);
-    connect(newWindow_, &QAction::triggered, this, &MonitorSession::newWindowRequested);
+    QAction* newWindow = menu->addAction(QStringLiteral("New Window"));
+    newWindow->setShortcut(QKeySequence::New);
+    connect(newWindow, &QAction::triggered, this, &MonitorSession::newWindowRequested);
     QAction* close = menu->addAction(QStringLiteral("Close Window"));
     close->setShortcut(QKeySequence::Close);
     connect(close, &QAction::triggered, window_.get(), &QWidget::close);

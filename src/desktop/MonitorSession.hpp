@@ -11,8 +11,6 @@
 #include "ui/QtMainQueue.hpp"
 #include "ui/QtScheduler.hpp"
 
-class QAction;
-
 namespace umbrascope {
 class MonitorController;
 class MonitorWindow;
@@ -32,7 +30,6 @@ public:
 
     MonitorWindow& window() { return *window_; }
     ContentView& view() { return *view_; }
-    QAction* newWindowAction() const { return newWindow_; }
 
 signals:
     // The user asked for another monitor window (Ctrl+N).
@@ -59,7 +56,6 @@ private:
     ObserverList<const std::string&>::Subscription speechNotice_;
     std::unique_ptr<MonitorWindow> window_;
     std::unique_ptr<MonitorController> controller_;
-    QAction* newWindow_ = nullptr;
 };
 
 } // namespace umbrascope::desktop

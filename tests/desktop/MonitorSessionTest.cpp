@@ -1,4 +1,4 @@
-#include <QAction>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "desktop/MonitorApplication.hpp"
@@ -41,13 +41,20 @@ TEST(MonitorSession, EveryLineOfEveryCaptureArrivesFromTheFirst) {
 TEST(MonitorSession, NewWindowIsAnIndependentMonitorAndClosingOneKeepsTheOther) {
     MonitorApplication app(twoCaptures());
     MonitorSession& first = app.openWindow();
-    first.newWindowAction()->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&first.window()));
+    // Where the system delivers keys: no click has chosen a widget.
+    const auto focused = [] {
+        QWidget* active = QApplication::activeWindow();
+        return active && active->focusWidget() ? active->focusWidget() : active;
+    };
+    QTest::keyClick(focused(), Qt::Key_T);
+    EXPECT_EQ(first.view().ttsLevel(), TTSLevel::short_) << "a key the moment the window is up";
+    QTest::keyClick(focused(), Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(app.sessions().size(), 2u);
     MonitorSession& second = *app.sessions()[1];
     EXPECT_TRUE(second.window().isVisible());
     ASSERT_TRUE(waitFor([&] { return messageCount(first) == 3 && messageCount(second) == 3; }));
 
-    first.view().handleKey("t");
     first.view().midiManager().setMaxMessages(5000);
     EXPECT_EQ(first.view().ttsLevel(), TTSLevel::short_);
     EXPECT_EQ(second.view().ttsLevel(), TTSLevel::off);
