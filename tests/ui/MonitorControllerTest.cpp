@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -384,6 +385,47 @@ TEST_F(Bound, ARequestWhoseSheetCannotOpenIsWithdrawn) {
     EXPECT_FALSE(w.view->showDeviceSettings());
     type('d');
     EXPECT_EQ(opened.size(), 2u);
+}
+
+// The sheets the program opens, joined to the window: each closes by Escape, clears its request
+// and gives the keyboard back to the list.
+TEST_F(Bound, TheProgramsSheetsCloseByEscapeAndReturnToTheList) {
+    controller.reset();
+    controller = std::make_unique<MonitorController>(*w.view, window);
+    receive(3);
+    settle();
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+        const char* sheetClass;
+    };
+    const Case cases[] = {
+        {"Enter on a row",
+         [&] {
+             window.messageList().setFocus();
+             press(Qt::Key_Return);
+         },
+         "umbrascope::BreakdownSheet"},
+        {"D", [] { type('d'); }, "umbrascope::DeviceSettingsSheet"},
+        {"User Guide button", [&] { button(window, "User Guide")->click(); },
+         "umbrascope::UserGuideSheet"},
+    };
+    for (const Case& c : cases) {
+        c.open();
+        const QPointer<QDialog> sheet = frontSheet();
+        ASSERT_NE(sheet, nullptr) << c.name;
+        EXPECT_STREQ(sheet->metaObject()->className(), c.sheetClass) << c.name;
+        ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == sheet; })) << c.name;
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(waitFor([&] { return sheet.isNull(); })) << c.name;
+        EXPECT_EQ(frontSheet(), nullptr) << c.name;
+        EXPECT_FALSE(w.view->inspectedMessage() || w.view->showDeviceSettings() ||
+                     w.view->showUserGuide())
+            << c.name;
+        EXPECT_TRUE(waitFor([&] {
+            return QApplication::focusWidget() == static_cast<QWidget*>(&window.messageList());
+        })) << c.name;
+    }
 }
 
 } // namespace
