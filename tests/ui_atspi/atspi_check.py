@@ -3,8 +3,9 @@
 
 Run inside a D-Bus session with the AT-SPI bus and an X display (see scripts/test-ui-atspi).
 Usage: atspi_check.py UMBRASCOPE_PROGRAM
-Two runs of the program: `--demo` for the controls, rows, keys, sheets and About; then a capture
-file of 10,000 messages without delays, for the events of a burst, the rows kept and Clear.
+Two runs of the program: `--demo` (speaking through espeak-ng into SDL's silent dummy driver) for
+the controls, rows, keys, sheets and About; then a capture file of 10,000 messages without
+delays, for the events of a burst, the rows kept and Clear.
 Every wait is for a condition with a generous deadline, so a loaded machine only makes it slower.
 """
 import os
@@ -63,12 +64,14 @@ def wait_for(condition, what, deadline=DEADLINE, quiet=False):
 
 
 class Program:
-    def __init__(self, path, *args):
+    def __init__(self, path, *args, speech="none"):
+        # SDL's dummy driver plays speech in real time and silently, so a reading lasts.
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                    SDL_AUDIODRIVER="dummy")
         self.log = tempfile.TemporaryFile(mode="w+")
-        self.process = subprocess.Popen([path, "--speech", "none", *args], stdin=subprocess.DEVNULL,
-                                        stdout=self.log, stderr=subprocess.STDOUT, env=env)
+        self.process = subprocess.Popen([path, "--speech", speech, *args],
+                                        stdin=subprocess.DEVNULL, stdout=self.log,
+                                        stderr=subprocess.STDOUT, env=env)
 
     def alive(self):
         return self.process.poll() is None
@@ -195,13 +198,62 @@ CLASSES = ("MIDI 1.0 Channel Voice|MIDI 2.0 Channel Voice|System Real-Time / Com
 ROW = r"More, [0-9A-F]{8}(  [0-9A-F]{8}){0,3}, (%s), .+, Demo" % CLASSES
 
 
-def sheet_opens_and_closes(app, messages, what, open_sheet):
-    """A sheet opened by `open_sheet` is a dialog; Escape closes it and the list has the focus."""
-    before = len(dialogs(app))
+# Each sheet by its title: controls that must be there, by role and name (None: any name).
+SHEETS = {
+    "Message Fields": [("push button", "Close"), ("push button", "Read More Aloud"),
+                       ("list item", None)],
+    "Devices": [("push button", "Close"), ("check box", "Demo"), ("combo box", None),
+                ("push button", "Test"), ("slider", "Stereo pan for Demo's click sounds")],
+    "User Guide": [("push button", "Done"), ("push button", "Read Guide Aloud"),
+                   ("text", "User Guide"), ("link", None)],
+}
+NAMED_ROLES = ("push button", "check box", "combo box", "slider", "list item", "link",
+               "radio button", "toggle button", "text")
+
+
+def unnamed_controls(dialog):
+    """Controls a screen reader could only call by their role."""
+    missing = []
+    for node in walk(dialog):
+        try:
+            role = node.getRoleName()
+            if role not in NAMED_ROLES:
+                continue
+            named = bool(node.name)
+            if role == "combo box":  # named by its label, as the window's buffer picker
+                named = any(r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+                            and r.getTarget(0).name for r in node.getRelationSet())
+            if not named:
+                missing.append(role)
+        except Exception:
+            continue
+    return missing
+
+
+def reading_toggles(sheet, key_name, button):
+    """The key starts a reading, which the sheet's reading button shows, and stops it again."""
+    key(key_name)
+    wait_for(lambda: find(sheet, "push button", "Stop Reading"),
+             "%s reads aloud with %r in front" % (key_name.upper(), sheet.name))
+    key(key_name)
+    wait_for(lambda: find(sheet, "push button", button),
+             "%s again stops, and the button reads %r" % (key_name.upper(), button))
+
+
+def sheet_opens_and_closes(app, messages, what, open_sheet, title, inside=None):
+    """`open_sheet` opens the sheet `title`, whose controls all have names; `inside` acts in it;
+    Escape closes it and the list has the focus, its current row announced."""
     open_sheet()
-    if not wait_for(lambda: len(dialogs(app)) > before, what + " opens a dialog"):
+    sheet = wait_for(lambda: find(app, "dialog", title), "%s opens %r" % (what, title))
+    if not sheet:
         return
-    pump(0.5)
+    for role, name in SHEETS[title]:
+        wait_for(lambda: find(sheet, role, name),
+                 "%r has the %s %r" % (title, role, name or "(any name)"))
+    missing = unnamed_controls(sheet)
+    check(not missing, "every control of %r has a name (unnamed: %s)" % (title, missing))
+    if inside:
+        inside(sheet)
     focused = []
 
     def on_focus(event):
@@ -210,7 +262,7 @@ def sheet_opens_and_closes(app, messages, what, open_sheet):
 
     pyatspi.Registry.registerEventListener(on_focus, "focus", "object:state-changed:focused")
     key("Escape")
-    wait_for(lambda: len(dialogs(app)) == before, "Escape closes the dialog of " + what)
+    wait_for(lambda: find(app, "dialog", title) is None, "Escape closes %r" % title)
     wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
              "the list has the focus after " + what)
     # What a screen reader reads last: the row, not only the list.
@@ -220,7 +272,7 @@ def sheet_opens_and_closes(app, messages, what, open_sheet):
 
 
 def check_demo_window(path):
-    program = Program(path, "--demo")
+    program = Program(path, "--demo", speech="espeak")
     app, frame, messages = application(program)
     if not messages:
         program.finish(app) if app else program.process.kill()
@@ -266,13 +318,29 @@ def check_demo_window(path):
     sensing = find(frame, "check box", "No Active Sensing")
     wait_for(lambda: checked(sensing), "key S checks 'No Active Sensing'")
 
-    # The sheets: a row's More (its press action), the D key, the User Guide button.
+    # The sheets: the breakdown by a row's More (its press action) and by Enter on the current
+    # row, Device Settings by D, the User Guide by its button, pressed and by keyboard. The keys M
+    # and G read aloud with a sheet in front, and the reading buttons follow.
     sheet_opens_and_closes(app, messages, "a row's More",
-                           lambda: messages.getChildAtIndex(2).queryAction().doAction(0))
-    sheet_opens_and_closes(app, messages, "the D key", lambda: key("d"))
+                           lambda: messages.getChildAtIndex(2).queryAction().doAction(0),
+                           "Message Fields")
+    sheet_opens_and_closes(app, messages, "Enter on the current row", lambda: key("Return"),
+                           "Message Fields",
+                           lambda sheet: reading_toggles(sheet, "m", "Read More Aloud"))
+    sheet_opens_and_closes(app, messages, "the D key", lambda: key("d"), "Devices")
     guide = find(frame, "push button", "User Guide")
     sheet_opens_and_closes(app, messages, "the User Guide button",
-                           lambda: guide.queryAction().doAction(0))
+                           lambda: guide.queryAction().doAction(0), "User Guide")
+
+    def press_guide_by_keyboard():
+        guide.queryComponent().grabFocus()
+        wait_for(lambda: has_state(guide, pyatspi.STATE_FOCUSED),
+                 "the User Guide button takes the focus")
+        key("space")
+
+    sheet_opens_and_closes(app, messages, "Space on the User Guide button",
+                           press_guide_by_keyboard, "User Guide",
+                           lambda sheet: reading_toggles(sheet, "g", "Read Guide Aloud"))
     check(program.alive(), "the window survives its sheets")
 
     # Clear while a row is current: the Demo keeps playing, so only the survival is certain.
