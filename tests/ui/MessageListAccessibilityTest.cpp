@@ -163,16 +163,5 @@ TEST_F(ListFixture, AnAnimatedScrollEndsAtTheEndThatRowsMovedOnTheWay) {
         waitFor([&] { return bar->maximum() > endAtStart && bar->value() == bar->maximum(); }));
 }
 
-TEST_F(ListFixture, LongDescriptionsMakeTallerRows) {
-    const int normal = view.visualRect(view.model()->index(0, 0)).height();
-    rows.messages[1].description = std::string(400, 'x');
-    view.rowDelegate().invalidateSizes();
-    view.messageModel().reset();
-    view.messageModel().flush();
-    ASSERT_TRUE(
-        waitFor([&] { return view.visualRect(view.model()->index(1, 0)).height() > normal; }));
-    EXPECT_EQ(view.visualRect(view.model()->index(0, 0)).height(), normal);
-}
-
 } // namespace
 } // namespace umbrascope

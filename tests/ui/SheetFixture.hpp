@@ -113,16 +113,6 @@ inline bool activate(QDialog* sheet) {
     return sheet && waitFor([&] { return QApplication::activeWindow() == sheet; });
 }
 
-// A key pressed where the desktop delivers it: the focused widget of the sheet.
-inline void press(QDialog* sheet, Qt::Key key) {
-    QWidget* target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
-    QTest::keyClick(target, key);
-}
-inline void type(QDialog* sheet, char character) {
-    QWidget* target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
-    QTest::keyClick(target, character);
-}
-
 // True once the sheet is closed and deleted.
 inline bool gone(const QPointer<QDialog>& sheet) {
     return waitFor([&] { return sheet.isNull(); });
@@ -139,7 +129,7 @@ inline std::vector<QWidget*> tabCycle(QDialog* sheet, QWidget* start) {
     start->setFocus();
     for (int i = 0; i < 100; ++i) {
         visited.push_back(sheet->focusWidget());
-        press(sheet, Qt::Key_Tab);
+        QTest::keyClick(sheet->focusWidget(), Qt::Key_Tab);
         if (sheet->focusWidget() == start) break;
     }
     return visited;
