@@ -74,11 +74,13 @@ void MessageListView::scrollToEnd(bool animated) {
 }
 
 void MessageListView::updateGeometries() {
-    QListView::updateGeometries();
     QScrollBar* bar = verticalScrollBar();
+    // Asked before Qt sets its own range: a row that grew at the end (measured when first
+    // painted) would otherwise leave the list short of its end.
+    const bool wasAtEnd = bar->value() == bar->maximum();
+    QListView::updateGeometries();
     const int content = model_->rowCount() > 0 ? contentsSize().height() : 0;
     const int maximum = std::max(0, content + endHeight_ - viewport()->height());
-    const bool wasAtEnd = bar->value() == bar->maximum();
     bar->setRange(0, maximum);
     bar->setPageStep(viewport()->height());
     if (wasAtEnd && !scrollAnimation_) bar->setValue(maximum);

@@ -113,6 +113,15 @@ TEST(MessageRowDelegate, RowsAreMeasuredWhenFirstPainted) {
     view.verticalScrollBar()->setValue(0);
     EXPECT_TRUE(test::waitFor([&] { return height(0) > oneLine; }));
     EXPECT_EQ(height(1), oneLine);
+
+    // A row that grows when first painted at the end keeps the list at its end.
+    rows.add(1);
+    rows.messages.back().description = std::string(400, 'x');
+    view.messageModel().appended(1);
+    view.scrollToEnd(false);
+    QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_TRUE(test::waitFor([&] { return height(300) > oneLine; }));
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 } // namespace
