@@ -18,7 +18,7 @@ class ObserverList {
         std::function<void(Args...)> callback;
     };
     struct State {
-        std::vector<Slot> slots;
+        std::vector<Slot> entries; // not "slots": a Qt keyword macro
         std::size_t nextId = 1;
         int notifying = 0;
         bool needsCompaction = false;
@@ -45,7 +45,7 @@ public:
 
         void reset() {
             if (auto state = state_.lock()) {
-                for (auto& slot : state->slots)
+                for (auto& slot : state->entries)
                     if (slot.id == id_) {
                         slot.callback = nullptr;
                         state->needsCompaction = true;
@@ -66,7 +66,7 @@ public:
 
     [[nodiscard]] Subscription subscribe(std::function<void(Args...)> callback) {
         const std::size_t id = state_->nextId++;
-        state_->slots.push_back(Slot{id, std::move(callback)});
+        state_->entries.push_back(Slot{id, std::move(callback)});
         return Subscription(state_, id);
     }
 
@@ -74,10 +74,10 @@ public:
         // The list may be destroyed by an observer; keep the state alive for this pass.
         const std::shared_ptr<State> state = state_;
         ++state->notifying;
-        const std::size_t count = state->slots.size();
+        const std::size_t count = state->entries.size();
         for (std::size_t i = 0; i < count; ++i) {
-            if (!state->slots[i].callback) continue;
-            auto callback = state->slots[i].callback; // the slot vector may grow during the call
+            if (!state->entries[i].callback) continue;
+            auto callback = state->entries[i].callback; // the slot vector may grow during the call
             callback(args...);
         }
         if (--state->notifying == 0) compact(*state);
@@ -85,7 +85,7 @@ public:
 
     std::size_t size() const {
         std::size_t n = 0;
-        for (const auto& slot : state_->slots)
+        for (const auto& slot : state_->entries)
             if (slot.callback) ++n;
         return n;
     }
@@ -93,7 +93,7 @@ public:
 private:
     static void compact(State& state) {
         if (!state.needsCompaction) return;
-        std::erase_if(state.slots, [](const Slot& slot) { return !slot.callback; });
+        std::erase_if(state.entries, [](const Slot& slot) { return !slot.callback; });
         state.needsCompaction = false;
     }
 

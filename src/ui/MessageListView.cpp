@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/AccessibleViews.hpp"
@@ -14,6 +15,7 @@ namespace umbrascope {
 MessageListView::MessageListView(QWidget* parent)
     : QListView(parent), model_(new MessageListModel(this)),
       delegate_(new MessageRowDelegate(this)) {
+    installAccessibleViews();
     setModel(model_);
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -53,7 +55,9 @@ void MessageListView::scrollToEnd(bool animated) {
     model_->flush();
     executeDelayedItemsLayout();
     QScrollBar* bar = verticalScrollBar();
-    if (!animated || bar->value() == bar->maximum()) {
+    // Every step of an animation is a value change that a listening screen reader must take in;
+    // while one listens, the list jumps.
+    if (!animated || bar->value() == bar->maximum() || QAccessible::isActive()) {
         bar->setValue(bar->maximum());
         return;
     }
@@ -62,16 +66,21 @@ void MessageListView::scrollToEnd(bool animated) {
     animation->setEasingCurve(QEasingCurve::OutCubic);
     animation->setStartValue(bar->value());
     animation->setEndValue(bar->maximum());
+    // Rows that arrive on the way move the end: the animation follows it.
+    connect(bar, &QScrollBar::rangeChanged, animation,
+            [animation](int, int maximum) { animation->setEndValue(maximum); });
     scrollAnimation_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void MessageListView::updateGeometries() {
-    QListView::updateGeometries();
     QScrollBar* bar = verticalScrollBar();
+    // Asked before Qt sets its own range: a row that grew at the end (measured when first
+    // painted) would otherwise leave the list short of its end.
+    const bool wasAtEnd = bar->value() == bar->maximum();
+    QListView::updateGeometries();
     const int content = model_->rowCount() > 0 ? contentsSize().height() : 0;
     const int maximum = std::max(0, content + endHeight_ - viewport()->height());
-    const bool wasAtEnd = bar->value() == bar->maximum();
     bar->setRange(0, maximum);
     bar->setPageStep(viewport()->height());
     if (wasAtEnd && !scrollAnimation_) bar->setValue(maximum);
@@ -110,23 +119,31 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
         update(current);
         return;
     }
+    followsNewest_ = current.isValid() && current.row() == model_->rowCount() - 1;
     QListView::currentChanged(current, previous);
 }
 
 void MessageListView::focusInEvent(QFocusEvent* event) {
     QListView::focusInEvent(event);
-    // Qt announces the list alone; a screen reader should also hear the row it is on.
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && QAccessible::isActive()) {
+    // Qt announces the list alone; a screen reader should also hear the row it is on. Qt's own
+    // focus event for the list follows this one, so the row's is sent once it has gone.
+    QTimer::singleShot(0, this, [this] {
+        const QModelIndex current = currentIndex();
+        if (!hasFocus() || !current.isValid() || !QAccessible::isActive()) return;
         QAccessibleEvent focus(this, QAccessible::Focus);
         focus.setChild(current.row());
         QAccessible::updateAccessibility(&focus);
-    }
+    });
 }
 
+// The current row is the newest until the user moves it elsewhere, so that entering the list
+// reads, and Enter inspects, what just arrived rather than a row about to be dropped.
 void MessageListView::keepCurrentRow() {
     const int rows = model_->rowCount();
-    if (rows == 0 || currentIndex().isValid()) return;
+    const QModelIndex current = currentIndex();
+    // An emptied list starts over: what arrives next is followed again.
+    if (!current.isValid()) followsNewest_ = true;
+    if (rows == 0 || (current.isValid() && (!followsNewest_ || current.row() == rows - 1))) return;
     keepingCurrentRow_ = true;
     selectionModel()->setCurrentIndex(model_->index(rows - 1, 0), QItemSelectionModel::NoUpdate);
     keepingCurrentRow_ = false;

@@ -13,8 +13,9 @@ class MessageListModel;
 class MessageRowDelegate;
 
 // The virtualised message list. It owns its model and row delegate, keeps a current row whenever
-// it has rows (screen readers and the Enter key need one), and ends with an empty strip, the end
-// element, that scrolling to the end brings into view. Main thread only.
+// it has rows (screen readers and the Enter key need one), the newest until the user moves it,
+// and ends with an empty strip, the end element, that scrolling to the end brings into view. Main
+// thread only.
 class MessageListView final : public QListView {
     Q_OBJECT
 public:
@@ -59,6 +60,7 @@ private:
     MessageRowDelegate* delegate_;
     int endHeight_ = idleEndHeight;
     bool keepingCurrentRow_ = false;
+    bool followsNewest_ = true;
     QPointer<QPropertyAnimation> scrollAnimation_;
     // One entry per row; 0 where no accessible item was made yet.
     std::vector<QAccessible::Id> rowIds_;

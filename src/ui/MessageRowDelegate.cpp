@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QTextLayout>
 #include <algorithm>
@@ -79,17 +80,62 @@ QRect MessageRowDelegate::moreButtonRect(const QRect& rowRect) const {
             moreButtonWidth, metrics.height() + 8};
 }
 
+// The hex words in a monospaced font: their height follows from their count alone.
+int MessageRowDelegate::hexBlockHeight(const MIDIMessage& message) const {
+    const std::size_t words = std::min<std::size_t>(message.words.span().size(), 4);
+    int& height = hexHeights_[words];
+    if (height == 0) height = textHeight(hexText(message), fonts().mono, hexColumnWidth);
+    return height;
+}
+
+int MessageRowDelegate::sourceLineHeight(const MIDIMessage& message, int width) const {
+    const std::string* name = message.sourceNameStorage.get();
+    if (const auto found = sourceHeights_.find(name); found != sourceHeights_.end())
+        return found->second.second;
+    const int height = textHeight(QString::fromStdString(message.sourceName()), fonts().sourceLine,
+                                  descriptionWidth(width));
+    if (name) sourceHeights_[name] = {message.sourceNameStorage, height};
+    return height;
+}
+
 int MessageRowDelegate::rowHeight(const MIDIMessage& message, int width) const {
     const Fonts& f = fonts();
     const int button = 1 + QFontMetrics(f.button).height() + 8;
-    const int hex = textHeight(hexText(message), f.mono, hexColumnWidth) + lineGap +
-                    QFontMetrics(f.classLine).height();
+    const int hex = hexBlockHeight(message) + lineGap + QFontMetrics(f.classLine).height();
     const int description =
         textHeight(QString::fromStdString(message.description), f.body, descriptionWidth(width)) +
-        lineGap +
-        textHeight(QString::fromStdString(message.sourceName()), f.sourceLine,
-                   descriptionWidth(width));
+        lineGap + sourceLineHeight(message, width);
     return 2 * verticalPadding + std::max({button, hex, description}) + dividerHeight;
+}
+
+int MessageRowDelegate::estimatedHeight(const MIDIMessage& message, int width) const {
+    const Fonts& f = fonts();
+    const int button = 1 + QFontMetrics(f.button).height() + 8;
+    const int hex = hexBlockHeight(message) + lineGap + QFontMetrics(f.classLine).height();
+    const int description =
+        QFontMetrics(f.body).height() + lineGap + sourceLineHeight(message, width);
+    return 2 * verticalPadding + std::max({button, hex, description}) + dividerHeight;
+}
+
+std::optional<int> MessageRowDelegate::measuredHeight(const MIDIMessage& message, int width) const {
+    if (width != cachedWidth_) {
+        heights_.clear();
+        oldHeights_.clear();
+        sourceHeights_.clear();
+        cachedWidth_ = width;
+    }
+    const Key key{static_cast<quint64>(message.id.high), static_cast<quint64>(message.id.low)};
+    if (const auto found = heights_.constFind(key); found != heights_.constEnd())
+        return found.value();
+    const auto old = oldHeights_.constFind(key);
+    if (old == oldHeights_.constEnd()) return std::nullopt;
+    const int height = old.value();
+    if (heights_.size() >= 8192) {
+        oldHeights_ = std::move(heights_);
+        heights_.clear();
+    }
+    heights_.insert(key, height);
+    return height;
 }
 
 QSize MessageRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
@@ -98,29 +144,39 @@ QSize MessageRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
     const auto* view = qobject_cast<const QAbstractItemView*>(view_);
     const int width = view ? view->viewport()->width() : view_->width();
     if (!message) return {width, 2 * verticalPadding + dividerHeight};
-    if (width != cachedWidth_) {
-        heights_.clear();
-        oldHeights_.clear();
-        cachedWidth_ = width;
-    }
-    const Key key{static_cast<quint64>(message->id.high), static_cast<quint64>(message->id.low)};
-    if (const auto found = heights_.constFind(key); found != heights_.constEnd())
-        return {width, found.value()};
-    if (heights_.size() >= 8192) {
-        oldHeights_ = std::move(heights_);
-        heights_.clear();
-    }
-    const auto old = oldHeights_.constFind(key);
-    const int height = old != oldHeights_.constEnd() ? old.value() : rowHeight(*message, width);
-    heights_.insert(key, height);
-    return {width, height};
+    if (const auto height = measuredHeight(*message, width)) return {width, *height};
+    return {width, estimatedHeight(*message, width)};
 }
 
 void MessageRowDelegate::invalidateSizes() const {
     heights_.clear();
     oldHeights_.clear();
+    hexHeights_.fill(0);
+    sourceHeights_.clear();
     fonts_.reset();
     cachedWidth_ = -1;
+}
+
+// A row painted for the first time is measured; when it is not as tall as estimated, the list
+// lays itself out again (later: never while painting).
+void MessageRowDelegate::measure(const MIDIMessage& message, const QModelIndex& index, int width,
+                                 int paintedHeight) const {
+    if (measuredHeight(message, width)) return;
+    const int height = rowHeight(message, width);
+    if (heights_.size() >= 8192) {
+        oldHeights_ = std::move(heights_);
+        heights_.clear();
+    }
+    heights_.insert(
+        Key{static_cast<quint64>(message.id.high), static_cast<quint64>(message.id.low)}, height);
+    if (height != paintedHeight)
+        QMetaObject::invokeMethod(
+            const_cast<MessageRowDelegate*>(this),
+            [self = QPointer(const_cast<MessageRowDelegate*>(this)),
+             row = QPersistentModelIndex(index)] {
+                if (self && row.isValid()) emit self->sizeHintChanged(row);
+            },
+            Qt::QueuedConnection);
 }
 
 void MessageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -187,6 +243,7 @@ void MessageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
     painter->restore();
+    measure(*message, index, row.width(), row.height());
 }
 
 bool MessageRowDelegate::editorEvent(QEvent* event, QAbstractItemModel*,

@@ -20,7 +20,6 @@
 #include <cmath>
 
 #include "ui/AboutDialog.hpp"
-#include "ui/AccessibleViews.hpp"
 #include "ui/FrameCoalescer.hpp"
 #include "ui/MessageListModel.hpp"
 #include "ui/MessageListView.hpp"
@@ -100,7 +99,6 @@ private:
 } // namespace
 
 MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
-    installAccessibleViews();
     setWindowTitle(QStringLiteral("Umbrascope"));
     setWindowIcon(AboutDialog::logoIcon());
     setMinimumSize(780, 460);

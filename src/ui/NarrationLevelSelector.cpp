@@ -6,6 +6,8 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
+#include "ui/AccessibleViews.hpp"
+
 namespace umbrascope {
 
 namespace {
@@ -19,6 +21,7 @@ std::size_t indexOf(TTSLevel level) {
 } // namespace
 
 NarrationLevelSelector::NarrationLevelSelector(QWidget* parent) : QWidget(parent) {
+    installAccessibleViews();
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Speech narration level"));
     setAccessibleDescription(QStringLiteral("Keyboard shortcut T cycles through levels"));

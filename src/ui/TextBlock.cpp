@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "ui/AccessibleViews.hpp"
+
 namespace umbrascope {
 
 namespace {
@@ -13,6 +15,7 @@ constexpr int badgePadding = 8;
 } // namespace
 
 TextBlock::TextBlock(QWidget* parent) : QWidget(parent) {
+    installAccessibleViews();
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 

@@ -125,15 +125,42 @@ TEST_F(ListFixture, TheCurrentRowLeavingFromTheFrontDoesNotMoveTheView) {
     }
 }
 
-TEST_F(ListFixture, LongDescriptionsMakeTallerRows) {
-    const int normal = view.visualRect(view.model()->index(0, 0)).height();
-    rows.messages[1].description = std::string(400, 'x');
-    view.rowDelegate().invalidateSizes();
-    view.messageModel().reset();
+TEST_F(ListFixture, TheCurrentRowIsTheNewestUntilTheUserMovesIt) {
+    const auto arrive = [&](std::size_t count) {
+        rows.add(count);
+        view.messageModel().appended(count);
+        view.messageModel().flush();
+        return view.currentIndex().row();
+    };
+    view.setFocus();
+    EXPECT_EQ(view.currentIndex().row(), 2);
+    EXPECT_EQ(arrive(5), 7);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(arrive(5), 0) << "the user's row stays";
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.currentIndex().row(), 12);
+    EXPECT_EQ(arrive(5), 17) << "back at the newest, it follows again";
+    QTest::keyClick(&view, Qt::Key_Home);
+    rows.dropFront(rows.messages.size());
+    view.messageModel().removedFromFront(22);
     view.messageModel().flush();
-    ASSERT_TRUE(
-        waitFor([&] { return view.visualRect(view.model()->index(1, 0)).height() > normal; }));
-    EXPECT_EQ(view.visualRect(view.model()->index(0, 0)).height(), normal);
+    EXPECT_EQ(arrive(5), 4) << "after a clear, it follows again";
+}
+
+TEST_F(ListFixture, AnAnimatedScrollEndsAtTheEndThatRowsMovedOnTheWay) {
+    QScrollBar* bar = view.verticalScrollBar();
+    view.scrollToEnd(false);
+    rows.add(200);
+    view.messageModel().appended(200);
+    view.messageModel().flush();
+    bar->setValue(0);
+    view.scrollToEnd(true);
+    const int endAtStart = bar->maximum();
+    rows.add(50);
+    view.messageModel().appended(50);
+    view.messageModel().flush();
+    EXPECT_TRUE(
+        waitFor([&] { return bar->maximum() > endAtStart && bar->value() == bar->maximum(); }));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include "UiTestSupport.hpp"
 #include "ui/MessageListModel.hpp"
-#include "ui/MessageListView.hpp"
 
 namespace umbrascope {
 namespace {
@@ -128,45 +127,6 @@ TEST(MessageListModel, RowsKeepTheirMessagesUntilTheFrameIsApplied) {
     model.flush();
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(model.messageAt(0), third);
-}
-
-TEST(MessageListModel, RowsReadAsOneCombinedItem) {
-    VectorRows rows;
-    rows.messages.push_back(test::makeMessage(0, {0x40903C00, 0xFFFF0000}, "Keyboard"));
-    MessageListModel model;
-    model.setSource(&rows);
-    EXPECT_EQ(model.data(model.index(0), Qt::AccessibleTextRole).toString(),
-              QStringLiteral("More, 40903C00  FFFF0000, MIDI 2.0 Channel Voice, Note On: C4 (60), "
-                             "velocity 65535 (100.00%) — Ch 1, Grp 1, Keyboard"));
-}
-
-TEST(MessageListView, KeepsACurrentRowWheneverItHasRows) {
-    VectorRows rows;
-    MessageListView view;
-    view.messageModel().setSource(&rows);
-    EXPECT_FALSE(view.currentIndex().isValid());
-
-    rows.add(10);
-    view.messageModel().appended(10);
-    view.messageModel().flush();
-    ASSERT_TRUE(view.currentIndex().isValid());
-
-    // The current row leaves from the front: another takes its place.
-    view.setCurrentIndex(view.model()->index(0, 0));
-    rows.dropFront(3);
-    view.messageModel().removedFromFront(3);
-    view.messageModel().flush();
-    EXPECT_TRUE(view.currentIndex().isValid());
-
-    // Cleared, then new rows.
-    rows.messages.clear();
-    view.messageModel().reset();
-    view.messageModel().flush();
-    EXPECT_FALSE(view.currentIndex().isValid());
-    rows.add(2);
-    view.messageModel().appended(2);
-    view.messageModel().flush();
-    EXPECT_TRUE(view.currentIndex().isValid());
 }
 
 } // namespace

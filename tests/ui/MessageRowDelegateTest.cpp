@@ -1,6 +1,7 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.hpp"
@@ -90,6 +91,37 @@ TEST(MessageRowDelegate, HexInTheClassColourWithTheClassUnderIt) {
         EXPECT_FALSE(rowsWithColour(image, description, palette.secondaryText).isEmpty())
             << c.name << ": the source in the secondary colour";
     }
+}
+
+// A burst brings far more rows than are ever shown: only painted rows are measured, so a long
+// description makes its row taller once it is scrolled into view, not before.
+TEST(MessageRowDelegate, RowsAreMeasuredWhenFirstPainted) {
+    test::VectorRows rows;
+    rows.add(300);
+    rows.messages[0].description = std::string(400, 'x');
+    MessageListView view;
+    view.resize(900, 300);
+    view.messageModel().setSource(&rows);
+    view.scrollToEnd(false);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const auto height = [&](int row) {
+        return view.visualRect(view.model()->index(row, 0)).height();
+    };
+    const int oneLine = height(1);
+    EXPECT_EQ(height(0), oneLine) << "not painted yet";
+    view.verticalScrollBar()->setValue(0);
+    EXPECT_TRUE(test::waitFor([&] { return height(0) > oneLine; }));
+    EXPECT_EQ(height(1), oneLine);
+
+    // A row that grows when first painted at the end keeps the list at its end.
+    rows.add(1);
+    rows.messages.back().description = std::string(400, 'x');
+    view.messageModel().appended(1);
+    view.scrollToEnd(false);
+    QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_TRUE(test::waitFor([&] { return height(300) > oneLine; }));
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 } // namespace

@@ -1,6 +1,9 @@
+#include <QObject>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -16,35 +19,52 @@ using test::waitFor;
 
 TEST(QtMainQueue, RunsTasksFromEveryThreadOnTheMainThreadInPostOrder) {
     QtMainQueue queue;
-    std::vector<int> ran;
+    constexpr int perThread = 500;
+    std::vector<int> ran[2];
     std::atomic<bool> offMainThread{false};
     const auto mainThread = std::this_thread::get_id();
-    constexpr int perThread = 500;
-    // Each thread posts its numbers in order; the tasks of one thread must run in that order.
     std::vector<std::thread> threads;
     for (int t = 0; t < 2; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < perThread; ++i)
-                queue.post([&, value = t * perThread + i] {
-                    if (std::this_thread::get_id() != mainThread) offMainThread = true;
-                    ran.push_back(value);
+                queue.post([&, t, i] {
+                    offMainThread = offMainThread || std::this_thread::get_id() != mainThread;
+                    ran[t].push_back(i);
                 });
         });
     for (auto& thread : threads)
         thread.join();
-    queue.post([&] { ran.push_back(-1); }); // posted after both threads finished: runs last
-    ASSERT_TRUE(waitFor([&] { return ran.size() == 2 * perThread + 1; }));
+    bool last = false;
+    queue.post([&] { last = ran[0].size() == perThread && ran[1].size() == perThread; });
+    ASSERT_TRUE(waitFor([&] { return ran[0].size() + ran[1].size() == 2 * perThread; }));
+    ASSERT_TRUE(waitFor([&] { return last; })) << "posted after both threads: runs last";
     EXPECT_FALSE(offMainThread);
-    EXPECT_EQ(ran.back(), -1);
-    for (int t = 0; t < 2; ++t) {
-        int expected = t * perThread;
-        for (int value : ran) {
-            if (value >= t * perThread && value < (t + 1) * perThread) {
-                EXPECT_EQ(value, expected++);
+    for (const auto& values : ran)
+        EXPECT_TRUE(std::ranges::is_sorted(values)) << "each thread's tasks in its order";
+}
+
+TEST(QtMainQueue, ABacklogOfSlowTasksLetsOtherEventsInBetweenAndKeepsItsOrder) {
+    QtMainQueue queue;
+    constexpr int tasks = 100;
+    std::vector<int> ran;
+    for (int i = 0; i < tasks; ++i)
+        queue.post([&ran, i] {
+            const auto until = std::chrono::steady_clock::now() + 1ms;
+            while (std::chrono::steady_clock::now() < until) {
             }
-        }
-        EXPECT_EQ(expected, (t + 1) * perThread);
-    }
+            ran.push_back(i);
+        });
+    // Posted after the backlog's wake-up: it runs once a slice of the backlog has run.
+    std::optional<std::size_t> ranBeforeOther;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context, [&] { ranBeforeOther = ran.size(); }, Qt::QueuedConnection);
+    ASSERT_TRUE(waitFor([&] { return ran.size() == tasks; }));
+    ASSERT_TRUE(ranBeforeOther.has_value());
+    EXPECT_GT(*ranBeforeOther, 0u);
+    EXPECT_LE(*ranBeforeOther, static_cast<std::size_t>(QtMainQueue::sliceMilliseconds) + 1);
+    for (int i = 0; i < tasks; ++i)
+        EXPECT_EQ(ran[static_cast<std::size_t>(i)], i);
 }
 
 TEST(QtScheduler, DeferredTasksRunOnceInTimeOrderUnlessCancelled) {

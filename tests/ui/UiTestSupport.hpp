@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QCoreApplication>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QTest>
+#include <QWidget>
 #include <deque>
 #include <initializer_list>
 
@@ -22,6 +24,33 @@ bool waitFor(Condition condition, int milliseconds = 10000) {
         QTest::qWait(1);
     }
     return true;
+}
+
+// The button showing `text` under `root`.
+inline QAbstractButton* button(const QWidget& root, const char* text) {
+    for (QAbstractButton* b : root.findChildren<QAbstractButton*>())
+        if (b->text() == QString::fromUtf8(text)) return b;
+    return nullptr;
+}
+
+// The widget of type W under `root` with that accessible name.
+template <typename W>
+W* named(const QWidget& root, const char* accessibleName) {
+    for (W* w : root.findChildren<W*>())
+        if (w->accessibleName() == QString::fromUtf8(accessibleName)) return w;
+    return nullptr;
+}
+
+// Keys pressed where the system delivers them: the active window's focused widget.
+inline QWidget* keyTarget() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->focusWidget() ? active->focusWidget() : active;
+}
+inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(keyTarget(), key, modifiers);
+}
+inline void type(char character) {
+    QTest::keyClick(keyTarget(), character);
 }
 
 inline MIDIMessage makeMessage(std::int64_t sequence, std::initializer_list<std::uint32_t> words,

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "midi/replay/CaptureFile.hpp"
+
+namespace umbrascope::desktop {
+
+// What the monitor is started with: the system's MIDI sources always, plus these.
+struct MonitorRequest {
+    std::vector<Capture> captures; // read before any window opens
+    bool demo = false;
+    std::string speech; // a speech backend name; empty picks the first that works
+    // Hidden: save a picture of the first window once the list shows rows, then quit.
+    std::optional<std::filesystem::path> screenshot;
+};
+
+// Reads the arguments and the capture files they name. Help and the version go to `out` and give
+// exit code 0; a bad option or a capture file that cannot be read is explained on `err` (naming
+// the file and the line) and gives exit code 2.
+std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* argv,
+                                                  std::ostream& out, std::ostream& err);
+
+} // namespace umbrascope::desktop

@@ -1,0 +1,83 @@
+#include "desktop/MonitorSession.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <iostream>
+
+#include "platform/SpeechSetup.hpp"
+#include "ui/MonitorController.hpp"
+#include "ui/MonitorWindow.hpp"
+#include "ui/Sheets.hpp"
+
+namespace umbrascope::desktop {
+
+namespace {
+
+platform::MidiRequest midiRequest(const MonitorRequest& request) {
+    platform::MidiRequest midi;
+    midi.captures = request.captures;
+    midi.demo = request.demo;
+    return midi;
+}
+
+// Every window speaks through a synthesizer of its own; when the chosen backend is not available
+// (its reason is on stderr), the window is silent rather than absent.
+platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQueue) {
+    if (auto setup = platform::makeSpeech(choice, mainQueue, std::cerr)) return std::move(*setup);
+    return platform::makeSilentSpeech();
+}
+
+} // namespace
+
+MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
+    platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
+    engine_ = std::move(speech.engine);
+    speechNotice_ =
+        speech.onFallback([](const std::string& notice) { std::cerr << notice << '\n'; });
+    window_ = std::make_unique<MonitorWindow>();
+    view_ = std::make_unique<ContentView>(ContentViewServices{
+        midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,
+        background_, SystemClock::instance(), exportLocationAsker(window_.get())});
+    controller_ = std::make_unique<MonitorController>(*view_, *window_);
+    addWindowMenu();
+    window_->installEventFilter(this);
+    // Queued behind the store's first scan.
+    mainQueue_.post([this] { midi_.startPlayback(); });
+}
+
+MonitorSession::~MonitorSession() {
+    if (window_) window_->removeEventFilter(this);
+    controller_.reset();
+    window_.reset();
+    view_.reset();
+}
+
+void MonitorSession::addWindowMenu() {
+    QMenuBar* bar = window_->menuBar();
+    auto* menu = new QMenu(QStringLiteral("&File"), bar);
+    QAction* newWindow = menu->addAction(QStringLiteral("New Window"));
+    newWindow->setShortcut(QKeySequence::New);
+    connect(newWindow, &QAction::triggered, this, &MonitorSession::newWindowRequested);
+    QAction* close = menu->addAction(QStringLiteral("Close Window"));
+    close->setShortcut(QKeySequence::Close);
+    connect(close, &QAction::triggered, window_.get(), &QWidget::close);
+    QAction* quit = menu->addAction(QStringLiteral("Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+    bar->insertMenu(bar->actions().value(0), menu);
+}
+
+bool MonitorSession::eventFilter(QObject* watched, QEvent* event) {
+    // A close can still be refused: look once it has been handled.
+    if (watched == window_.get() && event->type() == QEvent::Close)
+        QTimer::singleShot(0, this, [this] {
+            if (!window_->isVisible()) emit closed();
+        });
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace umbrascope::desktop

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/BackgroundQueue.hpp"
+#include "app/ContentView.hpp"
+#include "audio/AudioEngine.hpp"
+#include "desktop/CommandLine.hpp"
+#include "platform/SystemMidi.hpp"
+#include "ui/QtMainQueue.hpp"
+#include "ui/QtScheduler.hpp"
+
+namespace umbrascope {
+class MonitorController;
+class MonitorWindow;
+} // namespace umbrascope
+
+namespace umbrascope::desktop {
+
+// One monitor window with services of its own: MIDI sources as requested (the captures copied),
+// speech, clicks, queues, and settings at their start values. The capture and demo playing starts
+// once the window's store has published its first scan, so no early line finds its source still
+// disabled. Main thread only.
+class MonitorSession final : public QObject {
+    Q_OBJECT
+public:
+    explicit MonitorSession(const MonitorRequest& request);
+    ~MonitorSession() override;
+
+    MonitorWindow& window() { return *window_; }
+    ContentView& view() { return *view_; }
+
+signals:
+    // The user asked for another monitor window (Ctrl+N).
+    void newWindowRequested();
+    // The window was closed; the owner may delete the session from the event loop.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addWindowMenu();
+
+    // Declared so that everything is destroyed before what it uses: the window and its sheets
+    // before the view, the view before the MIDI services that deliver to it, and the queues last,
+    // once no thread can post to them.
+    QtMainQueue mainQueue_;
+    QtScheduler scheduler_;
+    WorkerThreadQueue background_;
+    std::unique_ptr<AudioEngine> engine_;
+    platform::MidiServices midi_;
+    std::unique_ptr<ContentView> view_;
+    // Of the synthesizer the view owns.
+    ObserverList<const std::string&>::Subscription speechNotice_;
+    std::unique_ptr<MonitorWindow> window_;
+    std::unique_ptr<MonitorController> controller_;
+};
+
+} // namespace umbrascope::desktop

@@ -1,0 +1,395 @@
+#include "ui/MonitorController.hpp"
+
+#include <QDialog>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QStringList>
+#include <array>
+#include <ranges>
+#include <string_view>
+
+#include "app/AppInfo.hpp"
+#include "ui/MessageListModel.hpp"
+#include "ui/MessageListView.hpp"
+#include "ui/MonitorWindow.hpp"
+#include "ui/Sheets.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+// The window's filter switches and the store's settings they stand for, in FilterSwitch order.
+struct FilterBinding {
+    FilterSwitch filter;
+    bool (MIDIManager::*get)() const;
+    void (MIDIManager::*set)(bool);
+};
+constexpr std::array<FilterBinding, 4> filterBindings{{
+    {FilterSwitch::hideActiveSensing, &MIDIManager::hideActiveSensing,
+     &MIDIManager::setHideActiveSensing},
+    {FilterSwitch::hideMidiClock, &MIDIManager::hideMidiClock, &MIDIManager::setHideMidiClock},
+    {FilterSwitch::onlyUMPSources, &MIDIManager::onlyUMPSources, &MIDIManager::setOnlyUMPSources},
+    {FilterSwitch::midi1ProtocolOnly, &MIDIManager::midi1ProtocolOnly,
+     &MIDIManager::setMidi1ProtocolOnly},
+}};
+
+const FilterBinding& bindingFor(FilterSwitch filter) {
+    return filterBindings[static_cast<std::size_t>(filter)];
+}
+
+} // namespace
+
+SheetOpeners SheetOpeners::standard() {
+    return {openBreakdownSheet, openDeviceSettingsSheet, openUserGuideSheet};
+}
+
+// The view's visible messages as the list's rows; it reads the view's list as it is now.
+class MonitorController::VisibleRows final : public RowSource {
+public:
+    explicit VisibleRows(const ContentView& view) : view_(view) {}
+    std::size_t rowCount() const override { return std::ranges::size(view_.visibleMessages()); }
+    const MIDIMessage& message(std::size_t row) const override {
+        return view_.visibleMessages()[static_cast<std::ptrdiff_t>(row)];
+    }
+
+private:
+    const ContentView& view_;
+};
+
+MonitorController::MonitorController(ContentView& view, MonitorWindow& window, SheetOpeners sheets)
+    : view_(view), window_(window), openers_(std::move(sheets)),
+      rows_(std::make_unique<VisibleRows>(view)) {
+    window_.setRowSource(rows_.get());
+    showEverything();
+
+    viewSubscription_ =
+        view_.observers().subscribe([this](ContentViewProperty p) { viewChanged(p); });
+    visibleSubscription_ = view_.visibleChanges().subscribe(
+        [this](const VisibleChange& change) { visibleChanged(change); });
+    scrollSubscription_ = view_.scrollRequests().subscribe(
+        [this](ScrollRequest request) { window_.scrollToEnd(request.animated); });
+    managerSubscription_ = view_.midiManager().observers().subscribe(
+        [this](MIDIManagerProperty p) { managerChanged(p); });
+    speechSubscription_ = view_.speechAnnouncer().observers().subscribe(
+        [this](SpeechAnnouncerProperty p) { speechChanged(p); });
+    bindWindowToView();
+
+    window_.installEventFilter(this);
+    if (window_.isVisible()) {
+        appeared_ = true;
+        view_.contentAppeared();
+    }
+    syncSheets(Sheet::none);
+}
+
+MonitorController::~MonitorController() {
+    window_.removeEventFilter(this);
+    window_.setKeyHandler(nullptr);
+    window_.setRowSource(nullptr);
+}
+
+void MonitorController::showEverything() {
+    window_.setVersionText(QString::fromStdString(versionText()));
+    showConnectedSources();
+    showMessageCount();
+    window_.setBufferSize(static_cast<int>(view_.midiManager().maxMessages()));
+    window_.setBufferFull(view_.midiManager().isBufferFull());
+    showHiddenTypes();
+    showFilters();
+    window_.setNarrationLevel(view_.ttsLevel());
+    window_.setLastInterrupts(view_.lastInterrupts());
+    window_.setClickOnMessage(view_.clickOnMessage());
+    SpeechAnnouncer& speech = view_.speechAnnouncer();
+    window_.setRateRange(speech.synthesizer().minimumRate(), speech.synthesizer().maximumRate());
+    window_.setRate(speech.rate());
+    window_.setVolume(speech.volume());
+    window_.setIdle(view_.isIdle());
+}
+
+void MonitorController::bindWindowToView() {
+    MIDIManager& manager = view_.midiManager();
+    SpeechAnnouncer& speech = view_.speechAnnouncer();
+    MonitorWindow* w = &window_;
+    connect(w, &MonitorWindow::bufferSizeChosen, this,
+            [&manager](int size) { manager.setMaxMessages(size); });
+    connect(w, &MonitorWindow::devicesClicked, this, [this] { view_.openDeviceSettings(); });
+    connect(w, &MonitorWindow::exportClicked, this, [this] { view_.requestExport(); });
+    connect(w, &MonitorWindow::clearClicked, this, [&manager] { manager.clearMessages(); });
+    connect(w, &MonitorWindow::userGuideClicked, this, [this] { view_.openUserGuide(); });
+    connect(w, &MonitorWindow::typeShownToggled, this, [&manager](UMPMessageType type, bool shown) {
+        MessageTypeSet hidden = manager.hiddenMessageTypes();
+        if (shown)
+            hidden.erase(type);
+        else
+            hidden.insert(type);
+        manager.setHiddenMessageTypes(hidden);
+    });
+    connect(w, &MonitorWindow::filterToggled, this,
+            [&manager](FilterSwitch filter, bool on) { (manager.*bindingFor(filter).set)(on); });
+    connect(w, &MonitorWindow::narrationLevelChosen, this,
+            [this](TTSLevel level) { view_.chooseTTSLevel(level); });
+    connect(w, &MonitorWindow::lastInterruptsToggled, this,
+            [this](bool on) { view_.setLastInterrupts(on); });
+    connect(w, &MonitorWindow::clickOnMessageToggled, this,
+            [this](bool on) { view_.setClickOnMessage(on); });
+    // The sliders are silent: only the keys announce a new rate or volume.
+    connect(w, &MonitorWindow::rateMoved, this, [&speech](float rate) { speech.setRate(rate); });
+    connect(w, &MonitorWindow::volumeMoved, this,
+            [&speech](float volume) { speech.setVolume(volume); });
+    connect(w, &MonitorWindow::moreRequested, this, [this](int row) {
+        if (const MIDIMessage* message = window_.messageModel().messageAt(row))
+            view_.openBreakdown(*message);
+    });
+    window_.setKeyHandler([this](const KeyCommand& command) {
+        switch (command.kind) {
+        case KeyCommand::Kind::upArrow:
+            return view_.handleKey(ArrowKey::up) == KeyResult::handled;
+        case KeyCommand::Kind::downArrow:
+            return view_.handleKey(ArrowKey::down) == KeyResult::handled;
+        case KeyCommand::Kind::character:
+            break;
+        }
+        return handleKey(command.character);
+    });
+}
+
+bool MonitorController::handleKey(char character) {
+    return view_.handleKey(std::string_view(&character, 1)) == KeyResult::handled;
+}
+
+bool MonitorController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && event->type() == QEvent::Show && !appeared_) {
+        appeared_ = true;
+        view_.contentAppeared();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// --- From the view to the window -------------------------------------------------------------
+
+void MonitorController::visibleChanged(const VisibleChange& change) {
+    MessageListModel& model = window_.messageModel();
+    if (change.reset) {
+        model.reset();
+        return;
+    }
+    model.removedFromFront(change.removed);
+    model.appended(change.appended);
+}
+
+void MonitorController::viewChanged(ContentViewProperty property) {
+    using P = ContentViewProperty;
+    switch (property) {
+    case P::clickOnMessage:
+        window_.setClickOnMessage(view_.clickOnMessage());
+        break;
+    case P::lastInterrupts:
+        window_.setLastInterrupts(view_.lastInterrupts());
+        break;
+    case P::ttsLevel:
+        window_.setNarrationLevel(view_.ttsLevel());
+        break;
+    case P::isIdle:
+        window_.setIdle(view_.isIdle());
+        break;
+    case P::showUserGuide:
+        syncSheets(Sheet::userGuide);
+        break;
+    case P::showDeviceSettings:
+        syncSheets(Sheet::deviceSettings);
+        break;
+    case P::inspectedMessage:
+        syncSheets(Sheet::breakdown);
+        break;
+    case P::isWindowFocused:
+        break;
+    }
+}
+
+void MonitorController::managerChanged(MIDIManagerProperty property) {
+    using P = MIDIManagerProperty;
+    MIDIManager& manager = view_.midiManager();
+    switch (property) {
+    case P::messages:
+        showMessageCount();
+        break;
+    case P::isBufferFull:
+        window_.setBufferFull(manager.isBufferFull());
+        break;
+    case P::maxMessages:
+        window_.setBufferSize(static_cast<int>(manager.maxMessages()));
+        break;
+    case P::connectedSources:
+        showConnectedSources();
+        break;
+    case P::hiddenMessageTypes:
+        showHiddenTypes();
+        break;
+    case P::hideActiveSensing:
+    case P::hideMidiClock:
+    case P::onlyUMPSources:
+    case P::midi1ProtocolOnly:
+        showFilters();
+        break;
+    default:
+        break;
+    }
+}
+
+void MonitorController::speechChanged(SpeechAnnouncerProperty property) {
+    if (property == SpeechAnnouncerProperty::rate)
+        window_.setRate(view_.speechAnnouncer().rate());
+    else if (property == SpeechAnnouncerProperty::volume)
+        window_.setVolume(view_.speechAnnouncer().volume());
+}
+
+void MonitorController::showMessageCount() {
+    // The whole buffer, hidden messages included.
+    const std::size_t count = view_.midiManager().messages().size();
+    window_.setMessageCount(static_cast<qsizetype>(count));
+    window_.setExportEnabled(count > 0);
+}
+
+void MonitorController::showHiddenTypes() {
+    const MessageTypeSet hidden = view_.midiManager().hiddenMessageTypes();
+    for (const UMPMessageType type : legendOrder)
+        window_.setTypeShown(type, !hidden.contains(type));
+}
+
+void MonitorController::showFilters() {
+    const MIDIManager& manager = view_.midiManager();
+    for (const FilterBinding& binding : filterBindings)
+        window_.setFilter(binding.filter, (manager.*binding.get)());
+}
+
+void MonitorController::showConnectedSources() {
+    QStringList names;
+    for (const std::string& name : view_.midiManager().connectedSources())
+        names << QString::fromStdString(name);
+    window_.setConnectedSources(names);
+}
+
+// --- Sheets -------------------------------------------------------------------------------
+
+bool MonitorController::isRequested(Sheet sheet) const {
+    switch (sheet) {
+    case Sheet::breakdown:
+        return view_.inspectedMessage() != nullptr;
+    case Sheet::deviceSettings:
+        return view_.showDeviceSettings();
+    case Sheet::userGuide:
+        return view_.showUserGuide();
+    case Sheet::none:
+        break;
+    }
+    return false;
+}
+
+MonitorController::Sheet MonitorController::requestedSheet() const {
+    for (const Sheet sheet : {Sheet::breakdown, Sheet::deviceSettings, Sheet::userGuide})
+        if (isRequested(sheet)) return sheet;
+    return Sheet::none;
+}
+
+void MonitorController::closeRequest(Sheet sheet) {
+    switch (sheet) {
+    case Sheet::breakdown:
+        view_.closeBreakdown();
+        break;
+    case Sheet::deviceSettings:
+        view_.closeDeviceSettings();
+        break;
+    case Sheet::userGuide:
+        view_.closeUserGuide();
+        break;
+    case Sheet::none:
+        break;
+    }
+}
+
+void MonitorController::syncSheets(Sheet changed) {
+    // Closing a sheet calls the view, which tells us again: the outer pass settles everything.
+    if (syncing_) return;
+    syncing_ = true;
+    if (front_ && sheetKind_ == Sheet::breakdown && view_.inspectedMessage() &&
+        view_.inspectedMessage() != sheetMessage_) {
+        // Another message: the sheet closes, which clears the request, and opens again on it.
+        const MIDIMessage* wanted = view_.inspectedMessage();
+        closeSheet();
+        if (!view_.inspectedMessage()) view_.openBreakdown(*wanted);
+    } else if (front_ && !isRequested(sheetKind_)) {
+        closeSheet();
+    }
+    if (front_ && changed != Sheet::none && changed != sheetKind_ && isRequested(changed)) {
+        // One sheet at a time: the newest request wins, the sheet in front closes.
+        const Sheet replaced = sheetKind_;
+        closeSheet();
+        closeRequest(replaced);
+    }
+    if (!front_) {
+        const Sheet next = isRequested(changed) ? changed : requestedSheet();
+        if (next != Sheet::none) openSheet(next);
+    }
+    syncing_ = false;
+}
+
+void MonitorController::openSheet(Sheet sheet) {
+    const SheetOpener* opener = nullptr;
+    switch (sheet) {
+    case Sheet::breakdown:
+        opener = &openers_.breakdown;
+        break;
+    case Sheet::deviceSettings:
+        opener = &openers_.deviceSettings;
+        break;
+    case Sheet::userGuide:
+        opener = &openers_.userGuide;
+        break;
+    case Sheet::none:
+        return;
+    }
+    QDialog* dialog = *opener ? (*opener)(view_, &window_) : nullptr;
+    if (!dialog) {
+        // A request that shows nothing must not stay set, or the next one would change nothing.
+        closeRequest(sheet);
+        return;
+    }
+    sheet_ = dialog;
+    front_ = dialog;
+    sheetKind_ = sheet;
+    sheetMessage_ = view_.inspectedMessage();
+    connect(dialog, &QDialog::finished, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
+    connect(dialog, &QObject::destroyed, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
+}
+
+void MonitorController::closeSheet() {
+    const QPointer<QDialog> dialog = sheet_;
+    sheet_ = nullptr;
+    front_ = nullptr;
+    sheetKind_ = Sheet::none;
+    sheetMessage_ = nullptr;
+    if (dialog && dialog->isVisible()) dialog->close();
+    returnFocus();
+}
+
+// The dialog closed on its own (Close, Escape) or was deleted: forget it, make sure its request is
+// cleared, and show a sheet asked for meanwhile.
+void MonitorController::sheetGone(const QObject* dialog, Sheet sheet) {
+    if (front_ != dialog || front_ == nullptr) return;
+    sheet_ = nullptr;
+    front_ = nullptr;
+    sheetKind_ = Sheet::none;
+    sheetMessage_ = nullptr;
+    returnFocus();
+    if (isRequested(sheet)) closeRequest(sheet);
+    syncSheets(Sheet::none);
+}
+
+void MonitorController::returnFocus() {
+    if (!window_.isVisible()) return;
+    // A sheet closed while the user is in another application does not bring the window up.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) window_.activateWindow();
+    window_.messageList().setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace umbrascope

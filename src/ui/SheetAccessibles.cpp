@@ -1,0 +1,114 @@
+#include "ui/SheetAccessibles.hpp"
+
+#include <QAccessibleWidget>
+#include <cmath>
+
+#include "ui/FieldRowView.hpp"
+#include "ui/LinkButton.hpp"
+#include "ui/PanSlider.hpp"
+
+namespace umbrascope {
+
+namespace {
+
+// One element without children: its widget paints all of its texts.
+class FieldRowAccessible final : public QAccessibleWidget {
+public:
+    explicit FieldRowAccessible(FieldRowView* row)
+        : QAccessibleWidget(row, QAccessible::ListItem) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
+// The rows only: the dividers between them are drawing, not content.
+class FieldListAccessible final : public QAccessibleWidget {
+public:
+    explicit FieldListAccessible(FieldList* list) : QAccessibleWidget(list, QAccessible::List) {}
+
+    QList<FieldRowView*> rows() const {
+        return widget()->findChildren<FieldRowView*>(Qt::FindDirectChildrenOnly);
+    }
+    int childCount() const override { return static_cast<int>(rows().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const auto all = rows();
+        return index >= 0 && index < all.size() ? QAccessible::queryAccessibleInterface(all[index])
+                                                : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child
+                   ? static_cast<int>(rows().indexOf(qobject_cast<FieldRowView*>(child->object())))
+                   : -1;
+    }
+};
+
+class PanSliderAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit PanSliderAccessible(PanSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    PanSlider* slider() const { return static_cast<PanSlider*>(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return slider()->valueText();
+        return QAccessibleWidget::text(t);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QVariant currentValue() const override { return static_cast<double>(slider()->pan()); }
+    void setCurrentValue(const QVariant& value) override {
+        const double pan = value.toDouble();
+        slider()->setValue(static_cast<int>(std::lround(pan * PanSlider::stepsPerUnit)));
+    }
+    QVariant maximumValue() const override { return 1.0; }
+    QVariant minimumValue() const override { return -1.0; }
+    QVariant minimumStepSize() const override {
+        return static_cast<double>(slider()->singleStep()) / PanSlider::stepsPerUnit;
+    }
+};
+
+class LinkAccessible final : public QAccessibleWidget {
+public:
+    explicit LinkAccessible(LinkButton* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<LinkButton*>(widget())->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+template <typename Widget>
+Widget* as(const QString& className, QObject* object) {
+    if (className != QLatin1String(Widget::staticMetaObject.className())) return nullptr;
+    return qobject_cast<Widget*>(object);
+}
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (auto* row = as<FieldRowView>(className, object)) return new FieldRowAccessible(row);
+    if (auto* list = as<FieldList>(className, object)) return new FieldListAccessible(list);
+    if (auto* slider = as<PanSlider>(className, object)) return new PanSliderAccessible(slider);
+    if (auto* link = as<LinkButton>(className, object)) return new LinkAccessible(link);
+    return nullptr;
+}
+
+} // namespace
+
+void installSheetAccessibles() {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace umbrascope

@@ -1,0 +1,72 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "desktop/MonitorApplication.hpp"
+#include "desktop/MonitorSession.hpp"
+#include "ui/MonitorWindow.hpp"
+#include "ui/TextBlock.hpp"
+#include "ui/UiTestSupport.hpp"
+
+namespace umbrascope::desktop {
+namespace {
+
+using test::waitFor;
+
+MonitorRequest twoCaptures() {
+    MonitorRequest request;
+    request.speech = "none";
+    request.captures.push_back(parseCapture("40903C00 FFFF0000\n40803C00 00000000\n", "keys.ump"));
+    request.captures.push_back(parseCapture("@source Pads\n20993C40\n", "pads.ump"));
+    return request;
+}
+
+std::size_t messageCount(MonitorSession& session) {
+    return session.view().midiManager().messages().size();
+}
+
+QString header(MonitorSession& session) {
+    return session.window().findChild<TextBlock*>(QStringLiteral("titleBlock"))->combinedText();
+}
+
+TEST(MonitorSession, EveryLineOfEveryCaptureArrivesFromTheFirst) {
+    MonitorApplication app(twoCaptures());
+    MonitorSession& session = app.openWindow();
+    ASSERT_TRUE(waitFor([&] { return messageCount(session) == 3; }));
+    EXPECT_EQ(session.view().midiManager().messages().front().sequenceNumber, 0);
+    EXPECT_TRUE(header(session).endsWith(QStringLiteral("Connected: keys, Pads")))
+        << header(session).toStdString();
+    EXPECT_EQ(session.window().windowTitle(), QStringLiteral("Umbrascope"));
+}
+
+TEST(MonitorSession, NewWindowIsAnIndependentMonitorAndClosingOneKeepsTheOther) {
+    MonitorApplication app(twoCaptures());
+    MonitorSession& first = app.openWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&first.window()));
+    // Where the system delivers keys: no click has chosen a widget.
+    const auto focused = [] {
+        QWidget* active = QApplication::activeWindow();
+        return active && active->focusWidget() ? active->focusWidget() : active;
+    };
+    QTest::keyClick(focused(), Qt::Key_T);
+    EXPECT_EQ(first.view().ttsLevel(), TTSLevel::short_) << "a key the moment the window is up";
+    QTest::keyClick(focused(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(app.sessions().size(), 2u);
+    MonitorSession& second = *app.sessions()[1];
+    EXPECT_TRUE(second.window().isVisible());
+    ASSERT_TRUE(waitFor([&] { return messageCount(first) == 3 && messageCount(second) == 3; }));
+
+    first.view().midiManager().setMaxMessages(5000);
+    EXPECT_EQ(first.view().ttsLevel(), TTSLevel::short_);
+    EXPECT_EQ(second.view().ttsLevel(), TTSLevel::off);
+    EXPECT_EQ(second.view().midiManager().maxMessages(), 500);
+    first.view().midiManager().clearMessages();
+    EXPECT_EQ(messageCount(second), 3u);
+
+    first.window().close();
+    ASSERT_TRUE(waitFor([&] { return app.sessions().size() == 1; }));
+    EXPECT_EQ(app.sessions()[0].get(), &second);
+    EXPECT_TRUE(second.window().isVisible());
+}
+
+} // namespace
+} // namespace umbrascope::desktop
