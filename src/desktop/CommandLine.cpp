@@ -28,6 +28,10 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
     app.add_option("--speech", request.speech,
                    "speech backend: speechd, espeak or none (default: the first that works)")
         ->check(CLI::IsMember({"speechd", "espeak", "none"}));
+    std::string speechLog;
+    app.add_option("--speech-log", speechLog,
+                   "write one line per utterance of the first window to FILE: time, outcome, "
+                   "voice, rate, volume, text");
     std::string screenshot;
     app.add_option("--screenshot", screenshot)->group("");
 
@@ -42,6 +46,12 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
         for (const std::string& file : files)
             request.captures.push_back(loadCapture(file));
     } catch (const CaptureError& error) {
+        err << "umbrascope: " << error.what() << "\n";
+        return usageError;
+    }
+    try {
+        if (!speechLog.empty()) request.speechLog = std::make_shared<SpeechLogFile>(speechLog);
+    } catch (const SpeechLogFileError& error) {
         err << "umbrascope: " << error.what() << "\n";
         return usageError;
     }

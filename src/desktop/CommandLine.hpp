@@ -2,11 +2,13 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "app/SpeechLogFile.hpp"
 #include "midi/replay/CaptureFile.hpp"
 
 namespace umbrascope::desktop {
@@ -16,6 +18,9 @@ struct MonitorRequest {
     std::vector<Capture> captures; // read before any window opens
     bool demo = false;
     std::string speech; // a speech backend name; empty picks the first that works
+    // Opened before any window, so a file that cannot be written is an error at start-up; it logs
+    // what the first window says.
+    std::shared_ptr<SpeechLogFile> speechLog;
     // Hidden: save a picture of the first window once the list shows rows, then quit.
     std::optional<std::filesystem::path> screenshot;
 };

@@ -13,6 +13,7 @@ MonitorApplication::~MonitorApplication() = default;
 
 MonitorSession& MonitorApplication::openWindow() {
     auto session = std::make_unique<MonitorSession>(request_);
+    request_.speechLog.reset(); // later windows speak unlogged
     MonitorSession* opened = session.get();
     connect(opened, &MonitorSession::newWindowRequested, this, [this] { openWindow(); });
     connect(opened, &MonitorSession::closed, this, [this, opened] { sessionClosed(opened); });

@@ -42,6 +42,10 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,
         background_, SystemClock::instance(), exportLocationAsker(window_.get())});
+    if (request.speechLog) {
+        speechLog_ = request.speechLog;
+        speechLog_->attach(view_->speechAnnouncer());
+    }
     controller_ = std::make_unique<MonitorController>(*view_, *window_);
     addWindowMenu();
     window_->installEventFilter(this);

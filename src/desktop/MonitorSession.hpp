@@ -50,6 +50,7 @@ private:
     QtScheduler scheduler_;
     WorkerThreadQueue background_;
     std::unique_ptr<AudioEngine> engine_;
+    std::shared_ptr<SpeechLogFile> speechLog_; // outlives the announcer it logs
     platform::MidiServices midi_;
     std::unique_ptr<ContentView> view_;
     // Of the synthesizer the view owns.

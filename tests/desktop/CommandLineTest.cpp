@@ -62,6 +62,9 @@ TEST_F(CommandLine, RejectsWhatItCannotUseBeforeAnyWindowWithExitCodeTwo) {
         {"badLine", {good, bad}, bad + ":3: expected 1 to 64 hex words of 8 digits, found 'XYZ'"},
         {"missingFile", {(dir / "none.ump").string()}, (dir / "none.ump").string()},
         {"directory", {dir.string()}, "expected a capture file, found a directory"},
+        {"speechLogInMissingFolder",
+         {"--speech-log", (dir / "none" / "log.txt").string()},
+         (dir / "none" / "log.txt").string()},
     };
     for (const Case& c : cases) {
         const Outcome outcome = run(c.args);
