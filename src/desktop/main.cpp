@@ -1,5 +1,6 @@
 // umbrascope: the desktop monitor window.
 #include <QApplication>
+#include <QScrollBar>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
 #include "ui/AboutDialog.hpp"
+#include "ui/MessageListView.hpp"
 #include "ui/MonitorWindow.hpp"
 
 using namespace umbrascope;
@@ -23,21 +25,32 @@ bool hasDisplay() {
     return false;
 }
 
-// Waits until the list shows a screenful of rows and has finished scrolling, saves the window's
+// Waits until the list shows a screenful of rows and rests at its end, saves the window's
 // picture and quits: exit code 0 when saved.
 void saveScreenshotWhenFilled(desktop::MonitorSession& session, const QString& path) {
     constexpr std::size_t rowsWanted = 130; // into the phrase: notes, drums, lyrics, clock
     constexpr int settleMilliseconds = 1000;
     constexpr int giveUpMilliseconds = 120'000;
     auto* poll = new QTimer(&session);
-    QObject::connect(poll, &QTimer::timeout, &session, [&session, path, poll] {
+    const auto atRest = [&session] {
+        const QScrollBar* bar = session.window().messageList().verticalScrollBar();
+        return bar->value() == bar->maximum();
+    };
+    QObject::connect(poll, &QTimer::timeout, &session, [&session, path, poll, atRest] {
         if (std::ranges::size(session.view().visibleMessages()) < rowsWanted) return;
         poll->stop();
-        QTimer::singleShot(settleMilliseconds, &session, [&session, path] {
-            const bool saved = session.window().grab().save(path);
-            std::cerr << (saved ? "umbrascope: saved " : "umbrascope: could not save ")
-                      << path.toStdString() << "\n";
-            QApplication::exit(saved ? 0 : 1);
+        // The Demo plays on: the picture is taken between two of its scrolls.
+        QTimer::singleShot(settleMilliseconds, &session, [&session, path, atRest] {
+            auto* rest = new QTimer(&session);
+            QObject::connect(rest, &QTimer::timeout, &session, [&session, path, rest, atRest] {
+                if (!atRest()) return;
+                rest->stop();
+                const bool saved = session.window().grab().save(path);
+                std::cerr << (saved ? "umbrascope: saved " : "umbrascope: could not save ")
+                          << path.toStdString() << "\n";
+                QApplication::exit(saved ? 0 : 1);
+            });
+            rest->start(10);
         });
     });
     poll->start(50);

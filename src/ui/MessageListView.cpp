@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "ui/AccessibleViews.hpp"
 #include "ui/MessageListModel.hpp"
@@ -35,6 +36,12 @@ MessageListView::MessageListView(QWidget* parent)
                 if (start >= size) return;
                 rowIds_.erase(rowIds_.begin() + start, rowIds_.begin() + std::min(end + 1, size));
             });
+    // A row measured when first painted may grow; at the end, the list stays at its end. (Rows
+    // appended at the end do not move it: the debounced scroll does.)
+    connect(delegate_, &QAbstractItemDelegate::sizeHintChanged, this, [this] {
+        const QScrollBar* bar = verticalScrollBar();
+        endBeforeRemeasure_ = endBeforeRemeasure_ || bar->value() == bar->maximum();
+    });
     connect(delegate_, &MessageRowDelegate::moreClicked, this,
             [this](const QModelIndex& index) { emit moreRequested(index.row()); });
 }
@@ -74,16 +81,18 @@ void MessageListView::scrollToEnd(bool animated) {
 }
 
 void MessageListView::updateGeometries() {
-    QScrollBar* bar = verticalScrollBar();
-    // Asked before Qt sets its own range: a row that grew at the end (measured when first
-    // painted) would otherwise leave the list short of its end.
-    const bool wasAtEnd = bar->value() == bar->maximum();
     QListView::updateGeometries();
+    QScrollBar* bar = verticalScrollBar();
     const int content = model_->rowCount() > 0 ? contentsSize().height() : 0;
     const int maximum = std::max(0, content + endHeight_ - viewport()->height());
+    const bool remeasuredAtEnd = std::exchange(endBeforeRemeasure_, false);
+    const bool wasAtEnd = remeasuredAtEnd || bar->value() == bar->maximum();
+    // A finished animation waiting for deletion no longer follows the end.
+    const bool animating =
+        scrollAnimation_ && scrollAnimation_->state() == QAbstractAnimation::Running;
     bar->setRange(0, maximum);
     bar->setPageStep(viewport()->height());
-    if (wasAtEnd && !scrollAnimation_) bar->setValue(maximum);
+    if (wasAtEnd && !animating) bar->setValue(maximum);
 }
 
 void MessageListView::resizeEvent(QResizeEvent* event) {

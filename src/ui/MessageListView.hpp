@@ -61,6 +61,7 @@ private:
     int endHeight_ = idleEndHeight;
     bool keepingCurrentRow_ = false;
     bool followsNewest_ = true;
+    bool endBeforeRemeasure_ = false;
     QPointer<QPropertyAnimation> scrollAnimation_;
     // One entry per row; 0 where no accessible item was made yet.
     std::vector<QAccessible::Id> rowIds_;

@@ -76,6 +76,15 @@ class Program:
     def alive(self):
         return self.process.poll() is None
 
+    def abandon(self):
+        """Gives up on a program that never showed up, and says what it printed."""
+        if self.alive():
+            self.process.kill()
+        print("the program %s (exit code %s) printed:" % (
+            "was stopped" if self.process.wait() < 0 else "ended", self.process.returncode))
+        self.log.seek(0)
+        print(self.log.read())
+
     def finish(self, app):
         """Quits through the File menu and reports how the program ended."""
         quit_item = find(app, "menu item", "Quit") if self.alive() else None
@@ -146,9 +155,14 @@ def key(name):
 
 def application(program):
     desktop = pyatspi.Registry.getDesktop(0)
-    app = wait_for(lambda: next((a for a in desktop if a is not None and a.name == "Umbrascope"
-                                 and a.get_process_id() == program.process.pid), None),
-                   "the application on the accessibility bus")
+
+    def ours():
+        # Asked afresh each time: a cached list of applications can miss one that just came.
+        desktop.clear_cache()
+        return next((a for a in desktop if a is not None and a.name == "Umbrascope"
+                     and a.get_process_id() == program.process.pid), None)
+
+    app = wait_for(ours, "the application on the accessibility bus")
     frame = app and wait_for(lambda: find(app, "frame", "Umbrascope"), "the main window")
     messages = frame and wait_for(lambda: find(frame, "list", "Messages"), "the message list")
     return app, frame, messages
@@ -275,7 +289,7 @@ def check_demo_window(path):
     program = Program(path, "--demo", speech="espeak")
     app, frame, messages = application(program)
     if not messages:
-        program.finish(app) if app else program.process.kill()
+        program.finish(app) if app else program.abandon()
         return
 
     # Controls by role, name and description.
@@ -403,7 +417,7 @@ def check_burst(path, directory):
     app, frame, messages = application(program)
     if not messages:
         pyatspi.Registry.deregisterEventListener(listener, "object", "focus", "window")
-        program.finish(app) if app else program.process.kill()
+        program.finish(app) if app else program.abandon()
         return
     # Events are counted from here, while the window waits for the burst; frames from the burst's
     # first row, so the wait adds to the count but not to the bound.
