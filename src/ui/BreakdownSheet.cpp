@@ -55,6 +55,7 @@ BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QW
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* list = new FieldList;
     list->setObjectName(QStringLiteral("fieldList"));
+    list->setAccessibleName(QStringLiteral("Fields")); // else a screen reader says only "list"
     auto* column = new QVBoxLayout(list);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
