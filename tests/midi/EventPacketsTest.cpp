@@ -7,42 +7,33 @@
 namespace umbrascope {
 namespace {
 
-std::vector<std::size_t> packetSizes(const EventList& list) {
-    std::vector<std::size_t> sizes;
-    list.forEach([&](const EventPacketView& packet) { sizes.push_back(packet.present.size()); });
-    return sizes;
-}
+using Words = std::vector<std::uint32_t>;
 
-TEST(EventPackets, SixtyFourWordsAtMostAndNoPacketCut) {
-    // 21 SysEx7 packets of two words and then 6 four-word packets: 42 + 24 = 66 words.
-    std::vector<std::uint32_t> words;
+// Event packets of at most 64 words that never cut a UMP packet, and together hold every word.
+TEST(EventPackets, AtMostSixtyFourWordsAndNoPacketCut) {
+    Words sysExThenFlex; // 21 two-word packets, then 6 four-word packets: 66 words
     for (int i = 0; i < 21; ++i)
-        words.insert(words.end(), {0x30160102, 0x03040506});
+        sysExThenFlex.insert(sysExThenFlex.end(), {0x30160102, 0x03040506});
     for (int i = 0; i < 6; ++i)
-        words.insert(words.end(), {0xD0100100, 1, 2, 3});
-    EventList list;
-    addPacketsToEventList(list, words);
-    EXPECT_EQ(packetSizes(list), (std::vector<std::size_t>{62, 4}));
-    std::vector<std::uint32_t> joined;
-    list.forEach([&](const EventPacketView& packet) {
-        joined.insert(joined.end(), packet.present.begin(), packet.present.end());
-    });
-    EXPECT_EQ(joined, words);
-}
-
-TEST(EventPackets, ExactlySixtyFourWordsIsOnePacket) {
-    const std::vector<std::uint32_t> words(64, 0x10F80000);
-    EventList list;
-    addPacketsToEventList(list, words);
-    EXPECT_EQ(packetSizes(list), (std::vector<std::size_t>{64}));
-    addPacketsToEventList(list, std::vector<std::uint32_t>(65, 0x10F80000));
-    EXPECT_EQ(packetSizes(list), (std::vector<std::size_t>{64, 64, 1}));
-}
-
-TEST(EventPackets, NoWordsNoPacket) {
-    EventList list;
-    addPacketsToEventList(list, {});
-    EXPECT_TRUE(list.empty());
+        sysExThenFlex.insert(sysExThenFlex.end(), {0xD0100100, 1, 2, 3});
+    const std::pair<Words, std::vector<std::size_t>> cases[] = {
+        {sysExThenFlex, {62, 4}},
+        {Words(64, 0x10F80000), {64}},
+        {Words(65, 0x10F80000), {64, 1}},
+        {{}, {}},
+    };
+    for (const auto& [words, sizes] : cases) {
+        EventList list;
+        addPacketsToEventList(list, words);
+        std::vector<std::size_t> made;
+        Words joined;
+        list.forEach([&](const EventPacketView& packet) {
+            made.push_back(packet.present.size());
+            joined.insert(joined.end(), packet.present.begin(), packet.present.end());
+        });
+        EXPECT_EQ(made, sizes) << words.size() << " words";
+        EXPECT_EQ(joined, words);
+    }
 }
 
 } // namespace

@@ -5,40 +5,40 @@
 
 #include "midi/MIDIManager.hpp"
 #include "support/FakeClock.hpp"
-#include "support/FakeMidiService.hpp"
+#include "support/RecordingMidiService.hpp"
 
 namespace umbrascope {
 namespace {
 
-using testing_support::FakeMidiService;
-using T = UMPMessageType;
+using testing_support::RecordingMidiService;
 using Words = std::vector<std::uint32_t>;
+using IDs = MIDIManager::SourceIDSet;
+using P = MIDIManagerProperty;
+using Connections = std::vector<std::pair<MidiService::PortRef, std::uint64_t>>;
 
-constexpr std::int32_t keyboardID = 1234;
-
+// A running manager that has published its first scan of two enabled sources.
 struct Fixture {
-    FakeMidiService service;
+    RecordingMidiService service;
     ManualQueue queue;
     FakeClock clock;
+    SourceRef keys = service.plugIn({"Keys", 100, true});
+    SourceRef pads = service.plugIn({"Pads", 200, false});
     std::unique_ptr<MIDIManager> manager = std::make_unique<MIDIManager>(service, queue, clock);
-    SourceRef keyboard = service.addSource({"Keyboard", keyboardID, true});
+    std::optional<SourceRef> from = keys;
 
-    Fixture() { manager->setEnabledSourceIDs({keyboardID}); }
+    Fixture() { queue.drain(); }
 
-    void receive(std::vector<Words> eventPackets, std::optional<SourceRef> source) {
+    void receive(const std::vector<Words>& eventPackets) {
         EventList list;
         for (const auto& words : eventPackets)
             list.add(words);
-        service.deliver(list, source);
+        service.deliver(list, from);
         queue.drain();
     }
-    void receive(std::vector<Words> eventPackets) { receive(std::move(eventPackets), keyboard); }
-
-    std::vector<std::int64_t> numbers() const {
-        std::vector<std::int64_t> result;
-        for (const auto& m : manager->messages())
-            result.push_back(m.sequenceNumber);
-        return result;
+    // A setup notification and the main thread catching up with it.
+    void rescan(MidiNotification notification = MidiNotification::setupChanged) {
+        service.notify(notification);
+        queue.drain();
     }
     std::vector<Words> words() const {
         std::vector<Words> result;
@@ -48,369 +48,313 @@ struct Fixture {
     }
 };
 
-// --- Filters, in their order, and the numbers they use up ---------------------------------
+// --- Receive: the filters in their order, and the sequence numbers they use up -------------
 
-struct FilterCase {
+struct ReceiveCase {
     const char* name;
-    void (*configure)(MIDIManager&);
+    void (*configure)(Fixture&);
     Words words; // one event packet
     std::vector<Words> kept;
     std::int64_t numbersUsed;
 };
 
-class ReceiveFilters : public testing::TestWithParam<FilterCase> {};
+void hideClock(Fixture& f) {
+    f.manager->setHideMidiClock(true);
+}
+void hideMidi1(Fixture& f) {
+    MessageTypeSet hidden;
+    hidden.insert(UMPMessageType::midi1ChannelVoice);
+    f.manager->setHiddenMessageTypes(hidden);
+}
 
-TEST_P(ReceiveFilters, KeepsAndNumbers) {
+// clang-format off
+const ReceiveCase receiveCases[] = {
+    {"threeWordsTwoMessages", [](Fixture&) {}, {0x20903C64, 0x40903C00, 0xFFFF0000}, {{0x20903C64}, {0x40903C00, 0xFFFF0000}}, 2},
+    {"clockHiddenStartContinueStopKept", hideClock, {0x10F80000, 0x10FA0000, 0x10FB0000, 0x10FC0000}, {{0x10FA0000}, {0x10FB0000}, {0x10FC0000}}, 4},
+    {"statusF8OutsideSystemIsNoClock", hideClock, {0x20F80000}, {{0x20F80000}}, 1},
+    {"activeSensingHiddenClockKept", [](Fixture& f) { f.manager->setHideActiveSensing(true); }, {0x10FE0000, 0x10F80000}, {{0x10F80000}}, 2},
+    {"midi1HiddenMidi2Kept", hideMidi1, {0x20903C64, 0x40903C00, 0xFFFF0000}, {{0x40903C00, 0xFFFF0000}}, 2},
+    {"disabledSourceUsesNoNumber", [](Fixture& f) { f.manager->setSourceEnabled(200, false); f.from = f.pads; }, {0x10FA0000}, {}, 0},
+    {"noReferenceIsIDZeroAndNotEnabled", [](Fixture& f) { f.from = std::nullopt; }, {0x10FA0000}, {}, 0},
+    {"onlyUMPSourcesDropsANonNativeList", [](Fixture& f) { f.manager->setOnlyUMPSources(true); f.from = f.pads; }, {0x10FA0000}, {}, 0},
+};
+// clang-format on
+
+class Receive : public testing::TestWithParam<ReceiveCase> {};
+
+TEST_P(Receive, KeepsAndNumbers) {
     const auto& c = GetParam();
     Fixture f;
-    c.configure(*f.manager);
+    c.configure(f);
     f.receive({c.words});
     EXPECT_EQ(f.words(), c.kept);
-    // A following message shows how many numbers the list used up.
+    // A message after the filters are off shows how many numbers the list used up.
     f.manager->setHiddenMessageTypes({});
     f.manager->setHideMidiClock(false);
     f.manager->setHideActiveSensing(false);
+    f.manager->setOnlyUMPSources(false);
+    f.from = f.keys;
     f.receive({{0x20903C64}});
     EXPECT_EQ(f.manager->messages().back().sequenceNumber, c.numbersUsed);
 }
 
-void nothing(MIDIManager&) {}
-void noClock(MIDIManager& m) {
-    m.setHideMidiClock(true);
-}
-void noActiveSensing(MIDIManager& m) {
-    m.setHideActiveSensing(true);
-}
-void noMidi1(MIDIManager& m) {
-    MessageTypeSet hidden;
-    hidden.insert(T::midi1ChannelVoice);
-    m.setHiddenMessageTypes(hidden);
-}
-void noUnknown(MIDIManager& m) {
-    MessageTypeSet hidden;
-    hidden.insert(T::unknown);
-    m.setHiddenMessageTypes(hidden);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, Receive, testing::ValuesIn(receiveCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReceiveFilters,
-    testing::Values(
-        FilterCase{"threeWordsTwoMessages",
-                   nothing,
-                   {0x20903C64, 0x40903C00, 0xFFFF0000},
-                   {{0x20903C64}, {0x40903C00, 0xFFFF0000}},
-                   2},
-        FilterCase{"clockHiddenUsesItsNumber", noClock, {0x10F80000}, {}, 1},
-        FilterCase{"continueAndStopKept",
-                   noClock,
-                   {0x10FB0000, 0x10FC0000},
-                   {{0x10FB0000}, {0x10FC0000}},
-                   2},
-        FilterCase{"activeSensingHidden", noActiveSensing, {0x10FE0000}, {}, 1},
-        FilterCase{"clockKeptWithOnlyActiveSensingHidden",
-                   noActiveSensing,
-                   {0x10F80000},
-                   {{0x10F80000}},
-                   1},
-        FilterCase{"midi1HiddenMidi2Kept",
-                   noMidi1,
-                   {0x20903C64, 0x40903C00, 0xFFFF0000},
-                   {{0x40903C00, 0xFFFF0000}},
-                   2},
-        // Only system messages are tested for the clock status; an F8 in a MIDI 1.0 word is not.
-        FilterCase{"statusF8OutsideSystemKept", noClock, {0x20F80000}, {{0x20F80000}}, 1},
-        FilterCase{
-            "unknownHidden", noUnknown, {0x80000000, 0xE0000000, 0x10FA0000}, {{0x10FA0000}}, 3},
-        FilterCase{
-            "truncatedKept", nothing, {0x50160000, 0x01020304}, {{0x50160000, 0x01020304}}, 1}),
-    [](const auto& p) { return p.param.name; });
-
-TEST(Receive, MessagesOfOneListArriveInOneStep) {
+TEST(ReceiveStep, OneListIsOneMainThreadStepReadingWhatEachPacketDeclares) {
     Fixture f;
-    EventList list;
-    list.add({0x20903C64});
-    list.add({}); // an empty packet among others
-    list.add({0x40903C00, 0xFFFF0000});
-    f.service.deliver(list, f.keyboard);
-    EXPECT_TRUE(f.manager->messages().empty()) << "nothing may change before the main thread runs";
-    EXPECT_EQ(f.queue.pending(), 1u);
-    int messageChanges = 0;
-    auto subscription = f.manager->observers().subscribe([&](MIDIManagerProperty p) {
-        if (p == MIDIManagerProperty::messages) ++messageChanges;
-    });
-    f.queue.drain();
-    EXPECT_EQ(f.numbers(), (std::vector<std::int64_t>{0, 1}));
-    EXPECT_EQ(messageChanges, 1);
-}
-
-TEST(Receive, RecordFields) {
-    Fixture f;
-    f.clock.advance(std::chrono::seconds(3));
-    f.receive({{0x40903C00, 0xFFFF0000}});
-    ASSERT_EQ(f.manager->messages().size(), 1u);
-    const MIDIMessage& m = f.manager->messages().front();
-    EXPECT_EQ(m.sourceName(), "Keyboard");
-    EXPECT_EQ(m.sourceID, keyboardID);
-    EXPECT_TRUE(m.sourceIsUMPNative);
-    EXPECT_EQ(m.messageType, T::midi2ChannelVoice);
-    EXPECT_EQ(m.timestamp, f.clock.wallNow());
-    EXPECT_EQ(f.manager->lastMessageDate(), f.clock.wallNow());
-}
-
-TEST(Receive, SourceIdentity) {
-    struct Case {
-        const char* name;
-        std::optional<std::string> sourceName;
-        bool withReference;
-        const char* expectedName;
-    };
-    const Case cases[] = {
-        {"named", "Synth", true, "Synth"},
-        {"unnamed", std::nullopt, true, "Unknown Source"},
-        {"noReference", std::nullopt, false, "Unknown"},
-    };
-    for (const auto& c : cases) {
-        Fixture f;
-        const SourceRef ref = f.service.addSource({c.sourceName, 0, false});
-        f.manager->setEnabledSourceIDs({0});
-        f.receive({{0x10FA0000}}, c.withReference ? std::optional(ref) : std::nullopt);
-        ASSERT_EQ(f.manager->messages().size(), 1u) << c.name;
-        EXPECT_EQ(f.manager->messages().front().sourceName(), c.expectedName) << c.name;
-        EXPECT_EQ(f.manager->messages().front().sourceID, 0) << c.name;
-        EXPECT_FALSE(f.manager->messages().front().sourceIsUMPNative) << c.name;
-    }
-}
-
-TEST(Receive, DisabledSourceUsesNoNumber) {
-    Fixture f;
-    const SourceRef other = f.service.addSource({"Other", 99, true});
-    f.receive({{0x10FA0000}}, other);
-    EXPECT_TRUE(f.manager->messages().empty());
-    EXPECT_EQ(f.queue.pending(), 0u) << "nothing is posted for a dropped list";
-    f.receive({{0x10FA0000}}, std::nullopt); // id 0, not enabled
-    f.receive({{0x10FA0000}});
-    EXPECT_EQ(f.numbers(), (std::vector<std::int64_t>{0}));
-}
-
-TEST(Receive, OnlyUMPSourcesDropsNonNative) {
-    Fixture f;
-    const SourceRef legacy = f.service.addSource({"Legacy", 7, false});
-    f.manager->setSourceEnabled(7, true);
-    f.manager->setOnlyUMPSources(true);
-    f.receive({{0x20903C64}}, legacy);
-    f.receive({{0x20903C64}});
-    ASSERT_EQ(f.manager->messages().size(), 1u);
-    EXPECT_EQ(f.manager->messages().front().sourceName(), "Keyboard");
-    EXPECT_EQ(f.manager->messages().front().sequenceNumber, 0) << "the dropped list used none";
-}
-
-TEST(Receive, SourceNameSharedPerSource) {
-    Fixture f;
-    f.receive({{0x10FA0000}, {0x10FB0000}});
-    f.receive({{0x10FC0000}});
-    const auto& m = f.manager->messages();
-    ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(m[0].sourceNameStorage.get(), m[2].sourceNameStorage.get());
-}
-
-TEST(Receive, RenamedSourceGetsNewName) {
-    FakeMidiService service;
-    ManualQueue queue;
-    MIDIManager manager(service, queue);
-    const SourceRef a = service.addSource({"Before", 5, true});
-    const SourceRef b = service.addSource({"After", 5, true});
-    manager.setEnabledSourceIDs({5});
-    EventList list;
-    list.add({0x10FA0000});
-    service.deliver(list, a);
-    service.deliver(list, b);
-    queue.drain();
-    ASSERT_EQ(manager.messages().size(), 2u);
-    EXPECT_EQ(manager.messages()[0].sourceName(), "Before");
-    EXPECT_EQ(manager.messages()[1].sourceName(), "After");
-}
-
-// --- Event-list layout ----------------------------------------------------------------------
-
-TEST(EventListLayout, WordCounts) {
+    f.manager->setMaxMessages(66);
+    std::vector<P> heard;
+    auto subscription = f.manager->observers().subscribe([&](P p) { heard.push_back(p); });
+    std::vector<MessagesChange> changes;
+    auto changeSubscription = f.manager->messageChanges().subscribe(
+        [&](const MessagesChange& change) { changes.push_back(change); });
     Words seventy(70);
     for (std::uint32_t i = 0; i < 70; ++i)
         seventy[i] = 0x10FA0000 | i;
-
-    struct Case {
-        const char* name;
-        std::uint32_t declared;
-        Words present;
-        std::size_t expectedMessages;
-        std::uint32_t lastWord = 0;
-    };
-    const Case cases[] = {
-        {"zeroCountSkipped", 0, {0x10FA0000}, 0},
-        {"seventyReadsSixtyFour", 70, seventy, 64, 0x10FA003F},
-        {"countBeyondPresentReadsPresent", 64, {0x10FA0000, 0x10FB0000}, 2, 0x10FB0000},
-        {"countBelowPresentReadsCount", 1, {0x10FA0000, 0x10FB0000}, 1},
-        {"midi2CutShortByCount", 1, {0x40903C00, 0xFFFF0000}, 1},
-    };
-    for (const auto& c : cases) {
-        Fixture f;
-        EventList list;
-        list.addDeclared(c.declared, c.present);
-        f.service.deliver(list, f.keyboard);
-        f.queue.drain();
-        ASSERT_EQ(f.manager->messages().size(), c.expectedMessages) << c.name;
-        if (c.lastWord != 0) {
-            EXPECT_EQ(f.manager->messages().back().words[0], c.lastWord) << c.name;
-        }
-    }
+    EventList list;
+    list.addDeclared(0, Words{0x20903C64});              // nothing to read
+    list.addDeclared(70, seventy);                       // at most 64 words are read
+    list.addDeclared(64, Words{0x10FB0000, 0x10FC0000}); // never past the words present
+    list.addDeclared(1, Words{0x40903C00, 0xFFFF0000});  // a packet cut short by the count
+    f.service.deliver(list, f.keys);
+    EXPECT_TRUE(f.manager->messages().empty()) << "nothing may change before the main thread runs";
+    EXPECT_EQ(f.queue.pending(), 1u);
+    f.queue.drain();
+    const auto words = f.words();
+    ASSERT_EQ(words.size(), 66u);
+    EXPECT_EQ(words.front(), Words{0x10FA0001}) << "one of the 67 read is dropped";
+    EXPECT_EQ((std::vector<Words>(words.end() - 4, words.end())),
+              (std::vector<Words>{{0x10FA003F}, {0x10FB0000}, {0x10FC0000}, {0x40903C00}}));
+    EXPECT_EQ(heard, (std::vector<P>{P::messages, P::isBufferFull, P::lastMessageDate}));
+    EXPECT_EQ(changes, (std::vector<MessagesChange>{{67, 1, false}})) << "a batch drops its own";
 }
 
-TEST(EventListLayout, EmptyListPostsNothing) {
+TEST(ReceiveStep, MessagesCarryTheirSourceAndTime) {
     Fixture f;
-    f.service.deliver(EventList{}, f.keyboard);
-    EXPECT_EQ(f.queue.pending(), 0u);
+    const SourceRef renamed = f.service.plugIn({"Renamed", 100, true});
+    const SourceRef unnamed = f.service.plugIn({std::nullopt, 0, false});
+    f.manager->setEnabledSourceIDs({0, 100});
+    f.clock.advance(std::chrono::seconds(3));
+    for (const auto from : {std::optional(f.keys), std::optional(f.keys), std::optional(renamed),
+                            std::optional(unnamed), std::optional<SourceRef>()}) {
+        f.from = from;
+        f.receive({{0x40903C00, 0xFFFF0000}});
+    }
+    using Source = std::tuple<std::string, std::int32_t, bool>;
+    std::vector<Source> sources;
+    for (const auto& m : f.manager->messages()) {
+        sources.emplace_back(m.sourceName(), m.sourceID, m.sourceIsUMPNative);
+        EXPECT_EQ(m.timestamp, f.clock.wallNow());
+    }
+    EXPECT_EQ(sources, (std::vector<Source>{{"Keys", 100, true},
+                                            {"Keys", 100, true},
+                                            {"Renamed", 100, true},
+                                            {"Unknown Source", 0, false},
+                                            {"Unknown", 0, false}}));
+    EXPECT_EQ(f.manager->messages()[0].sourceNameStorage,
+              f.manager->messages()[1].sourceNameStorage)
+        << "one name per source";
+    EXPECT_EQ(f.manager->lastMessageDate(), f.clock.wallNow());
 }
 
-// --- Buffer ---------------------------------------------------------------------------------
+// --- Buffer -------------------------------------------------------------------------------
 
 TEST(Buffer, FiveHundredAndOneThenClear) {
     Fixture f;
-    for (int i = 0; i < 501; ++i)
+    for (int i = 0; i < 500; ++i)
         f.receive({{0x10FA0000}});
+    EXPECT_FALSE(f.manager->isBufferFull()) << "exactly at the limit";
+    std::vector<MessagesChange> changes;
+    auto subscription = f.manager->messageChanges().subscribe(
+        [&](const MessagesChange& change) { changes.push_back(change); });
+    f.clock.advance(std::chrono::seconds(5));
+    f.receive({{0x10FA0000}});
     ASSERT_EQ(f.manager->messages().size(), 500u);
     EXPECT_EQ(f.manager->messages().front().sequenceNumber, 1);
     EXPECT_EQ(f.manager->messages().back().sequenceNumber, 500);
     EXPECT_TRUE(f.manager->isBufferFull());
+    EXPECT_EQ(f.manager->lastMessageMonotonic(), f.clock.monotonicNow());
 
     f.manager->clearMessages();
+    EXPECT_EQ(changes, (std::vector<MessagesChange>{{1, 1, false}, {0, 0, true}}));
     EXPECT_TRUE(f.manager->messages().empty());
     EXPECT_FALSE(f.manager->isBufferFull());
     EXPECT_FALSE(f.manager->lastMessageDate().has_value());
-
+    EXPECT_FALSE(f.manager->lastMessageMonotonic().has_value());
     f.receive({{0x10FA0000}});
-    EXPECT_EQ(f.numbers(), (std::vector<std::int64_t>{501}));
-}
-
-TEST(Buffer, OneBatchOverflowingKeepsNewest) {
-    Fixture f;
-    f.manager->setMaxMessages(3);
-    f.receive({{0x10FA0000, 0x10FB0000, 0x10FC0000, 0x10F80000, 0x10FE0000}});
-    EXPECT_EQ(f.numbers(), (std::vector<std::int64_t>{2, 3, 4}));
-    EXPECT_TRUE(f.manager->isBufferFull());
+    EXPECT_EQ(f.manager->messages().back().sequenceNumber, 501);
 }
 
 TEST(Buffer, LoweringThenRaisingTheLimit) {
     Fixture f;
     f.manager->setMaxMessages(5000);
-    for (int i = 0; i < 12; ++i) {
-        std::vector<Words> packets(100, Words{0x10FA0000});
-        f.receive(packets);
-    }
-    ASSERT_EQ(f.manager->messages().size(), 1200u);
-    EXPECT_FALSE(f.manager->isBufferFull());
-
+    for (int i = 0; i < 12; ++i)
+        f.receive(std::vector<Words>(100, Words{0x10FA0000}));
+    std::vector<MessagesChange> changes;
+    auto subscription = f.manager->messageChanges().subscribe(
+        [&](const MessagesChange& change) { changes.push_back(change); });
     f.manager->setMaxMessages(500);
     ASSERT_EQ(f.manager->messages().size(), 500u);
     EXPECT_EQ(f.manager->messages().front().sequenceNumber, 700);
     EXPECT_EQ(f.manager->messages().back().sequenceNumber, 1199);
     EXPECT_TRUE(f.manager->isBufferFull());
-
     f.manager->setMaxMessages(5000);
     EXPECT_TRUE(f.manager->isBufferFull()) << "raising the limit never clears the flag";
-    EXPECT_EQ(f.manager->messages().size(), 500u);
+    EXPECT_EQ(changes, (std::vector<MessagesChange>{{0, 700, false}})) << "raising drops nothing";
 }
 
-TEST(Buffer, FilterChangesNeverRemoveMessages) {
+TEST(Buffer, ManagerGoneBeforeItsPostsRun) {
     Fixture f;
-    f.receive({{0x10F80000, 0x20903C64}});
-    MessageTypeSet hidden;
-    hidden.insert(T::midi1ChannelVoice);
-    f.manager->setHiddenMessageTypes(hidden);
-    f.manager->setHideMidiClock(true);
-    f.manager->setSourceEnabled(keyboardID, false);
-    EXPECT_EQ(f.manager->messages().size(), 2u);
+    EventList list;
+    list.add({0x10FB0000});
+    f.service.deliver(list, f.keys);
+    f.service.notify(MidiNotification::setupChanged);
+    f.manager.reset();
+    EXPECT_EQ(f.queue.drain(), 2u) << "the batch and the rescan posted before run and do nothing";
+    f.service.deliver(list, f.keys);
+    f.service.notify(MidiNotification::setupChanged);
+    EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
 }
 
-TEST(Buffer, ObserversHearWhatChanged) {
+// --- Sources, client and port -------------------------------------------------------------
+
+TEST(Sources, SetupConnectsEverySourceToAMidi2PortAndPublishesOnTheMainThread) {
+    RecordingMidiService service;
+    const SourceRef keys = service.plugIn({"Keys", 100});
+    const SourceRef pads = service.plugIn({"Pads", 200});
+    service.overruns = 1;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(manager.inputOverruns(), 1u) << "counted before the manager existed";
+    EXPECT_EQ(service.clientNames, std::vector<std::string>{"UmbrascopeClient"});
+    ASSERT_EQ(service.createdPorts.size(), 1u);
+    EXPECT_EQ(service.createdPorts[0].name, "UmbrascopeInput");
+    EXPECT_EQ(service.createdPorts[0].protocol, MidiProtocol::midi2);
+    const auto port = service.createdPorts[0].port;
+    EXPECT_EQ(manager.inputPort(), port);
+    EXPECT_EQ(service.connections, (Connections{{port, keys.value}, {port, pads.value}}));
+    EXPECT_TRUE(manager.enabledSourceIDs().empty()) << "lists before the publish are dropped";
+    EXPECT_EQ(queue.drain(), 1u);
+    EXPECT_EQ(manager.availableSources(),
+              (std::vector<MIDISourceInfo>{{100, "Keys"}, {200, "Pads"}}));
+    EXPECT_EQ(manager.connectedSources(), (std::vector<std::string>{"Keys", "Pads"}));
+    EXPECT_EQ(manager.enabledSourceIDs(), (IDs{100, 200}));
+    EXPECT_EQ(manager.seenSourceIDs(), (IDs{100, 200}));
+
+    service.overruns = 3;
+    service.notify(MidiNotification::inputOverrun);
+    service.notify(MidiNotification::inputOverrun);
+    EXPECT_EQ(manager.inputOverruns(), 1u) << "published on the main thread";
+    EXPECT_EQ(queue.drain(), 1u) << "one update for both reports";
+    EXPECT_EQ(manager.inputOverruns(), 3u);
+}
+
+TEST(Sources, EnabledOnceWhenFirstSeen) {
     Fixture f;
-    f.manager->setMaxMessages(1);
-    std::vector<MIDIManagerProperty> heard;
-    auto subscription =
-        f.manager->observers().subscribe([&](MIDIManagerProperty p) { heard.push_back(p); });
-    f.receive({{0x10FA0000, 0x10FB0000}});
-    using P = MIDIManagerProperty;
-    EXPECT_EQ(heard, (std::vector<P>{P::messages, P::isBufferFull, P::lastMessageDate}));
-    heard.clear();
-    f.manager->setHideMidiClock(true);
-    EXPECT_EQ(heard, (std::vector<P>{P::hideMidiClock}));
-    subscription.reset();
-    f.manager->clearMessages();
-    EXPECT_EQ(heard.size(), 1u) << "no calls after the subscription ended";
+    f.manager->setSourceEnabled(200, false);
+    f.rescan();
+    EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100}));
+    f.service.unplug(f.pads);
+    f.rescan(MidiNotification::objectRemoved);
+    EXPECT_EQ(f.manager->availableSources(), (std::vector<MIDISourceInfo>{{100, "Keys"}}));
+    EXPECT_EQ(f.manager->seenSourceIDs(), (IDs{100, 200})) << "gone ids stay seen";
+    f.service.replug(f.pads);
+    f.service.plugIn({std::nullopt, 300});
+    f.rescan(MidiNotification::objectAdded);
+    EXPECT_EQ(f.manager->availableSources(),
+              (std::vector<MIDISourceInfo>{{100, "Keys"}, {200, "Pads"}, {300, "Unknown Source"}}));
+    EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100, 300}));
 }
 
-TEST(Buffer, ChangesNameWhatWasAppendedAndDroppedAndTheTimeOfTheLast) {
-    const std::tuple<const char*, std::int64_t, void (*)(Fixture&), MessagesChange> cases[] = {
-        {"appendWithinRoom",
-         10,
-         [](Fixture& f) {
-             f.receive({{0x10FA0000}, {0x10FB0000}});
-         },
-         {2, 0, false}},
-        {"appendOverflowing",
-         4,
-         [](Fixture& f) {
-             f.receive({{0x10FA0000}, {0x10FB0000}});
-         },
-         {2, 1, false}},
-        {"batchLargerThanTheLimit",
-         1,
-         [](Fixture& f) {
-             f.receive({{0x10FA0000, 0x10FB0000, 0x10FC0000}});
-         },
-         {3, 3, false}},
-        {"lowerTheLimit", 10, [](Fixture& f) { f.manager->setMaxMessages(1); }, {0, 2, false}},
-        {"clear", 10, [](Fixture& f) { f.manager->clearMessages(); }, {0, 0, true}},
-    };
-    for (const auto& [name, limit, step, expected] : cases) {
+TEST(Sources, OnlySetupNotificationsRescanAndOnlyOnTheMainThread) {
+    for (const auto& [id, rescans] :
+         {std::pair{1, true}, {2, true}, {3, true}, {4, false}, {0x1000, false}}) {
         Fixture f;
-        f.manager->setMaxMessages(limit);
-        f.receive({{0x10F80000}, {0x10F80000}, {0x10F80000}});
-        f.clock.advance(std::chrono::seconds(5));
-        std::vector<MessagesChange> heard;
-        auto subscription = f.manager->messageChanges().subscribe(
-            [&](const MessagesChange& change) { heard.push_back(change); });
-        step(f);
-        EXPECT_EQ(heard, std::vector<MessagesChange>{expected}) << name;
-        const bool appended = expected.appended > 0;
-        EXPECT_EQ(f.manager->lastMessageMonotonic().has_value(), !expected.cleared) << name;
-        if (appended) {
-            EXPECT_EQ(f.manager->lastMessageMonotonic(), f.clock.monotonicNow()) << name;
-        }
+        f.service.plugIn({"Drums", 300});
+        const auto connectionsBefore = f.service.connections.size();
+        f.service.notify(static_cast<MidiNotification>(id));
+        EXPECT_EQ(f.service.connections.size(), connectionsBefore) << id;
+        f.queue.drain();
+        EXPECT_EQ(f.manager->enabledSourceIDs().contains(300), rescans) << id;
     }
 }
 
-// --- Hand-over and lifetime -------------------------------------------------------------------
-
-TEST(HandOver, ManagerGoneBeforePostRuns) {
-    Fixture f;
-    f.receive({{0x10FA0000}});
-    EventList list;
-    list.add({0x10FB0000});
-    f.service.deliver(list, f.keyboard);
-    ASSERT_EQ(f.queue.pending(), 1u);
-    f.manager.reset();
-    EXPECT_FALSE(f.service.hasReceiver()) << "the receiver is removed with the manager";
-    EXPECT_EQ(f.queue.drain(), 1u) << "the post runs and does nothing";
+Connections connectedSince(const RecordingMidiService& service, std::size_t from) {
+    return {service.connections.begin() + static_cast<std::ptrdiff_t>(from),
+            service.connections.end()};
 }
 
-TEST(HandOver, FilterChangeAppliesToLaterLists) {
+TEST(Sources, NotificationsBatchIntoRescansThatConnectWhatIsNew) {
     Fixture f;
-    EventList clock;
-    clock.add({0x10F80000});
-    f.service.deliver(clock, f.keyboard); // received before the change, still pending
-    f.manager->setHideMidiClock(true);
-    f.service.deliver(clock, f.keyboard);
+    const auto port = f.manager->inputPort();
+    auto before = f.service.connections.size();
+    Connections added;
+    for (std::int32_t id = 300; id < 303; ++id) {
+        added.emplace_back(port, f.service.plugIn({"Capture", id}).value);
+        f.service.notify(MidiNotification::objectAdded);
+    }
+    EXPECT_EQ(f.queue.drain(), 2u) << "a burst is one rescan and its publish";
+    EXPECT_EQ(connectedSince(f.service, before), added) << "only the new are connected";
+
+    before = f.service.connections.size();
+    f.service.unplug(f.pads);
+    f.service.notify(MidiNotification::objectRemoved);
+    f.service.replug(f.pads);
+    f.service.notify(MidiNotification::objectAdded);
     f.queue.drain();
-    EXPECT_EQ(f.numbers(), (std::vector<std::int64_t>{0}));
+    EXPECT_EQ(connectedSince(f.service, before).size(), 5u)
+        << "a replug under the same reference needs a new connection";
+
+    f.service.duringScan = [&] {
+        f.service.plugIn({"Drums", 400});
+        f.service.notify(MidiNotification::objectAdded);
+    };
+    f.rescan();
+    EXPECT_TRUE(f.manager->enabledSourceIDs().contains(400)) << "a change during a rescan";
+}
+
+TEST(Sources, EmptyScanAfterEmptyScanPublishesNothing) {
+    RecordingMidiService service;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(queue.drain(), 0u) << "the first scan is empty";
+    service.notify(MidiNotification::setupChanged);
+    EXPECT_EQ(queue.drain(), 1u) << "the rescan, and no publish";
+    const auto keys = service.plugIn({"Keys", 100});
+    service.notify(MidiNotification::objectAdded);
+    EXPECT_EQ(queue.drain(), 2u);
+    service.unplug(keys);
+    service.notify(MidiNotification::objectRemoved);
+    EXPECT_EQ(queue.drain(), 2u) << "one source to none is published";
+    EXPECT_TRUE(manager.availableSources().empty());
+}
+
+TEST(Sources, ProtocolSwitchRecreatesThePortOnlyOnAChange) {
+    Fixture f;
+    const auto firstPort = f.manager->inputPort();
+    f.manager->setMidi1ProtocolOnly(false);
+    f.manager->setMidi1ProtocolOnly(true);
+    f.manager->setMidi1ProtocolOnly(true);
+    f.manager->setMidi1ProtocolOnly(false);
+    const auto& ports = f.service.createdPorts;
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[1].protocol, MidiProtocol::midi1);
+    EXPECT_EQ(ports[2].protocol, MidiProtocol::midi2);
+    EXPECT_EQ(f.service.disposedPorts,
+              (std::vector<MidiService::PortRef>{firstPort, ports[1].port}));
+    EXPECT_EQ(f.service.connections.back(), (Connections::value_type{ports[2].port, f.pads.value}));
+}
+
+TEST(Sources, WithoutAClientThereIsNoPortToDispose) {
+    RecordingMidiService service;
+    service.clientFails = true;
+    ManualQueue queue;
+    MIDIManager manager(service, queue);
+    EXPECT_EQ(manager.inputPort(), 0u);
+    manager.setMidi1ProtocolOnly(true);
+    EXPECT_TRUE(service.disposedPorts.empty());
+    EXPECT_EQ(service.portRequests, 2u) << "the new protocol is still asked for";
 }
 
 } // namespace

@@ -64,7 +64,7 @@ public:
     std::size_t portRequests = 0;       // made or refused
     std::vector<PortRef> disposedPorts;
     std::vector<std::pair<PortRef, std::uint64_t>> connections;
-    // Runs once at the start of the next scan, as a change racing with it would.
+    // Runs once just after the next scan has taken the list, as a change racing with it would.
     mutable std::function<void()> duringScan;
 
     std::optional<std::string> displayName(SourceRef source) const override {
@@ -100,11 +100,13 @@ public:
     }
     void disposePort(PortRef port) override { disposedPorts.push_back(port); }
     std::vector<SourceRef> sources() const override {
-        if (duringScan) std::exchange(duringScan, {})();
-        std::lock_guard lock(mutex_);
         std::vector<SourceRef> refs;
-        for (const auto value : order_)
-            refs.push_back(SourceRef{value});
+        {
+            std::lock_guard lock(mutex_);
+            for (const auto value : order_)
+                refs.push_back(SourceRef{value});
+        }
+        if (duringScan) std::exchange(duringScan, {})();
         return refs;
     }
     void connectSource(PortRef port, SourceRef source) override {
