@@ -125,12 +125,6 @@ TEST(ContentViewVisible, ATrimNamesExactlyTheVisibleRowsItDropped) {
 
 TEST(ContentViewAnnounce, Scenarios) {
     const std::tuple<const char*, Step, Texts> cases[] = {
-        {"firstMessageAfterLaunch",
-         [](Window& w) {
-             w.speechOn();
-             w.receive({midi2NoteOn(60)});
-         },
-         {"Note On C4"}},
         {"threeInOneBatchSpeakTheLastAndWalkTheStatus",
          [](Window& w) {
              w.speechOn();
@@ -212,7 +206,6 @@ TEST(ContentViewAnnounce, ALevelChangeClearsTheRunningStatus) {
 
 TEST(ContentViewRecent, ReadsTheLastTenOfTheLastTenSecondsInShortWording) {
     const std::tuple<const char*, Step, const char*> cases[] = {
-        {"none", [](Window&) {}, "No Recent Messages"},
         {"onlyOld",
          [](Window& w) {
              w.receive({midi2NoteOn(60)});

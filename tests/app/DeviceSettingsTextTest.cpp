@@ -27,19 +27,14 @@ INSTANTIATE_TEST_SUITE_P(
         PanCase{"zero", 0.0f, "Center"},
         PanCase{"negativeZero", -0.0f, "Center"},
         PanCase{"justInsideLeft", -0.049f, "Center"},
-        PanCase{"justInsideRight", 0.04f, "Center"},
         PanCase{"thresholdLeft", -0.05f, "5% Left"},
-        PanCase{"thresholdRight", 0.05f, "5% Right"},
         PanCase{"half", -0.5f, "50% Left"},
         PanCase{"truncated", 0.999f, "99% Right"},
         PanCase{"fullLeft", -1.0f, "100% Left"},
-        PanCase{"fullRight", 1.0f, "100% Right"},
-        // In double these would truncate one lower (28.99999..., 56.99999...).
+        // In double this would truncate one lower (28.99999...).
         PanCase{"floatProductRight", 0.29f, "29% Right"},
-        PanCase{"floatProductLeft", -0.57f, "57% Left"},
         // Beyond the slider's range: never undefined, read as the end the mixer clamps to.
-        PanCase{"beyondRight", 2.5f, "100% Right"},
-        PanCase{"infiniteLeft", -std::numeric_limits<float>::infinity(), "100% Left"},
+        PanCase{"beyondLeft", -2.5f, "100% Left"},
         PanCase{"notANumber", std::numeric_limits<float>::quiet_NaN(), "Center"}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on

@@ -19,14 +19,10 @@ TEST(KeyScript, ParsesKeysAndOrdersThemByPacket) {
 
 TEST(KeyScript, ErrorsSayWhereAndWhatWasExpected) {
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"T@0 x@1", "column 5: expected a key (one of 12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or "
-                    "Down), found 'x'"},
         {"9@0", "column 1: expected a key"},
         {"@4", "column 1: expected a key"},
-        {"T@0  m", "column 7: expected '@' and a packet number after 'm'"},
         {"Up@", "column 4: expected a packet number (0 or more) after '@'"},
         {"T@-1", "column 3: expected a packet number (0 or more) after '@'"},
-        {"T@12x", "column 5: expected a blank or the end after the packet number"},
         {"T@99999999999999999999999", "column 3: packet number '9999"},
     };
     for (const auto& [script, message] : cases) {
