@@ -6,11 +6,13 @@
 
 #include "midi/MIDIManager.hpp"
 #include "support/FakeMidiService.hpp"
+#include "support/SteppedQueue.hpp"
 
 namespace umbrascope {
 namespace {
 
 using testing_support::FakeMidiService;
+using testing_support::SteppedQueue;
 
 constexpr int listsPerFeeder = 3000;
 constexpr int togglingSteps = 200;
@@ -30,7 +32,7 @@ EventList mixedList(std::uint32_t i) {
 // step, and ThreadSanitizer must stay silent.
 TEST(ReceiveStress, FeedToggleAndDrain) {
     FakeMidiService service;
-    ManualQueue queue;
+    SteppedQueue queue;
     const SourceRef a = service.addSource({"A", 1, true});
     const SourceRef b = service.addSource({"B", 2, false});
     auto manager = std::make_unique<MIDIManager>(service, queue);
@@ -77,7 +79,7 @@ TEST(ReceiveStress, FeedToggleAndDrain) {
         manager->setSourceEnabled(2, (step & 32) == 0);
         if (step % 64 == 63) manager->clearMessages();
         if (step % 97 == 0) manager->setMaxMessages(step % 2 ? 500 : 5000);
-        queue.drain();
+        queue.runQueued();
         steps.store(++step);
     }
     feederA.join();

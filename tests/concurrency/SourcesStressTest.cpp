@@ -8,11 +8,13 @@
 #include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
 #include "support/RecordingMidiService.hpp"
+#include "support/SteppedQueue.hpp"
 
 namespace umbrascope {
 namespace {
 
 using testing_support::RecordingMidiService;
+using testing_support::SteppedQueue;
 
 // A delivering thread waits while this many batches are queued, so a main thread slowed down by
 // the load never falls further and further behind (the queue would grow without bound).
@@ -24,7 +26,7 @@ constexpr std::size_t maxQueued = 256;
 TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     RecordingMidiService service;
     const SourceRef synth = service.plugIn({"Synth", 1, true});
-    ManualQueue queue;
+    SteppedQueue queue;
     MIDIManager manager(service, queue);
     queue.drain();
     manager.setOnlyUMPSources(true);
@@ -47,7 +49,7 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     });
     for (int i = 0; i < 300; ++i) {
         manager.refreshSources();
-        queue.drain();
+        queue.runQueued();
     }
     notifier.join();
     rescansDone = true;
