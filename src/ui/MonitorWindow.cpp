@@ -25,6 +25,7 @@
 #include "ui/MessageListView.hpp"
 #include "ui/MessageRowDelegate.hpp"
 #include "ui/NarrationLevelSelector.hpp"
+#include "ui/SheetStyle.hpp"
 #include "ui/TextBlock.hpp"
 #include "ui/TypeColors.hpp"
 
@@ -55,15 +56,6 @@ QFont captionFont(const QFont& base) {
 
 QFont smallCaptionFont(const QFont& base) {
     return sizedFont(base, -2);
-}
-
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
 }
 
 void describe(QWidget* widget, const QString& hint) {
@@ -109,17 +101,17 @@ MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildLegend());
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildFilters());
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildSpeechRow());
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildColumnHeader());
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildListArea(), 1);
-    layout->addWidget(divider(central));
+    layout->addWidget(sheet::divider(central));
     layout->addWidget(buildBottomBar());
     setCentralWidget(central);
 

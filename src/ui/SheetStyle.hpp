@@ -21,7 +21,7 @@ QFont monospacedFont(const QFont& body, double delta = 0);
 // The colour of secondary text in the current colour scheme.
 QColor secondaryColor();
 
-// A one-pixel horizontal rule.
+// A one-pixel horizontal rule, in the sheets and the main window alike.
 QFrame* divider(QWidget* parent);
 // A label in the secondary colour.
 QLabel* secondaryLabel(const QString& text, const QFont& font, QWidget* parent);
