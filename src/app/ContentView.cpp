@@ -124,6 +124,9 @@ void ContentView::managerChanged(MIDIManagerProperty property) {
     case P::lastMessageDate:
         updateIdle();
         break;
+    case P::inputOverruns:
+        inputOverrunsChanged();
+        break;
     default:
         break;
     }
@@ -179,6 +182,32 @@ void ContentView::updateIdle() {
     observers_.notify(ContentViewProperty::isIdle);
     // The end element grows while idle; scrolling to it keeps the badge off the last row.
     if (idle) scrollRequests_.notify(ScrollRequest{true});
+}
+
+// --- Notices --------------------------------------------------------------------------------
+
+std::string ContentView::notice() const {
+    std::string text;
+    if (const std::uint64_t lost = midiManager_.inputOverruns(); lost > 0)
+        text = lost == 1
+                   ? "Incoming MIDI was lost once (input overrun)"
+                   : "Incoming MIDI was lost " + std::to_string(lost) + " times (input overruns)";
+    if (!speechNotice_.empty()) text += (text.empty() ? "" : "; ") + speechNotice_;
+    return text;
+}
+
+void ContentView::showSpeechNotice(std::string text) {
+    speechNotice_ = std::move(text);
+    observers_.notify(ContentViewProperty::notice);
+    say(speechNotice_);
+}
+
+void ContentView::inputOverrunsChanged() {
+    observers_.notify(ContentViewProperty::notice);
+    const MonoTime now = clock_.monotonicNow();
+    if (overrunSaid_ && now - *overrunSaid_ < overrunSpeechInterval) return;
+    overrunSaid_ = now;
+    say("Incoming MIDI was lost");
 }
 
 // --- Announcements --------------------------------------------------------------------------

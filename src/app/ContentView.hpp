@@ -34,18 +34,6 @@ namespace umbrascope {
 enum class ArrowKey { up, down };
 enum class KeyResult { handled, ignored };
 
-// The eight known types in the order of the digit keys 1 to 8 and of the legend.
-inline constexpr std::array<UMPMessageType, 8> legendOrder{
-    UMPMessageType::midi1ChannelVoice,
-    UMPMessageType::midi2ChannelVoice,
-    UMPMessageType::system,
-    UMPMessageType::data64,
-    UMPMessageType::data128,
-    UMPMessageType::utility,
-    UMPMessageType::flexData,
-    UMPMessageType::umpStream,
-};
-
 // The window's own published state, named to observers after it changes.
 enum class ContentViewProperty {
     clickOnMessage,
@@ -56,6 +44,7 @@ enum class ContentViewProperty {
     inspectedMessage,
     isWindowFocused,
     isIdle,
+    notice,
 };
 
 // How the visible list changed, told after the change: `removed` messages left the front, then
@@ -119,6 +108,8 @@ public:
     static constexpr Duration idleThreshold = std::chrono::seconds(2);
     static constexpr std::chrono::seconds recentWindow{10};
     static constexpr std::size_t recentLimit = 10;
+    // A flood can overrun the input many times a second: it is said at most this often.
+    static constexpr std::chrono::seconds overrunSpeechInterval{10};
 
     explicit ContentView(ContentViewServices services);
     ~ContentView();
@@ -166,6 +157,12 @@ public:
     VisibleMessages visibleMessages() const { return VisibleMessages(visible_, EntryMessage{}); }
 
     bool isIdle() const { return isIdle_; }
+
+    // What went wrong that the user should know of, in one line (input overruns, speech that
+    // fell back to another synthesizer); empty while all is well. It stays until the program ends.
+    std::string notice() const;
+    // A speech problem, shown in the notice and said (default voice, when the level is not off).
+    void showSpeechNotice(std::string text);
 
     // One key press: exactly one of acceptedKeyCharacters (upper case acts as lower case), else
     // ignored.
@@ -252,6 +249,8 @@ private:
     MessageTypeSet hiddenTypes_;
     std::optional<Identifier> newestVisibleID_;
     bool isIdle_ = true;
+    std::string speechNotice_;
+    std::optional<MonoTime> overrunSaid_;
 
     ObserverList<ContentViewProperty> observers_;
     ObserverList<const VisibleChange&> visibleChanges_;
@@ -271,6 +270,7 @@ private:
     void resetAnnouncePosition();
     void updateIdle();
     void closeInspected();
+    void inputOverrunsChanged();
 
     // Announcements of setting changes.
     Switches currentSwitches() const;

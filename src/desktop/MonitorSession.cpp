@@ -36,8 +36,10 @@ platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQue
 MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
     engine_ = std::move(speech.engine);
-    speechNotice_ =
-        speech.onFallback([](const std::string& notice) { std::cerr << notice << '\n'; });
+    speechNotice_ = speech.onFallback([this](const std::string& notice) {
+        std::cerr << notice << '\n';
+        view_->showSpeechNotice(notice);
+    });
     window_ = std::make_unique<MonitorWindow>();
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -67,6 +68,8 @@ public:
     using Observers = ObserverList<MIDIManagerProperty>;
 
     static constexpr std::int64_t defaultMaxMessages = 500;
+    // The buffer sizes a user can choose.
+    static constexpr std::array<std::int64_t, 3> maxMessagesChoices{500, 1000, 5000};
 
     // The service, queue and clock must outlive the manager. Installs the receive callback on the
     // service and removes it again on destruction.

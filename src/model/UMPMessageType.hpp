@@ -30,6 +30,18 @@ inline constexpr std::array<UMPMessageType, 9> allMessageTypes{
     UMPMessageType::unknown,
 };
 
+// The eight known types in the order of the legend and of the digit keys 1 to 8.
+inline constexpr std::array<UMPMessageType, 8> legendOrder{
+    UMPMessageType::midi1ChannelVoice,
+    UMPMessageType::midi2ChannelVoice,
+    UMPMessageType::system,
+    UMPMessageType::data64,
+    UMPMessageType::data128,
+    UMPMessageType::utility,
+    UMPMessageType::flexData,
+    UMPMessageType::umpStream,
+};
+
 constexpr std::int32_t rawValue(UMPMessageType type) {
     return static_cast<std::int32_t>(type);
 }

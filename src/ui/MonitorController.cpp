@@ -104,6 +104,7 @@ void MonitorController::showEverything() {
     window_.setRate(speech.rate());
     window_.setVolume(speech.volume());
     window_.setIdle(view_.isIdle());
+    window_.setNotice(QString::fromStdString(view_.notice()));
 }
 
 void MonitorController::bindWindowToView() {
@@ -200,6 +201,9 @@ void MonitorController::viewChanged(ContentViewProperty property) {
         break;
     case P::inspectedMessage:
         syncSheets(Sheet::breakdown);
+        break;
+    case P::notice:
+        window_.setNotice(QString::fromStdString(view_.notice()));
         break;
     case P::isWindowFocused:
         break;

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "midi/MIDIManager.hpp"
 #include "ui/AboutDialog.hpp"
 #include "ui/FrameCoalescer.hpp"
 #include "ui/MessageListModel.hpp"
@@ -56,6 +57,12 @@ QFont captionFont(const QFont& base) {
 
 QFont smallCaptionFont(const QFont& base) {
     return sizedFont(base, -2);
+}
+
+// Outside a dialog Qt presses a button only by Space; screen reader users press Enter as well.
+// An auto-default button takes Enter itself, and with no dialog around none becomes the default.
+void pressOnEnter(QPushButton* button) {
+    button->setAutoDefault(true);
 }
 
 void describe(QWidget* widget, const QString& hint) {
@@ -152,8 +159,8 @@ QWidget* MonitorWindow::buildHeader() {
     bufferLabel->setFont(captionFont(font()));
     bufferPicker_ = new QComboBox(header);
     bufferPicker_->setObjectName(QStringLiteral("bufferPicker"));
-    for (const int size : bufferSizes)
-        bufferPicker_->addItem(QString::number(size), size);
+    for (const std::int64_t size : MIDIManager::maxMessagesChoices)
+        bufferPicker_->addItem(QString::number(size), static_cast<int>(size));
     bufferPicker_->setFixedWidth(110);
     bufferPicker_->setAccessibleName(QStringLiteral("Message buffer size"));
     describe(bufferPicker_,
@@ -181,7 +188,7 @@ QWidget* MonitorWindow::buildHeader() {
     describe(clearButton_, QStringLiteral("Removes all messages from the list"));
     connect(clearButton_, &QPushButton::clicked, this, &MonitorWindow::clearClicked);
     for (QPushButton* button : {devicesButton_, exportButton_, clearButton_}) {
-        button->setAutoDefault(false);
+        pressOnEnter(button);
         row->addWidget(button);
     }
     return header;
@@ -388,11 +395,19 @@ QWidget* MonitorWindow::buildBottomBar() {
     QFont small = font();
     small.setPointSize(10);
     guideButton_->setFont(small);
-    guideButton_->setAutoDefault(false);
+    pressOnEnter(guideButton_);
     describe(guideButton_,
              QStringLiteral("Opens the User Guide window. Press G anytime to read it aloud."));
     connect(guideButton_, &QPushButton::clicked, this, &MonitorWindow::userGuideClicked);
     row->addWidget(guideButton_);
+    notice_ = new QLabel(bar);
+    notice_->setObjectName(QStringLiteral("notice"));
+    notice_->setFont(small);
+    notice_->setWordWrap(false);
+    notice_->setTextFormat(Qt::PlainText);
+    describe(notice_, QStringLiteral("A problem the monitor ran into"));
+    notice_->hide();
+    row->addWidget(notice_, 1, Qt::AlignCenter);
     row->addStretch(1);
     auto* caption = new QLabel(QStringLiteral("Universal MIDI Packet monitor"), bar);
     caption->setFont(small);
@@ -526,6 +541,11 @@ void MonitorWindow::setIdle(bool idle) {
     idleBadge_->setVisible(idle);
     list_->setEndElementHeight(idle ? MessageListView::idleEndHeight
                                     : MessageListView::busyEndHeight);
+}
+
+void MonitorWindow::setNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
 }
 
 void MonitorWindow::setBufferFull(bool full) {

@@ -33,19 +33,6 @@ enum class FilterSwitch { hideActiveSensing, hideMidiClock, onlyUMPSources, midi
 class MonitorWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    // The legend order: the types of the keys 1 to 8.
-    static constexpr std::array<UMPMessageType, 8> legendOrder{
-        UMPMessageType::midi1ChannelVoice,
-        UMPMessageType::midi2ChannelVoice,
-        UMPMessageType::system,
-        UMPMessageType::data64,
-        UMPMessageType::data128,
-        UMPMessageType::utility,
-        UMPMessageType::flexData,
-        UMPMessageType::umpStream,
-    };
-    static constexpr std::array<int, 3> bufferSizes{500, 1000, 5000};
-
     explicit MonitorWindow(QWidget* parent = nullptr);
     ~MonitorWindow() override;
 
@@ -73,6 +60,8 @@ public:
     MessageListView& messageList() const { return *list_; }
     void setIdle(bool idle);
     void setBufferFull(bool full);
+    // One line at the bottom, hidden while empty.
+    void setNotice(const QString& text);
     void scrollToEnd(bool animated);
 
     // The key commands of this window and its dialogs.
@@ -145,6 +134,7 @@ private:
     TextBlock* idleBadge_ = nullptr;
     TextBlock* fullBadge_ = nullptr;
     QPushButton* guideButton_ = nullptr;
+    QLabel* notice_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QPointer<AboutDialog> about_;
     FrameCoalescer* countUpdate_ = nullptr;
