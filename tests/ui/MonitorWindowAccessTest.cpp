@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@ namespace umbrascope {
 namespace {
 
 // Outside a dialog Qt's buttons ignore Enter; every button of the window must take it.
-TEST(MonitorWindowButtons, EnterAndReturnPressTheFocusedButton) {
+TEST(MonitorWindowAccess, EnterAndReturnPressTheFocusedButton) {
     MonitorWindow window;
     window.show();
     const struct {
@@ -31,6 +32,20 @@ TEST(MonitorWindowButtons, EnterAndReturnPressTheFocusedButton) {
             QTest::keyClick(button, key);
         EXPECT_EQ(pressed.size(), 2);
     }
+}
+
+int unnamedFrames(QAccessibleInterface* node) {
+    int count = node->role() == QAccessible::Border ? 1 : 0;
+    for (int i = 0; i < node->childCount(); ++i)
+        count += unnamedFrames(node->child(i));
+    return count;
+}
+
+// Screen readers read a plain frame out as "frame"; the rules between the rows are separators.
+TEST(MonitorWindowAccess, RulesAreSeparatorsNotFrames) {
+    MonitorWindow window;
+    window.show();
+    EXPECT_EQ(unnamedFrames(QAccessible::queryAccessibleInterface(&window)), 0);
 }
 
 } // namespace
