@@ -1,8 +1,12 @@
 #include "ui/AccessibleViews.hpp"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
 #include <QPersistentModelIndex>
 #include <QPointer>
+#include <QScrollBar>
 #include <QWindow>
 
 #include "ui/MessageListModel.hpp"
@@ -13,6 +17,8 @@
 namespace umbrascope {
 
 namespace {
+
+constexpr const char* quietProperty = "umbrascopeQuiet";
 
 const QString moreHint = QStringLiteral(
     "Shows a field-by-field breakdown of this message, with a Read More Aloud button");
@@ -119,7 +125,88 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 };
 
+// A closed picker (a combo box that is not editable). Qt 6.4 gives it no text and no selection,
+// so a screen reader finds no value and reads only its label ("Voice combo box"). Here its
+// current entry is also its text, which screen readers read as the value. The open list is a
+// window of its own, whose items take the focus.
+class PickerAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit PickerAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override {
+        // As Qt names pickers on Linux: by the entry; the label comes by the buddy relation.
+        if (kind == QAccessible::Name || kind == QAccessible::Value) return entry();
+        return QAccessibleWidget::text(kind);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = box()->view()->isVisible();
+        return state;
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == showMenuAction() || name == pressAction()) box()->showPopup();
+    }
+
+    // The entry as read-only text without a caret.
+    QString text(int start, int end) const override { return entry().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(entry().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = 0;
+        (void)offset;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+    QString entry() const { return box()->currentText(); }
+};
+
+// Widgets whose changes a screen reader need not hear: the list's scroll bar moves and the
+// message count changes with every arrival. Qt announces each change, and a stream of them
+// keeps a screen reader busy and late with what the user does. Both are still read when
+// reviewed: the count by its current text, the scroll bar without a value.
+class QuietAccessible final : public QAccessibleWidget {
+public:
+    QuietAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name)
+            if (auto* label = qobject_cast<QLabel*>(widget())) return label->text();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (object->property(quietProperty).toBool()) {
+        if (className == QLatin1String("QScrollBar"))
+            return new QuietAccessible(static_cast<QWidget*>(object), QAccessible::ScrollBar);
+        if (className == QLatin1String("QLabel"))
+            return new QuietAccessible(static_cast<QWidget*>(object), QAccessible::StaticText);
+    }
+    if (className == QLatin1String("QComboBox")) {
+        auto* box = qobject_cast<QComboBox*>(object);
+        if (box && !box->isEditable()) return new PickerAccessible(box);
+    }
     if (className == QLatin1String(MessageListView::staticMetaObject.className())) {
         if (auto* view = qobject_cast<MessageListView*>(object)) return new ListAccessible(view);
     }
@@ -134,6 +221,17 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
 }
 
 } // namespace
+
+void makeQuiet(QScrollBar* bar) {
+    bar->setProperty(quietProperty, true);
+}
+
+void makeQuiet(QLabel* label) {
+    label->setProperty(quietProperty, true);
+    // QLabel announces a new text only while it has no accessible name of its own; the one given
+    // here is never read, its text is.
+    label->setAccessibleName(QStringLiteral("quiet"));
+}
 
 void installAccessibleViews() {
     static const bool installed = [] {

@@ -3,6 +3,9 @@
 #include <QAccessibleInterface>
 #include <QModelIndex>
 
+class QLabel;
+class QScrollBar;
+
 namespace umbrascope {
 
 class MessageListView;
@@ -10,8 +13,15 @@ class MessageListView;
 // Our own accessible interfaces where Qt's defaults do not serve: the message list (Qt 6.4's
 // item-view interface faults without a current item and hands out null cells), its rows (one
 // item each, combining the row's texts, with a press action for "More"), text blocks read as one
-// element, and the narration level group. Installs once; main thread only.
+// element, the narration level group, and pickers (combo boxes) that
+// read their entry. Installs once; main thread only.
 void installAccessibleViews();
+
+// A widget whose every change a screen reader need not hear (its events would flood it): a
+// label read by its current text, a scroll bar without a value. Call before the widget is shown,
+// after installAccessibleViews().
+void makeQuiet(QScrollBar* bar);
+void makeQuiet(QLabel* label);
 
 // The accessible item of one row; the list view registers and owns it.
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index);

@@ -17,6 +17,11 @@ MessageListView::MessageListView(QWidget* parent)
     : QListView(parent), model_(new MessageListModel(this)),
       delegate_(new MessageRowDelegate(this)) {
     installAccessibleViews();
+    // A bar of our own: Qt's was made, and may have been announced, before our interfaces were
+    // installed.
+    auto* quietBar = new QScrollBar(Qt::Vertical, this);
+    makeQuiet(quietBar);
+    setVerticalScrollBar(quietBar);
     setModel(model_);
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::NoSelection);

@@ -21,6 +21,7 @@
 
 #include "midi/MIDIManager.hpp"
 #include "ui/AboutDialog.hpp"
+#include "ui/AccessibleViews.hpp"
 #include "ui/FrameCoalescer.hpp"
 #include "ui/MessageListModel.hpp"
 #include "ui/MessageListView.hpp"
@@ -98,6 +99,7 @@ private:
 } // namespace
 
 MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
+    installAccessibleViews();
     setWindowTitle(QStringLiteral("Umbrascope"));
     setWindowIcon(AboutDialog::logoIcon());
     setMinimumSize(780, 460);
@@ -152,6 +154,7 @@ QWidget* MonitorWindow::buildHeader() {
 
     countLabel_ = new QLabel(header);
     countLabel_->setObjectName(QStringLiteral("messageCount"));
+    makeQuiet(countLabel_);
     countLabel_->setFont(captionFont(font()));
     row->addWidget(countLabel_);
 
