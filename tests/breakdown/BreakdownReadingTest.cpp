@@ -5,18 +5,19 @@
 
 #include "ExpectedRows.hpp"
 #include "breakdown/BreakdownReading.hpp"
+#include "support/MessageFactory.hpp"
 
 namespace umbrascope {
 namespace {
 
-using testing::messageOf;
+using testing_support::makeMessage;
 
 TEST(BreakdownReading, StopHintThenEveryField) {
-    EXPECT_EQ(breakdownReadingText(messageOf({0x20903C40}), true),
+    EXPECT_EQ(breakdownReadingText(makeMessage({0x20903C40}), true),
               "To stop this reading, click Stop Reading, or close this window. Fields are, 4 bits, "
               "Message Type: 2, MIDI 1.0 Channel Voice Message. 4 bits, Group 1. 4 bits, Note On. "
               "4 bits, Channel 1. 8 bits, Note Number: C4. 8 bits, Velocity: 64 (50.39%).");
-    EXPECT_EQ(breakdownReadingText(messageOf({0x00000000}), false),
+    EXPECT_EQ(breakdownReadingText(makeMessage({0x00000000}), false),
               "To stop this reading, press M again. Fields are, 4 bits, Message Type: 0, Utility "
               "Message. 4 bits, Group 1. 4 bits, No Operation (NOOP). 20 bits, Value: 0.");
     EXPECT_EQ(breakdownReadingText(MIDIMessage{}, false),

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "ExpectedRows.hpp"
+#include "support/MessageFactory.hpp"
 
 namespace umbrascope {
 namespace {
 
 using testing::checkedRows;
 using testing::labelsOf;
+using Lines = std::vector<std::string>;
 
 TEST(OneWordRows, Labels) {
     const struct {
@@ -44,8 +46,58 @@ TEST(OneWordRows, Labels) {
     }
 }
 
+// Packets of more than one word, each row as "{hex}:{bits} {label}", in wire order.
+TEST(PacketRows, RowsInWireOrder) {
+    const std::string stream = "Message Type = F, UMP Stream Message; Status = ";
+    const Lines mixedHeader{"5:4 Message Type = 5, SysEx8 (8-bit) / Mixed Data Set Message",
+                            "0:4 Group 1",
+                            "8:4 Mixed Data Set header",
+                            "1:4 Number of Data Bytes = 1",
+                            "00:8 Stream ID",
+                            "00:8 Data Byte 1"};
+    Lines mixedPacket = mixedHeader;
+    mixedPacket.insert(mixedPacket.end(), 12, "00:8 Data Byte");
+    const struct {
+        const char* name;
+        testing::Words words;
+        Lines rows;
+    } cases[] = {
+        {"sysEx7Complete",
+         {0x30067E7F, 0x09010000},
+         {"3:4 Message Type = 3, SysEx7 (7-bit) Message", "0:4 Group 1",
+          "0:4 Complete SysEx message", "6:4 Number of Data Bytes = 6", "7E:8 Data Byte 1",
+          "7F:8 Data Byte 2", "09:8 Data Byte 3", "01:8 Data Byte 4", "00:8 Data Byte 5",
+          "00:8 Data Byte 6"}},
+        {"sysEx7UnrecognizedStatusOneWord",
+         {0x3F5A1234},
+         {"3:4 Message Type = 3, SysEx7 (7-bit) Message", "F:4 Group 16", "5:4 Unrecognized",
+          "A:4 Number of Data Bytes = 10", "12:8 Data Byte 1", "34:8 Data Byte 2"}},
+        {"mixedDataSetHeader", {0x50810000, 0, 0, 0}, mixedPacket},
+        {"sysEx8FirstWordOnly", {0x50810000}, mixedHeader},
+        {"sysEx8FifthWordIgnored", {0x50810000, 0, 0, 0, 9}, mixedPacket},
+        {"endpointDiscovery",
+         {0xF0000101, 0x0000001F, 0, 0},
+         {"F000:16 " + stream + "0x000 (Endpoint Discovery request)", "0101:16 Data",
+          "0000001F:32 Data Word 1", "00000000:32 Data Word 2", "00000000:32 Data Word 3"}},
+        {"oneWord", {0xF0200000}, {"F020:16 " + stream + "0x020 (Start of Clip)", "0000:16 Data"}},
+        {"formatBitsInsideTheFirstRow",
+         {0xF4030000, 0x41424344, 0xFFFFFFFF},
+         {"F403:16 " + stream + "0x003 (Endpoint Name Notification)", "0000:16 Data",
+          "41424344:32 Data Word 1", "FFFFFFFF:32 Data Word 2"}},
+        {"statusInTheGap",
+         {0xF0060000},
+         {"F006:16 " + stream + "0x006 (Unrecognized)", "0000:16 Data"}},
+        {"wordsPastTheFourthIgnored",
+         {0xFFFF1234, 1, 2, 3, 4},
+         {"FFFF:16 " + stream + "0x3FF (Unrecognized)", "1234:16 Data", "00000001:32 Data Word 1",
+          "00000002:32 Data Word 2", "00000003:32 Data Word 3"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(testing::rendered(testing::checkedRows(c.words)), c.rows) << c.name;
+}
+
 TEST(Dispatch, TheStoredClassWinsAndNoWordsGiveNoRows) {
-    auto message = testing::messageOf({0x20903C40, 0x12345678});
+    auto message = testing_support::makeMessage({0x20903C40, 0x12345678});
     message.messageType = UMPMessageType::unknown;
     EXPECT_EQ(testing::rendered(breakdownRows(message)),
               std::vector<std::string>{"20903C40:32 Unrecognized message type"});

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,13 +13,6 @@
 namespace umbrascope::testing {
 
 using Words = std::vector<std::uint32_t>;
-
-inline MIDIMessage messageOf(std::initializer_list<std::uint32_t> words) {
-    MIDIMessage message;
-    message.words = PacketWords(words);
-    if (!message.words.empty()) message.messageType = classifyPacket(message.words[0]).type;
-    return message;
-}
 
 // The rows of `words` as `type` gives them, checked for what holds in every breakdown: the rows
 // tile the packet from its first bit; a row with hex digits shows exactly the digits at its place,

@@ -52,7 +52,6 @@ TEST(FlexPayload, RowsAfterTheHeader) {
         Lines rows;
     } cases[] = {
         {"tempoZero", setup(0, 0, 0), {"00000000" + tempo + "0 (0.00 BPM)"}},
-        {"quarterNote", setup(0, 1, 0x04021800), timeSignature("02:8 Denominator = 2 (1/4 note)")},
         {"zeroDenominator", setup(0, 1, 0x04001800),
          timeSignature("00:8 Denominator = 0 (non-standard denominator)")},
         {"largestExactPower", setup(0, 1, 0x043E1800),
@@ -65,9 +64,6 @@ TEST(FlexPayload, RowsAfterTheHeader) {
           "02:8 Bar Accent Part 2 = 2", "03:8 Bar Accent Part 3 = 3",
           "04:8 Number of Subdivision Clicks 1 = 4",
           "00:8 Number of Subdivision Clicks 2 = 0 (not used)"}},
-        {"threeFlats",
-         setup(0, 5, 0xD3000000),
-         {":4 Sharps/Flats = -3 3 Flats", ":4 Tonic Note = 3 C"}},
         {"unknownKey",
          setup(0, 5, 0x80000000),
          {":4 Sharps/Flats = -8 Unknown/Non-Standard", ":4 Tonic Note = 0 Unknown/Non-Standard"}},

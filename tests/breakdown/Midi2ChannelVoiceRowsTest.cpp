@@ -2,6 +2,7 @@
 
 #include "ExpectedRows.hpp"
 #include "breakdown/Midi2ChannelVoiceRows.hpp"
+#include "breakdown/ProfileAttributes.hpp"
 
 namespace umbrascope {
 namespace {
@@ -20,11 +21,16 @@ TEST(Midi2Rows, Labels) {
         {0x408F8003, 0xFFFF1234,
          "Note Off | Channel 16 | Note Number = note 128 | Attribute Type = 3 | Velocity = 100.00% "
          "| Attribute Data 4660"},
-        {0x40903C20, 0x12341800,
+        {0x40903C11, 0xFFFFE0C9,
+         "Note On | Channel 1 | Note Number = C4 | Attribute Type = Articulation Classification: "
+         "Staccatos and Shorts | Velocity = 100.00% | Attribute Data with subfields: | > SubClass "
+         "= "
+         "E String Hand Tap | > Variation = 0 | > Direction = 3 Reserved | > Reserved | > Reset "
+         "Round Robin = 1 True | > String = 1 First String (highest pitched)"},
+        {0x40903C20, 0x00000FFF,
          "Note On | Channel 1 | Note Number = C4 | Attribute Type = Default Note Model: Gesture + "
-         "Distance from Center (Drums Profile) | Velocity = 7.11% | Attribute Data with "
-         "subfields: | > Gesture = 1 Normal Strike | > Distance from Center = 50.01% (2048 of "
-         "4095)"},
+         "Distance from Center (Drums Profile) | Velocity = 0.00% | Attribute Data with subfields: "
+         "| > Gesture = 0 Hi-Hat Pedal | > Distance from Center = 100.00% (4095 of 4095)"},
         {0x40B0FF00, 0,
          "Control Change | Channel 1 | Controller Number = 255 | Reserved | Value = 0 (0.00%)"},
         {0x402001FF, 0,
@@ -69,9 +75,6 @@ TEST(Midi2Rows, AttributeTypeRanges) {
         {25, 2, "Reserved (Orchestral Articulation Profile) | 2"},
         {26, 3, "Custom / Library / Device-Specific Sound (Orchestral Articulation Profile) | 3"},
         {31, 3, "Custom / Library / Device-Specific Sound (Orchestral Articulation Profile) | 3"},
-        {32, 0,
-         "Default Note Model: Gesture + Distance from Center (Drums Profile) | with "
-         "subfields:"},
         {33, 5,
          "Alternate Note Model: Excitation (Drums Profile) | not defined by the Drums "
          "Profile — see Excitation Per-Note Controller"},
@@ -81,6 +84,21 @@ TEST(Midi2Rows, AttributeTypeRanges) {
         const auto fields = attributeFields(static_cast<std::uint8_t>(c.type), c.data);
         EXPECT_EQ(fields.typeText + " | " + fields.dataText, c.texts) << c.type;
     }
+}
+
+// Keys outside each name table, on either side, give its fall-back text.
+TEST(ProfileNames, FallBacks) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {articulationSubClassName(16, 16), "Reserved"},
+        {articulationSubClassName(24, 0), "Reserved"},
+        {articulationClassificationName(15), "Unrecognized Classification"},
+        {articulationClassificationName(24), "Unrecognized Classification"},
+        {articulationDirectionName(4), "Reserved"},
+        {articulationStringName(8), "Unrecognized"},
+        {drumsGestureName(-1), "Reserved"},
+    };
+    for (const auto& [actual, expected] : names)
+        EXPECT_EQ(actual, expected);
 }
 
 } // namespace

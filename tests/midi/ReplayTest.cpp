@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "midi/MIDIManager.hpp"
+#include "midi/replay/CaptureFile.hpp"
 #include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
 #include "support/FakeClock.hpp"
@@ -147,6 +154,189 @@ TEST(Replay, ListsCarryWhatThePortReceives) {
     f.manager.setMidi1ProtocolOnly(false);
     f.service.setUpscaleMidi1(true);
     EXPECT_EQ(f.play(keys).front(), (Words{0x40903C00, 0xC9240000}));
+}
+
+// --- Capture files ------------------------------------------------------------------------
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// A comment line of exactly `bytes` bytes before its line feed.
+std::string commentLine(std::size_t bytes) {
+    std::string line(bytes, 'c');
+    line.front() = '#';
+    return line += '\n';
+}
+
+std::string captureError(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const CaptureError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+struct GoodCase {
+    const char* name;
+    std::string text;
+    std::string sourceName;
+    std::vector<Words> packets;
+    std::vector<std::chrono::nanoseconds> delays;
+    std::vector<std::size_t> lineNumbers;
+};
+
+class ParseCaptureGood : public testing::TestWithParam<GoodCase> {};
+
+TEST_P(ParseCaptureGood, Reads) {
+    const auto& c = GetParam();
+    const Capture capture = parseCapture(c.text, "dir/take.one.ump");
+    EXPECT_EQ(capture.sourceName, c.sourceName);
+    ASSERT_EQ(capture.lines.size(), c.packets.size());
+    for (std::size_t i = 0; i < c.packets.size(); ++i) {
+        const auto words = capture.words(capture.lines[i]);
+        EXPECT_EQ(Words(words.begin(), words.end()), c.packets[i]) << "packet " << i;
+        if (!c.delays.empty()) {
+            EXPECT_EQ(capture.lines[i].delay, c.delays[i]) << "packet " << i;
+        }
+        if (!c.lineNumbers.empty()) {
+            EXPECT_EQ(capture.lines[i].lineNumber, c.lineNumbers[i]) << "packet " << i;
+        }
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, ParseCaptureGood, testing::Values(
+    GoodCase{"plainLowerCaseWithStemName", "40903c00 ffff0000\n20903C64\n", "take.one", {{0x40903C00, 0xFFFF0000}, {0x20903C64}}, {0ns, 0ns}, {1, 2}},
+    GoodCase{"delaysAndComments", "# a phrase\n\n+0.125 20903C64  # note\n+2 20803C00\n+.5\t10F80000\n", "take.one",
+             {{0x20903C64}, {0x20803C00}, {0x10F80000}}, {125ms, 2s, 500ms}, {3, 4, 5}},
+    GoodCase{"fractionBeyondNanoseconds", "+0.0000000019 10F80000", "take.one", {{0x10F80000}}, {1ns}, {}},
+    GoodCase{"delayOfADay", "+86400.000 10F80000", "take.one", {{0x10F80000}}, {86400s}, {}},
+    GoodCase{"crlf", "@source Pad\r\n+1 10F80000\r\n10FA0000\r\n", "Pad", {{0x10F80000}, {0x10FA0000}}, {1s, 0ns}, {2, 3}},
+    GoodCase{"sourceEscapes", "@source A\\tB\\nC\\rD\\\\E # not a comment\n10FA0000", "A\tB\nC\rD\\E # not a comment", {{0x10FA0000}}, {}, {}},
+    GoodCase{"sourceAfterComments", "# header\n\n@source  Two Spaces\n10FA0000", " Two Spaces", {{0x10FA0000}}, {}, {}},
+    GoodCase{"sixtyFourWords", "+0 " + repeated("10F80000 ", 64), "take.one", {Words(64, 0x10F80000)}, {}, {}},
+    GoodCase{"longestLine", "10F80000\n" + commentLine(65536) + "10F80000\n", "take.one", {{0x10F80000}, {0x10F80000}}, {}, {1, 3}},
+    GoodCase{"emptyFile", "", "take.one", {}, {}, {}},
+    GoodCase{"csvReadBack", "Source,Hex,TTS Short,TTS Verbose\nKeys,20903C64,C4 on,\"Note On, C4\"\n\"Synth, \"\"Port\"\" 1\",40903C00  FFFF0000,,\n"
+                            "Pad,10F80000,,\"two\nlines\"\nPad,\"10FA0000\",,\n", "take.one",
+             {{0x20903C64}, {0x40903C00, 0xFFFF0000}, {0x10F80000}, {0x10FA0000}}, {0ns, 0ns, 0ns, 0ns}, {2, 3, 4, 6}},
+    GoodCase{"csvWithBomAndCrlf", "\xEF\xBB\xBFSource,Hex,TTS Short,TTS Verbose\r\nKeys,20903C64,a,b\r\n\r\n", "take.one", {{0x20903C64}}, {}, {2}}),
+    [](const auto& p) { return p.param.name; });
+// clang-format on
+
+struct BadCase {
+    const char* name;
+    std::string text;
+    std::string error;
+};
+
+class ParseCaptureBad : public testing::TestWithParam<BadCase> {};
+
+TEST_P(ParseCaptureBad, NamesFileLineAndExpectation) {
+    const auto& c = GetParam();
+    EXPECT_EQ(captureError([&] { parseCapture(c.text, "demo.ump"); }), c.error);
+}
+
+#define WORDS "expected 1 to 64 hex words of 8 digits, found "
+#define CSV "Source,Hex,TTS Short,TTS Verbose\n"
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, ParseCaptureBad, testing::Values(
+    BadCase{"badWord", "10F80000\n\n\n\n\n\n\n\n\n\n\n10F8 XYZ\n", "demo.ump:12: " WORDS "'10F8'"},
+    BadCase{"sixtyFiveWords", repeated("10F80000 ", 65), "demo.ump:1: " WORDS "65 words"},
+    BadCase{"delayOnly", "+1 # pause", "demo.ump:1: " WORDS "only a delay"},
+    BadCase{"delayNotFirst", "10F80000 +1", "demo.ump:1: " WORDS "'+1'"},
+    BadCase{"controlBytesShownEscaped", "10F8\x1B[2J", "demo.ump:1: " WORDS "'10F8\\x1B[2J'"},
+    BadCase{"badDelay", "+1e3 10F80000", "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+1e3'"},
+    BadCase{"bareDelaySign", "+ 10F80000", "demo.ump:1: expected a delay +SECONDS such as +0.125, found '+'"},
+    // 2^64 + 1 seconds: read without a bound, the number would wrap to 1.
+    BadCase{"hugeDelay", "+18446744073709551617 10F80000", "demo.ump:1: expected a delay of at most 86400 seconds, found '+18446744073709551617'"},
+    BadCase{"delayJustOverADay", "+86400.000000001 10F80000", "demo.ump:1: expected a delay of at most 86400 seconds, found '+86400.000000001'"},
+    BadCase{"badEscape", "@source A\\qB\n10F80000", "demo.ump:1: expected \\n, \\r, \\t or \\\\ in the source name, found '\\q'"},
+    BadCase{"trailingBackslash", "@source A\\", "demo.ump:1: expected \\n, \\r, \\t or \\\\ in the source name, found '\\'"},
+    BadCase{"emptySourceName", "@source \n", "demo.ump:1: expected a source name after '@source'"},
+    BadCase{"sourceWithoutBlank", "@sourceX\n", "demo.ump:1: expected '@source NAME', found 'X'"},
+    BadCase{"sourceAfterPacket", "10F80000\n@source A\n", "demo.ump:2: expected '@source' only once, before the first packet"},
+    BadCase{"sourceTwice", "@source A\n@source B\n", "demo.ump:2: expected '@source' only once, before the first packet"},
+    BadCase{"lineOneByteTooLong", "10F80000\n" + commentLine(65537) + "10F80000\n", "demo.ump:2: expected a line of at most 65536 bytes"},
+    BadCase{"csvUnterminatedQuote", CSV "A,10F80000,\"open\n", "demo.ump:2: expected a closing quote"},
+    BadCase{"csvBadHex", CSV "A,B,,\nA,10F80000,,\n", "demo.ump:2: " WORDS "'B'"},
+    BadCase{"csvOneField", CSV "lonely\n", "demo.ump:2: expected the fields Source,Hex,TTS Short,TTS Verbose, found 'lonely'"},
+    BadCase{"csvTextAfterQuote", CSV "\"A\"x,10F80000\n", "demo.ump:2: expected ',' after a closing quote, found 'x'"},
+    BadCase{"csvRecordOverManyLines", CSV "Keys,10F80000,\"" + repeated("line\n", 14000) + "\"\n", "demo.ump:2: expected a record of at most 65536 bytes"}),
+    [](const auto& p) { return p.param.name; });
+// clang-format on
+
+TEST(CaptureSourceName, LongNameIsCutWithAnEllipsisAndToldOnce) {
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        {std::string(256, 'n'), std::string(256, 'n'), false},
+        {std::string(10'000, 'n'), std::string(253, 'n') + "\u2026", true},
+        // 84 euro signs fit before the ellipsis; the 85th would be split.
+        {repeated("\u20AC", 100), repeated("\u20AC", 84) + "\u2026", true},
+    };
+    for (const auto& [name, kept, told] : cases) {
+        const Capture capture =
+            parseCapture("# take\n@source " + name + "\n10F80000\n10FA0000\n", "x.ump");
+        EXPECT_EQ(capture.sourceName, kept);
+        EXPECT_EQ(capture.warnings,
+                  told ? std::vector<std::string>{"x.ump:2: source name cut to 256 bytes"}
+                       : std::vector<std::string>{});
+    }
+}
+
+TEST(CaptureSourceName, EscapeRoundTrips) {
+    for (const std::string name : {"Tab\there", "Line\nbreak\r", "Back\\slash\\n", "#hash"}) {
+        const Capture capture =
+            parseCapture("@source " + escapeCaptureSourceName(name) + "\n10F80000\n", "x.ump");
+        EXPECT_EQ(capture.sourceName, name);
+    }
+}
+
+// Comment lines a little past the limit, as a pipe or a growing file may give.
+class ManyComments final : public ByteReader {
+public:
+    ReadResult read(std::span<char> buffer) override {
+        const auto size = static_cast<std::size_t>(
+            std::min<std::uint64_t>(buffer.size(), maxCaptureBytes + (1 << 20) - at_));
+        std::fill_n(buffer.begin(), size, '#');
+        for (std::size_t i = (60'000 - at_ % 60'000) % 60'000; i < size; i += 60'000)
+            buffer[i] = '\n';
+        at_ += size;
+        return {size, 0};
+    }
+
+private:
+    std::uint64_t at_ = 0;
+};
+
+TEST(CaptureInput, InputGrowingPastTheLimitIsRefused) {
+    ManyComments pipe;
+    EXPECT_EQ(captureError([&] { readCapture(pipe, "pipe"); }),
+              "pipe: expected a capture of at most 268435456 bytes (256 MiB), found more");
+}
+
+TEST(CaptureInput, FilesThatCannotBeCapturesAreNamed) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("umbrascope-capture-" + std::to_string(::getpid()) + ".ump");
+    std::ofstream(path) << "10F80000\n";
+    std::filesystem::resize_file(path, maxCaptureBytes + 1); // sparse: nothing is written
+    EXPECT_EQ(
+        captureError([&] { loadCapture(path); }),
+        path.string() +
+            ": expected a capture of at most 268435456 bytes (256 MiB), found 268435457 bytes");
+    std::filesystem::remove(path);
+    EXPECT_EQ(captureError([&] { loadCapture(path); }),
+              path.string() + ": cannot open the file: No such file or directory");
+    EXPECT_EQ(captureError([&] { loadCapture(path.parent_path()); }),
+              path.parent_path().string() + ": expected a capture file, found a directory");
+    // A read error is an error, never a shorter capture.
+    EXPECT_EQ(captureError([] { loadCapture("/proc/self/mem"); }),
+              "/proc/self/mem: cannot read the file: Input/output error");
 }
 
 } // namespace

@@ -6,16 +6,16 @@
 #pragma GCC diagnostic ignored "-Wconversion"
 #pragma GCC diagnostic ignored "-Wsign-conversion"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
-#include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/alsa/AlsaMidiService.hpp"
+#include "support/SteppedQueue.hpp"
 
 namespace umbrascope::alsa {
 namespace {
+
+using testing_support::drainUntil;
 
 // Another program's output port, plugged in while the monitor runs.
 class SendingClient {
@@ -46,17 +46,6 @@ private:
     int port_ = -1;
 };
 
-template <typename Done>
-bool waitFor(ManualQueue& queue, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        queue.drain();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-}
-
 TEST(AlsaEndToEnd, HotpluggedSourceIsEnabledAndItsNoteArrivesAsMidi2) {
     if (!std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "no /dev/snd/seq";
     AlsaMidiService service;
@@ -70,9 +59,9 @@ TEST(AlsaEndToEnd, HotpluggedSourceIsEnabledAndItsNoteArrivesAsMidi2) {
             if (source.name == "Umbrascope Test Keys Out") return true;
         return false;
     };
-    ASSERT_TRUE(waitFor(queue, listed)) << "the System Announce port should trigger a rescan";
+    ASSERT_TRUE(drainUntil(queue, listed)) << "the System Announce port should trigger a rescan";
     keys.noteOn(60, 100);
-    ASSERT_TRUE(waitFor(queue, [&] { return !manager.messages().empty(); }));
+    ASSERT_TRUE(drainUntil(queue, [&] { return !manager.messages().empty(); }));
     const auto& message = manager.messages().back();
     EXPECT_EQ(message.words.toVector(), (std::vector<std::uint32_t>{0x40903C00, 0xC9240000}));
     EXPECT_FALSE(message.sourceIsUMPNative);
@@ -80,7 +69,7 @@ TEST(AlsaEndToEnd, HotpluggedSourceIsEnabledAndItsNoteArrivesAsMidi2) {
     manager.setMidi1ProtocolOnly(true);
     queue.drain();
     keys.noteOn(62, 100);
-    ASSERT_TRUE(waitFor(queue, [&] { return manager.messages().size() >= 2; }));
+    ASSERT_TRUE(drainUntil(queue, [&] { return manager.messages().size() >= 2; }));
     EXPECT_EQ(manager.messages().back().words.toVector(), (std::vector<std::uint32_t>{0x20903E64}));
 }
 

@@ -1,28 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
-#include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/DemoCapture.hpp"
 #include "platform/SystemMidi.hpp"
+#include "support/SteppedQueue.hpp"
 
 namespace umbrascope::platform {
 namespace {
 
-// Drains the main queue until `done` holds, for at most a minute.
-template <typename Done>
-bool runUntil(ManualQueue& queue, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (std::chrono::steady_clock::now() < deadline) {
-        queue.drain();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
-}
+using testing_support::drainUntil;
 
 TEST(SystemMidi, FilesAndDemoFeedOneManager) {
     MidiRequest request;
@@ -44,7 +32,7 @@ TEST(SystemMidi, FilesAndDemoFeedOneManager) {
             if (message.sourceID == id) return true;
         return false;
     };
-    EXPECT_TRUE(runUntil(queue, [&] { return heardFrom(keys) && heardFrom(demo); }));
+    EXPECT_TRUE(drainUntil(queue, [&] { return heardFrom(keys) && heardFrom(demo); }));
     services.stopPlayback();
 }
 

@@ -10,55 +10,59 @@
 namespace umbrascope::testing_support {
 
 // A MIDI service whose sources are set by the test and whose deliveries happen on the calling
-// thread. Source queries are safe from any thread once the sources are set up.
-class FakeMidiService final : public MidiService {
+// thread, as the service's own thread would make them. It has no client: a manager on it keeps
+// the defaults (no port, no source list). Source queries are safe from any thread.
+class FakeMidiService : public MidiService {
 public:
     struct Source {
         std::optional<std::string> name;
         std::int32_t id = 0;
-        bool native = true;
+        bool native = false;
     };
 
     SourceRef addSource(Source source) {
+        std::lock_guard lock(mutex_);
         const SourceRef ref{nextRef_++};
         sources_[ref.value] = std::move(source);
         return ref;
     }
+    // Does nothing without a receiver.
+    void deliver(const EventList& list, std::optional<SourceRef> source) {
+        std::lock_guard lock(receiverMutex_);
+        if (receiver_) receiver_(list, source);
+    }
 
     std::optional<std::string> displayName(SourceRef source) const override {
-        const auto it = sources_.find(source.value);
-        return it == sources_.end() ? std::nullopt : it->second.name;
+        const auto found = find(source);
+        return found ? found->name : std::nullopt;
     }
     std::int32_t uniqueID(SourceRef source) const override {
-        const auto it = sources_.find(source.value);
-        return it == sources_.end() ? 0 : it->second.id;
+        const auto found = find(source);
+        return found ? found->id : 0;
     }
     bool isNativeUMP(SourceRef source, std::int32_t) const override {
-        const auto it = sources_.find(source.value);
-        return it != sources_.end() && it->second.native;
+        const auto found = find(source);
+        return found && found->native;
     }
-
     void setReceiveCallback(ReceiveCallback callback) override {
-        std::lock_guard lock(mutex_);
-        callback_ = std::move(callback);
+        std::lock_guard lock(receiverMutex_);
+        receiver_ = std::move(callback);
     }
 
-    // Delivers as the service's thread would; does nothing without a receiver.
-    void deliver(const EventList& list, std::optional<SourceRef> source) {
-        std::lock_guard lock(mutex_);
-        if (callback_) callback_(list, source);
-    }
-
-    bool hasReceiver() const {
-        std::lock_guard lock(mutex_);
-        return static_cast<bool>(callback_);
-    }
+protected:
+    mutable std::mutex mutex_; // guards the sources, here and in a subclass
 
 private:
+    std::optional<Source> find(SourceRef source) const {
+        std::lock_guard lock(mutex_);
+        const auto it = sources_.find(source.value);
+        return it == sources_.end() ? std::nullopt : std::optional(it->second);
+    }
+
     std::map<std::uint64_t, Source> sources_;
     std::uint64_t nextRef_ = 1;
-    mutable std::mutex mutex_;
-    ReceiveCallback callback_;
+    std::mutex receiverMutex_;
+    ReceiveCallback receiver_;
 };
 
 } // namespace umbrascope::testing_support

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "core/MainQueue.hpp"
 
@@ -47,5 +49,17 @@ private:
     mutable std::mutex mutex_;
     std::deque<std::function<void()>> tasks_;
 };
+
+// Drains the queue until `done` holds, for at most a minute: for work that real threads post.
+template <typename Done>
+bool drainUntil(ManualQueue& queue, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        queue.drain();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
 
 } // namespace umbrascope::testing_support
