@@ -3,12 +3,15 @@
 #include "audio/FallbackSynthesizer.hpp"
 #include "core/MainQueue.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
+#include "support/SpeechReports.hpp"
 
 namespace umbrascope {
 namespace {
 
 using testing_support::FakeSpeechSynthesizer;
-using Report = std::pair<std::uint64_t, SpeechReport>;
+using Log = FakeSpeechSynthesizer::Log;
+
+using testing_support::Report;
 using R = SpeechReport;
 using Kind = FakeSpeechSynthesizer::Call::Kind;
 
@@ -20,10 +23,8 @@ Utterance utterance(std::uint64_t id, std::string text) {
 // of the pair.
 struct Pair {
     ManualQueue queue;
-    std::shared_ptr<FakeSpeechSynthesizer::Log> primary =
-        std::make_shared<FakeSpeechSynthesizer::Log>();
-    std::shared_ptr<FakeSpeechSynthesizer::Log> fallback =
-        std::make_shared<FakeSpeechSynthesizer::Log>();
+    std::shared_ptr<Log> primary = std::make_shared<Log>();
+    std::shared_ptr<Log> fallback = std::make_shared<Log>();
     int fallbacksMade = 0;
     bool fallbackInstalled = true;
     FallbackSynthesizer synthesizer{
@@ -35,16 +36,13 @@ struct Pair {
             return std::make_unique<FakeSpeechSynthesizer>(fallback);
         },
         queue};
-    std::vector<Report> reports;
+    testing_support::SpeechReports reports;
     std::vector<std::string> notices;
     ObserverList<const std::string&>::Subscription subscription =
         synthesizer.fallbackTaken().subscribe(
             [this](const std::string& n) { notices.push_back(n); });
 
-    Pair() {
-        synthesizer.setReportHandler(
-            [this](std::uint64_t id, SpeechReport kind) { reports.emplace_back(id, kind); });
-    }
+    Pair() { reports.listenTo(synthesizer); }
 };
 
 TEST(FallbackSynthesizer, TheFailedUtteranceIsSaidAgainByTheFallbackAndEndsOnce) {
@@ -59,7 +57,7 @@ TEST(FallbackSynthesizer, TheFailedUtteranceIsSaidAgainByTheFallbackAndEndsOnce)
     EXPECT_EQ(p.fallback->lastSpoken().id, 1u);
     p.fallback->send(1, R::started);
     p.fallback->send(1, R::finished);
-    EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::started}, {1, R::finished}}));
+    EXPECT_EQ(p.reports.seen(), (std::vector<Report>{{1, R::started}, {1, R::finished}}));
     EXPECT_EQ(p.notices, std::vector<std::string>{"speaking with the fallback"});
 
     p.synthesizer.speak(utterance(2, "Note Off C4"));
@@ -73,7 +71,7 @@ TEST(FallbackSynthesizer, WithoutAFallbackTheFailedUtteranceStillEnds) {
     p.synthesizer.speak(utterance(1, "Note On C4"));
     p.primary->send(1, R::failed);
     p.queue.drain();
-    EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::failed}}));
+    EXPECT_EQ(p.reports.seen(), (std::vector<Report>{{1, R::failed}}));
 }
 
 TEST(FallbackSynthesizer, TheNewestUtteranceWaitingOnThePrimaryMovesAndOlderOnesEnd) {
@@ -88,7 +86,7 @@ TEST(FallbackSynthesizer, TheNewestUtteranceWaitingOnThePrimaryMovesAndOlderOnes
     p.primary->send(3, R::cancelled); // moved: its end comes from the fallback
     EXPECT_EQ(p.fallback->spokenTexts(), std::vector<std::string>{"newest"});
     p.fallback->send(3, R::finished);
-    EXPECT_EQ(p.reports,
+    EXPECT_EQ(p.reports.seen(),
               (std::vector<Report>{{1, R::failed}, {2, R::cancelled}, {3, R::finished}}));
 }
 
@@ -97,7 +95,7 @@ TEST(FallbackSynthesizer, AStopBeforeTheSwitchEndsTheFailedUtteranceAndNothingIs
     p.synthesizer.speak(utterance(1, "stopped"));
     p.primary->send(1, R::failed);
     p.synthesizer.stopSpeaking();
-    EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::cancelled}}));
+    EXPECT_EQ(p.reports.seen(), (std::vector<Report>{{1, R::cancelled}}));
     p.queue.drain();
     EXPECT_EQ(p.fallbacksMade, 1);
     EXPECT_TRUE(p.fallback->spokenTexts().empty());
@@ -114,7 +112,7 @@ TEST(FallbackSynthesizer, SwitchesOnceAndPassesLaterFailuresOn) {
     p.queue.drain();
     EXPECT_EQ(p.fallbacksMade, 1);
     EXPECT_EQ(p.notices.size(), 1u);
-    EXPECT_EQ(p.reports, (std::vector<Report>{{1, R::failed}}));
+    EXPECT_EQ(p.reports.seen(), (std::vector<Report>{{1, R::failed}}));
 }
 
 } // namespace

@@ -10,12 +10,11 @@ namespace umbrascope {
 namespace {
 
 using testing_support::FakeSpeechSynthesizer;
-using Kind = FakeSpeechSynthesizer::Call::Kind;
+using Log = FakeSpeechSynthesizer::Log;
 
 struct Announcer {
     ManualQueue queue;
-    std::shared_ptr<FakeSpeechSynthesizer::Log> log =
-        std::make_shared<FakeSpeechSynthesizer::Log>();
+    std::shared_ptr<Log> log = std::make_shared<Log>();
     SpeechAnnouncer announcer{std::make_unique<FakeSpeechSynthesizer>(log), queue};
 
     std::uint64_t current() const { return announcer.currentUtterance()->id; }
@@ -23,54 +22,20 @@ struct Announcer {
         log->send(id, kind);
         queue.drain();
     }
+    // What the synthesizer was asked, in order: "stop" or the text spoken.
+    std::vector<std::string> calls() const {
+        std::vector<std::string> seen;
+        for (const auto& call : log->calls)
+            seen.push_back(call.kind == FakeSpeechSynthesizer::Call::Kind::stop
+                               ? "stop"
+                               : call.utterance.text);
+        return seen;
+    }
 };
 
-// Reports are matched by identity, not by text: the late cancel of a replaced utterance changes
-// nothing.
-TEST(SpeechAnnouncer, SpeakNowStopsFirstAndIgnoresTheReplacedUtterancesReports) {
-    Announcer a;
-    a.announcer.speakNow("same");
-    a.queue.drain();
-    const auto first = a.current();
-    a.report(first, SpeechReport::started);
-    a.announcer.speakNow("same");
-    a.queue.drain();
-    const auto second = a.current();
-    a.report(first, SpeechReport::cancelled);
-    EXPECT_TRUE(a.announcer.busy());
-    ASSERT_EQ(a.log->calls.size(), 4u);
-    EXPECT_EQ(a.log->calls[2].kind, Kind::stop) << "stop comes before the new speak";
-    EXPECT_EQ(a.log->calls[3].utterance.id, second);
-    a.report(second, SpeechReport::finished);
-    EXPECT_FALSE(a.announcer.busy());
-}
-
-TEST(SpeechAnnouncer, StopThenALateStartReportLeavesItSilent) {
-    Announcer a;
-    a.announcer.speakNow("long reading");
-    a.queue.drain();
-    const auto id = a.current();
-    a.announcer.stop();
-    EXPECT_FALSE(a.announcer.busy());
-    a.report(id, SpeechReport::started);
-    EXPECT_FALSE(a.announcer.isSpeaking());
-    EXPECT_EQ(a.log->calls.back().kind, Kind::stop);
-}
-
-// A task posted by an announcer that is gone must not run, even on one that took its place.
-TEST(SpeechAnnouncer, PostedCallsDieWithTheirAnnouncer) {
-    ManualQueue queue;
-    auto log = std::make_shared<FakeSpeechSynthesizer::Log>();
-    std::optional<SpeechAnnouncer> announcer;
-    announcer.emplace(std::make_unique<FakeSpeechSynthesizer>(log), queue);
-    announcer->speakNow("bye");
-    announcer.emplace(std::make_unique<FakeSpeechSynthesizer>(log), queue);
-    queue.drain();
-    EXPECT_TRUE(log->calls.empty());
-}
-
-// A request made while busy is dropped for good; only the current utterance's end is told, and a
-// failure ends it like a finish does, so `busy` cannot stick.
+// A request made while busy is dropped for good; a new utterance cuts in after a stop. Reports
+// are matched by identity, so late ones of an utterance that was replaced or stopped change
+// nothing; a failure ends an utterance like a finish does, so `busy` cannot stick.
 TEST(SpeechAnnouncer, UtteranceEventsTellHowEachRequestEnded) {
     Announcer a;
     std::vector<std::string> events;
@@ -91,8 +56,12 @@ TEST(SpeechAnnouncer, UtteranceEventsTellHowEachRequestEnded) {
     a.announcer.speakIfIdle("c");
     const auto c = a.current();
     a.announcer.speakNow("d");
+    const auto d = a.current();
     a.report(c, SpeechReport::failed);
+    EXPECT_TRUE(a.announcer.busy());
     a.announcer.stop();
+    a.report(d, SpeechReport::started);
+    EXPECT_FALSE(a.announcer.isSpeaking());
     a.announcer.speakNow("e");
     a.report(a.current(), SpeechReport::cancelled);
     a.announcer.speakNow("f");
@@ -102,34 +71,44 @@ TEST(SpeechAnnouncer, UtteranceEventsTellHowEachRequestEnded) {
               (std::vector<std::string>{"handedOver a @7", "droppedBusy b", "spoken a @7",
                                         "handedOver c", "cutOff c", "handedOver d", "cutOff d",
                                         "handedOver e", "cutOff e", "handedOver f", "failed f"}));
+    EXPECT_EQ(a.calls(),
+              (std::vector<std::string>{"a", "c", "stop", "d", "stop", "stop", "e", "stop", "f"}));
+}
+
+// A task posted by an announcer that is gone must not run, even on one that took its place.
+TEST(SpeechAnnouncer, PostedCallsDieWithTheirAnnouncer) {
+    ManualQueue queue;
+    auto log = std::make_shared<Log>();
+    std::optional<SpeechAnnouncer> announcer;
+    announcer.emplace(std::make_unique<FakeSpeechSynthesizer>(log), queue);
+    announcer->speakNow("bye");
+    announcer.emplace(std::make_unique<FakeSpeechSynthesizer>(log), queue);
+    queue.drain();
+    EXPECT_TRUE(log->calls.empty());
 }
 
 TEST(SpeechAnnouncer, AdjustingClampsAndAlwaysConfirmsAtTheNewValue) {
+    using A = SpeechAnnouncer;
     const struct {
-        bool isRate;
+        void (A::*set)(float);
+        void (A::*adjust)(float);
         float start, delta, expected;
         const char* spoken;
     } rows[] = {
-        {true, 1.0f, 0.05f, 1.0f, "Speech Rate Faster"},
-        {true, 0.5f, -0.05f, 0.45f, "Speech Rate Slower"},
-        {false, 0.05f, -0.1f, 0.0f, "TTS Volume Down"},
-        {false, 0.5f, 0.1f, 0.6f, "TTS Volume Up"},
+        {&A::setRate, &A::adjustRate, 1.0f, 0.05f, 1.0f, "Speech Rate Faster"},
+        {&A::setRate, &A::adjustRate, 0.5f, -0.05f, 0.45f, "Speech Rate Slower"},
+        {&A::setVolume, &A::adjustVolume, 0.05f, -0.1f, 0.0f, "TTS Volume Down"},
+        {&A::setVolume, &A::adjustVolume, 0.5f, 0.1f, 0.6f, "TTS Volume Up"},
     };
     for (const auto& row : rows) {
         Announcer a;
-        if (row.isRate) {
-            a.announcer.setRate(row.start);
-            a.announcer.adjustRate(row.delta);
-        } else {
-            a.announcer.setVolume(row.start);
-            a.announcer.adjustVolume(row.delta);
-        }
+        (a.announcer.*row.set)(row.start);
+        (a.announcer.*row.adjust)(row.delta);
         a.queue.drain();
         const auto& said = a.log->lastSpoken();
         EXPECT_EQ(said.text, row.spoken);
-        EXPECT_FLOAT_EQ(row.isRate ? a.announcer.rate() : a.announcer.volume(), row.expected)
+        EXPECT_FLOAT_EQ(row.set == &A::setRate ? said.rate : said.volume, row.expected)
             << row.spoken;
-        EXPECT_FLOAT_EQ(row.isRate ? said.rate : said.volume, row.expected) << row.spoken;
     }
 }
 

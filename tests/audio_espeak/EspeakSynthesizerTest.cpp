@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <mutex>
-#include <thread>
-#include <utility>
-#include <vector>
-
 #include "audio/AudioEngine.hpp"
 #include "support/CapturingOutput.hpp"
+#include "support/SpeechReports.hpp"
 
 #ifdef HAVE_UMBRASCOPE_ESPEAK
 #include "audio/espeak/EspeakSynthesizer.hpp"
@@ -18,47 +13,25 @@ namespace {
 
 #ifdef HAVE_UMBRASCOPE_ESPEAK
 
-using testing_support::CapturingOutput;
-using Report = std::pair<std::uint64_t, SpeechReport>;
+using testing_support::Report;
+using R = SpeechReport;
 
 // The test plays the part of the audio thread: nothing is heard, and nothing ends, unless it pulls.
 struct Speech {
-    CapturingOutput* output = new CapturingOutput;
+    testing_support::CapturingOutput* output = new testing_support::CapturingOutput;
     AudioEngine engine{std::unique_ptr<AudioOutput>(output)};
-    std::mutex mutex;
-    std::vector<Report> reports;
+    testing_support::SpeechReports reports;
     // Last, so it goes first: its final reports still find the log.
     std::unique_ptr<EspeakSynthesizer> synthesizer = EspeakSynthesizer::create(engine);
 
     Speech() {
-        if (synthesizer)
-            synthesizer->setReportHandler([this](std::uint64_t id, SpeechReport kind) {
-                std::lock_guard lock(mutex);
-                reports.emplace_back(id, kind);
-            });
+        if (synthesizer) reports.listenTo(*synthesizer);
     }
-
-    std::vector<Report> seen() {
-        std::lock_guard lock(mutex);
-        return reports;
+    std::vector<Report> play(std::size_t count) {
+        return reports.waitFor(count, [this] { return output->pull(); });
     }
-
-    // Waits (bounded) until `count` reports have arrived, playing the audio meanwhile when
-    // `playing`; returns them.
-    std::vector<Report> waitFor(std::size_t count, bool playing = true) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (seen().size() < count && std::chrono::steady_clock::now() < deadline)
-            if (!playing || !output->pull())
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return seen();
-    }
-
-    // Plays until the first audible frame, and not one block further.
-    bool playUntilAudible() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (output->loudFrames == 0 && std::chrono::steady_clock::now() < deadline)
-            if (!output->pull()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return output->loudFrames > 0;
+    void say(std::uint64_t id, const char* text, float volume = 1.0f) {
+        synthesizer->speak({id, text, 0.5f, volume, std::nullopt});
     }
 };
 
@@ -70,59 +43,39 @@ TEST(EspeakSynthesizer, SpeaksAudiblyAtItsVolumeAndReportsStartThenFinish) {
                             [](const Voice& v) { return v.language.starts_with("en"); }));
     EXPECT_TRUE(s.synthesizer->hasVoice(voices.front().identifier));
     s.synthesizer->speak({6, "Note On C4", 0.5f, 0.0f, std::string("no/such-voice")});
-    s.waitFor(2);
+    s.play(2);
     EXPECT_EQ(s.output->loudFrames, 0) << "spoken at volume 0";
-    s.synthesizer->speak({7, "Note On C4", 0.5f, 1.0f, std::nullopt});
-    using R = SpeechReport;
-    EXPECT_EQ(s.waitFor(4),
+    s.say(7, "Note On C4");
+    EXPECT_EQ(s.play(4),
               (std::vector<Report>{
                   {6, R::started}, {6, R::finished}, {7, R::started}, {7, R::finished}}));
     EXPECT_GT(s.output->leftPeak, 0.05f);
     EXPECT_GT(s.output->loudFrames, 44100 / 4) << "at least a quarter second of speech";
 }
 
-TEST(EspeakSynthesizer, StopCancelsAtOnceAndTheNextUtteranceStillFinishes) {
+// Every utterance ends once: stopped while heard or before its turn, after a stop, and at
+// shutdown. The order of the ends of different utterances is not fixed.
+TEST(EspeakSynthesizer, EveryUtteranceEndsOnceWhetherStoppedOrLeftAtShutdown) {
     Speech s;
     if (!s.synthesizer) GTEST_SKIP() << "espeak-ng could not be initialised (data missing?)";
-    s.synthesizer->speak({1, "This is a long sentence that is cut off before it can end.", 0.5f,
-                          1.0f, std::nullopt});
-    s.synthesizer->speak({2, "Dropped before it starts.", 0.5f, 1.0f, std::nullopt});
-    // The first utterance has begun to play and, with playback held, cannot end before the stop.
-    ASSERT_TRUE(s.playUntilAudible());
-    ASSERT_EQ(s.waitFor(1, false), (std::vector<Report>{{1, SpeechReport::started}}));
+    s.say(1, "This is a long sentence that is cut off before it can end.");
+    s.say(2, "Dropped before it starts.");
+    // Played until its first audible block and not one further, the first utterance cannot end
+    // before the stop.
+    ASSERT_TRUE(s.reports.waitUntil([&] { return s.output->loudFrames > 0; },
+                                    [&] { return s.output->pull(); }));
+    ASSERT_EQ(s.reports.waitFor(1), (std::vector<Report>{{1, R::started}}));
     s.synthesizer->stopSpeaking();
-    s.synthesizer->speak({3, "Next", 0.5f, 1.0f, std::nullopt});
-    const auto reports = s.waitFor(5);
-    // Order holds per utterance; the ends of different utterances may interleave.
-    const auto of = [&](std::uint64_t id) {
-        std::vector<SpeechReport> kinds;
-        for (const auto& [rid, kind] : reports)
-            if (rid == id) kinds.push_back(kind);
-        return kinds;
-    };
-    using R = SpeechReport;
-    EXPECT_EQ(of(1), (std::vector<R>{R::started, R::cancelled}));
-    EXPECT_EQ(of(2), (std::vector<R>{R::cancelled}));
-    EXPECT_EQ(of(3), (std::vector<R>{R::started, R::finished}));
-}
-
-TEST(EspeakSynthesizer, EveryUtteranceEndsOnceAlsoAtShutdown) {
-    std::vector<Report> reports;
-    {
-        Speech s;
-        if (!s.synthesizer) GTEST_SKIP() << "espeak-ng could not be initialised";
-        for (std::uint64_t id = 1; id <= 3; ++id)
-            s.synthesizer->speak(
-                {id, "A sentence long enough to still be playing.", 0.5f, 1.0f, std::nullopt});
-        s.synthesizer.reset();
-        reports = s.seen();
-    }
-    for (std::uint64_t id = 1; id <= 3; ++id) {
-        int ends = 0;
-        for (const auto& [rid, kind] : reports)
-            ends += rid == id && kind != SpeechReport::started;
-        EXPECT_EQ(ends, 1) << "utterance " << id;
-    }
+    s.say(3, "Next");
+    s.play(5);
+    EXPECT_EQ(s.reports.of(1), (std::vector<R>{R::started, R::cancelled}));
+    EXPECT_EQ(s.reports.of(2), (std::vector<R>{R::cancelled}));
+    EXPECT_EQ(s.reports.of(3), (std::vector<R>{R::started, R::finished}));
+    for (std::uint64_t id = 4; id <= 6; ++id)
+        s.say(id, "A sentence long enough to still be playing.");
+    s.synthesizer.reset();
+    for (std::uint64_t id = 4; id <= 6; ++id)
+        EXPECT_EQ(s.reports.ends(id), 1) << "utterance " << id;
 }
 
 TEST(EspeakSynthesizer, RatesMapOntoTheLibrarysWordsPerMinute) {

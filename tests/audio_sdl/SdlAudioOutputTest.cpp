@@ -33,10 +33,6 @@ TEST(SdlAudioOutput, TicksAtFullLeftReachOnlyTheLeftChannel) {
         FakeClock clock;
         AudioEngine engine(std::make_unique<SdlAudioOutput>());
         ClickPlayer player(engine, clock);
-        struct StopFirst { // the player's tick must not be freed while SDL can still read it
-            AudioEngine& engine;
-            ~StopFirst() { engine.stop(); }
-        } stopFirst{engine};
         player.setPan(9, -1.0f);
         player.playTick(9);
         if (!engine.deviceOpened()) GTEST_SKIP() << "SDL's disk audio driver could not open";

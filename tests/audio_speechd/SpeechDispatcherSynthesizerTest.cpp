@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <vector>
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
 #include "support/FakeSpeechDaemon.hpp"
+#include "support/SpeechReports.hpp"
 #endif
 
 namespace umbrascope {
@@ -16,31 +13,13 @@ namespace {
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 
-using Report = std::pair<std::uint64_t, SpeechReport>;
-
-struct Reports {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<Report> seen;
-
-    void add(std::uint64_t id, SpeechReport kind) {
-        std::lock_guard lock(mutex);
-        seen.emplace_back(id, kind);
-        changed.notify_all();
-    }
-    std::vector<Report> waitFor(std::size_t count) {
-        std::unique_lock lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() >= count; });
-        return seen;
-    }
-};
-
 using testing_support::FakeSpeechDaemon;
+using testing_support::SpeechReports;
 using E = SsipEvent;
 using R = SpeechReport;
 
 // Every utterance ends once, and one the daemon cannot say ends as a failure: the announcer's
-// fallback depends on it.
+// fallback depends on it. The daemon's events arrive before its answer to the say.
 TEST(SpeechDispatcherSynthesizer, EachUtteranceEndsOnceAndSaysHow) {
     enum class Daemon { answers, refusesText, hangs, absent };
     using D = Daemon;
@@ -70,25 +49,20 @@ TEST(SpeechDispatcherSynthesizer, EachUtteranceEndsOnceAndSaysHow) {
         const bool waitsForBounds =
             c.expected.back() == R::failed && (c.daemon == D::answers || c.daemon == D::hangs);
         const auto bound = std::chrono::milliseconds(waitsForBounds ? 100 : 600'000);
-        Reports reports;
+        SpeechReports reports;
         {
             SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
                                                     {bound, bound, std::chrono::milliseconds(0)});
-            synthesizer.setReportHandler(
-                [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
+            reports.listenTo(synthesizer);
             synthesizer.speak({5, "Note On C4", 0.5f, 1.0f, std::nullopt});
             reports.waitFor(c.expected.size());
             daemon->release();
-            if (c.daemon == D::absent) {
-                EXPECT_EQ(synthesizer.connectionError(), "no daemon at the socket");
-            }
+            EXPECT_EQ(synthesizer.connectionError(),
+                      c.daemon == D::absent ? "no daemon at the socket" : "")
+                << c.name;
         }
-        std::vector<SpeechReport> kinds;
-        for (const auto& [id, kind] : reports.seen) {
-            EXPECT_EQ(id, 5u) << c.name;
-            kinds.push_back(kind);
-        }
-        EXPECT_EQ(kinds, c.expected) << c.name;
+        EXPECT_EQ(reports.of(5), c.expected) << c.name;
+        EXPECT_EQ(reports.seen().size(), c.expected.size()) << c.name;
         std::lock_guard lock(daemon->mutex);
         EXPECT_EQ(daemon->said.size(), daemon->running ? 1u : 0u) << c.name;
     }
@@ -98,37 +72,36 @@ TEST(SpeechDispatcherSynthesizer, EachUtteranceEndsOnceAndSaysHow) {
 TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
     auto daemon = std::make_shared<FakeSpeechDaemon>();
     daemon->eventsOnSay = {E::begin};
-    Reports reports;
-    const auto ends = [&](std::uint64_t id) {
-        std::lock_guard lock(reports.mutex);
-        return std::count_if(reports.seen.begin(), reports.seen.end(), [&](const Report& r) {
-            return r.first == id && r.second != R::started;
-        });
-    };
+    SpeechReports reports;
     {
         SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
-        synthesizer.setReportHandler(
-            [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
+        reports.listenTo(synthesizer);
         for (std::uint64_t id = 1; id <= 3; ++id)
             synthesizer.speak({id, "Queued words", 0.5f, 0.5f, std::nullopt});
         synthesizer.stopSpeaking();
         for (std::uint64_t id = 1; id <= 3; ++id)
-            EXPECT_EQ(ends(id), 1) << "utterance " << id;
+            EXPECT_EQ(reports.ends(id), 1) << "utterance " << id;
         synthesizer.speak({4, "Left at shutdown", 0.5f, 0.5f, std::nullopt});
     }
     for (std::uint64_t id = 1; id <= 4; ++id)
-        EXPECT_EQ(ends(id), 1) << "utterance " << id;
+        EXPECT_EQ(reports.ends(id), 1) << "utterance " << id;
 }
 
 // Needs a running daemon with an audio server (scripts/test starts both, privately).
-TEST(SpeechDispatcherSynthesizer, SpeakStopSpeakReportsBeginCancelBeginEnd) {
-    Reports reports;
+TEST(SpeechDispatcherSynthesizer, ARealDaemonListsVoicesAndReportsBeginCancelBeginEnd) {
+    SpeechReports reports;
     SpeechDispatcherSynthesizer synthesizer;
-    synthesizer.setReportHandler(
-        [&](std::uint64_t id, SpeechReport kind) { reports.add(id, kind); });
+    reports.listenTo(synthesizer);
     if (!synthesizer.waitUntilConnected(std::chrono::seconds(15)))
         GTEST_SKIP() << "no speech-dispatcher running: " << synthesizer.connectionError();
-
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Under a sanitizer, libspeechd's strstr parsing of the thousands of voices a daemon lists
+    // takes minutes.
+    ASSERT_TRUE(synthesizer.loadVoices(std::chrono::seconds(120)));
+    const auto voices = synthesizer.voices();
+    ASSERT_FALSE(voices.empty());
+    EXPECT_TRUE(synthesizer.hasVoice(voices.front().identifier));
+#endif
     synthesizer.speak({1,
                        "This sentence is long enough to be cut off well before it reaches its "
                        "end, so the stop has something to cancel.",
@@ -137,25 +110,9 @@ TEST(SpeechDispatcherSynthesizer, SpeakStopSpeakReportsBeginCancelBeginEnd) {
         << "no begin: is an audio server running for the daemon?";
     synthesizer.stopSpeaking();
     synthesizer.speak({2, "Note On C4", 1.0f, 0.5f, std::nullopt});
-    const auto seen = reports.waitFor(4);
-    EXPECT_EQ(seen, (std::vector<Report>{{1, SpeechReport::started},
-                                         {1, SpeechReport::cancelled},
-                                         {2, SpeechReport::started},
-                                         {2, SpeechReport::finished}}));
-}
-
-TEST(SpeechDispatcherSynthesizer, ListsTheDaemonsVoices) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "libspeechd parses the voice list with strstr, which the sanitizers' checks "
-                    "make quadratic: minutes for the thousands of voices a daemon lists";
-#endif
-    SpeechDispatcherSynthesizer synthesizer;
-    if (!synthesizer.waitUntilConnected(std::chrono::seconds(15)))
-        GTEST_SKIP() << "no speech-dispatcher running: " << synthesizer.connectionError();
-    ASSERT_TRUE(synthesizer.loadVoices(std::chrono::seconds(120)));
-    const auto voices = synthesizer.voices();
-    ASSERT_FALSE(voices.empty());
-    EXPECT_TRUE(synthesizer.hasVoice(voices.front().identifier));
+    EXPECT_EQ(reports.waitFor(4),
+              (std::vector<testing_support::Report>{
+                  {1, R::started}, {1, R::cancelled}, {2, R::started}, {2, R::finished}}));
 }
 
 TEST(SpeechDispatcherSynthesizer, RateAndVolumeMapOntoTheDaemonsScale) {
