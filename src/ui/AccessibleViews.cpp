@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScrollBar>
@@ -134,7 +135,12 @@ public:
     explicit PickerAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        // Only for ours, which are named: Qt's own dialogs name theirs by the entry alone, which
+        // would then be read twice. Asked at every use, as the name may be given after this
+        // interface was made.
+        if (type == QAccessible::TextInterface)
+            return box()->accessibleName().isEmpty() ? nullptr
+                                                     : static_cast<QAccessibleTextInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
     QString text(QAccessible::Text kind) const override {
@@ -220,6 +226,16 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     return nullptr;
 }
 
+// The bridge warns of every value change of a control without a value, once per arrival for the
+// quiet scroll bar. Its warnings are for Qt's developers; QT_LOGGING_RULES still shows them.
+QLoggingCategory::CategoryFilter defaultLogFilter = nullptr;
+
+void withoutBridgeWarnings(QLoggingCategory* category) {
+    if (defaultLogFilter) defaultLogFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.accessibility.atspi") == 0)
+        category->setEnabled(QtWarningMsg, false);
+}
+
 } // namespace
 
 void makeQuiet(QScrollBar* bar) {
@@ -236,6 +252,8 @@ void makeQuiet(QLabel* label) {
 void installAccessibleViews() {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
+        if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+            defaultLogFilter = QLoggingCategory::installFilter(withoutBridgeWarnings);
         return true;
     }();
     (void)installed;
