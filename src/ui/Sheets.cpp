@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QStandardPaths>
 #include <memory>
@@ -85,6 +86,11 @@ AskForExportLocation exportLocationAsker(QWidget* window) {
             if (result == QDialog::Accepted && !files.isEmpty() && !files.first().isEmpty())
                 location = std::filesystem::path(QFile::encodeName(files.first()).toStdString());
             std::exchange(*pending, nullptr)(std::move(location));
+        });
+        // As the sheets do, and for desktops whose window manager gives the focus to no one.
+        QObject::connect(dialog, &QFileDialog::finished, owner, [owner] {
+            if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+                owner->activateWindow();
         });
         QObject::connect(dialog, &QObject::destroyed, [pending] {
             if (*pending) std::exchange(*pending, nullptr)(std::nullopt);
