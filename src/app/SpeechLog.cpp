@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/Hex.hpp"
+
 namespace umbrascope {
 
 namespace {
@@ -19,9 +21,8 @@ std::string quoted(std::string_view text) {
         } else if (c == '\n') {
             out += "\\n";
         } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
-            out += escaped;
+            out += "\\x";
+            hex::append(out, byte, 2);
         } else {
             out += c; // UTF-8 passes through whole
         }
