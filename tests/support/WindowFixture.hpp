@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -39,14 +40,13 @@ public:
     std::deque<std::function<void()>> tasks;
 };
 
-// A window on fakes: a MIDI service fed by the test, a synthesizer that reports when told, a
-// fake clock driving a manual scheduler, and save locations that the test answers.
-struct Window {
-    static constexpr std::int32_t keysID = 1;
-
+// A view on fakes: MIDI from `service`, a synthesizer that reports when told, a fake clock
+// driving a manual scheduler, and queues run by hand. Export locations go to `asker` when set,
+// else they wait in `asks` for the test to answer.
+template <typename Service>
+struct ViewOnFakes {
     FakeClock clock;
-    FakeMidiService service;
-    SourceRef keys = service.addSource({"Keys", keysID, true});
+    Service service;
     ManualQueue queue;
     ManualScheduler scheduler{clock};
     ManualBackgroundQueue background;
@@ -54,19 +54,15 @@ struct Window {
     std::shared_ptr<FakeSpeechSynthesizer::Log> log =
         std::make_shared<FakeSpeechSynthesizer::Log>();
     std::vector<ExportLocationAnswer> asks;
-    std::unique_ptr<ContentView> view = std::make_unique<ContentView>(ContentViewServices{
-        service, std::make_unique<FakeSpeechSynthesizer>(log), engine, queue, scheduler, background,
-        clock, [this](ExportLocationAnswer answer) { asks.push_back(answer); }});
+    AskForExportLocation asker;
+    std::unique_ptr<ContentView> view;
 
-    Window() { view->midiManager().setEnabledSourceIDs({keysID}); }
-
-    // One event list, one event packet per entry.
-    void receive(const std::vector<Words>& packets, std::optional<SourceRef> source = {}) {
-        EventList list;
-        for (const auto& words : packets)
-            list.add(words);
-        service.deliver(list, source.value_or(keys));
-        queue.drain();
+    void makeView() {
+        view = std::make_unique<ContentView>(ContentViewServices{
+            service, std::make_unique<FakeSpeechSynthesizer>(log), engine, queue, scheduler,
+            background, clock, [this](ExportLocationAnswer answer) {
+                asker ? asker(std::move(answer)) : asks.push_back(std::move(answer));
+            }});
     }
     KeyResult key(std::string_view characters) {
         const KeyResult result = view->handleKey(characters);
@@ -75,11 +71,42 @@ struct Window {
     }
     void speechOn(TTSLevel level = TTSLevel::short_) { view->setTTSLevel(level); }
     Texts spoken() const { return log->spokenTexts(); }
+    std::size_t stops() const {
+        return static_cast<std::size_t>(std::ranges::count(log->calls,
+                                                           FakeSpeechSynthesizer::Call::Kind::stop,
+                                                           &FakeSpeechSynthesizer::Call::kind));
+    }
+    // The synthesizer reports on the utterance being said.
     void report(SpeechReport kind) {
         log->send(view->speechAnnouncer().currentUtterance()->id, kind);
         queue.drain();
     }
+    // Something being said when the test goes on.
+    void speak(const std::string& text) {
+        view->speechAnnouncer().speakNow(text);
+        queue.drain();
+        report(SpeechReport::started);
+    }
     void runFor(Duration span) { testing_support::runFor(clock, scheduler, span); }
+};
+
+// A view with one source, "Keys", whose messages the test delivers.
+struct Window : ViewOnFakes<FakeMidiService> {
+    static constexpr std::int32_t keysID = 1;
+    SourceRef keys = service.addSource({"Keys", keysID, true});
+
+    Window() {
+        makeView();
+        view->midiManager().setEnabledSourceIDs({keysID});
+    }
+    // One event list, one event packet per entry.
+    void receive(const std::vector<Words>& packets, std::optional<SourceRef> source = {}) {
+        EventList list;
+        for (const auto& words : packets)
+            list.add(words);
+        service.deliver(list, source.value_or(keys));
+        queue.drain();
+    }
     std::vector<std::int64_t> visibleNumbers() const {
         std::vector<std::int64_t> numbers;
         for (const MIDIMessage& m : view->visibleMessages())

@@ -1,37 +1,40 @@
-#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <functional>
 #include <gtest/gtest.h>
 
-#include "UiTestSupport.hpp"
+#include "MonitorFixture.hpp"
 #include "ui/AboutDialog.hpp"
-#include "ui/MonitorWindow.hpp"
+#include "ui/MessageListModel.hpp"
+#include "ui/MessageListView.hpp"
 #include "ui/TextBlock.hpp"
 
 namespace umbrascope {
 namespace {
 
 using test::button;
+using test::named;
+using test::press;
+using test::type;
+using test::waitFor;
+using testing_support::midi2NoteOn;
+using testing_support::Texts;
+using testing_support::timingClock;
 
-TEST(MonitorWindow, TheHeaderReadsAsOneElementWithItsSources) {
+// With sources, the header is also read end to end by the screen-reader check.
+TEST(MonitorWindow, TheHeaderReadsAsOneElementWithoutSources) {
     MonitorWindow window;
     window.setVersionText(QStringLiteral("v0.1.0 (7)"));
-    auto* title = window.findChild<TextBlock*>(QStringLiteral("titleBlock"));
-    ASSERT_NE(title, nullptr);
-    const struct {
-        QStringList sources;
-        const char* expected;
-    } cases[] = {
-        {{}, "Umbrascope v0.1.0 (7), Showing Universal MIDI Packet Data, No MIDI sources found"},
-        {{"Keyboard", "Pads"},
-         "Umbrascope v0.1.0 (7), Showing Universal MIDI Packet Data, Connected: Keyboard, Pads"},
-    };
-    for (const auto& c : cases) {
-        window.setConnectedSources(c.sources);
-        QAccessibleInterface* block = QAccessible::queryAccessibleInterface(title);
-        EXPECT_EQ(block->text(QAccessible::Name), QString::fromUtf8(c.expected));
-        EXPECT_EQ(block->childCount(), 0);
-    }
+    window.setConnectedSources({});
+    QAccessibleInterface* header = QAccessible::queryAccessibleInterface(
+        window.findChild<TextBlock*>(QStringLiteral("titleBlock")));
+    EXPECT_EQ(header->text(QAccessible::Name),
+              QStringLiteral("Umbrascope v0.1.0 (7), Showing Universal MIDI Packet Data, No MIDI "
+                             "sources found"));
+    EXPECT_EQ(header->childCount(), 0);
 }
 
 // Setters show what the view holds without reporting it back as the user's choice.
@@ -47,9 +50,6 @@ TEST(MonitorWindow, SettersShowValuesSilentlyAndTheUsersChangesAreReported) {
     EXPECT_EQ(types.size() + filters.size() + rate.size(), 0);
     EXPECT_FALSE(button(window, "SysEx (8-bit) / Mixed Data")->isChecked());
     EXPECT_TRUE(button(window, "MIDI 1.0 Protocol Only")->isChecked());
-    EXPECT_EQ(button(window, "MIDI 1.0 Protocol Only")->toolTip(),
-              QStringLiteral("Receive as a MIDI 1.0-only app would: MIDI 2.0 messages are "
-                             "converted to MIDI 1.0 before they arrive"));
     auto* slider = test::named<QSlider>(window, "Speech rate");
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->value(), slider->maximum());
@@ -72,6 +72,231 @@ TEST(AboutDialog, FallsBackToTheApplicationIconWithoutTheLogo) {
     EXPECT_EQ(fallback.pixelColor(8, 8), QColor(Qt::red));
     EXPECT_NE(AboutDialog::logoIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
     QApplication::setWindowIcon(QIcon());
+}
+
+const testing_support::Words note = midi2NoteOn(60);
+
+// The monitor window and its sheets bound to the view.
+class Bound : public ::testing::Test {
+public:
+    void SetUp() override { w.bind(); }
+
+    void settle() {
+        w.queue.drain();
+        window.messageModel().flush();
+    }
+    QDialog* frontSheet() const { return w.controller->sheet(); }
+    int openSheetCount() const {
+        int n = 0;
+        for (QDialog* d : window.findChildren<QDialog*>())
+            n += d->isVisible() ? 1 : 0;
+        return n;
+    }
+    QString countText() const {
+        return window.findChild<QLabel*>(QStringLiteral("messageCount"))->text();
+    }
+    bool badgeShown(const char* name) const {
+        return window.findChild<TextBlock*>(QString::fromUtf8(name))->isVisible();
+    }
+
+    test::Monitor w;
+    MonitorWindow& window = w.window;
+};
+
+TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
+    EXPECT_TRUE(w.view->isWindowFocused());
+    MIDIManager& manager = w.view->midiManager();
+    const auto hidden = [&](UMPMessageType type) {
+        return [&manager, type] { return manager.hiddenMessageTypes().contains(type); };
+    };
+    const struct {
+        char key;
+        const char* button;
+        std::function<bool()> state;
+    } switches[] = {
+        {'s', "No Active Sensing", [&] { return manager.hideActiveSensing(); }},
+        {'C', "No MIDI Clock", [&] { return manager.hideMidiClock(); }},
+        {'u', "Only UMP-Native Connections", [&] { return manager.onlyUMPSources(); }},
+        {'l', "MIDI 1.0 Protocol Only", [&] { return manager.midi1ProtocolOnly(); }},
+        {'1', "MIDI 1.0 Channel Voice", hidden(UMPMessageType::midi1ChannelVoice)},
+        {'7', "Flex Data", hidden(UMPMessageType::flexData)},
+        {'8', "UMP Stream", hidden(UMPMessageType::umpStream)},
+        {'i', "Last Interrupts", [&] { return w.view->lastInterrupts(); }},
+        {'k', "Tick on Message", [&] { return w.view->clickOnMessage(); }},
+    };
+    w.speechOn();
+    for (const auto& s : switches) {
+        SCOPED_TRACE(s.button);
+        QAbstractButton* box = button(window, s.button);
+        const bool checked = box->isChecked();
+        const bool state = s.state();
+        type(s.key); // without a click first
+        w.queue.drain();
+        EXPECT_NE(s.state(), state);
+        EXPECT_NE(box->isChecked(), checked);
+        w.log->calls.clear();
+        box->click();
+        w.queue.drain();
+        EXPECT_EQ(s.state(), state);
+        EXPECT_EQ(box->isChecked(), checked);
+        EXPECT_EQ(w.spoken().size(), 1u) << "announced by the view";
+    }
+    type('T');
+    w.queue.drain();
+    EXPECT_TRUE(button(window, "TTS Verbose")->isChecked());
+    w.log->calls.clear();
+    button(window, "TTS Short")->click();
+    w.queue.drain();
+    EXPECT_EQ(w.view->ttsLevel(), TTSLevel::short_);
+    EXPECT_EQ(w.spoken(), Texts{"TTS Short"});
+    w.log->calls.clear();
+    button(window, "Devices")->click();
+    w.queue.drain();
+    EXPECT_TRUE(w.view->showDeviceSettings());
+    EXPECT_EQ(w.spoken(), Texts{"Devices"});
+    frontSheet()->reject();
+
+    // The keys announce a new rate or volume; the sliders are silent.
+    press(Qt::Key_Down);
+    type('[');
+    w.queue.drain();
+    EXPECT_EQ(named<QSlider>(window, "Speech volume")->value(), 90);
+    EXPECT_EQ(named<QSlider>(window, "Speech rate")->value(), 45);
+    EXPECT_EQ(w.spoken().back(), "Speech Rate Slower");
+    w.log->calls.clear();
+    emit window.findChild<QComboBox*>(QStringLiteral("bufferPicker"))->activated(2);
+    named<QSlider>(window, "Speech rate")->setValue(0);
+    named<QSlider>(window, "Speech volume")->setValue(25);
+    w.queue.drain();
+    EXPECT_EQ(manager.maxMessages(), 5000);
+    EXPECT_EQ(w.view->speechAnnouncer().rate(), 0.0f);
+    EXPECT_EQ(w.view->speechAnnouncer().volume(), 0.25f);
+    EXPECT_TRUE(w.spoken().empty());
+}
+
+TEST_F(Bound, TheHeaderCountsTheWholeBufferAndExportNeedsMessages) {
+    QAbstractButton* exportButton = button(window, "Export CSV");
+    EXPECT_EQ(countText(), QStringLiteral("0 messages"));
+    EXPECT_FALSE(exportButton->isEnabled());
+
+    w.receive(note);
+    EXPECT_TRUE(waitFor([&] { return countText() == QStringLiteral("1 messages"); }));
+    EXPECT_TRUE(exportButton->isEnabled());
+
+    w.receive(timingClock, 2);
+    type('3'); // hides the System messages in the buffer: the count still includes them
+    w.receive(note);
+    settle();
+    EXPECT_EQ(window.messageModel().rowCount(), 2);
+    EXPECT_TRUE(waitFor([&] { return countText() == QStringLiteral("4 messages"); }));
+
+    button(window, "Clear")->click();
+    EXPECT_FALSE(exportButton->isEnabled());
+    EXPECT_TRUE(waitFor([&] { return countText() == QStringLiteral("0 messages"); }));
+}
+
+TEST_F(Bound, TheEndElementGrowsWhenIdleAndClearShowsTheIdleBadgeAtOnce) {
+    w.speechOn();
+    w.receive(note, 501);
+    w.runFor(std::chrono::milliseconds(100)); // the debounced scroll
+    QScrollBar* bar = window.messageList().verticalScrollBar();
+    ASSERT_TRUE(waitFor([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
+    const int busyMaximum = bar->maximum();
+    EXPECT_TRUE(badgeShown("bufferFullBadge"));
+    EXPECT_FALSE(badgeShown("idleBadge"));
+    EXPECT_EQ(window.messageList().endElementHeight(), MessageListView::busyEndHeight);
+
+    w.runFor(std::chrono::seconds(3));
+    EXPECT_TRUE(badgeShown("idleBadge"));
+    EXPECT_EQ(window.messageList().endElementHeight(), MessageListView::idleEndHeight);
+    EXPECT_EQ(bar->maximum(), busyMaximum + 29);
+    EXPECT_TRUE(waitFor([&] { return bar->value() == bar->maximum(); }));
+
+    w.receive(note);
+    ASSERT_FALSE(badgeShown("idleBadge"));
+    w.log->calls.clear();
+    button(window, "Clear")->click(); // no turn of the event loop in between
+    EXPECT_TRUE(badgeShown("idleBadge"));
+    EXPECT_FALSE(badgeShown("bufferFullBadge"));
+    EXPECT_EQ(window.messageList().endElementHeight(), MessageListView::idleEndHeight);
+    w.queue.drain();
+    EXPECT_TRUE(w.spoken().empty());
+}
+
+TEST_F(Bound, RowsFollowTheVisibleMessagesBatchByBatchWithoutAReset) {
+    QSignalSpy resets(&window.messageModel(), &QAbstractItemModel::modelReset);
+    const auto rowsMatchView = [&] {
+        const auto visible = w.view->visibleMessages();
+        const MessageListModel& model = window.messageModel();
+        if (model.rowCount() != static_cast<int>(std::ranges::size(visible))) return false;
+        for (int row = 0; row < model.rowCount(); ++row)
+            if (model.messageAt(row)->id != visible[row].id) return false;
+        return true;
+    };
+    for (int batch = 0; batch < 4; ++batch) {
+        w.receive(note, 150);
+        w.receive(timingClock, 20);
+    }
+    settle();
+    EXPECT_EQ(w.view->midiManager().messages().size(), 500u);
+    EXPECT_TRUE(rowsMatchView());
+    EXPECT_EQ(resets.size(), 0);
+    EXPECT_EQ(
+        window.messageModel().data(window.messageModel().index(0, 0), MessageListModel::ClassRole),
+        QStringLiteral("MIDI 2.0 Channel Voice"));
+
+    type('c'); // a filter: the list is read again
+    settle();
+    EXPECT_EQ(resets.size(), 1);
+    EXPECT_TRUE(rowsMatchView());
+}
+
+bool isSheet(QDialog* sheet, const char* className) {
+    return sheet && std::string_view(sheet->metaObject()->className()) == className;
+}
+
+TEST_F(Bound, EnterOnTheCurrentRowInspectsItsMessageUntilItLeavesTheBuffer) {
+    w.receive(note, 3);
+    settle();
+    const MIDIMessage& newest = w.view->midiManager().messages().back();
+    window.messageList().setFocus();
+    press(Qt::Key_Return);
+    ASSERT_NE(w.view->inspectedMessage(), nullptr);
+    EXPECT_EQ(w.view->inspectedMessage()->id, newest.id);
+    EXPECT_TRUE(isSheet(frontSheet(), "umbrascope::BreakdownSheet"));
+
+    // The D key in the sheet: one sheet at a time, the newest request wins.
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == frontSheet(); }));
+    type('d');
+    EXPECT_EQ(w.view->inspectedMessage(), nullptr);
+    EXPECT_TRUE(w.view->showDeviceSettings());
+    EXPECT_TRUE(isSheet(frontSheet(), "umbrascope::DeviceSettingsSheet"));
+    EXPECT_TRUE(waitFor([&] { return openSheetCount() == 1; }));
+    frontSheet()->reject();
+
+    // A message pushed out of the buffer closes its sheet.
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &window; }));
+    press(Qt::Key_Return);
+    ASSERT_NE(frontSheet(), nullptr);
+    w.receive(note, static_cast<std::size_t>(w.view->midiManager().maxMessages()));
+    EXPECT_EQ(w.view->inspectedMessage(), nullptr);
+    EXPECT_EQ(frontSheet(), nullptr);
+    EXPECT_TRUE(waitFor([&] { return openSheetCount() == 0; }));
+}
+
+TEST_F(Bound, ARequestWhoseSheetCannotOpenIsWithdrawn) {
+    int asked = 0;
+    SheetOpeners refusing;
+    refusing.deviceSettings = [&](ContentView&, QWidget*) -> QDialog* {
+        ++asked;
+        return nullptr;
+    };
+    w.controller.reset();
+    w.bind(refusing);
+    type('d');
+    EXPECT_FALSE(w.view->showDeviceSettings());
+    type('d');
+    EXPECT_EQ(asked, 2) << "the next request asks again";
 }
 
 } // namespace

@@ -21,44 +21,32 @@ double contrast(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-struct Scheme {
-    const char* name;
-    const TypePalette& palette;
-};
-
-TEST(TypeColors, EveryColourIsReadableOnItsBackgroundsInBothSchemes) {
-    for (const Scheme& scheme :
-         {Scheme{"light", lightTypePalette()}, Scheme{"dark", darkTypePalette()}}) {
-        const TypePalette& p = scheme.palette;
+TEST(TypeColors, EveryClassHasItsOwnColourReadableOnItsBackgroundsInBothSchemes) {
+    for (const auto& [scheme, p] :
+         {std::pair<const char*, const TypePalette&>{"light", lightTypePalette()},
+          {"dark", darkTypePalette()}}) {
         for (const QColor& background : {p.listBackground, p.windowBackground}) {
             for (const UMPMessageType type : allMessageTypes)
                 EXPECT_GE(contrast(typeColor(type, p), background), 4.5)
-                    << scheme.name << " " << displayName(type) << " on "
+                    << scheme << " " << displayName(type) << " on "
                     << background.name().toStdString();
-            EXPECT_GE(contrast(p.secondaryText, background), 4.5) << scheme.name << " secondary";
+            EXPECT_GE(contrast(p.secondaryText, background), 4.5) << scheme << " secondary";
         }
+        for (std::size_t i = 0; i < allMessageTypes.size(); ++i)
+            for (std::size_t j = i + 1; j < allMessageTypes.size(); ++j)
+                EXPECT_NE(typeColor(allMessageTypes[i], p), typeColor(allMessageTypes[j], p))
+                    << scheme << " " << displayName(allMessageTypes[i]) << " / "
+                    << displayName(allMessageTypes[j]);
     }
 }
 
-TEST(TypeColors, EveryClassHasItsOwnColour) {
-    for (const TypePalette* p : {&lightTypePalette(), &darkTypePalette()})
-        for (std::size_t i = 0; i < allMessageTypes.size(); ++i)
-            for (std::size_t j = i + 1; j < allMessageTypes.size(); ++j)
-                EXPECT_NE(typeColor(allMessageTypes[i], *p), typeColor(allMessageTypes[j], *p))
-                    << displayName(allMessageTypes[i]) << " / " << displayName(allMessageTypes[j]);
-}
-
 TEST(TypeColors, TheSchemeFollowsTheWindowColour) {
-    struct Case {
-        QColor window;
-        bool dark;
-    };
-    for (const Case& c :
-         {Case{QColor(0xEF, 0xEF, 0xEF), false}, Case{QColor(0x2B, 0x2B, 0x2B), true},
-          Case{QColor(0x80, 0x80, 0x80), false}}) {
+    for (const auto& [window, dark] : {std::pair{QColor(0xEF, 0xEF, 0xEF), false},
+                                       {QColor(0x2B, 0x2B, 0x2B), true},
+                                       {QColor(0x80, 0x80, 0x80), false}}) {
         QPalette palette;
-        palette.setColor(QPalette::Window, c.window);
-        EXPECT_EQ(isDarkScheme(palette), c.dark) << c.window.name().toStdString();
+        palette.setColor(QPalette::Window, window);
+        EXPECT_EQ(isDarkScheme(palette), dark) << window.name().toStdString();
     }
 }
 

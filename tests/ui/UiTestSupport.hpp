@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
+#include <QPointer>
 #include <QTest>
 #include <QWidget>
 #include <deque>
-#include <initializer_list>
+#include <vector>
 
-#include "model/Packet.hpp"
-#include "text/Description.hpp"
+#include "support/MessageFactory.hpp"
 #include "ui/RowSource.hpp"
 
 namespace umbrascope::test {
@@ -53,15 +55,38 @@ inline void type(char character) {
     QTest::keyClick(keyTarget(), character);
 }
 
-inline MIDIMessage makeMessage(std::int64_t sequence, std::initializer_list<std::uint32_t> words,
+// Waits until the sheet is the active window, the one that gets the keys.
+inline bool activate(QDialog* sheet) {
+    return sheet && waitFor([&] { return QApplication::activeWindow() == sheet; });
+}
+// True once the sheet is closed and deleted.
+inline bool gone(const QPointer<QDialog>& sheet) {
+    return waitFor([&] { return sheet.isNull(); });
+}
+
+inline QString accessibleText(QObject* object, QAccessible::Text text) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible ? accessible->text(text) : QString();
+}
+
+// The widgets that Tab visits from `start`, until it comes back (or a bound is reached).
+inline std::vector<QWidget*> tabCycle(QWidget* start) {
+    std::vector<QWidget*> visited;
+    start->setFocus();
+    QWidget* window = start->window();
+    for (int i = 0; i < 100; ++i) {
+        visited.push_back(window->focusWidget());
+        QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+        if (window->focusWidget() == start) break;
+    }
+    return visited;
+}
+
+// A record as received, with an identity of its own.
+inline MIDIMessage makeMessage(std::int64_t sequence, PacketWords words,
                                const char* source = "Test Source") {
-    MIDIMessage message;
+    MIDIMessage message = testing_support::makeMessage(words, source, sequence);
     message.id = Identifier::make();
-    message.sequenceNumber = sequence;
-    message.sourceNameStorage = makeSourceName(source);
-    message.words = PacketWords(words);
-    message.messageType = classifyPacket(message.words[0]).type;
-    message.description = describePacket(message.words, message.messageType);
     return message;
 }
 

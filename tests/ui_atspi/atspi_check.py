@@ -117,20 +117,14 @@ def walk(root, limit=4000):
     return found
 
 
-def find(root, role, name):
+def find(root, role, name, pattern=None):
+    """The first accessible under root with the role and the name (None: any), or whose name
+    matches the pattern."""
     for node in walk(root):
         try:
-            if node.getRoleName() == role and (name is None or node.name == name):
-                return node
-        except Exception:
-            continue
-    return None
-
-
-def find_matching(root, role, pattern):
-    for node in walk(root):
-        try:
-            if node.getRoleName() == role and re.fullmatch(pattern, node.name):
+            if node.getRoleName() == role and (
+                    re.fullmatch(pattern, node.name) if pattern
+                    else name is None or node.name == name):
                 return node
         except Exception:
             continue
@@ -303,7 +297,7 @@ def check_demo_window(path):
                   if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
         check(labels and labels[0].getTarget(0).name == "Message buffer size",
               "the buffer picker is labelled 'Message buffer size'")
-    wait_for(lambda: find_matching(frame, "label", HEADER), "the header reads as one element")
+    wait_for(lambda: find(frame, "label", None, HEADER), "the header reads as one element")
     check(find(frame, "image", None) is None and find(frame, "icon", None) is None,
           "no logo image is exposed")
 
