@@ -2,11 +2,8 @@
 
 #include <chrono>
 
-#include "app/ContentView.hpp"
-#include "core/ManualScheduler.hpp"
-#include "support/FakeClock.hpp"
-#include "support/FakeSpeechSynthesizer.hpp"
 #include "support/RecordingMidiService.hpp"
+#include "support/WindowFixture.hpp"
 
 namespace umbrascope {
 namespace {
@@ -14,30 +11,18 @@ namespace {
 using namespace std::chrono_literals;
 using namespace testing_support;
 
-// A window on a service that reports input overruns.
-struct OverrunWindow {
-    FakeClock clock;
-    RecordingMidiService service;
-    ManualQueue queue;
-    ManualScheduler scheduler{clock};
-    AudioEngine engine{nullptr};
-    std::shared_ptr<FakeSpeechSynthesizer::Log> log =
-        std::make_shared<FakeSpeechSynthesizer::Log>();
-    struct Background final : BackgroundQueue {
-        void post(std::function<void()> task) override { task(); }
-    } worker;
-    ContentView view{ContentViewServices{service, std::make_unique<FakeSpeechSynthesizer>(log),
-                                         engine, queue, scheduler, worker, clock,
-                                         [](ExportLocationAnswer) {}}};
+// A view on a service that reports input overruns.
+struct OverrunWindow : ViewOnFakes<RecordingMidiService> {
     std::vector<std::string> notices;
-    ObserverList<ContentViewProperty>::Subscription watch =
-        view.observers().subscribe([this](ContentViewProperty property) {
-            if (property == ContentViewProperty::notice) notices.push_back(view.notice());
-        });
+    ObserverList<ContentViewProperty>::Subscription watch;
 
     OverrunWindow() {
+        makeView();
+        watch = view->observers().subscribe([this](ContentViewProperty property) {
+            if (property == ContentViewProperty::notice) notices.push_back(view->notice());
+        });
         queue.drain();
-        view.setTTSLevel(TTSLevel::short_);
+        speechOn();
     }
     void overrun(std::uint64_t total) {
         service.overruns = total;
@@ -46,21 +31,18 @@ struct OverrunWindow {
     }
     // Lets the utterance under way end, so the next one is not cut off by it.
     void finishSpeaking() {
-        if (const auto utterance = view.speechAnnouncer().currentUtterance()) {
-            log->send(utterance->id, SpeechReport::finished);
-            queue.drain();
-        }
+        if (view->speechAnnouncer().currentUtterance()) report(SpeechReport::finished);
     }
 };
 
 TEST(Notices, InputOverrunsAreShownWithTheirCountAndSaidAtMostEveryTenSeconds) {
     OverrunWindow w;
-    EXPECT_EQ(w.view.notice(), "");
+    EXPECT_EQ(w.view->notice(), "");
     std::vector<std::size_t> saidSoFar;
     for (const auto& [after, total] : {std::pair{0s, 1}, {9s, 3}, {1s, 4}}) {
         w.clock.advance(after);
         w.overrun(static_cast<std::uint64_t>(total));
-        saidSoFar.push_back(w.log->spokenTexts().size());
+        saidSoFar.push_back(w.spoken().size());
         w.finishSpeaking();
     }
     EXPECT_EQ(w.notices, (std::vector<std::string>{
@@ -69,18 +51,18 @@ TEST(Notices, InputOverrunsAreShownWithTheirCountAndSaidAtMostEveryTenSeconds) {
                              "Incoming MIDI was lost 4 times (input overruns)",
                          }));
     EXPECT_EQ(saidSoFar, (std::vector<std::size_t>{1, 1, 2})) << "said again only after 10 s";
-    EXPECT_EQ(w.log->spokenTexts().back(), "Incoming MIDI was lost");
+    EXPECT_EQ(w.spoken().back(), "Incoming MIDI was lost");
 }
 
 TEST(Notices, ASpeechFallbackJoinsTheOverrunsAndIsSaid) {
     OverrunWindow w;
-    w.view.showSpeechNotice("Speech: the built-in espeak-ng speaks from now on");
-    EXPECT_EQ(w.view.notice(), "Speech: the built-in espeak-ng speaks from now on");
+    w.view->showSpeechNotice("Speech: the built-in espeak-ng speaks from now on");
+    EXPECT_EQ(w.view->notice(), "Speech: the built-in espeak-ng speaks from now on");
     w.finishSpeaking();
     w.overrun(2);
-    EXPECT_EQ(w.view.notice(), "Incoming MIDI was lost 2 times (input overruns); Speech: the "
-                               "built-in espeak-ng speaks from now on");
-    EXPECT_EQ(w.log->spokenTexts().front(), "Speech: the built-in espeak-ng speaks from now on");
+    EXPECT_EQ(w.view->notice(), "Incoming MIDI was lost 2 times (input overruns); Speech: the "
+                                "built-in espeak-ng speaks from now on");
+    EXPECT_EQ(w.spoken().front(), "Speech: the built-in espeak-ng speaks from now on");
 }
 
 } // namespace
