@@ -8,14 +8,9 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "MonitorFixture.hpp"
 #include "app/AppInfo.hpp"
@@ -164,13 +159,6 @@ TEST_F(Sheets, EachOpensOnItsFirstControlTabsRoundAndClosesAnyWayWithdrawingItsR
             EXPECT_EQ(w.stops(), stops + (sheet.stopsSpeech ? 1 : 0)) << "stops a reading";
             w.view->speechAnnouncer().stop();
         }
-    Monitor empty(std::vector<test::RecordingMidiService::Source>{});
-    auto* sheet =
-        static_cast<DeviceSettingsSheet*>(openDeviceSettingsSheet(*empty.view, &empty.window));
-    ASSERT_TRUE(test::activate(sheet));
-    ASSERT_NE(sheet->emptyLabel(), nullptr);
-    EXPECT_EQ(sheet->emptyLabel()->text(), QStringLiteral("No MIDI sources found"));
-    EXPECT_EQ(sheet->focusWidget(), sheet->closeButton()) << "without sources";
 }
 
 TEST_F(Sheets, TheReadingButtonAndItsKeyReadTheSameTextAndStopAnySpeech) {
@@ -454,45 +442,15 @@ TEST_F(DeviceSheet, TheRowsFollowTheSourcesAndKeepTheFocus) {
     replug();
     EXPECT_TRUE(sheet->sourceRows().empty());
     ASSERT_NE(sheet->emptyLabel(), nullptr);
+    EXPECT_EQ(sheet->emptyLabel()->text(), QStringLiteral("No MIDI sources found"));
     EXPECT_EQ(sheet->focusWidget(), sheet->closeButton()) << "the focused row went";
 }
 
 // --- Export --------------------------------------------------------------------------------
 
-// While it lives, the calling thread is held to file permissions even as root.
-class NoPermissionOverride {
-public:
-    NoPermissionOverride() {
-        if (syscall(SYS_capget, &header_, saved_) != 0) return;
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        for (const unsigned cap :
-             {unsigned{CAP_DAC_OVERRIDE}, unsigned{CAP_DAC_READ_SEARCH}, unsigned{CAP_FOWNER}})
-            reduced[cap / 32].effective &= ~(1u << (cap % 32));
-        active_ = syscall(SYS_capset, &header_, reduced) == 0;
-    }
-    ~NoPermissionOverride() {
-        if (active_) syscall(SYS_capset, &header_, saved_);
-    }
-    NoPermissionOverride(const NoPermissionOverride&) = delete;
-    NoPermissionOverride& operator=(const NoPermissionOverride&) = delete;
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-    bool active_ = false;
-};
-
-struct ExportDialog : Sheets {
-    QTemporaryDir temporary;
-    std::filesystem::path folder{temporary.path().toStdString()};
-    void SetUp() override {
-        ASSERT_TRUE(temporary.isValid());
-        w.receive({0x20903C40});
-        w.speechOn();
-    }
-};
-
-TEST_F(ExportDialog, IsOursAsksForACsvFileOnceAndCancellingSaysAndWritesNothing) {
+TEST_F(Sheets, TheExportDialogIsOursAsksForACsvFileOnceAndCancellingSaysAndWritesNothing) {
+    w.receive({0x20903C40});
+    w.speechOn();
     std::vector<std::optional<std::filesystem::path>> answers;
     const auto record = [&](std::optional<std::filesystem::path> location) {
         answers.push_back(location);
@@ -532,31 +490,6 @@ TEST_F(ExportDialog, IsOursAsksForACsvFileOnceAndCancellingSaysAndWritesNothing)
     EXPECT_EQ(w.background.runAll(), 0u);
     w.queue.drain();
     EXPECT_EQ(w.spoken(), std::vector<std::string>{"Export CSV"});
-}
-
-TEST_F(ExportDialog, AnExportIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
-    namespace fs = std::filesystem;
-    const fs::path target = folder / "Umbrascope-Export.csv";
-    std::ofstream(target) << "old\n";
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    w.asker = [&](ExportLocationAnswer answer) { answer(target); }; // as the dialog answers
-    test::type('e');
-    {
-        const NoPermissionOverride asAUser;
-        if (std::ofstream(folder / "probe").is_open()) {
-            fs::remove(folder / "probe");
-            fs::permissions(folder, fs::perms::owner_all);
-            GTEST_SKIP() << "this process may write into read-only folders";
-        }
-        EXPECT_EQ(w.background.runAll(), 1u);
-    }
-    w.queue.drain();
-    EXPECT_EQ(w.spoken(), (std::vector<std::string>{"Export CSV", "Export Failed"}));
-    std::ifstream in(target);
-    std::string kept;
-    std::getline(in, kept);
-    EXPECT_EQ(kept, "old");
-    fs::permissions(folder, fs::perms::owner_all);
 }
 
 } // namespace
