@@ -28,14 +28,12 @@ const std::vector<Voice> voices{
     {"z", "e", "e"},
 };
 
-TEST(VoiceSelection, ThePickerOffersEachEnglishVoiceOnceSortedByName) {
+// The picker offers each English voice once; the full list keeps variants and other languages.
+TEST(VoiceSelection, BothListsAreSortedByName) {
     EXPECT_EQ(labels(pickerVoices(voices)),
               (std::vector<std::string>{
                   "English (America) (en-US)", "English (Scotland) (en-GB-SCOTLAND)",
                   "English_(America) (en-us) = gmw/en-US", "Upper (EN) = y"}));
-}
-
-TEST(VoiceSelection, AllVoicesKeepsVariantsAndOtherLanguagesSortedByName) {
     const auto all = allVoicesByName(voices);
     EXPECT_EQ(all.size(), voices.size());
     EXPECT_TRUE(std::is_sorted(all.begin(), all.end(),

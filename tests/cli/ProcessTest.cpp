@@ -1,21 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "CliTestSupport.hpp"
 #include "midi/replay/ReplayService.hpp"
+#include "support/SpeechReports.hpp"
 
 namespace umbrascope::cli {
 namespace {
+
+using testing_support::SpeechReports;
 
 // Starts umbrascope-cli with standard input from /dev/null, its output streams to the files
 // named, SIGINT at its default (a shell starts background jobs with it ignored) and, when given,
@@ -40,15 +41,6 @@ pid_t startCli(const std::vector<std::string>& args, const char* outPath, const 
     argv.push_back(nullptr);
     ::execv(argv[0], argv.data());
     ::_exit(127);
-}
-
-// Waits for the condition, for a minute at most.
-template <typename Condition>
-bool waitFor(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (std::chrono::steady_clock::now() > deadline) return false;
-    return true;
 }
 
 // Runs umbrascope-cli to its end: its exit status (-1 when killed) and standard error.
@@ -94,10 +86,10 @@ TEST(CliProcess, InterruptedReplayEndsBySignalWithItsSpeechLog) {
         return text.substr(std::min(text.find(' '), text.size()));
     };
     // The first packet is announced; the next one is an hour away.
-    EXPECT_TRUE(waitFor([&] { return written() == spoken; })) << written();
+    EXPECT_TRUE(SpeechReports::waitUntil([&] { return written() == spoken; })) << written();
     ::kill(child, SIGINT);
     int status = 0;
-    if (!waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
+    if (!SpeechReports::waitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
         ADD_FAILURE() << "still waiting after SIGINT";

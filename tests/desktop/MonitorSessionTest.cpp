@@ -12,24 +12,16 @@ namespace {
 
 using test::waitFor;
 
-MonitorRequest twoCaptures() {
-    MonitorRequest request;
-    request.speech = "none";
-    request.captures.push_back(parseCapture("40903C00 FFFF0000\n40803C00 00000000\n", "keys.ump"));
-    request.captures.push_back(parseCapture("@source Pads\n20993C40\n", "pads.ump"));
-    return request;
-}
-
 std::size_t messageCount(MonitorSession& session) {
     return session.view().midiManager().messages().size();
 }
 
-QString header(MonitorSession& session) {
-    return session.window().findChild<TextBlock*>(QStringLiteral("titleBlock"))->combinedText();
-}
-
 TEST(MonitorSession, EveryWindowIsAnIndependentMonitorOfEveryCaptureAndClosingOneKeepsTheOther) {
-    MonitorApplication app(twoCaptures());
+    MonitorRequest request;
+    request.speech = "none";
+    request.captures.push_back(parseCapture("40903C00 FFFF0000\n40803C00 00000000\n", "keys.ump"));
+    request.captures.push_back(parseCapture("@source Pads\n20993C40\n", "pads.ump"));
+    MonitorApplication app(request);
     MonitorSession& first = app.openWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&first.window()));
     // Where the system delivers keys: no click has chosen a widget.
@@ -46,8 +38,9 @@ TEST(MonitorSession, EveryWindowIsAnIndependentMonitorOfEveryCaptureAndClosingOn
     ASSERT_TRUE(waitFor([&] { return messageCount(first) == 3 && messageCount(second) == 3; }));
     // Every line of every capture, from the first.
     EXPECT_EQ(first.view().midiManager().messages().front().sequenceNumber, 0);
-    EXPECT_TRUE(header(first).endsWith(QStringLiteral("Connected: keys, Pads")))
-        << header(first).toStdString();
+    const QString header =
+        first.window().findChild<TextBlock*>(QStringLiteral("titleBlock"))->combinedText();
+    EXPECT_TRUE(header.endsWith(QStringLiteral("Connected: keys, Pads"))) << header.toStdString();
     EXPECT_EQ(first.window().windowTitle(), QStringLiteral("Umbrascope"));
 
     first.view().midiManager().setMaxMessages(5000);
