@@ -120,6 +120,7 @@ MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(buildColumnHeader());
     layout->addWidget(sheet::divider(central));
     layout->addWidget(buildListArea(), 1);
+    layout->addWidget(buildNotice());
     layout->addWidget(sheet::divider(central));
     layout->addWidget(buildBottomBar());
     setCentralWidget(central);
@@ -390,6 +391,21 @@ QWidget* MonitorWindow::buildListArea() {
     return listArea_;
 }
 
+// A strip above the bottom bar, hidden while all is well.
+QWidget* MonitorWindow::buildNotice() {
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("notice"));
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setWordWrap(true);
+    notice_->setContentsMargins(10, 6, 10, 6);
+    notice_->setAutoFillBackground(true);
+    notice_->setBackgroundRole(QPalette::ToolTipBase);
+    notice_->setForegroundRole(QPalette::ToolTipText);
+    describe(notice_, QStringLiteral("A problem the monitor ran into"));
+    notice_->hide();
+    return notice_;
+}
+
 QWidget* MonitorWindow::buildBottomBar() {
     auto* bar = new BottomBar(this);
     auto* row = new QHBoxLayout(bar);
@@ -403,14 +419,6 @@ QWidget* MonitorWindow::buildBottomBar() {
              QStringLiteral("Opens the User Guide window. Press G anytime to read it aloud."));
     connect(guideButton_, &QPushButton::clicked, this, &MonitorWindow::userGuideClicked);
     row->addWidget(guideButton_);
-    notice_ = new QLabel(bar);
-    notice_->setObjectName(QStringLiteral("notice"));
-    notice_->setFont(small);
-    notice_->setWordWrap(false);
-    notice_->setTextFormat(Qt::PlainText);
-    describe(notice_, QStringLiteral("A problem the monitor ran into"));
-    notice_->hide();
-    row->addWidget(notice_, 1, Qt::AlignCenter);
     row->addStretch(1);
     auto* caption = new QLabel(QStringLiteral("Universal MIDI Packet monitor"), bar);
     caption->setFont(small);

@@ -60,7 +60,7 @@ public:
     MessageListView& messageList() const { return *list_; }
     void setIdle(bool idle);
     void setBufferFull(bool full);
-    // One line at the bottom, hidden while empty.
+    // A strip below the list, hidden while empty.
     void setNotice(const QString& text);
     void scrollToEnd(bool animated);
 
@@ -101,6 +101,7 @@ private:
     QWidget* buildSpeechRow();
     QWidget* buildColumnHeader();
     QWidget* buildListArea();
+    QWidget* buildNotice();
     QWidget* buildBottomBar();
     void refreshTitleBlock();
     void refreshCount();

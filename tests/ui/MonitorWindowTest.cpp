@@ -263,6 +263,18 @@ TEST_F(Bound, TheHeaderCountsTheWholeBufferAndExportNeedsMessages) {
     EXPECT_TRUE(waitFor([&] { return countText() == QStringLiteral("0 messages"); }));
 }
 
+TEST_F(Bound, LostInputShowsTheNoticeStrip) {
+    auto* notice = window.findChild<QLabel*>(QStringLiteral("notice"));
+    ASSERT_NE(notice, nullptr);
+    window.show();
+    EXPECT_FALSE(notice->isVisible());
+    w.service.overruns = 2;
+    w.service.notify(MidiNotification::inputOverrun);
+    w.queue.drain();
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QStringLiteral("Incoming MIDI was lost 2 times (input overruns)"));
+}
+
 TEST_F(Bound, TheEndElementGrowsWhenIdleAndClearShowsTheIdleBadgeAtOnce) {
     w.speechOn();
     w.receive(note, 501);
