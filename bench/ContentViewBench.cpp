@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "DemoBurst.hpp"
 #include "app/ContentView.hpp"
 #include "audio/SilentSynthesizer.hpp"
 #include "core/ManualScheduler.hpp"
-#include "midi/replay/CaptureFile.hpp"
 
 namespace umbrascope {
 namespace {
@@ -25,28 +25,8 @@ public:
     void setReceiveCallback(ReceiveCallback) override {}
 };
 
-class DiscardingQueue final : public BackgroundQueue {
-public:
-    void post(std::function<void()>) override {}
-};
-
-// The demo performance's packets, one per event list, repeated to the burst's length.
 const std::vector<EventList>& burst() {
-    static const auto lists = [] {
-        std::vector<std::vector<std::uint32_t>> packets;
-        const Capture demo = loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump");
-        for (const auto& line : demo.lines)
-            forEachPacket(demo.words(line), [&](const PacketWords& words, PacketClass) {
-                packets.push_back(words.toVector());
-            });
-        std::vector<EventList> result;
-        for (std::size_t i = 0; result.size() < burstMessages; ++i) {
-            EventList list;
-            list.add(packets[i % packets.size()]);
-            result.push_back(std::move(list));
-        }
-        return result;
-    }();
+    static const auto lists = bench::demoBurst(burstMessages);
     return lists;
 }
 
@@ -55,7 +35,7 @@ struct Window {
     BenchService service;
     ManualQueue queue;
     ManualScheduler scheduler{SystemClock::instance()};
-    DiscardingQueue background;
+    bench::DiscardingQueue background;
     AudioEngine engine{nullptr};
     ContentView view{ContentViewServices{service,
                                          std::make_unique<SilentSynthesizer>(),

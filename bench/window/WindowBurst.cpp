@@ -21,9 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "DemoBurst.hpp"
 #include "app/ContentView.hpp"
 #include "audio/SilentSynthesizer.hpp"
-#include "midi/replay/CaptureFile.hpp"
 #include "ui/MessageListModel.hpp"
 #include "ui/MessageListView.hpp"
 #include "ui/MonitorController.hpp"
@@ -78,27 +78,28 @@ public:
     ReceiveCallback receive;
 };
 
-class NoBackground final : public BackgroundQueue {
-public:
-    void post(std::function<void()>) override {}
+// The longest wall-time gap between the ticks of a 1 ms timer on the main thread.
+struct GapWatch {
+    QElapsedTimer sinceTick;
+    QTimer timer;
+    double longestMs = 0;
+
+    GapWatch() {
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            longestMs = std::max(longestMs, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
+            sinceTick.restart();
+        });
+    }
+    void start() {
+        sinceTick.start();
+        timer.start(1);
+    }
+    void stop() { timer.stop(); }
 };
 
 const std::vector<EventList>& burst() {
-    static const auto lists = [] {
-        std::vector<std::vector<std::uint32_t>> packets;
-        const Capture demo = loadCapture(UMBRASCOPE_SOURCE_DIR "/data/demo.ump");
-        for (const CaptureLine& line : demo.lines)
-            forEachPacket(demo.words(line), [&](const PacketWords& words, PacketClass) {
-                packets.push_back(words.toVector());
-            });
-        std::vector<EventList> result;
-        for (std::size_t i = 0; result.size() < burstMessages; ++i) {
-            EventList list;
-            list.add(packets[i % packets.size()]);
-            result.push_back(std::move(list));
-        }
-        return result;
-    }();
+    static const auto lists = bench::demoBurst(burstMessages);
     return lists;
 }
 
@@ -114,7 +115,7 @@ long statusKilobytes(const char* field) {
 struct RunningWindow {
     QtMainQueue mainQueue;
     QtScheduler scheduler;
-    NoBackground background;
+    bench::DiscardingQueue background;
     AudioEngine engine{nullptr};
     DeviceService device;
     ContentView view{ContentViewServices{device,
@@ -188,20 +189,12 @@ BurstFigures runBurst(RunningWindow& w, double rate) {
     std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
     const long idleKB = statusKilobytes("VmRSS:");
 
-    QElapsedTimer sinceTick;
-    double longestGap = 0;
-    QTimer watch;
-    watch.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-    });
+    GapWatch gaps;
 
     std::atomic<bool> done{false};
     Clock::time_point first;
     Clock::time_point lastDelivery;
-    sinceTick.start();
-    watch.start(1);
+    gaps.start();
     application().longestEventCpuMs = 0;
     std::thread device([&] {
         first = Clock::now();
@@ -219,7 +212,7 @@ BurstFigures runBurst(RunningWindow& w, double rate) {
     while (!done || !arrival.painted)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     device.join();
-    watch.stop();
+    gaps.stop();
     w.delivered = last + 1;
 
     BurstFigures figures;
@@ -229,7 +222,7 @@ BurstFigures runBurst(RunningWindow& w, double rate) {
     figures.seconds = ms(lastDelivery - first) / 1000.0;
     figures.shownMs = ms(*arrival.shown - lastDelivery);
     figures.paintedMs = ms(*arrival.painted - lastDelivery);
-    figures.longestGapMs = longestGap;
+    figures.longestGapMs = gaps.longestMs;
     figures.longestEventCpuMs = application().longestEventCpuMs;
     figures.peakAboveIdleMB = static_cast<double>(statusKilobytes("VmHWM:") - idleKB) / 1024.0;
     const MessageListModel& model = w.window.messageModel();
@@ -261,21 +254,13 @@ void report(benchmark::State& state, const BurstFigures& f) {
 void BM_IdleGapBaseline(benchmark::State& state) {
     runningWindow();
     for (auto _ : state) {
-        QElapsedTimer sinceTick;
-        double longestGap = 0;
-        QTimer watch;
-        watch.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            longestGap = std::max(longestGap, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
-            sinceTick.restart();
-        });
-        sinceTick.start();
-        watch.start(1);
+        GapWatch gaps;
+        gaps.start();
         application().longestEventCpuMs = 0;
         RunningWindow::settle(2440);
-        watch.stop();
+        gaps.stop();
         state.SetIterationTime(2.44);
-        state.counters["longest_gap_ms"] = longestGap;
+        state.counters["longest_gap_ms"] = gaps.longestMs;
         state.counters["longest_event_cpu_ms"] = application().longestEventCpuMs;
     }
 }
