@@ -115,24 +115,13 @@ public:
     }
 };
 
-// A block of text lines read as one element: its accessible name, no children.
-class TextBlockAccessible final : public QAccessibleWidget {
-public:
-    explicit TextBlockAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::StaticText) {}
-    int childCount() const override { return 0; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-};
-
 // A closed picker (a combo box that is not editable). Qt 6.4 gives it no text and no selection,
 // so a screen reader finds no value and reads only its label ("Voice combo box"). Here its
 // current entry is also its text, which screen readers read as the value. The open list is a
 // window of its own, whose items take the focus.
-class PickerAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+class PickerAccessible final : public ChildlessAccessible, public QAccessibleTextInterface {
 public:
-    explicit PickerAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    explicit PickerAccessible(QComboBox* box) : ChildlessAccessible(box, QAccessible::ComboBox) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         // Only for ours, which are named: Qt's own dialogs name theirs by the entry alone, which
@@ -141,7 +130,7 @@ public:
         if (type == QAccessible::TextInterface)
             return box()->accessibleName().isEmpty() ? nullptr
                                                      : static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
+        return ChildlessAccessible::interface_cast(type);
     }
     QString text(QAccessible::Text kind) const override {
         // As Qt names pickers on Linux: by the entry; the label comes by the buddy relation.
@@ -154,10 +143,6 @@ public:
         state.expanded = box()->view()->isVisible();
         return state;
     }
-    int childCount() const override { return 0; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
     void doAction(const QString& name) override {
         if (name == showMenuAction() || name == pressAction()) box()->showPopup();
@@ -217,7 +202,8 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
         if (auto* view = qobject_cast<MessageListView*>(object)) return new ListAccessible(view);
     }
     if (className == QLatin1String(TextBlock::staticMetaObject.className())) {
-        if (auto* block = qobject_cast<TextBlock*>(object)) return new TextBlockAccessible(block);
+        if (auto* block = qobject_cast<TextBlock*>(object))
+            return new ChildlessAccessible(block, QAccessible::StaticText);
     }
     if (className == QLatin1String(NarrationLevelSelector::staticMetaObject.className())) {
         if (auto* selector = qobject_cast<NarrationLevelSelector*>(object))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessibleInterface>
+#include <QAccessibleWidget>
 #include <QModelIndex>
 
 class QLabel;
@@ -22,6 +23,17 @@ void installAccessibleViews();
 // after installAccessibleViews().
 void makeQuiet(QScrollBar* bar);
 void makeQuiet(QLabel* label);
+
+// A widget read as one element: it paints all of its texts itself, and no child of it is exposed.
+class ChildlessAccessible : public QAccessibleWidget {
+public:
+    ChildlessAccessible(QWidget* widget, QAccessible::Role role)
+        : QAccessibleWidget(widget, role) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
 
 // The accessible item of one row; the list view registers and owns it.
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index);

@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <cmath>
 
+#include "ui/AccessibleViews.hpp"
 #include "ui/FieldRowView.hpp"
 #include "ui/LinkButton.hpp"
 #include "ui/PanSlider.hpp"
@@ -10,17 +11,6 @@
 namespace umbrascope {
 
 namespace {
-
-// One element without children: its widget paints all of its texts.
-class FieldRowAccessible final : public QAccessibleWidget {
-public:
-    explicit FieldRowAccessible(FieldRowView* row)
-        : QAccessibleWidget(row, QAccessible::ListItem) {}
-    int childCount() const override { return 0; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-};
 
 // The rows only: the dividers between them are drawing, not content.
 class FieldListAccessible final : public QAccessibleWidget {
@@ -94,7 +84,8 @@ Widget* as(const QString& className, QObject* object) {
 }
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (auto* row = as<FieldRowView>(className, object)) return new FieldRowAccessible(row);
+    if (auto* row = as<FieldRowView>(className, object))
+        return new ChildlessAccessible(row, QAccessible::ListItem);
     if (auto* list = as<FieldList>(className, object)) return new FieldListAccessible(list);
     if (auto* slider = as<PanSlider>(className, object)) return new PanSliderAccessible(slider);
     if (auto* link = as<LinkButton>(className, object)) return new LinkAccessible(link);
