@@ -1,5 +1,6 @@
 #include "cli/ReplayCommand.hpp"
 
+#include <array>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -71,8 +72,14 @@ Value oneOf(const std::string& option, const std::string& given,
                      quotedToken(given)};
 }
 
-constexpr std::pair<std::string_view, std::int64_t> bufferSizes[] = {
-    {"500", 500}, {"1000", 1000}, {"5000", 5000}};
+// One of the buffer sizes the window offers, written as a plain number.
+std::int64_t bufferSize(const std::string& given) {
+    static_assert(MIDIManager::maxMessagesChoices == std::array<std::int64_t, 3>{500, 1000, 5000},
+                  "the message below names the choices");
+    for (const std::int64_t size : MIDIManager::maxMessagesChoices)
+        if (given == std::to_string(size)) return size;
+    throw UsageError{"--max-messages expects 500, 1000 or 5000, found " + quotedToken(given)};
+}
 constexpr std::pair<std::string_view, ReplayPace> paces[] = {{"fast", ReplayPace::asFastAsPossible},
                                                              {"recorded", ReplayPace::recorded}};
 constexpr std::pair<std::string_view, TTSLevel> levels[] = {
@@ -196,8 +203,7 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
 
     ReplayOptions options;
     options.files = line.plainArguments();
-    if (const auto size = line.value("--max-messages"))
-        options.maxMessages = oneOf("--max-messages", *size, bufferSizes, "500, 1000 or 5000");
+    if (const auto size = line.value("--max-messages")) options.maxMessages = bufferSize(*size);
     for (const auto& name : line.values("--hide-type")) {
         const auto type = umpMessageTypeFromCaseName(name);
         if (!type)

@@ -42,6 +42,8 @@ TEST(Commands, UsageErrorsExitTwoWithOneEscapedLine) {
         {{"replay", good, "--hide-type", "MIDI1"},
          "--hide-type expects one of utility, system, midi1ChannelVoice, data64, "
          "midi2ChannelVoice, data128, flexData, umpStream, unknown, found 'MIDI1'"},
+        {{"replay", good, "--max-messages", "0500"},
+         "--max-messages expects 500, 1000 or 5000, found '0500'"},
         {{"replay", good, "--announce", "loud"},
          "--announce expects off, short or verbose, found 'loud'"},
         {{"replay", good, "--ticks=1"}, "option '--ticks' takes no value"},
