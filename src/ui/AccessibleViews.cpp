@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPersistentModelIndex>
@@ -20,6 +21,7 @@ namespace umbrascope {
 namespace {
 
 constexpr const char* quietProperty = "umbrascopeQuiet";
+constexpr const char* separatorProperty = "umbrascopeSeparator";
 
 const QString moreHint = QStringLiteral(
     "Shows a field-by-field breakdown of this message, with a Read More Aloud button");
@@ -188,6 +190,8 @@ public:
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String("QFrame") && object->property(separatorProperty).toBool())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
     if (object->property(quietProperty).toBool()) {
         if (className == QLatin1String("QScrollBar"))
             return new QuietAccessible(static_cast<QWidget*>(object), QAccessible::ScrollBar);
@@ -223,6 +227,10 @@ void withoutBridgeWarnings(QLoggingCategory* category) {
 }
 
 } // namespace
+
+void markAsSeparator(QFrame* rule) {
+    rule->setProperty(separatorProperty, true);
+}
 
 void makeQuiet(QScrollBar* bar) {
     bar->setProperty(quietProperty, true);

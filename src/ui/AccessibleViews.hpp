@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QModelIndex>
 
+class QFrame;
 class QLabel;
 class QScrollBar;
 
@@ -34,6 +35,10 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 };
+
+// A rule between rows: a separator, which screen readers pass over, where Qt would expose an
+// unnamed frame that they read out. Call right after making the frame.
+void markAsSeparator(QFrame* rule);
 
 // The accessible item of one row; the list view registers and owns it.
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index);

@@ -1,12 +1,11 @@
 #include "ui/SheetStyle.hpp"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <algorithm>
 
+#include "ui/AccessibleViews.hpp"
 #include "ui/TypeColors.hpp"
 
 namespace umbrascope::sheet {
@@ -40,27 +39,10 @@ QColor secondaryColor() {
     return currentTypePalette().secondaryText;
 }
 
-namespace {
-
-const QString dividerName = QStringLiteral("divider");
-
-// Qt shows a plain frame to screen readers as an unnamed frame, which they read out; a rule is a
-// separator, which they pass over.
-QAccessibleInterface* dividerAccessible(const QString& className, QObject* object) {
-    if (className != QLatin1String("QFrame") || object->objectName() != dividerName) return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
-}
-
-} // namespace
-
 QFrame* divider(QWidget* parent) {
-    static const bool installed = [] {
-        QAccessible::installFactory(dividerAccessible);
-        return true;
-    }();
-    (void)installed;
+    installAccessibleViews();
     auto* line = new QFrame(parent);
-    line->setObjectName(dividerName);
+    markAsSeparator(line);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
