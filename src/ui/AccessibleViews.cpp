@@ -32,6 +32,7 @@ public:
 
     bool isValid() const override { return view_ && index_.isValid(); }
     int row() const { return index_.row(); }
+    void moveTo(const QModelIndex& index) { index_ = index; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -255,6 +256,10 @@ void installAccessibleViews() {
 
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index) {
     return new RowAccessible(view, index);
+}
+
+void moveRowAccessible(QAccessibleInterface* row, const QModelIndex& index) {
+    if (auto* item = dynamic_cast<RowAccessible*>(row)) item->moveTo(index);
 }
 
 } // namespace umbrascope

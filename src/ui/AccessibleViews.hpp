@@ -42,5 +42,8 @@ void markAsSeparator(QFrame* rule);
 
 // The accessible item of one row; the list view registers and owns it.
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index);
+// Points a row's item at the row that shows its message after the rows were rebuilt, so that a
+// screen reader holding it keeps a live object.
+void moveRowAccessible(QAccessibleInterface* row, const QModelIndex& index);
 
 } // namespace umbrascope
