@@ -34,6 +34,9 @@ MessageListView::MessageListView(QWidget* parent)
     setMouseTracking(false);
     setFrameShape(QFrame::NoFrame);
     connect(model_, &MessageListModel::changesApplied, this, &MessageListView::settleCurrentRow);
+    announceTimer_ = new QTimer(this);
+    announceTimer_->setSingleShot(true);
+    connect(announceTimer_, &QTimer::timeout, this, &MessageListView::announceNow);
     // Slots of removed rows go once the rows are gone, so that rows are numbered as the model
     // numbers them while it removes them.
     connect(model_, &QAbstractItemModel::rowsRemoved, this,
@@ -238,10 +241,38 @@ void MessageListView::settleCurrentRow() {
         scrollTo(currentIndex());
     }
     heldTop_.reset();
-    if (moved && hasHeldFocus()) announceCurrent();
+    if (moved && hasHeldFocus())
+        requestAnnouncement();
+    else if (!announceTimer_->isActive())
+        destroyLeaving();
+    rememberCurrent();
+}
+
+// While rows leave faster than a screen reader can read them (a burst through a full buffer, with
+// the current row at the oldest), it hears where the focus is at most once a second; until then
+// the items it may be on are kept.
+void MessageListView::requestAnnouncement() {
+    constexpr qint64 interval = 1000;
+    const qint64 since = lastAnnouncement_.isValid() ? lastAnnouncement_.elapsed() : interval;
+    if (since >= interval) {
+        announceTimer_->stop();
+        announceNow();
+    } else if (!announceTimer_->isActive()) {
+        announceTimer_->start(static_cast<int>(interval - since));
+    }
+}
+
+void MessageListView::announceNow() {
+    if (hasHeldFocus()) {
+        announceCurrent();
+        lastAnnouncement_.restart();
+    }
+    destroyLeaving();
+}
+
+void MessageListView::destroyLeaving() {
     for (const QAccessible::Id id : std::exchange(leaving_, {}))
         QAccessible::deleteAccessibleInterface(id);
-    rememberCurrent();
 }
 
 void MessageListView::announceCurrent() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QListView>
 #include <QPointer>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "core/Identifier.hpp"
 
 class QPropertyAnimation;
+class QTimer;
 
 namespace umbrascope {
 
@@ -81,6 +83,9 @@ private:
     int rowOfCurrentMessage() const;
     void rememberCurrent();
     void announceCurrent();
+    void requestAnnouncement();
+    void announceNow();
+    void destroyLeaving();
     void forgetRowAccessibles(int first, int last);
     void keepRowAccessiblesOverReset();
     void destroyLater(QAccessible::Id id);
@@ -103,6 +108,8 @@ private:
     std::vector<RowSlot> rows_;
     // Items of rows that left, kept until a screen reader on them was told of the new focus.
     std::vector<QAccessible::Id> leaving_;
+    QTimer* announceTimer_ = nullptr;
+    QElapsedTimer lastAnnouncement_;
 };
 
 } // namespace umbrascope
