@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,7 +35,10 @@ public:
     SpeechLogFile& operator=(const SpeechLogFile&) = delete;
 
     // Logs what `announcer` is asked to say from now on; once. The clock must outlive the log.
-    void attach(SpeechAnnouncer& announcer, const Clock& clock = SystemClock::instance());
+    // `writeFailed` is told once, with why, when a line cannot be written; it must not speak
+    // through `announcer` before returning.
+    void attach(SpeechAnnouncer& announcer, const Clock& clock = SystemClock::instance(),
+                std::function<void(const std::string&)> writeFailed = {});
     // Ends the log: requests still under way are written as cut off. Nothing when every line
     // reached the file, else why not.
     std::optional<std::string> close();

@@ -5,9 +5,19 @@
 #include <thread>
 
 #include "audio/SpeechAnnouncer.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
 
 namespace umbrascope::cli {
+
+std::string speechChoice(const std::optional<std::string>& given) {
+    if (!given) return {};
+    if (!platform::parseSpeechBackend(*given))
+        throw UsageError{"--speech expects " + platform::speechBackendChoices() + ", found " +
+                         quotedToken(*given)};
+    return *given;
+}
 
 int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayRequest& request,
                std::ostream& err) {

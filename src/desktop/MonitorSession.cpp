@@ -46,7 +46,14 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
         background_, SystemClock::instance(), exportLocationAsker(window_.get())});
     if (request.speechLog) {
         speechLog_ = request.speechLog;
-        speechLog_->attach(view_->speechAnnouncer());
+        speechLog_->attach(view_->speechAnnouncer(), SystemClock::instance(),
+                           [this](const std::string& problem) {
+                               std::cerr << "umbrascope: " << problem << '\n';
+                               // Not from within the announcer's report: the notice is spoken.
+                               mainQueue_.post([this, problem] {
+                                   if (view_) view_->showSpeechNotice(problem);
+                               });
+                           });
     }
     controller_ = std::make_unique<MonitorController>(*view_, *window_);
     addWindowMenu();

@@ -11,6 +11,7 @@
 #include "desktop/CommandLine.hpp"
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
+#include "desktop/QuitOnSignals.hpp"
 #include "ui/AboutDialog.hpp"
 #include "ui/MessageListView.hpp"
 #include "ui/MonitorWindow.hpp"
@@ -80,8 +81,16 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AboutDialog::logoIcon());
     const auto screenshot = request.screenshot;
 
-    desktop::MonitorApplication monitors(std::move(request));
-    desktop::MonitorSession& first = monitors.openWindow();
-    if (screenshot) saveScreenshotWhenFilled(first, QString::fromStdString(screenshot->string()));
-    return QApplication::exec();
+    desktop::QuitOnSignals quitOnSignals;
+    int status = 0;
+    {
+        desktop::MonitorApplication monitors(std::move(request));
+        desktop::MonitorSession& first = monitors.openWindow();
+        if (screenshot)
+            saveScreenshotWhenFilled(first, QString::fromStdString(screenshot->string()));
+        status = QApplication::exec();
+    }
+    // The windows are gone and their speech logs finished.
+    quitOnSignals.endIfSignalled();
+    return status;
 }
