@@ -174,6 +174,41 @@ TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
         EXPECT_EQ(reports.ends(id), 1) << "utterance " << id;
 }
 
+// Right after the screen reader cut one of ours off, its next words follow: an announcement
+// would only be in their way.
+TEST(SpeechDispatcherSynthesizer, NoAnnouncementBeginsRightAfterAnotherClientSpoke) {
+    const struct {
+        const char* name;
+        std::chrono::milliseconds quiet;
+        std::size_t said;
+        std::vector<SpeechReport> announcement;
+    } cases[] = {
+        {"withinTheQuietTime", std::chrono::minutes(10), 1, {R::cancelled}},
+        {"afterIt", std::chrono::milliseconds(0), 2, {R::started, R::finished}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->eventsOnSay = {E::begin, E::cancel};
+        daemon->eventsOnLaterSays = {{E::begin, E::end}};
+        SpeechReports reports;
+        {
+            const auto forever = std::chrono::minutes(10);
+            SpeechDispatcherSynthesizer synthesizer(
+                FakeSpeechDaemon::connector(daemon),
+                {forever, forever, std::chrono::milliseconds(0), forever, c.quiet});
+            reports.listenTo(synthesizer);
+            synthesizer.speak({1, "TTS Short", 0.5f, 1.0f, std::nullopt});
+            reports.waitFor(2);
+            synthesizer.speak(
+                {2, "Note On C4", 0.5f, 1.0f, std::nullopt, UtteranceKind::announcement});
+            reports.waitFor(2 + c.announcement.size());
+        }
+        EXPECT_EQ(reports.of(2), c.announcement) << c.name;
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->said.size(), c.said) << c.name;
+    }
+}
+
 // Needs a running daemon with an audio server (scripts/test starts both, privately).
 TEST(SpeechDispatcherSynthesizer, ARealDaemonListsVoicesAndReportsBeginCancelBeginEnd) {
     SpeechReports reports;

@@ -72,6 +72,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     bool voicesLoaded = false;
     bool hasPlayed = false; // the daemon ended one of ours: it has an audio output
     bool lost = false;      // the daemon closed the connection: the worker opens a new one
+    std::optional<SteadyClock::time_point> othersSpoke; // another client cut one of ours off
     std::string connectionError;
     std::string failure;
     std::condition_variable connectedChanged;
@@ -81,6 +82,11 @@ struct SpeechDispatcherSynthesizer::Shared {
     // thread, which may be waiting for `mutex`); read by the worker freely and by the watchdog
     // under `mutex`.
     std::shared_ptr<SsipConnection> connection;
+    // Worker thread only: what the connection was last set to, so that each utterance of a burst
+    // costs the daemon one call.
+    std::optional<int> rateSet;
+    std::optional<int> volumeSet;
+    std::optional<std::string> voiceSet;
 
     // All under `mutex`.
     void end(std::uint64_t id, SpeechReport kind, const char* why = nullptr) {
@@ -92,6 +98,8 @@ struct SpeechDispatcherSynthesizer::Shared {
         if (owner) owner->report(id, kind);
     }
     void cancelled(std::uint64_t id) {
+        // Ours are stopped by us only after they have ended: this was another client.
+        othersSpoke = SteadyClock::now();
         auto& p = pending.at(id);
         const bool echoCut = p.utterance.kind == UtteranceKind::reading && !p.saidAgain &&
                              SteadyClock::now() - p.handedOver < bounds.echo;
@@ -234,7 +242,9 @@ void SpeechDispatcherSynthesizer::stopSpeaking() {
                   [](const Shared::Command& c) { return c.kind == Shared::Command::Kind::speak; });
     while (!shared_->pending.empty())
         shared_->end(shared_->pending.begin()->first, SpeechReport::cancelled);
-    shared_->commands.push_back({Shared::Command::Kind::stop, {}});
+    // One cancel answers a burst of stops.
+    if (shared_->commands.empty() || shared_->commands.back().kind != Shared::Command::Kind::stop)
+        shared_->commands.push_back({Shared::Command::Kind::stop, {}});
     shared_->wake.notify_all();
 }
 
@@ -315,6 +325,9 @@ void SpeechDispatcherSynthesizer::Shared::disconnect() {
         closing = std::move(connection);
         lost = false;
     }
+    rateSet.reset();
+    volumeSet.reset();
+    voiceSet.reset();
 }
 
 bool SpeechDispatcherSynthesizer::Shared::connect() {
@@ -354,13 +367,21 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
     {
         std::lock_guard lock(mutex);
         if (!pending.contains(utterance.id)) return; // stopped before its turn
+        if (utterance.kind == UtteranceKind::announcement && othersSpoke &&
+            SteadyClock::now() - *othersSpoke < bounds.quietAfterOthers) {
+            end(utterance.id, SpeechReport::cancelled);
+            return;
+        }
     }
     std::optional<std::size_t> messageID;
     const char* why = notReached;
     if (connect()) {
-        connection->setRate(toDaemonScale(utterance.rate));
-        connection->setVolume(toDaemonScale(utterance.volume));
-        if (utterance.voiceIdentifier) connection->setVoice(*utterance.voiceIdentifier);
+        if (const int rate = toDaemonScale(utterance.rate); rateSet != rate)
+            connection->setRate(*(rateSet = rate));
+        if (const int volume = toDaemonScale(utterance.volume); volumeSet != volume)
+            connection->setVolume(*(volumeSet = volume));
+        if (utterance.voiceIdentifier && voiceSet != utterance.voiceIdentifier)
+            connection->setVoice(*(voiceSet = utterance.voiceIdentifier));
         messageID = connection->say(utterance.text, daemonPriority(utterance.kind));
         if (!messageID) {
             why = connection->closed() ? connectionLost : notTaken;

@@ -21,6 +21,9 @@ struct SpeechDispatcherBounds {
     // A reading that another client cancels this soon after it was handed over was cut by the
     // screen reader's echo of the key that asked for it: it is said once more.
     std::chrono::milliseconds echo{1000};
+    // An announcement is not begun this soon after another client cut one of ours off: the
+    // screen reader's next words (the reading after its key echo) would have to stop it first.
+    std::chrono::milliseconds quietAfterOthers{1000};
 };
 
 // The daemon's priority for each kind of utterance, beside a screen reader that speaks at
