@@ -64,11 +64,13 @@ void SpeechLog::heard(const UtteranceEvent& event) {
             return p.utterance.id == event.utterance.id;
         });
         if (found == pending_.end()) return;
+        const std::string why =
+            event.kind == Kind::spoken && whyUnheard_ ? whyUnheard_() : std::string();
         write(now,
-              event.kind == Kind::spoken   ? "spoken"
+              event.kind == Kind::spoken   ? (why.empty() ? "spoken" : "unheard")
               : event.kind == Kind::failed ? "failed"
                                            : "cut-off",
-              found->utterance, found->sourceID);
+              found->utterance, found->sourceID, why);
         pending_.erase(found);
         return;
     }
@@ -76,7 +78,7 @@ void SpeechLog::heard(const UtteranceEvent& event) {
 }
 
 void SpeechLog::write(MonoTime when, std::string_view outcome, const Utterance& utterance,
-                      std::optional<std::int32_t> sourceID) {
+                      std::optional<std::int32_t> sourceID, std::string_view why) {
     const double seconds = std::chrono::duration<double>(when - start_).count();
     char numbers[96];
     std::snprintf(numbers, sizeof numbers, "%.3f", seconds);
@@ -91,6 +93,7 @@ void SpeechLog::write(MonoTime when, std::string_view outcome, const Utterance& 
                   static_cast<double>(utterance.rate), static_cast<double>(utterance.volume));
     line += numbers;
     line += quoted(utterance.text);
+    if (!why.empty()) line += " why=" + quoted(why);
     out_ << line << '\n' << std::flush;
     if (!out_ && writeFailed_) std::exchange(writeFailed_, nullptr)();
 }

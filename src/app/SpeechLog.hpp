@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +22,9 @@ namespace umbrascope {
 //   12.901 spoken source=7 voice="en-us" rate=0.50 volume=1.00 "Note On C4"
 //
 // The time is the event's, in seconds on the monotonic clock since the log began; the outcome
-// is spoken, cut-off or failed (the synthesizer could not say it), or dropped-busy for a request
-// never handed over (its only line); source is "-" and voice default when there is none; the
+// is spoken, cut-off or failed (the synthesizer could not say it), unheard (played where no one
+// hears it, with why="..." after the text), or dropped-busy for a request never handed over (its
+// only line); source is "-" and voice default when there is none; the
 // voice and the text are quoted with \" \\ \n and \xHH escapes, so a line never breaks or
 // drives a terminal.
 //
@@ -34,6 +36,11 @@ public:
               std::function<void()> writeFailed = {});
     // Requests still under way are written as cut off.
     ~SpeechLog();
+    // Why what is played now is not heard (no audio device), or empty; asked as each utterance
+    // ends spoken.
+    void setUnheardCheck(std::function<std::string()> whyUnheard) {
+        whyUnheard_ = std::move(whyUnheard);
+    }
     SpeechLog(const SpeechLog&) = delete;
     SpeechLog& operator=(const SpeechLog&) = delete;
 
@@ -45,13 +52,14 @@ private:
 
     void heard(const UtteranceEvent& event);
     void write(MonoTime when, std::string_view outcome, const Utterance& utterance,
-               std::optional<std::int32_t> sourceID);
+               std::optional<std::int32_t> sourceID, std::string_view why = {});
 
     std::ostream& out_;
     const Clock& clock_;
     MonoTime start_;
     std::vector<Pending> pending_;
     std::function<void()> writeFailed_;
+    std::function<std::string()> whyUnheard_;
     ObserverList<const UtteranceEvent&>::Subscription subscription_;
 };
 

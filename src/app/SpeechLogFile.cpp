@@ -38,6 +38,12 @@ void SpeechLogFile::attach(SpeechAnnouncer& announcer, const Clock& clock,
                         (error != 0 ? std::string(": ") + std::strerror(error) : ""));
         };
     log_.emplace(announcer, out_, clock, std::move(failed));
+    log_->setUnheardCheck(whyUnheard_);
+}
+
+void SpeechLogFile::setUnheardCheck(std::function<std::string()> whyUnheard) {
+    whyUnheard_ = std::move(whyUnheard);
+    if (log_) log_->setUnheardCheck(whyUnheard_);
 }
 
 std::optional<std::string> SpeechLogFile::close() {

@@ -39,6 +39,8 @@ public:
     // through `announcer` before returning.
     void attach(SpeechAnnouncer& announcer, const Clock& clock = SystemClock::instance(),
                 std::function<void(const std::string&)> writeFailed = {});
+    // Why what is played now is not heard, or empty; see SpeechLog.
+    void setUnheardCheck(std::function<std::string()> whyUnheard);
     // Ends the log: requests still under way are written as cut off. Nothing when every line
     // reached the file, else why not.
     std::optional<std::string> close();
@@ -47,6 +49,7 @@ private:
     std::filesystem::path path_;
     std::ofstream out_;
     std::optional<SpeechLog> log_;
+    std::function<std::string()> whyUnheard_;
 };
 
 // What a front end calls for `--speech-log FILE`: opens the file and logs `announcer` to it until

@@ -162,6 +162,7 @@ public:
 
     ContentView& view() { return view_; }
     AudioEngine& engine() { return *speech_.engine; }
+    const platform::SpeechSetup& speech() const { return speech_; }
 
 private:
     platform::SpeechSetup speech_;
@@ -291,7 +292,10 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
     manager.setOnlyUMPSources(options.onlyUMP);
     view.setClickOnMessage(options.ticks);
     view.setTTSLevel(options.announce);
-    if (speechLog) speechLog->attach(view.speechAnnouncer(), clock);
+    if (speechLog) {
+        speechLog->setUnheardCheck(platform::unheardCheck(window.speech()));
+        speechLog->attach(view.speechAnnouncer(), clock);
+    }
 
     std::vector<SourceRef> sources;
     for (auto& capture : captures)

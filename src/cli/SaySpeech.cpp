@@ -28,7 +28,10 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
     const auto ended = announcer.utteranceEvents().subscribe([&ending](const UtteranceEvent& e) {
         if (e.kind != UtteranceEvent::Kind::handedOver) ending = e.kind;
     });
-    if (request.speechLog) request.speechLog->attach(announcer);
+    if (request.speechLog) {
+        request.speechLog->setUnheardCheck(platform::unheardCheck(speech));
+        request.speechLog->attach(announcer);
+    }
     if (request.rate) announcer.setRate(*request.rate);
     if (request.volume) announcer.setVolume(*request.volume);
     constexpr std::int32_t source = 0;

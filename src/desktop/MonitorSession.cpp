@@ -35,6 +35,7 @@ platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQue
 
 MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
+    auto whyUnheard = platform::unheardCheck(speech);
     engine_ = std::move(speech.engine);
     speechNotice_ = speech.onFallback([this](const std::string& notice) {
         std::cerr << notice << '\n';
@@ -46,6 +47,7 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
         background_, SystemClock::instance(), exportLocationAsker(window_.get())});
     if (request.speechLog) {
         speechLog_ = request.speechLog;
+        speechLog_->setUnheardCheck(std::move(whyUnheard));
         speechLog_->attach(view_->speechAnnouncer(), SystemClock::instance(),
                            [this](const std::string& problem) {
                                std::cerr << "umbrascope: " << problem << '\n';

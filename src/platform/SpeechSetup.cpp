@@ -127,6 +127,13 @@ std::vector<Voice> installedVoices(SpeechSetup& setup) {
     return synthesizer->voices();
 }
 
+std::function<std::string()> unheardCheck(const SpeechSetup& setup) {
+    return [engine = setup.engine.get(), speaking = setup.speaking, backend = setup.backend] {
+        const auto& info = speechBackendInfo(speaking ? *speaking : backend);
+        return info.playsIntoEngine ? engine->deviceProblem() : std::string();
+    };
+}
+
 std::string whyNotHeard(const SpeechSetup& setup) {
     const auto& info = speechBackendInfo(setup.speakingBackend());
     if (info.backend == SpeechBackend::none) return "speech is silent";

@@ -59,6 +59,10 @@ std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQu
 // The backend's voices, waiting (bounded) for a list that is fetched on demand.
 std::vector<Voice> installedVoices(SpeechSetup& setup);
 
+// Why speech played into the audio engine now is not heard (its device's problem), or empty; for
+// a speech log. The setup's engine must outlive the function.
+std::function<std::string()> unheardCheck(const SpeechSetup& setup);
+
 // Why what the setup speaks through now is not heard ("speech is silent", or the audio engine's
 // problem for espeak-ng); empty when it is heard, as far as can be known.
 std::string whyNotHeard(const SpeechSetup& setup);

@@ -41,6 +41,28 @@ TEST(SpeechLog, QuotesVoiceAndTextAndLogsWhatIsStillPendingAsCutOff) {
               "1.250 cut-off source=- voice=default rate=0.50 volume=0.50 \"left over\"\n");
 }
 
+// Played into no audio device, an utterance is logged as unheard, with why.
+TEST(SpeechLog, SaysWhenWhatWasSpokenWasNotHeard) {
+    FakeClock clock;
+    ManualQueue queue;
+    SpeechAnnouncer announcer(std::make_unique<SilentSynthesizer>(), queue);
+    std::ostringstream out;
+    SpeechLog speechLog(announcer, out, clock);
+    std::string why = "no audio output was built in";
+    speechLog.setUnheardCheck([&] { return why; });
+    announcer.speakNow("Note On C4");
+    queue.drain();
+    why.clear();
+    announcer.speakNow("E4");
+    queue.drain();
+    EXPECT_EQ(out.str(),
+              "0.000 handed-over source=- voice=default rate=0.50 volume=1.00 \"Note On C4\"\n"
+              "0.000 unheard source=- voice=default rate=0.50 volume=1.00 \"Note On C4\" "
+              "why=\"no audio output was built in\"\n"
+              "0.000 handed-over source=- voice=default rate=0.50 volume=1.00 \"E4\"\n"
+              "0.000 spoken source=- voice=default rate=0.50 volume=1.00 \"E4\"\n");
+}
+
 TEST(SpeechLogFile, SaysWhenItCannotOpenOrWriteTheFile) {
     try {
         SpeechLogFile("/nonexistent/speech.log");

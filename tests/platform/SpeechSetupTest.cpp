@@ -96,16 +96,17 @@ TEST(MakeSpeech, AFailingDaemonFallsBackToEspeakThenToSilence) {
         B speaking;
         const char* notice;
         const char* whyNotHeard;
+        const char* unheard;
     } rows[] = {
         {"toEspeak", true, true, B::espeak,
-         "Speech: the daemon lost its audio; the built-in espeak-ng speaks from now on", ""},
+         "Speech: the daemon lost its audio; the built-in espeak-ng speaks from now on", "", ""},
         {"toEspeakWithoutADevice", true, false, B::espeak,
          "Speech: the daemon lost its audio; the built-in espeak-ng speaks from now on, but "
          "nothing will be heard: no audio output was built in",
-         "no audio output was built in"},
-        {"toSilence", false, true, B::none,
+         "no audio output was built in", "no audio output was built in"},
+        {"toSilence", false, false, B::none,
          "Speech: the daemon lost its audio; silent from now on (no espeak-ng data)",
-         "speech is silent"},
+         "speech is silent", ""},
     };
     for (const auto& row : rows) {
         Machine machine{true, row.espeak, row.device};
@@ -123,6 +124,7 @@ TEST(MakeSpeech, AFailingDaemonFallsBackToEspeakThenToSilence) {
         EXPECT_EQ(notices, std::vector<std::string>{row.notice}) << row.name;
         EXPECT_EQ(setup->speakingBackend(), row.speaking) << row.name;
         EXPECT_EQ(whyNotHeard(*setup), row.whyNotHeard) << row.name;
+        EXPECT_EQ(unheardCheck(*setup)(), row.unheard) << row.name << ": for the speech log";
         EXPECT_EQ(machine.builtIn->spokenTexts(),
                   row.espeak ? std::vector<std::string>{"Note On C4"} : std::vector<std::string>{})
             << row.name << ": the failed words are said again";
