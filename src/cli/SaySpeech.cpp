@@ -48,10 +48,11 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (ending != UtteranceEvent::Kind::spoken) {
-        err << "umbrascope-cli say: nothing was spoken: the speech backend "
-            << (ending == UtteranceEvent::Kind::failed
-                    ? "did not finish it (has it an audio output?)"
-                    : "cut it off")
+        const auto why = announcer.synthesizer().failureReason();
+        err << "umbrascope-cli say: nothing was spoken: "
+            << (ending != UtteranceEvent::Kind::failed ? "the speech backend cut it off"
+                : why.empty() ? "the speech backend did not finish it (has it an audio output?)"
+                              : why)
             << '\n';
         return 1;
     }

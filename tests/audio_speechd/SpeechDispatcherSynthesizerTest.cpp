@@ -174,6 +174,25 @@ TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
         EXPECT_EQ(reports.ends(id), 1) << "utterance " << id;
 }
 
+// A daemon that has played for us has an audio output: an utterance it begins and does not end
+// is held up by something else (a screen reader's speech), and no reason for a second voice.
+TEST(SpeechDispatcherSynthesizer, AnOverdueUtteranceOfADaemonThatHasPlayedIsNoFailure) {
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
+    daemon->eventsOnSay = {E::begin, E::end};
+    daemon->eventsOnLaterSays = {{E::begin}};
+    SpeechReports reports;
+    const auto bound = std::chrono::milliseconds(100);
+    SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
+                                            {bound, bound, std::chrono::milliseconds(0)});
+    reports.listenTo(synthesizer);
+    synthesizer.speak({1, "TTS Short", 0.5f, 1.0f, std::nullopt});
+    reports.waitFor(2);
+    synthesizer.speak({2, "Devices", 0.5f, 1.0f, std::nullopt});
+    reports.waitFor(4);
+    EXPECT_EQ(reports.of(2), (std::vector<SpeechReport>{R::started, R::cancelled}));
+    EXPECT_EQ(synthesizer.failureReason(), "");
+}
+
 // Right after the screen reader cut one of ours off, its next words follow: an announcement
 // would only be in their way.
 TEST(SpeechDispatcherSynthesizer, NoAnnouncementBeginsRightAfterAnotherClientSpoke) {
