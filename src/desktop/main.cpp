@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <ranges>
+#include <system_error>
 
 #include "app/AppInfo.hpp"
 #include "app/TemporaryFiles.hpp"
@@ -83,12 +84,16 @@ int main(int argc, char** argv) {
 
     desktop::QuitOnSignals quitOnSignals;
     int status = 0;
-    {
+    try {
         desktop::MonitorApplication monitors(std::move(request));
         desktop::MonitorSession& first = monitors.openWindow();
         if (screenshot)
             saveScreenshotWhenFilled(first, QString::fromStdString(screenshot->string()));
         status = QApplication::exec();
+    } catch (const std::system_error& error) {
+        // The window's speech, MIDI and sound each need a thread of their own.
+        std::cerr << "umbrascope: cannot start a thread: " << error.code().message() << '\n';
+        return 1;
     }
     // The windows are gone and their speech logs finished.
     quitOnSignals.endIfSignalled();
