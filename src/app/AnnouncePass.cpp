@@ -23,9 +23,9 @@ void announce(std::span<const MIDIMessage* const> fresh, std::int64_t newest, An
         }
         if (text) {
             if (state.lastInterrupts)
-                announcer.speakNow(std::move(*text), sourceID);
+                announcer.speakNow(std::move(*text), sourceID, UtteranceKind::announcement);
             else
-                announcer.speakIfIdle(std::move(*text), sourceID);
+                announcer.speakIfIdle(std::move(*text), sourceID, UtteranceKind::announcement);
         }
     }
 

@@ -360,7 +360,8 @@ void ContentView::readGuide() {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(guideReadingText(showUserGuide_));
+        speechAnnouncer_.speakNow(guideReadingText(showUserGuide_), std::nullopt,
+                                  UtteranceKind::reading);
 }
 
 void ContentView::readNewestBreakdown() {
@@ -370,8 +371,8 @@ void ContentView::readNewestBreakdown() {
     }
     if (visible_.empty()) return;
     const MIDIMessage& newest = *visible_.back().message;
-    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspected_.has_value()),
-                              newest.sourceID);
+    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspected_.has_value()), newest.sourceID,
+                              UtteranceKind::reading);
 }
 
 void ContentView::toggleClickOnMessage() {
@@ -386,7 +387,7 @@ void ContentView::readRecent() {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(recentSummaryText());
+        speechAnnouncer_.speakNow(recentSummaryText(), std::nullopt, UtteranceKind::reading);
 }
 
 std::string ContentView::recentSummaryText() const {
@@ -500,14 +501,15 @@ void ContentView::toggleBreakdownReading() {
     }
     if (!inspected_) return;
     const MIDIMessage& message = *inspected_->message;
-    speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID);
+    speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID,
+                              UtteranceKind::reading);
 }
 
 void ContentView::toggleGuideReading() {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(guideReadingText(true));
+        speechAnnouncer_.speakNow(guideReadingText(true), std::nullopt, UtteranceKind::reading);
 }
 
 } // namespace umbrascope

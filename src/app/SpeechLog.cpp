@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/Hex.hpp"
 
@@ -32,15 +33,17 @@ std::string quoted(std::string_view text) {
 
 } // namespace
 
-SpeechLog::SpeechLog(SpeechAnnouncer& announcer, std::ostream& out, const Clock& clock)
-    : out_(out), clock_(clock), start_(clock.monotonicNow()) {
+SpeechLog::SpeechLog(SpeechAnnouncer& announcer, std::ostream& out, const Clock& clock,
+                     std::function<void()> writeFailed)
+    : out_(out), clock_(clock), start_(clock.monotonicNow()), writeFailed_(std::move(writeFailed)) {
     subscription_ = announcer.utteranceEvents().subscribe(
         [this](const UtteranceEvent& event) { heard(event); });
 }
 
 SpeechLog::~SpeechLog() {
+    const MonoTime now = clock_.monotonicNow();
     for (const auto& p : pending_)
-        write(p.requested, "cut-off", p.utterance, p.sourceID);
+        write(now, "cut-off", p.utterance, p.sourceID);
 }
 
 void SpeechLog::heard(const UtteranceEvent& event) {
@@ -48,7 +51,8 @@ void SpeechLog::heard(const UtteranceEvent& event) {
     const MonoTime now = clock_.monotonicNow();
     switch (event.kind) {
     case Kind::handedOver:
-        pending_.push_back({now, event.utterance, event.sourceID});
+        pending_.push_back({event.utterance, event.sourceID});
+        write(now, "handed-over", event.utterance, event.sourceID);
         return;
     case Kind::droppedBusy:
         write(now, "dropped-busy", event.utterance, event.sourceID);
@@ -60,20 +64,22 @@ void SpeechLog::heard(const UtteranceEvent& event) {
             return p.utterance.id == event.utterance.id;
         });
         if (found == pending_.end()) return;
-        write(found->requested,
-              event.kind == Kind::spoken   ? "spoken"
+        const std::string why =
+            event.kind == Kind::spoken && whyUnheard_ ? whyUnheard_() : std::string();
+        write(now,
+              event.kind == Kind::spoken   ? (why.empty() ? "spoken" : "unheard")
               : event.kind == Kind::failed ? "failed"
                                            : "cut-off",
-              found->utterance, found->sourceID);
+              found->utterance, found->sourceID, why);
         pending_.erase(found);
         return;
     }
     }
 }
 
-void SpeechLog::write(MonoTime requested, std::string_view outcome, const Utterance& utterance,
-                      std::optional<std::int32_t> sourceID) {
-    const double seconds = std::chrono::duration<double>(requested - start_).count();
+void SpeechLog::write(MonoTime when, std::string_view outcome, const Utterance& utterance,
+                      std::optional<std::int32_t> sourceID, std::string_view why) {
+    const double seconds = std::chrono::duration<double>(when - start_).count();
     char numbers[96];
     std::snprintf(numbers, sizeof numbers, "%.3f", seconds);
     std::string line = numbers;
@@ -87,7 +93,9 @@ void SpeechLog::write(MonoTime requested, std::string_view outcome, const Uttera
                   static_cast<double>(utterance.rate), static_cast<double>(utterance.volume));
     line += numbers;
     line += quoted(utterance.text);
+    if (!why.empty()) line += " why=" + quoted(why);
     out_ << line << '\n' << std::flush;
+    if (!out_ && writeFailed_) std::exchange(writeFailed_, nullptr)();
 }
 
 } // namespace umbrascope

@@ -27,8 +27,23 @@ SpeechLogFile::~SpeechLogFile() {
     close();
 }
 
-void SpeechLogFile::attach(SpeechAnnouncer& announcer, const Clock& clock) {
-    if (!log_) log_.emplace(announcer, out_, clock);
+void SpeechLogFile::attach(SpeechAnnouncer& announcer, const Clock& clock,
+                           std::function<void(const std::string&)> writeFailed) {
+    if (log_) return;
+    std::function<void()> failed;
+    if (writeFailed)
+        failed = [this, writeFailed = std::move(writeFailed)] {
+            const int error = errno; // of the flush that failed
+            writeFailed(cannotWrite(path_) +
+                        (error != 0 ? std::string(": ") + std::strerror(error) : ""));
+        };
+    log_.emplace(announcer, out_, clock, std::move(failed));
+    log_->setUnheardCheck(whyUnheard_);
+}
+
+void SpeechLogFile::setUnheardCheck(std::function<std::string()> whyUnheard) {
+    whyUnheard_ = std::move(whyUnheard);
+    if (log_) log_->setUnheardCheck(whyUnheard_);
 }
 
 std::optional<std::string> SpeechLogFile::close() {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,7 +35,12 @@ public:
     SpeechLogFile& operator=(const SpeechLogFile&) = delete;
 
     // Logs what `announcer` is asked to say from now on; once. The clock must outlive the log.
-    void attach(SpeechAnnouncer& announcer, const Clock& clock = SystemClock::instance());
+    // `writeFailed` is told once, with why, when a line cannot be written; it must not speak
+    // through `announcer` before returning.
+    void attach(SpeechAnnouncer& announcer, const Clock& clock = SystemClock::instance(),
+                std::function<void(const std::string&)> writeFailed = {});
+    // Why what is played now is not heard, or empty; see SpeechLog.
+    void setUnheardCheck(std::function<std::string()> whyUnheard);
     // Ends the log: requests still under way are written as cut off. Nothing when every line
     // reached the file, else why not.
     std::optional<std::string> close();
@@ -43,6 +49,7 @@ private:
     std::filesystem::path path_;
     std::ofstream out_;
     std::optional<SpeechLog> log_;
+    std::function<std::string()> whyUnheard_;
 };
 
 // What a front end calls for `--speech-log FILE`: opens the file and logs `announcer` to it until

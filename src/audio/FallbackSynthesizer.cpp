@@ -84,7 +84,7 @@ void FallbackSynthesizer::switchToFallback() {
     if (switched_) return;
     switched_ = true;
     std::string notice;
-    auto fallback = makeFallback_ ? makeFallback_(notice) : nullptr;
+    auto fallback = makeFallback_ ? makeFallback_(primary_->failureReason(), notice) : nullptr;
     std::optional<Utterance> again;
     {
         std::lock_guard lock(mutex_);

@@ -25,8 +25,10 @@ namespace umbrascope {
 // thread; the report handler must not call back into this synthesizer. The queue must outlive it.
 class FallbackSynthesizer final : public SpeechSynthesizer {
 public:
-    // Builds the fallback and sets `notice`, what the observers of fallbackTaken() are told.
-    using Factory = std::function<std::unique_ptr<SpeechSynthesizer>(std::string& notice)>;
+    // Builds the fallback and sets `notice`, what the observers of fallbackTaken() are told;
+    // `why` is the primary's failureReason().
+    using Factory = std::function<std::unique_ptr<SpeechSynthesizer>(const std::string& why,
+                                                                     std::string& notice)>;
 
     FallbackSynthesizer(std::unique_ptr<SpeechSynthesizer> primary, Factory makeFallback,
                         MainQueue& mainQueue);

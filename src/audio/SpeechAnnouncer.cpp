@@ -68,8 +68,9 @@ std::optional<std::string> SpeechAnnouncer::voiceFor(std::optional<std::int32_t>
     return found->second;
 }
 
-Utterance SpeechAnnouncer::makeUtterance(std::string text, std::optional<std::int32_t> sourceID) {
-    return Utterance{nextUtteranceID_++, std::move(text), rate_, volume_, voiceFor(sourceID)};
+Utterance SpeechAnnouncer::makeUtterance(std::string text, std::optional<std::int32_t> sourceID,
+                                         UtteranceKind kind) {
+    return Utterance{nextUtteranceID_++, std::move(text), rate_, volume_, voiceFor(sourceID), kind};
 }
 
 void SpeechAnnouncer::endCurrent(UtteranceEvent::Kind how) {
@@ -94,18 +95,26 @@ void SpeechAnnouncer::handOver(Utterance utterance, std::optional<std::int32_t> 
     });
 }
 
-void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> sourceID) {
+void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> sourceID,
+                                  UtteranceKind kind) {
     if (busy_) {
         if (utteranceEvents_.size() > 0)
             tell(UtteranceEvent::Kind::droppedBusy,
-                 Utterance{0, std::move(text), rate_, volume_, voiceFor(sourceID)}, sourceID);
+                 Utterance{0, std::move(text), rate_, volume_, voiceFor(sourceID), kind}, sourceID);
         return;
     }
-    handOver(makeUtterance(std::move(text), sourceID), sourceID, false);
+    handOver(makeUtterance(std::move(text), sourceID, kind), sourceID, false);
 }
 
-void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sourceID) {
-    handOver(makeUtterance(std::move(text), sourceID), sourceID, true);
+void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sourceID,
+                               UtteranceKind kind) {
+    // The user's own key is answered in full; the message that follows it is not worth more.
+    if (kind == UtteranceKind::announcement && busy_ && currentUtterance_ &&
+        currentUtterance_->kind == UtteranceKind::confirmation) {
+        speakIfIdle(std::move(text), sourceID, kind);
+        return;
+    }
+    handOver(makeUtterance(std::move(text), sourceID, kind), sourceID, true);
 }
 
 void SpeechAnnouncer::stop() {

@@ -57,12 +57,16 @@ public:
     // None removes the entry: the source speaks in the default voice again.
     void setVoiceForSource(std::int32_t sourceID, std::optional<std::string> voiceIdentifier);
 
-    Utterance makeUtterance(std::string text, std::optional<std::int32_t> sourceID);
+    Utterance makeUtterance(std::string text, std::optional<std::int32_t> sourceID,
+                            UtteranceKind kind = UtteranceKind::confirmation);
     // The source's voice when it names an installed one; none means the default voice.
     std::optional<std::string> voiceFor(std::optional<std::int32_t> sourceID) const;
 
-    void speakIfIdle(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
-    void speakNow(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
+    void speakIfIdle(std::string text, std::optional<std::int32_t> sourceID = std::nullopt,
+                     UtteranceKind kind = UtteranceKind::confirmation);
+    // An announcement does not cut a confirmation off: it is dropped as if busy.
+    void speakNow(std::string text, std::optional<std::int32_t> sourceID = std::nullopt,
+                  UtteranceKind kind = UtteranceKind::confirmation);
     void stop();
 
     // What the voice picker offers (pickerVoices).

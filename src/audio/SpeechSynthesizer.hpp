@@ -15,6 +15,14 @@ struct Voice {
     std::string variant = {}; // empty for a voice itself; set for one of its variants
 };
 
+// What an utterance is to the user. A synthesizer shared with a screen reader ranks them against
+// the screen reader's own speech; one of its own may ignore it.
+enum class UtteranceKind : std::uint8_t {
+    confirmation, // the answer to the user's own key or control
+    reading,      // a reading the user asked for: the guide, a breakdown, the catch-up
+    announcement, // a new message, or a problem met on the way
+};
+
 // What a synthesizer is asked to say. Rate, volume and voice are fixed when it is built; `id`
 // is its identity, so two utterances of the same text are still told apart.
 struct Utterance {
@@ -23,6 +31,7 @@ struct Utterance {
     float rate = 0.5f;                          // 0.0 slowest .. 1.0 fastest
     float volume = 1.0f;                        // 0.0 .. 1.0
     std::optional<std::string> voiceIdentifier; // none: the synthesizer's default voice
+    UtteranceKind kind = UtteranceKind::confirmation;
 };
 
 // `failed` ends an utterance the backend took but could not say, such as one a daemon without an
@@ -47,6 +56,9 @@ public:
     virtual void stopSpeaking() = 0;
     virtual std::vector<Voice> voices() const = 0;
     virtual bool hasVoice(const std::string& identifier) const = 0;
+
+    // Why the last utterance reported failed was not said, for the user; empty when unknown.
+    virtual std::string failureReason() const { return {}; }
 
     virtual float minimumRate() const { return 0.0f; }
     virtual float maximumRate() const { return 1.0f; }

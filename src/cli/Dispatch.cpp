@@ -2,6 +2,7 @@
 #include <new>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
@@ -48,6 +49,10 @@ int runCommandLine(Arguments args, std::ostream& out, std::ostream& err) {
     } catch (const std::bad_alloc&) {
         // Whatever was allocated has been released on the way here.
         err << "umbrascope-cli: out of memory\n";
+        return 1;
+    } catch (const std::system_error& error) {
+        // Under a limit on threads or memory, std::thread cannot start one.
+        err << "umbrascope-cli: cannot start a thread: " << error.code().message() << '\n';
         return 1;
     }
 }

@@ -13,6 +13,7 @@
 #include "app/CsvExport.hpp"
 #include "app/SpeechLogFile.hpp"
 #include "cli/CommandLine.hpp"
+#include "cli/SaySpeech.hpp"
 #include "cli/StopOnSignals.hpp"
 #include "cli/TerminalText.hpp"
 #include "text/CsvText.hpp"
@@ -21,7 +22,7 @@ namespace umbrascope::cli {
 
 namespace {
 
-constexpr std::string_view usage =
+constexpr std::string_view usageBeforeSpeech =
     "Usage: umbrascope-cli replay FILE... [OPTIONS]\n"
     "\n"
     "Plays capture files through the receive pipeline, one after another and as fast as\n"
@@ -46,8 +47,8 @@ constexpr std::string_view usage =
     "                        counted from 0 over all files; keys past the last packet are\n"
     "                        pressed at the end), e.g. 'T@0 5@10'. KEY is one of\n"
     "                        12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down; E exports nothing\n"
-    "                        here (see --csv)\n"
-    "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
+    "                        here (see --csv)\n";
+constexpr std::string_view usageAfterSpeech =
     "  --speech-log FILE     write one line per utterance: seconds since the start, outcome\n"
     "                        (spoken, dropped-busy, cut-off or failed), source id, voice, rate,\n"
     "                        volume and text; each line is written as its outcome is known, so\n"
@@ -161,6 +162,7 @@ public:
 
     ContentView& view() { return view_; }
     AudioEngine& engine() { return *speech_.engine; }
+    const platform::SpeechSetup& speech() const { return speech_; }
 
 private:
     platform::SpeechSetup speech_;
@@ -222,12 +224,7 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
         options.announce = oneOf("--announce", *level, levels, "off, short or verbose");
     options.ticks = line.has("--ticks");
     if (const auto keys = line.value("--keys")) options.keys = keysOption(*keys);
-    if (const auto speech = line.value("--speech")) {
-        if (speech->empty() || !platform::isSpeechBackendName(*speech))
-            throw UsageError{"--speech expects speechd, espeak or none, found " +
-                             quotedToken(*speech)};
-        options.speech = *speech;
-    }
+    options.speech = speechChoice(line.value("--speech"));
     options.speechLog = line.value("--speech-log");
     if (options.speechLog && options.speechLog->empty())
         throw UsageError{"--speech-log expects a file name"};
@@ -295,7 +292,10 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
     manager.setOnlyUMPSources(options.onlyUMP);
     view.setClickOnMessage(options.ticks);
     view.setTTSLevel(options.announce);
-    if (speechLog) speechLog->attach(view.speechAnnouncer(), clock);
+    if (speechLog) {
+        speechLog->setUnheardCheck(platform::unheardCheck(window.speech()));
+        speechLog->attach(view.speechAnnouncer(), clock);
+    }
 
     std::vector<SourceRef> sources;
     for (auto& capture : captures)
@@ -346,7 +346,9 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     return withUsageErrors("replay", err, [&] {
         const auto options = parseReplayOptions(args);
         if (!options) {
-            out << usage;
+            out << usageBeforeSpeech << "  --speech BACKEND      "
+                << platform::speechBackendChoices() << " (default: the first that works)\n"
+                << usageAfterSpeech;
             return 0;
         }
         StopOnSignals signals;

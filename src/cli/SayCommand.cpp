@@ -17,9 +17,11 @@ namespace umbrascope::cli {
 
 namespace {
 
-constexpr std::string_view usage =
+const std::string usage =
     "Usage: umbrascope-cli say TEXT [--voice ID] [--rate 0..1] [--volume 0..1]\n"
-    "                           [--speech speechd|espeak|none] [--speech-log FILE]\n"
+    "                           [--speech " +
+    platform::speechBackendChoices("|", "|") +
+    "] [--speech-log FILE]\n"
     "Speaks TEXT through the announcer and returns when it has been said; exits with 1\n"
     "when nothing could be heard. --speech-log writes the utterance's line as replay does.\n";
 
@@ -60,10 +62,7 @@ std::optional<SayOptions> parseSayOptions(Arguments args) {
     options.voice = line.value("--voice");
     options.rate = unitValue(line.value("--rate"), "--rate");
     options.volume = unitValue(line.value("--volume"), "--volume");
-    options.backend = line.value("--speech").value_or("");
-    if (!platform::isSpeechBackendName(options.backend))
-        throw UsageError{"--speech expects speechd, espeak or none, found " +
-                         quotedToken(options.backend)};
+    options.backend = speechChoice(line.value("--speech"));
     options.speechLog = line.value("--speech-log");
     if (options.speechLog && options.speechLog->empty())
         throw UsageError{"--speech-log expects a file name"};
@@ -85,13 +84,16 @@ int say(const SayOptions& options, std::stop_token stop, std::ostream& err) {
     if (options.voice &&
         !std::ranges::any_of(platform::installedVoices(*speech),
                              [&](const Voice& v) { return v.identifier == *options.voice; }))
-        throw UsageError{"no voice " + quotedToken(*options.voice) + " in " + speech->backend +
+        throw UsageError{"no voice " + quotedToken(*options.voice) + " in " +
+                         std::string(platform::speechBackendInfo(speech->backend).id) +
                          " (see umbrascope-cli voices)"};
 
-    const int status = sayThrough(*speech, queue,
-                                  {options.text, options.voice, options.rate, options.volume,
-                                   options.backend == "none", speechLog.get(), std::move(stop)},
-                                  err);
+    const int status =
+        sayThrough(*speech, queue,
+                   {options.text, options.voice, options.rate, options.volume,
+                    platform::parseSpeechBackend(options.backend) == platform::SpeechBackend::none,
+                    speechLog.get(), std::move(stop)},
+                   err);
     if (speechLog)
         if (const auto problem = speechLog->close()) {
             printCommandError("say", terminalSafe(*problem), err);

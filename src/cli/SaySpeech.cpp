@@ -5,9 +5,19 @@
 #include <thread>
 
 #include "audio/SpeechAnnouncer.hpp"
+#include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/TerminalText.hpp"
 
 namespace umbrascope::cli {
+
+std::string speechChoice(const std::optional<std::string>& given) {
+    if (!given) return {};
+    if (!platform::parseSpeechBackend(*given))
+        throw UsageError{"--speech expects " + platform::speechBackendChoices() + ", found " +
+                         quotedToken(*given)};
+    return *given;
+}
 
 int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayRequest& request,
                std::ostream& err) {
@@ -18,7 +28,10 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
     const auto ended = announcer.utteranceEvents().subscribe([&ending](const UtteranceEvent& e) {
         if (e.kind != UtteranceEvent::Kind::handedOver) ending = e.kind;
     });
-    if (request.speechLog) request.speechLog->attach(announcer);
+    if (request.speechLog) {
+        request.speechLog->setUnheardCheck(platform::unheardCheck(speech));
+        request.speechLog->attach(announcer);
+    }
     if (request.rate) announcer.setRate(*request.rate);
     if (request.volume) announcer.setVolume(*request.volume);
     constexpr std::int32_t source = 0;
@@ -35,10 +48,11 @@ int sayThrough(platform::SpeechSetup& speech, ManualQueue& queue, const SayReque
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (ending != UtteranceEvent::Kind::spoken) {
-        err << "umbrascope-cli say: nothing was spoken: the speech backend "
-            << (ending == UtteranceEvent::Kind::failed
-                    ? "did not finish it (has it an audio output?)"
-                    : "cut it off")
+        const auto why = announcer.synthesizer().failureReason();
+        err << "umbrascope-cli say: nothing was spoken: "
+            << (ending != UtteranceEvent::Kind::failed ? "the speech backend cut it off"
+                : why.empty() ? "the speech backend did not finish it (has it an audio output?)"
+                              : why)
             << '\n';
         return 1;
     }

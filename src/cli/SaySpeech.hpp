@@ -21,6 +21,9 @@ struct SayRequest {
     std::stop_token stop; // cuts the utterance off
 };
 
+// The value of --speech: a backend's id, or empty when not given. Throws UsageError.
+std::string speechChoice(const std::optional<std::string>& given);
+
 // Says the request through `speech` as the monitor's announcer would and returns once it has
 // ended: 0 when it was heard as far as can be known, else 1 with a one-line reason on `err`.
 // A fallback taking over is told on `err` as well. `queue` is the one `speech` was made with.

@@ -5,6 +5,7 @@
 #include "audio/VoiceSelection.hpp"
 #include "cli/CommandLine.hpp"
 #include "cli/Commands.hpp"
+#include "cli/SaySpeech.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "platform/SpeechSetup.hpp"
@@ -13,8 +14,9 @@ namespace umbrascope::cli {
 
 namespace {
 
-constexpr std::string_view usage =
-    "Usage: umbrascope-cli voices [--all] [--speech speechd|espeak|none]\n"
+const std::string usage =
+    "Usage: umbrascope-cli voices [--all] [--speech " + platform::speechBackendChoices("|", "|") +
+    "]\n"
     "Lists the voices the voice picker offers: each English voice once, sorted by name,\n"
     "as 'name (language)', a tab, and the identifier that --voice takes.\n"
     "--all lists every voice and variant in every language.\n";
@@ -29,11 +31,7 @@ std::optional<VoicesOptions> parseVoicesOptions(Arguments args) {
     CommandLine line("voices");
     line.option("--speech").flag("--all");
     if (!line.parse(args)) return std::nullopt;
-    VoicesOptions options{line.value("--speech").value_or(""), line.has("--all")};
-    if (!platform::isSpeechBackendName(options.backend))
-        throw UsageError{"--speech expects speechd, espeak or none, found " +
-                         quotedToken(options.backend)};
-    return options;
+    return VoicesOptions{speechChoice(line.value("--speech")), line.has("--all")};
 }
 
 int listVoices(const VoicesOptions& options, std::ostream& out, std::ostream& err) {
@@ -45,7 +43,9 @@ int listVoices(const VoicesOptions& options, std::ostream& out, std::ostream& er
         options.all ? allVoicesByName(std::move(installed)) : pickerVoices(std::move(installed));
     for (const auto& voice : voices)
         out << terminalSafe(voiceLabel(voice)) << '\t' << terminalSafe(voice.identifier) << '\n';
-    if (voices.empty()) err << "no voices (speech backend: " << speech->backend << ")\n";
+    if (voices.empty())
+        err << "no voices (speech backend: "
+            << platform::speechBackendInfo(speech->speakingBackend()).id << ")\n";
     return 0;
 }
 

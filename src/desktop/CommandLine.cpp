@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/AppInfo.hpp"
+#include "platform/SpeechBackends.hpp"
 
 namespace umbrascope::desktop {
 
@@ -25,9 +26,13 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
                    "then 1 to 64 hex words; or a CSV export of ours)");
     MonitorRequest request;
     app.add_flag("--demo", request.demo, "add the built-in \"Demo\" source, playing in a loop");
+    std::vector<std::string> backends;
+    for (const auto& backend : platform::speechBackends)
+        backends.emplace_back(backend.id);
     app.add_option("--speech", request.speech,
-                   "speech backend: speechd, espeak or none (default: the first that works)")
-        ->check(CLI::IsMember({"speechd", "espeak", "none"}));
+                   "speech backend: " + platform::speechBackendChoices() +
+                       " (default: the first that works)")
+        ->check(CLI::IsMember(backends));
     std::string speechLog;
     app.add_option("--speech-log", speechLog,
                    "write one line per utterance of the first window to FILE: time, outcome, "

@@ -38,6 +38,7 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
     // Ready before Device Settings first asks, and listed without holding up speech.
     platform::preloadVoices(speech);
+    auto whyUnheard = platform::unheardCheck(speech);
     engine_ = std::move(speech.engine);
     speechNotice_ = speech.onFallback([this](const std::string& notice) {
         std::cerr << notice << '\n';
@@ -49,7 +50,15 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
         background_, SystemClock::instance(), exportLocationAsker(window_.get())});
     if (request.speechLog) {
         speechLog_ = request.speechLog;
-        speechLog_->attach(view_->speechAnnouncer());
+        speechLog_->setUnheardCheck(std::move(whyUnheard));
+        speechLog_->attach(view_->speechAnnouncer(), SystemClock::instance(),
+                           [this](const std::string& problem) {
+                               std::cerr << "umbrascope: " << problem << '\n';
+                               // Not from within the announcer's report: the notice is spoken.
+                               mainQueue_.post([this, problem] {
+                                   if (view_) view_->showSpeechNotice(problem);
+                               });
+                           });
     }
     controller_ = std::make_unique<MonitorController>(*view_, *window_);
     addWindowMenu();

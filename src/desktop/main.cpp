@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <iostream>
 #include <ranges>
+#include <system_error>
 
 #include "app/AppInfo.hpp"
 #include "app/TemporaryFiles.hpp"
 #include "desktop/CommandLine.hpp"
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
+#include "desktop/QuitOnSignals.hpp"
 #include "ui/AboutDialog.hpp"
 #include "ui/MessageListView.hpp"
 #include "ui/MonitorWindow.hpp"
@@ -80,8 +82,20 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AboutDialog::logoIcon());
     const auto screenshot = request.screenshot;
 
-    desktop::MonitorApplication monitors(std::move(request));
-    desktop::MonitorSession& first = monitors.openWindow();
-    if (screenshot) saveScreenshotWhenFilled(first, QString::fromStdString(screenshot->string()));
-    return QApplication::exec();
+    desktop::QuitOnSignals quitOnSignals;
+    int status = 0;
+    try {
+        desktop::MonitorApplication monitors(std::move(request));
+        desktop::MonitorSession& first = monitors.openWindow();
+        if (screenshot)
+            saveScreenshotWhenFilled(first, QString::fromStdString(screenshot->string()));
+        status = QApplication::exec();
+    } catch (const std::system_error& error) {
+        // The window's speech, MIDI and sound each need a thread of their own.
+        std::cerr << "umbrascope: cannot start a thread: " << error.code().message() << '\n';
+        return 1;
+    }
+    // The windows are gone and their speech logs finished.
+    quitOnSignals.endIfSignalled();
+    return status;
 }

@@ -71,7 +71,7 @@ bool PreloadedVoices::waitUntilLoaded(std::chrono::milliseconds timeout) const {
 
 void preloadVoices([[maybe_unused]] SpeechSetup& setup) {
 #ifdef HAVE_UMBRASCOPE_SPEECHD
-    if (setup.backend != "speechd") return;
+    if (setup.backend != SpeechBackend::speechd) return;
     setup.synthesizer = std::make_unique<PreloadedVoices>(
         std::move(setup.synthesizer), listSpeechDispatcherVoices, setup.fallback);
 #endif

@@ -3,15 +3,8 @@
 #include <chrono>
 #include <ostream>
 
-#include "audio/SilentOutput.hpp"
 #include "audio/SilentSynthesizer.hpp"
 
-#ifdef HAVE_UMBRASCOPE_SDL
-#include "audio/sdl/SdlAudioOutput.hpp"
-#endif
-#ifdef HAVE_UMBRASCOPE_ESPEAK
-#include "audio/espeak/EspeakSynthesizer.hpp"
-#endif
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
 #endif
@@ -19,132 +12,109 @@
 namespace umbrascope::platform {
 
 std::unique_ptr<AudioEngine> makeAudioEngine() {
-#ifdef HAVE_UMBRASCOPE_SDL
-    return std::make_unique<AudioEngine>(std::make_unique<SdlAudioOutput>(),
-                                         std::make_unique<SilentOutput>());
-#else
-    return std::make_unique<AudioEngine>(nullptr, std::make_unique<SilentOutput>());
-#endif
+    return systemSpeechFactories().engine();
 }
 
 SpeechSetup makeSilentSpeech() {
-    return {makeAudioEngine(), std::make_unique<SilentSynthesizer>(), "none", nullptr};
+    return {makeAudioEngine(), std::make_unique<SilentSynthesizer>(), SpeechBackend::none, nullptr,
+            nullptr};
 }
 
 namespace {
 
-struct Attempt {
-    std::unique_ptr<SpeechSynthesizer> synthesizer;
-    std::string whyNot;
-};
-
-Attempt trySpeechd() {
-#ifdef HAVE_UMBRASCOPE_SPEECHD
-    auto synthesizer = std::make_unique<SpeechDispatcherSynthesizer>();
-    if (synthesizer->waitUntilConnected(std::chrono::seconds(5)))
-        return {std::move(synthesizer), {}};
-    const auto error = synthesizer->connectionError();
-    if (error.empty()) return {nullptr, "speech-dispatcher did not answer within 5 s"};
-    return {nullptr, "speech-dispatcher is not running (umbrascope does not start it)"};
-#else
-    return {nullptr, "speech-dispatcher is not built in"};
-#endif
-}
-
-Attempt tryEspeak([[maybe_unused]] AudioEngine& engine) {
-#ifdef HAVE_UMBRASCOPE_ESPEAK
-    if (auto synthesizer = EspeakSynthesizer::create(engine)) return {std::move(synthesizer), {}};
-    return {nullptr, "espeak-ng could not start (is espeak-ng-data installed?)"};
-#else
-    return {nullptr, "espeak-ng is not built in"};
-#endif
-}
-
-// espeak-ng plays through our own engine: whether it is heard is known once the engine starts.
-std::string audibility(AudioEngine& engine) {
+// A backend that plays into our own engine is heard once the engine starts on a device.
+std::string audibility(const SpeechBackendInfo& info, AudioEngine& engine) {
+    if (!info.playsIntoEngine) return {};
     engine.start();
     const auto problem = engine.deviceProblem();
     return problem.empty() ? "" : ", but nothing will be heard: " + problem;
 }
 
-} // namespace
+struct Found {
+    const SpeechBackendInfo* info = nullptr;
+    std::unique_ptr<SpeechSynthesizer> synthesizer;
+    std::string whyNotBefore; // why the backends tried before it do not speak, joined by "; "
+};
 
-bool isSpeechBackendName(std::string_view choice) {
-    return choice.empty() || choice == "speechd" || choice == "espeak" || choice == "none";
+// The first backend from `first` on that makes a synthesizer. The last one always does.
+Found firstWorking(std::size_t first, const SpeechFactories& factories, AudioEngine& engine) {
+    Found found;
+    for (std::size_t i = first; i < speechBackends.size(); ++i) {
+        const auto& info = speechBackends[i];
+        auto attempt = (factories.*info.make)(engine);
+        if (attempt.synthesizer) {
+            found.info = &info;
+            found.synthesizer = std::move(attempt.synthesizer);
+            return found;
+        }
+        if (!found.whyNotBefore.empty()) found.whyNotBefore += "; ";
+        found.whyNotBefore += attempt.whyNot;
+    }
+    return found;
 }
+
+} // namespace
 
 std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQueue,
                                       std::ostream& err) {
-    if (!isSpeechBackendName(choice)) {
-        err << "unknown speech backend '" << choice << "': expected speechd, espeak or none\n";
+    return makeSpeech(choice, mainQueue, err, systemSpeechFactories());
+}
+
+std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQueue,
+                                      std::ostream& err, const SpeechFactories& factories) {
+    const auto named = parseSpeechBackend(choice);
+    if (!choice.empty() && !named) {
+        err << "unknown speech backend '" << choice << "': expected " << speechBackendChoices()
+            << '\n';
         return std::nullopt;
     }
     SpeechSetup setup;
-    setup.engine = makeAudioEngine();
-    if (choice == "none") {
-        setup.synthesizer = std::make_unique<SilentSynthesizer>();
-        setup.backend = "none";
-        err << "Speech: silent, as asked\n";
-        return setup;
-    }
-    if (choice == "espeak") {
-        auto espeak = tryEspeak(*setup.engine);
-        if (!espeak.synthesizer) {
-            err << espeak.whyNot << '\n';
+    setup.engine = factories.engine();
+    setup.speaking = std::make_shared<SpeechBackend>();
+
+    if (named) {
+        const auto& info = speechBackendInfo(*named);
+        auto attempt = (factories.*info.make)(*setup.engine);
+        if (!attempt.synthesizer) {
+            err << attempt.whyNot << '\n';
             return std::nullopt;
         }
-        setup.synthesizer = std::move(espeak.synthesizer);
-        setup.backend = "espeak";
-        err << "Speech: built-in espeak-ng" << audibility(*setup.engine) << '\n';
+        setup.synthesizer = std::move(attempt.synthesizer);
+        setup.backend = *setup.speaking = info.backend;
+        err << "Speech: " << info.speaks
+            << (info.backend == SpeechBackend::none ? ", as asked" : "")
+            << audibility(info, *setup.engine) << '\n';
         return setup;
     }
 
-    auto speechd = trySpeechd();
-    if (speechd.synthesizer && choice == "speechd") {
-        setup.synthesizer = std::move(speechd.synthesizer);
-        setup.backend = "speechd";
-        err << "Speech: speech-dispatcher\n";
+    auto found = firstWorking(0, factories, *setup.engine);
+    setup.backend = *setup.speaking = found.info->backend;
+    err << "Speech: " << found.info->speaks
+        << (found.whyNotBefore.empty() ? "" : " (" + found.whyNotBefore + ")")
+        << audibility(*found.info, *setup.engine) << '\n';
+    const auto next = static_cast<std::size_t>(found.info - speechBackends.data()) + 1;
+    if (!found.info->mayFailLater || next == speechBackends.size()) {
+        setup.synthesizer = std::move(found.synthesizer);
         return setup;
     }
-    if (!speechd.synthesizer && choice == "speechd") {
-        err << speechd.whyNot << '\n';
-        return std::nullopt;
-    }
-    if (speechd.synthesizer) {
-        // Picked by default: when the daemon cannot speak, the built-in synthesizer takes over.
-        AudioEngine& engine = *setup.engine;
-        auto fallback = std::make_unique<FallbackSynthesizer>(
-            std::move(speechd.synthesizer),
-            [&engine](std::string& notice) -> std::unique_ptr<SpeechSynthesizer> {
-                notice = "Speech: speech-dispatcher did not finish speaking (has it an audio "
-                         "output?); ";
-                if (auto espeak = tryEspeak(engine); espeak.synthesizer) {
-                    notice += "the built-in espeak-ng speaks from now on" + audibility(engine);
-                    return std::move(espeak.synthesizer);
-                } else {
-                    notice += "silent from now on (" + espeak.whyNot + ")";
-                    return std::make_unique<SilentSynthesizer>();
-                }
-            },
-            mainQueue);
-        setup.fallback = fallback.get();
-        setup.synthesizer = std::move(fallback);
-        setup.backend = "speechd";
-        err << "Speech: speech-dispatcher\n";
-        return setup;
-    }
-    if (auto espeak = tryEspeak(*setup.engine); espeak.synthesizer) {
-        setup.synthesizer = std::move(espeak.synthesizer);
-        setup.backend = "espeak";
-        err << "Speech: built-in espeak-ng (" << speechd.whyNot << ')' << audibility(*setup.engine)
-            << '\n';
-        return setup;
-    } else {
-        setup.synthesizer = std::make_unique<SilentSynthesizer>();
-        setup.backend = "none";
-        err << "Speech: silent (" << speechd.whyNot << "; " << espeak.whyNot << ")\n";
-        return setup;
-    }
+    // Picked by default: when it cannot speak, the next backend that works takes over.
+    auto fallback = std::make_unique<FallbackSynthesizer>(
+        std::move(found.synthesizer),
+        [&engine = *setup.engine, factories, speaking = setup.speaking, next,
+         failed = found.info](const std::string& why, std::string& notice) {
+            auto replacement = firstWorking(next, factories, engine);
+            *speaking = replacement.info->backend;
+            notice =
+                "Speech: " + (why.empty() ? std::string(failed->speaks) + " failed" : why) + "; " +
+                std::string(replacement.info->speaksFromNowOn) +
+                (replacement.whyNotBefore.empty() ? "" : " (" + replacement.whyNotBefore + ")") +
+                audibility(*replacement.info, engine);
+            return std::move(replacement.synthesizer);
+        },
+        mainQueue);
+    setup.fallback = fallback.get();
+    setup.synthesizer = std::move(fallback);
+    return setup;
 }
 
 std::vector<Voice> installedVoices(SpeechSetup& setup) {
@@ -157,13 +127,17 @@ std::vector<Voice> installedVoices(SpeechSetup& setup) {
     return synthesizer->voices();
 }
 
+std::function<std::string()> unheardCheck(const SpeechSetup& setup) {
+    return [engine = setup.engine.get(), speaking = setup.speaking, backend = setup.backend] {
+        const auto& info = speechBackendInfo(speaking ? *speaking : backend);
+        return info.playsIntoEngine ? engine->deviceProblem() : std::string();
+    };
+}
+
 std::string whyNotHeard(const SpeechSetup& setup) {
-    std::string speaking = setup.backend;
-    if (setup.fallback && setup.fallback->fellBack())
-        speaking =
-            dynamic_cast<const SilentSynthesizer*>(&setup.fallback->active()) ? "none" : "espeak";
-    if (speaking == "none") return "speech is silent";
-    if (speaking == "espeak") return setup.engine->deviceProblem();
+    const auto& info = speechBackendInfo(setup.speakingBackend());
+    if (info.backend == SpeechBackend::none) return "speech is silent";
+    if (info.playsIntoEngine) return setup.engine->deviceProblem();
     return {};
 }
 

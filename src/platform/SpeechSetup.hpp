@@ -13,6 +13,7 @@
 #include "audio/SpeechSynthesizer.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
+#include "platform/SpeechBackends.hpp"
 
 namespace umbrascope::platform {
 
@@ -21,11 +22,15 @@ namespace umbrascope::platform {
 struct SpeechSetup {
     std::unique_ptr<AudioEngine> engine;
     std::unique_ptr<SpeechSynthesizer> synthesizer;
-    std::string backend; // "speechd", "espeak" or "none"
+    SpeechBackend backend = SpeechBackend::none; // the one picked at the start
     // Set when speech-dispatcher was picked by default: its first failed utterance hands speech
-    // to espeak-ng (or silence) for the rest of the run. Lives as long as `synthesizer`, also once
-    // an announcer owns it.
+    // to the next backend that works for the rest of the run. Lives as long as `synthesizer`,
+    // also once an announcer owns it.
     FallbackSynthesizer* fallback = nullptr;
+    // The backend speaking now, moved on by the fallback (main thread); none means `backend`.
+    std::shared_ptr<SpeechBackend> speaking;
+
+    SpeechBackend speakingBackend() const { return speaking ? *speaking : backend; }
 
     // `notice` is called once, on the main thread, with one line saying what failed and what
     // speaks now; never when there is no fallback.
@@ -42,18 +47,21 @@ std::unique_ptr<AudioEngine> makeAudioEngine();
 // An engine and a synthesizer that says nothing, for front ends that only click.
 SpeechSetup makeSilentSpeech();
 
-// True for "speechd", "espeak", "none" and the empty default.
-bool isSpeechBackendName(std::string_view choice);
-
-// `choice` is "speechd", "espeak", "none" or empty: speech-dispatcher, then the built-in
-// espeak-ng, then silence. Says on `err`, in one line, which one speaks and why the ones before
-// it do not. None, with the reason on `err`, when a backend chosen by name is not available.
-// Reports of the synthesizer reach the main thread through `mainQueue`, which must outlive it.
+// `choice` is a backend's id, or empty for the first that works in the order of speechBackends.
+// Says on `err`, in one line, which one speaks and why the ones before it do not. None, with the
+// reason on `err`, when `choice` names no backend or one that is not available. Reports of the
+// synthesizer reach the main thread through `mainQueue`, which must outlive it.
 std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQueue,
                                       std::ostream& err);
+std::optional<SpeechSetup> makeSpeech(std::string_view choice, MainQueue& mainQueue,
+                                      std::ostream& err, const SpeechFactories& factories);
 
 // The backend's voices, waiting (bounded) for a list that is fetched on demand.
 std::vector<Voice> installedVoices(SpeechSetup& setup);
+
+// Why speech played into the audio engine now is not heard (its device's problem), or empty; for
+// a speech log. The setup's engine must outlive the function.
+std::function<std::string()> unheardCheck(const SpeechSetup& setup);
 
 // Why what the setup speaks through now is not heard ("speech is silent", or the audio engine's
 // problem for espeak-ng); empty when it is heard, as far as can be known.

@@ -234,12 +234,14 @@ TEST(ContentViewAnnounce, Scenarios) {
          [](Window& w) {
              w.speechOn();
              w.view->setLastInterrupts(true);
+             w.report(SpeechReport::finished);
              w.receive({midi2NoteOn(62), midi1NoteOn});
              pressing("11")(w); // the newest visible message becomes an older one and back
          },
          {"Last Interrupts On", "C4", "MIDI 1.0 Channel Voice Off", "MIDI 1.0 Channel Voice On"}},
-        // What comes while busy is dropped for good; with Last Interrupts the newest cuts in.
-        // Of a batch the last is said, the others walk the status.
+        // What comes while busy is dropped for good; with Last Interrupts the newest cuts in,
+        // but not into a key's confirmation. Of a batch the last is said, the others walk the
+        // status.
         {"busy",
          [](Window& w) {
              w.speechOn();
@@ -248,9 +250,13 @@ TEST(ContentViewAnnounce, Scenarios) {
              w.receive({midi2NoteOn(62)});
              w.view->setLastInterrupts(true);
              w.report(SpeechReport::started);
-             w.receive({midi2NoteOn(64), midi2NoteOn(65)});
+             w.receive({midi2NoteOn(64)});
+             w.report(SpeechReport::finished);
+             w.receive({midi2NoteOn(65), midi2NoteOn(67)});
+             w.report(SpeechReport::started);
+             w.receive({midi2NoteOn(69)});
          },
-         {"Note On C4", "Last Interrupts On", "F4"}},
+         {"Note On C4", "Last Interrupts On", "G4", "A4"}},
     };
     for (const auto& [name, step, expected] : cases) {
         Window w;

@@ -29,7 +29,7 @@ struct Pair {
     bool fallbackInstalled = true;
     FallbackSynthesizer synthesizer{
         std::make_unique<FakeSpeechSynthesizer>(primary),
-        [this](std::string& notice) -> std::unique_ptr<SpeechSynthesizer> {
+        [this](const std::string&, std::string& notice) -> std::unique_ptr<SpeechSynthesizer> {
             ++fallbacksMade;
             notice = "speaking with the fallback";
             if (!fallbackInstalled) return nullptr;

@@ -124,5 +124,28 @@ TEST(SpeechAnnouncer, VoicesForSourcesFallBackToTheDefault) {
     EXPECT_FLOAT_EQ(a.log->lastSpoken().volume, 1.0f) << "the settings it was built with";
 }
 
+// With Last Interrupts on, a new message cuts an announcement or a reading off, but never the
+// answer to the user's own key; the kind reaches the synthesizer with the utterance.
+TEST(SpeechAnnouncer, AnAnnouncementDoesNotCutAConfirmationOff) {
+    using K = UtteranceKind;
+    const struct {
+        const char* name;
+        UtteranceKind current;
+        std::vector<std::string> calls;
+    } rows[] = {
+        {"confirmation", K::confirmation, {"stop", "Last Interrupts On"}},
+        {"reading", K::reading, {"stop", "Last Interrupts On", "stop", "E4"}},
+        {"announcement", K::announcement, {"stop", "Last Interrupts On", "stop", "E4"}},
+    };
+    for (const auto& row : rows) {
+        Announcer a;
+        a.announcer.speakNow("Last Interrupts On", std::nullopt, row.current);
+        a.announcer.speakNow("E4", 3, K::announcement);
+        a.queue.drain();
+        EXPECT_EQ(a.calls(), row.calls) << row.name;
+        EXPECT_EQ(a.log->calls[1].utterance.kind, row.current) << row.name;
+    }
+}
+
 } // namespace
 } // namespace umbrascope

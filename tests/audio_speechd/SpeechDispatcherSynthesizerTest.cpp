@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
@@ -18,53 +19,139 @@ using testing_support::SpeechReports;
 using E = SsipEvent;
 using R = SpeechReport;
 
-// Every utterance ends once, and one the daemon cannot say ends as a failure: the announcer's
-// fallback depends on it. The daemon's events arrive before its answer to the say.
+// Every utterance ends once, and one the daemon cannot say ends as a failure, with the reason the
+// fallback's notice gives; one that waits behind other speech does not. The daemon's events
+// arrive before its answer to the say.
 TEST(SpeechDispatcherSynthesizer, EachUtteranceEndsOnceAndSaysHow) {
-    enum class Daemon { answers, refusesText, hangs, absent };
+    enum class Daemon { answers, refusesText, hangs, absent, dies };
     using D = Daemon;
     const struct {
         const char* name;
         Daemon daemon;
         std::vector<SsipEvent> eventsOnSay;
+        bool waitsForBounds; // short bounds only where the case waits for them to pass
         std::vector<SpeechReport> expected;
+        std::string failureReason;
     } cases[] = {
-        {"endsNormally", D::answers, {E::begin, E::end}, {R::started, R::finished}},
-        {"beginsTwice", D::answers, {E::begin, E::begin, E::end}, {R::started, R::finished}},
-        {"cancelledByTheDaemon", D::answers, {E::begin, E::cancel}, {R::started, R::cancelled}},
-        {"beginsButNeverEnds", D::answers, {E::begin}, {R::started, R::failed}},
-        {"neverBegins", D::answers, {}, {R::failed}},
-        {"neverAnswersTheSay", D::hangs, {}, {R::failed}},
-        {"refusesTheText", D::refusesText, {}, {R::failed}},
-        {"noDaemonRunning", D::absent, {}, {R::failed}},
+        {"endsNormally", D::answers, {E::begin, E::end}, false, {R::started, R::finished}, ""},
+        {"beginsTwice",
+         D::answers,
+         {E::begin, E::begin, E::end},
+         false,
+         {R::started, R::finished},
+         ""},
+        {"cancelledByTheDaemon",
+         D::answers,
+         {E::begin, E::cancel},
+         false,
+         {R::started, R::cancelled},
+         ""},
+        {"beginsButNeverEnds",
+         D::answers,
+         {E::begin},
+         true,
+         {R::started, R::failed},
+         "speech-dispatcher did not finish speaking (has it an audio output?)"},
+        {"waitsBehindAnotherClient", D::answers, {}, true, {R::cancelled}, ""},
+        {"neverAnswersTheSay", D::hangs, {}, true, {R::failed}, "speech-dispatcher did not answer"},
+        {"refusesTheText",
+         D::refusesText,
+         {},
+         false,
+         {R::failed},
+         "speech-dispatcher did not take the text"},
+        {"noDaemonRunning", D::absent, {}, false, {R::failed}, "speech-dispatcher is not running"},
+        {"diesMidUtterance",
+         D::dies,
+         {E::begin},
+         false,
+         {R::started, R::failed},
+         "speech-dispatcher closed the connection (did it stop?)"},
     };
     for (const auto& c : cases) {
         auto daemon = std::make_shared<FakeSpeechDaemon>();
         daemon->running = c.daemon != D::absent;
         daemon->refusesText = c.daemon == D::refusesText;
         daemon->hangs = c.daemon == D::hangs;
+        daemon->dropsAfterSay = c.daemon == D::dies;
         daemon->eventsOnSay = c.eventsOnSay;
-        // Short bounds only where the case waits for them to pass; a slow machine cannot cut
-        // short a case that ends by the daemon's own events.
-        const bool waitsForBounds =
-            c.expected.back() == R::failed && (c.daemon == D::answers || c.daemon == D::hangs);
-        const auto bound = std::chrono::milliseconds(waitsForBounds ? 100 : 600'000);
+        // A slow machine cannot cut short a case that ends by the daemon's own events.
+        const auto bound = std::chrono::milliseconds(c.waitsForBounds ? 100 : 600'000);
         SpeechReports reports;
         {
             SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
                                                     {bound, bound, std::chrono::milliseconds(0)});
             reports.listenTo(synthesizer);
             synthesizer.speak({5, "Note On C4", 0.5f, 1.0f, std::nullopt});
-            reports.waitFor(c.expected.size());
+            if (c.expected.back() == R::cancelled && c.eventsOnSay.empty())
+                // Nothing is to come: five bounds pass without a failure.
+                std::this_thread::sleep_for(bound * 5);
+            else
+                reports.waitFor(c.expected.size());
             daemon->release();
             EXPECT_EQ(synthesizer.connectionError(),
                       c.daemon == D::absent ? "no daemon at the socket" : "")
                 << c.name;
+            EXPECT_EQ(synthesizer.failureReason(), c.failureReason) << c.name;
         }
         EXPECT_EQ(reports.of(5), c.expected) << c.name;
         EXPECT_EQ(reports.seen().size(), c.expected.size()) << c.name;
         std::lock_guard lock(daemon->mutex);
         EXPECT_EQ(daemon->said.size(), daemon->running ? 1u : 0u) << c.name;
+    }
+}
+
+// Beside a screen reader that speaks at `message`: a confirmation goes first, a reading gives way
+// (and is said again when the echo of its own key cut it), an announcement only fills silence.
+TEST(SpeechDispatcherSynthesizer, EachKindHasItsPriorityAndAReadingCutByTheKeyEchoIsSaidAgain) {
+    using K = UtteranceKind;
+    using P = SsipPriority;
+    const struct {
+        const char* name;
+        UtteranceKind kind;
+        std::chrono::milliseconds echo;
+        std::vector<SsipPriority> said;
+        std::vector<SpeechReport> expected;
+    } cases[] = {
+        {"confirmation",
+         K::confirmation,
+         std::chrono::minutes(10),
+         {P::important},
+         {R::started, R::cancelled}},
+        {"readingCutByTheEcho",
+         K::reading,
+         std::chrono::minutes(10),
+         {P::text, P::text},
+         {R::started, R::finished}},
+        {"readingCutLater",
+         K::reading,
+         std::chrono::milliseconds(0),
+         {P::text},
+         {R::started, R::cancelled}},
+        {"announcement",
+         K::announcement,
+         std::chrono::minutes(10),
+         {P::notification},
+         {R::started, R::cancelled}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->eventsOnSay = {E::begin, E::cancel};
+        daemon->eventsOnLaterSays = {{E::begin, E::end}};
+        SpeechReports reports;
+        {
+            SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
+                                                    {std::chrono::minutes(10),
+                                                     std::chrono::minutes(10),
+                                                     std::chrono::milliseconds(0), c.echo});
+            reports.listenTo(synthesizer);
+            Utterance utterance{5, "User guide", 0.5f, 1.0f, std::nullopt, c.kind};
+            synthesizer.speak(utterance);
+            reports.waitFor(c.expected.size());
+        }
+        EXPECT_EQ(reports.of(5), c.expected) << c.name;
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->priorities, c.said) << c.name;
     }
 }
 
@@ -85,6 +172,60 @@ TEST(SpeechDispatcherSynthesizer, StopEndsEveryUtteranceHandedOverExactlyOnce) {
     }
     for (std::uint64_t id = 1; id <= 4; ++id)
         EXPECT_EQ(reports.ends(id), 1) << "utterance " << id;
+}
+
+// A daemon that has played for us has an audio output: an utterance it begins and does not end
+// is held up by something else (a screen reader's speech), and no reason for a second voice.
+TEST(SpeechDispatcherSynthesizer, AnOverdueUtteranceOfADaemonThatHasPlayedIsNoFailure) {
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
+    daemon->eventsOnSay = {E::begin, E::end};
+    daemon->eventsOnLaterSays = {{E::begin}};
+    SpeechReports reports;
+    const auto bound = std::chrono::milliseconds(100);
+    SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon),
+                                            {bound, bound, std::chrono::milliseconds(0)});
+    reports.listenTo(synthesizer);
+    synthesizer.speak({1, "TTS Short", 0.5f, 1.0f, std::nullopt});
+    reports.waitFor(2);
+    synthesizer.speak({2, "Devices", 0.5f, 1.0f, std::nullopt});
+    reports.waitFor(4);
+    EXPECT_EQ(reports.of(2), (std::vector<SpeechReport>{R::started, R::cancelled}));
+    EXPECT_EQ(synthesizer.failureReason(), "");
+}
+
+// Right after the screen reader cut one of ours off, its next words follow: an announcement
+// would only be in their way.
+TEST(SpeechDispatcherSynthesizer, NoAnnouncementBeginsRightAfterAnotherClientSpoke) {
+    const struct {
+        const char* name;
+        std::chrono::milliseconds quiet;
+        std::size_t said;
+        std::vector<SpeechReport> announcement;
+    } cases[] = {
+        {"withinTheQuietTime", std::chrono::minutes(10), 1, {R::cancelled}},
+        {"afterIt", std::chrono::milliseconds(0), 2, {R::started, R::finished}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->eventsOnSay = {E::begin, E::cancel};
+        daemon->eventsOnLaterSays = {{E::begin, E::end}};
+        SpeechReports reports;
+        {
+            const auto forever = std::chrono::minutes(10);
+            SpeechDispatcherSynthesizer synthesizer(
+                FakeSpeechDaemon::connector(daemon),
+                {forever, forever, std::chrono::milliseconds(0), forever, c.quiet});
+            reports.listenTo(synthesizer);
+            synthesizer.speak({1, "TTS Short", 0.5f, 1.0f, std::nullopt});
+            reports.waitFor(2);
+            synthesizer.speak(
+                {2, "Note On C4", 0.5f, 1.0f, std::nullopt, UtteranceKind::announcement});
+            reports.waitFor(2 + c.announcement.size());
+        }
+        EXPECT_EQ(reports.of(2), c.announcement) << c.name;
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->said.size(), c.said) << c.name;
+    }
 }
 
 // Needs a running daemon with an audio server (scripts/test starts both, privately).

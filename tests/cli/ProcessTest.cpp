@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,11 +19,17 @@ namespace {
 
 using testing_support::SpeechReports;
 
+struct Limit {
+    int resource;
+    rlim_t value;
+};
+
 // Starts umbrascope-cli with standard input from /dev/null, its output streams to the files
 // named, SIGINT at its default (a shell starts background jobs with it ignored) and, when given,
-// a data limit.
+// a resource limit. A limit on processes binds only a user other than root: root's child runs as
+// nobody.
 pid_t startCli(const std::vector<std::string>& args, const char* outPath, const char* errPath,
-               std::optional<rlim_t> dataLimit = std::nullopt) {
+               std::optional<Limit> limit = std::nullopt) {
     const pid_t child = ::fork();
     if (child != 0) return child;
     const int in = ::open("/dev/null", O_RDONLY);
@@ -33,8 +40,11 @@ pid_t startCli(const std::vector<std::string>& args, const char* outPath, const 
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::signal(SIGINT, SIG_DFL);
-    const rlimit limit{dataLimit.value_or(RLIM_INFINITY), dataLimit.value_or(RLIM_INFINITY)};
-    if (dataLimit) ::setrlimit(RLIMIT_DATA, &limit);
+    if (limit && limit->resource == RLIMIT_NPROC && ::geteuid() == 0 &&
+        (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        ::_exit(126);
+    const rlimit value{limit ? limit->value : RLIM_INFINITY, limit ? limit->value : RLIM_INFINITY};
+    if (limit) ::setrlimit(limit->resource, &value);
     std::vector<char*> argv{const_cast<char*>(UMBRASCOPE_CLI_PATH)};
     for (const auto& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -45,11 +55,11 @@ pid_t startCli(const std::vector<std::string>& args, const char* outPath, const 
 
 // Runs umbrascope-cli to its end: its exit status (-1 when killed) and standard error.
 std::pair<int, std::string> runCli(const std::vector<std::string>& args, const char* outPath,
-                                   std::optional<rlim_t> dataLimit = std::nullopt) {
+                                   std::optional<Limit> limit = std::nullopt) {
     TempFolder folder;
     const std::string err = folder.write("err", "");
     int status = 0;
-    ::waitpid(startCli(args, outPath, err.c_str(), dataLimit), &status, 0);
+    ::waitpid(startCli(args, outPath, err.c_str(), limit), &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(err)};
 }
 
@@ -63,9 +73,19 @@ TEST(CliProcess, AFullDiskAndMemoryRunningOutEndWithOneLine) {
     for (int i = 0; i < 1'000'000; ++i)
         text += "10F80000\n";
     // The capture needs about 30 MB once read; the program itself runs in 2 MB.
-    EXPECT_EQ(runCli({"replay", folder.write("big.ump", text)}, "/dev/null", rlim_t{8} << 20),
+    EXPECT_EQ(runCli({"replay", folder.write("big.ump", text)}, "/dev/null",
+                     Limit{RLIMIT_DATA, rlim_t{8} << 20}),
               std::pair(1, std::string("umbrascope-cli: out of memory\n")));
 #endif
+}
+
+// The built-in synthesizer speaks from a thread of its own; with none to be had, the command
+// ends with one line instead of an abort.
+TEST(CliProcess, NoThreadToBeHadEndsWithOneLine) {
+    EXPECT_EQ(
+        runCli({"say", "Note On C4", "--speech", "espeak"}, "/dev/null", Limit{RLIMIT_NPROC, 0}),
+        std::pair(1, std::string("umbrascope-cli: cannot start a thread: Resource "
+                                 "temporarily unavailable\n")));
 }
 
 // Ctrl+C while a paced replay waits: the process ends by the signal, as a shell expects, with
@@ -79,11 +99,15 @@ TEST(CliProcess, InterruptedReplayEndsBySignalWithItsSpeechLog) {
                                   "--pace", "recorded", "--announce", "short", "--speech", "none",
                                   "--speech-log", log},
                                  "/dev/null", "/dev/null");
-    const std::string spoken = " spoken source=" + std::to_string(replaySourceID("a")) +
+    const std::string fields = " source=" + std::to_string(replaySourceID("a")) +
                                " voice=default rate=0.50 volume=1.00 \"Note On C4\"\n";
-    const auto written = [&] { // without the time, which is real here
-        const std::string text = readFile(log);
-        return text.substr(std::min(text.find(' '), text.size()));
+    const std::string spoken = " handed-over" + fields + " spoken" + fields;
+    const auto written = [&] { // without the times, which are real here
+        std::istringstream lines(readFile(log));
+        std::string text;
+        for (std::string line; std::getline(lines, line);)
+            text += line.substr(std::min(line.find(' '), line.size())) + '\n';
+        return text;
     };
     // The first packet is announced; the next one is an hour away.
     EXPECT_TRUE(SpeechReports::waitUntil([&] { return written() == spoken; })) << written();

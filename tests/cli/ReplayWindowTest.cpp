@@ -37,14 +37,17 @@ std::string line(const char* time, const char* outcome, bool fromKeys, const cha
            " voice=default rate=0.50 volume=1.00 \"" + text + "\"\n";
 }
 
-// Each utterance takes a second. The log is written in the order the outcomes became known,
-// each line with its request's time.
+// Each utterance takes a second. The log has a line when an utterance is handed over and one
+// when its outcome is known, each with its own time.
 TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrderAlsoWhenInterrupted) {
     const std::string untilTheSysEx8 =
+        line("0.000", "handed-over", false, "TTS Verbose") +
         line("0.000", "dropped-busy", true, "Note On C4 Velocity 100.00 Percent Channel 1") +
         line("0.500", "dropped-busy", true, "Note On D4 Velocity 100.00 Percent Channel 1") +
-        line("0.000", "spoken", false, "TTS Verbose") +
-        line("2.500", "cut-off", true, "Note On E4 Velocity 100.00 Percent Channel 1");
+        line("1.000", "spoken", false, "TTS Verbose") +
+        line("2.500", "handed-over", true, "Note On E4 Velocity 100.00 Percent Channel 1") +
+        line("3.000", "cut-off", true, "Note On E4 Velocity 100.00 Percent Channel 1") +
+        line("3.000", "handed-over", false, "SysEx (8-bit) / Mixed Data Off");
     const struct {
         const char* name;
         MonoTime stopAt;
@@ -52,9 +55,11 @@ TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrderAlsoWhenInterrupt
         std::string logAfterTheSysEx8;
     } rows[] = {
         {"toTheEnd", MonoTime::max(), 0,
-         line("3.000", "spoken", false, "SysEx (8-bit) / Mixed Data Off") +
+         line("4.000", "spoken", false, "SysEx (8-bit) / Mixed Data Off") +
+             line("5.000", "handed-over", true, "Note On F4 Velocity 100.00 Percent Channel 1") +
              line("5.000", "cut-off", true, "Note On F4 Velocity 100.00 Percent Channel 1") +
-             line("5.000", "spoken", false, "Last Interrupts On")},
+             line("5.000", "handed-over", false, "Last Interrupts On") +
+             line("6.000", "spoken", false, "Last Interrupts On")},
         {"interruptedWhileOffIsSaid", MonoTime{} + 3200ms, interruptedStatus,
          line("3.000", "cut-off", false, "SysEx (8-bit) / Mixed Data Off")},
     };
@@ -79,7 +84,7 @@ TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrderAlsoWhenInterrupt
                                       std::make_unique<AudioEngine>(nullptr),
                                       std::make_unique<ScriptedSynthesizer>(SpeechReport::finished,
                                                                             &loop.scheduler()),
-                                      "timed", nullptr};
+                                      platform::SpeechBackend::speechd, nullptr, nullptr};
                               },
                               waiter.interrupt.get_token()};
         std::ostringstream out, err;

@@ -56,5 +56,21 @@ TEST(MonitorSession, EveryWindowIsAnIndependentMonitorOfEveryCaptureAndClosingOn
     EXPECT_TRUE(second.window().isVisible());
 }
 
+// A speech log that cannot be written is said once, on stderr and in the notice strip.
+TEST(MonitorSession, ASpeechLogThatCannotBeWrittenIsToldOnce) {
+    MonitorRequest request;
+    request.speech = "none";
+    request.speechLog = std::make_shared<SpeechLogFile>("/dev/full");
+    MonitorApplication app(request);
+    MonitorSession& session = app.openWindow();
+    testing::internal::CaptureStderr();
+    session.view().chooseTTSLevel(TTSLevel::short_);
+    session.view().chooseTTSLevel(TTSLevel::verbose);
+    const std::string problem = "cannot write the speech log '/dev/full': No space left on device";
+    EXPECT_TRUE(waitFor([&] { return session.view().notice() == problem; }))
+        << session.view().notice();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "umbrascope: " + problem + "\n");
+}
+
 } // namespace
 } // namespace umbrascope::desktop

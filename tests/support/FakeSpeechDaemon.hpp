@@ -21,7 +21,11 @@ struct FakeSpeechDaemon {
     bool hangs = false; // say() answers only once released, as a hung daemon never does
     std::condition_variable released;
     std::vector<SsipEvent> eventsOnSay;
+    std::optional<std::vector<SsipEvent>> eventsOnLaterSays; // from the second say() on
+    bool dropsAfterSay = false; // closes the connection once it has answered, as a dying daemon
+    bool dropped = false;
     std::vector<std::string> said;
+    std::vector<SsipPriority> priorities;
     std::size_t nextMessage = 40;
     SsipConnection::EventHandler handler;
 
@@ -40,24 +44,33 @@ struct FakeSpeechDaemon {
         void setRate(int) override {}
         void setVolume(int) override {}
         void setVoice(const std::string&) override {}
-        std::optional<std::size_t> say(const std::string& text) override {
+        std::optional<std::size_t> say(const std::string& text, SsipPriority priority) override {
             std::vector<SsipEvent> events;
             std::size_t message = 0;
             EventHandler handler;
             {
                 std::unique_lock lock(daemon_->mutex);
                 daemon_->said.push_back(text);
+                daemon_->priorities.push_back(priority);
                 daemon_->released.wait(lock, [this] { return !daemon_->hangs; });
-                if (daemon_->refusesText) return std::nullopt;
+                if (daemon_->refusesText || daemon_->dropped) return std::nullopt;
                 message = daemon_->nextMessage++;
-                events = daemon_->eventsOnSay;
+                events = daemon_->said.size() > 1 && daemon_->eventsOnLaterSays
+                             ? *daemon_->eventsOnLaterSays
+                             : daemon_->eventsOnSay;
                 handler = daemon_->handler;
             }
             for (const auto event : events)
                 handler(message, event);
+            std::lock_guard lock(daemon_->mutex);
+            if (daemon_->dropsAfterSay) daemon_->dropped = true;
             return message;
         }
         void cancel() override {}
+        bool closed() const override {
+            std::lock_guard lock(daemon_->mutex);
+            return daemon_->dropped;
+        }
         std::vector<Voice> voices() override { return {}; }
 
     private:

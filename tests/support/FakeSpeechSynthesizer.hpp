@@ -19,6 +19,7 @@ public:
     struct Log {
         std::vector<Call> calls;
         std::vector<Voice> voices;
+        std::string failureReason;
         FakeSpeechSynthesizer* synthesizer = nullptr;
 
         std::vector<std::string> spokenTexts() const {
@@ -46,6 +47,7 @@ public:
     }
     void stopSpeaking() override { log_->calls.push_back({Call::Kind::stop, {}}); }
     std::vector<Voice> voices() const override { return log_->voices; }
+    std::string failureReason() const override { return log_->failureReason; }
     bool hasVoice(const std::string& identifier) const override {
         for (const auto& voice : log_->voices)
             if (voice.identifier == identifier) return true;

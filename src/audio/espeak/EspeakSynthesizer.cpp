@@ -44,6 +44,9 @@ std::unique_ptr<EspeakSynthesizer> EspeakSynthesizer::create(AudioEngine& engine
     // Initialised once per process and never terminated: espeak-ng 1.51 hangs in
     // espeak_Terminate after a second initialisation.
     static const int sampleRate = [] {
+        // The library starts a thread of its own and aborts when it cannot: a thread that cannot
+        // be had is told here instead, as std::system_error.
+        std::thread([] {}).join();
         // DONT_EXIT: without it the library ends the process when its data is missing.
         const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, bufferMilliseconds, nullptr,
                                            espeakINITIALIZE_DONT_EXIT);
@@ -57,8 +60,9 @@ std::unique_ptr<EspeakSynthesizer> EspeakSynthesizer::create(AudioEngine& engine
 
 EspeakSynthesizer::EspeakSynthesizer(AudioEngine& engine, std::vector<Voice> voices)
     : engine_(engine), voices_(std::move(voices)) {
-    active = this;
+    // Throws std::system_error when no thread can be started; the library is then left free.
     worker_ = std::thread([this] { run(); });
+    active = this;
 }
 
 EspeakSynthesizer::~EspeakSynthesizer() {

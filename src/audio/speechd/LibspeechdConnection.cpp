@@ -1,6 +1,7 @@
 #include "audio/speechd/LibspeechdConnection.hpp"
 
 #include <libspeechd.h>
+#include <poll.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -59,13 +60,21 @@ public:
     void setVoice(const std::string& name) override {
         spd_set_synthesis_voice(connection_, name.c_str());
     }
-    std::optional<std::size_t> say(const std::string& text) override {
-        // Message priority never cancels anyone else's speech.
-        const int id = spd_say(connection_, SPD_MESSAGE, text.c_str());
+    std::optional<std::size_t> say(const std::string& text, SsipPriority priority) override {
+        static constexpr SPDPriority priorities[] = {SPD_IMPORTANT, SPD_MESSAGE, SPD_TEXT,
+                                                     SPD_NOTIFICATION, SPD_PROGRESS};
+        const int id =
+            spd_say(connection_, priorities[static_cast<std::size_t>(priority)], text.c_str());
         if (id < 0) return std::nullopt;
         return static_cast<std::size_t>(id);
     }
     void cancel() override { spd_cancel(connection_); } // never spd_cancel_all
+    bool closed() const override {
+        // libspeechd's reader thread just ends when the daemon goes; the socket tells.
+        pollfd watched{connection_->socket, POLLRDHUP, 0};
+        return ::poll(&watched, 1, 0) == 1 &&
+               (watched.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+    }
     std::vector<Voice> voices() override {
         std::vector<Voice> found;
         if (SPDVoice** list = spd_list_synthesis_voices(connection_)) {

@@ -8,11 +8,32 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace umbrascope {
 
 namespace {
 using SteadyClock = std::chrono::steady_clock;
+} // namespace
+
+SsipPriority daemonPriority(UtteranceKind kind) {
+    static constexpr SsipPriority priorities[] = {
+        SsipPriority::important,    // confirmation
+        SsipPriority::text,         // reading
+        SsipPriority::notification, // announcement
+    };
+    return priorities[static_cast<std::size_t>(kind)];
+}
+
+namespace {
+
+constexpr const char* notAnswered = "speech-dispatcher did not answer";
+constexpr const char* notReached = "speech-dispatcher is not running";
+constexpr const char* notTaken = "speech-dispatcher did not take the text";
+constexpr const char* notFinished =
+    "speech-dispatcher did not finish speaking (has it an audio output?)";
+constexpr const char* connectionLost = "speech-dispatcher closed the connection (did it stop?)";
+
 } // namespace
 
 struct SpeechDispatcherSynthesizer::Shared {
@@ -21,9 +42,13 @@ struct SpeechDispatcherSynthesizer::Shared {
         Utterance utterance;
     };
     struct Pending {
-        SteadyClock::time_point deadline;
-        std::size_t characters = 0;
-        bool started = false;
+        Utterance utterance;
+        SteadyClock::time_point handedOver;
+        // None while it waits its turn behind other speech, which is no failure.
+        std::optional<SteadyClock::time_point> deadline;
+        bool begun = false;
+        bool startReported = false;
+        bool saidAgain = false;
         std::optional<std::size_t> messageID;
     };
 
@@ -45,20 +70,52 @@ struct SpeechDispatcherSynthesizer::Shared {
     bool workerDone = false;
     bool voicesRequested = false;
     bool voicesLoaded = false;
+    bool hasPlayed = false; // the daemon ended one of ours: it has an audio output
+    bool lost = false;      // the daemon closed the connection: the worker opens a new one
+    std::optional<SteadyClock::time_point> othersSpoke; // another client cut one of ours off
     std::string connectionError;
+    std::string failure;
     std::condition_variable connectedChanged;
     std::condition_variable stopped; // wakes the watchdog at shutdown
 
-    // Worker thread only.
-    std::unique_ptr<SsipConnection> connection;
+    // Written by the worker under `mutex` (and released outside it: closing joins libspeechd's
+    // thread, which may be waiting for `mutex`); read by the worker freely and by the watchdog
+    // under `mutex`.
+    std::shared_ptr<SsipConnection> connection;
+    // Worker thread only: what the connection was last set to, so that each utterance of a burst
+    // costs the daemon one call.
+    std::optional<int> rateSet;
+    std::optional<int> volumeSet;
+    std::optional<std::string> voiceSet;
 
     // All under `mutex`.
-    void end(std::uint64_t id, SpeechReport kind) {
+    void end(std::uint64_t id, SpeechReport kind, const char* why = nullptr) {
         const auto found = pending.find(id);
         if (found == pending.end()) return;
         if (found->second.messageID) byMessage.erase(*found->second.messageID);
         pending.erase(found);
+        if (why) failure = why;
         if (owner) owner->report(id, kind);
+    }
+    void cancelled(std::uint64_t id) {
+        // Ours are stopped by us only after they have ended: this was another client.
+        othersSpoke = SteadyClock::now();
+        auto& p = pending.at(id);
+        const bool echoCut = p.utterance.kind == UtteranceKind::reading && !p.saidAgain &&
+                             SteadyClock::now() - p.handedOver < bounds.echo;
+        if (!echoCut) {
+            end(id, SpeechReport::cancelled);
+            return;
+        }
+        // Said once more; it waits for the screen reader's echo to end. The user hears one
+        // reading, so its start is not told again.
+        p.saidAgain = true;
+        p.begun = false;
+        p.deadline = SteadyClock::now() + bounds.begin;
+        byMessage.erase(*p.messageID);
+        p.messageID.reset();
+        commands.push_front({Command::Kind::speak, p.utterance});
+        wake.notify_all();
     }
     void notify(std::size_t messageID, SsipEvent event) {
         const auto found = byMessage.find(messageID);
@@ -69,19 +126,21 @@ struct SpeechDispatcherSynthesizer::Shared {
         const auto id = found->second;
         switch (event) {
         case SsipEvent::begin:
-            if (auto p = pending.find(id); p != pending.end() && !p->second.started) {
-                p->second.started = true;
-                p->second.deadline =
-                    SteadyClock::now() + bounds.endBase +
-                    bounds.endPerCharacter * static_cast<std::int64_t>(p->second.characters);
-                if (owner) owner->report(id, SpeechReport::started);
+            if (auto p = pending.find(id); p != pending.end() && !p->second.begun) {
+                p->second.begun = true;
+                p->second.deadline = SteadyClock::now() + bounds.endBase +
+                                     bounds.endPerCharacter *
+                                         static_cast<std::int64_t>(p->second.utterance.text.size());
+                if (!std::exchange(p->second.startReported, true) && owner)
+                    owner->report(id, SpeechReport::started);
             }
             break;
         case SsipEvent::end:
+            hasPlayed = true;
             end(id, SpeechReport::finished);
             break;
         case SsipEvent::cancel:
-            end(id, SpeechReport::cancelled);
+            cancelled(id);
             break;
         }
     }
@@ -91,13 +150,28 @@ struct SpeechDispatcherSynthesizer::Shared {
         commands.push_back({Command::Kind::listVoices, {}});
         wake.notify_all();
     }
+    void failAll(const char* why) {
+        while (!pending.empty())
+            end(pending.begin()->first, SpeechReport::failed, why);
+    }
     void expireOverdue() {
+        if (!pending.empty() && !lost && connection && connection->closed()) {
+            lost = true;
+            failAll(connectionLost);
+        }
         const auto now = SteadyClock::now();
         std::vector<std::uint64_t> overdue;
         for (const auto& [id, p] : pending)
-            if (p.deadline < now) overdue.push_back(id);
-        for (const auto id : overdue)
-            end(id, SpeechReport::failed);
+            if (p.deadline && *p.deadline < now) overdue.push_back(id);
+        for (const auto id : overdue) {
+            const bool begun = pending.at(id).begun;
+            // Begun and never ended by a daemon that has played before: something else holds
+            // its output, such as a screen reader; a second voice would only speak over it.
+            if (begun && hasPlayed)
+                end(id, SpeechReport::cancelled);
+            else
+                end(id, SpeechReport::failed, begun ? notFinished : notAnswered);
+        }
         // Notices for messages we never learned the id of are kept only briefly.
         if (early.size() > 256) early.clear();
     }
@@ -114,6 +188,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     // Worker thread, without `mutex`.
     void run();
     bool connect();
+    void disconnect();
     void listVoices();
     void say(const Utterance& utterance);
 };
@@ -150,8 +225,11 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
 
 void SpeechDispatcherSynthesizer::speak(const Utterance& utterance) {
     std::lock_guard lock(shared_->mutex);
-    shared_->pending[utterance.id] = {
-        SteadyClock::now() + shared_->bounds.begin, utterance.text.size(), false, {}};
+    const auto now = SteadyClock::now();
+    auto& pending = shared_->pending[utterance.id];
+    pending.utterance = utterance;
+    pending.handedOver = now;
+    pending.deadline = now + shared_->bounds.begin;
     shared_->commands.push_back({Shared::Command::Kind::speak, utterance});
     shared_->wake.notify_all();
 }
@@ -164,7 +242,9 @@ void SpeechDispatcherSynthesizer::stopSpeaking() {
                   [](const Shared::Command& c) { return c.kind == Shared::Command::Kind::speak; });
     while (!shared_->pending.empty())
         shared_->end(shared_->pending.begin()->first, SpeechReport::cancelled);
-    shared_->commands.push_back({Shared::Command::Kind::stop, {}});
+    // One cancel answers a burst of stops.
+    if (shared_->commands.empty() || shared_->commands.back().kind != Shared::Command::Kind::stop)
+        shared_->commands.push_back({Shared::Command::Kind::stop, {}});
     shared_->wake.notify_all();
 }
 
@@ -185,6 +265,11 @@ bool SpeechDispatcherSynthesizer::loadVoices(std::chrono::milliseconds timeout) 
     std::unique_lock lock(shared_->mutex);
     shared_->requestVoices();
     return shared_->connectedChanged.wait_for(lock, timeout, [&] { return shared_->voicesLoaded; });
+}
+
+std::string SpeechDispatcherSynthesizer::failureReason() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->failure;
 }
 
 std::string SpeechDispatcherSynthesizer::connectionError() const {
@@ -227,22 +312,42 @@ void SpeechDispatcherSynthesizer::Shared::run() {
             break;
         }
     }
-    connection.reset();
+    disconnect();
     std::lock_guard lock(mutex);
     workerDone = true;
     connectedChanged.notify_all();
 }
 
+void SpeechDispatcherSynthesizer::Shared::disconnect() {
+    std::shared_ptr<SsipConnection> closing;
+    {
+        std::lock_guard lock(mutex);
+        closing = std::move(connection);
+        lost = false;
+    }
+    rateSet.reset();
+    volumeSet.reset();
+    voiceSet.reset();
+}
+
 bool SpeechDispatcherSynthesizer::Shared::connect() {
+    {
+        std::unique_lock lock(mutex);
+        if (lost) {
+            lock.unlock();
+            disconnect();
+        }
+    }
     if (connection) return true;
     std::string error;
-    connection = connector(
+    std::shared_ptr<SsipConnection> opened = connector(
         [this](std::size_t messageID, SsipEvent event) {
             std::lock_guard lock(mutex);
             notify(messageID, event);
         },
         error);
     std::lock_guard lock(mutex);
+    connection = opened;
     connected = connection != nullptr;
     connectionError = connection ? "" : error.empty() ? "no answer from the daemon" : error;
     connectedChanged.notify_all();
@@ -262,24 +367,37 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
     {
         std::lock_guard lock(mutex);
         if (!pending.contains(utterance.id)) return; // stopped before its turn
+        if (utterance.kind == UtteranceKind::announcement && othersSpoke &&
+            SteadyClock::now() - *othersSpoke < bounds.quietAfterOthers) {
+            end(utterance.id, SpeechReport::cancelled);
+            return;
+        }
     }
     std::optional<std::size_t> messageID;
+    const char* why = notReached;
     if (connect()) {
-        connection->setRate(toDaemonScale(utterance.rate));
-        connection->setVolume(toDaemonScale(utterance.volume));
-        if (utterance.voiceIdentifier) connection->setVoice(*utterance.voiceIdentifier);
-        messageID = connection->say(utterance.text);
-        // The daemon went away: start afresh with the next utterance.
-        if (!messageID) connection.reset();
+        if (const int rate = toDaemonScale(utterance.rate); rateSet != rate)
+            connection->setRate(*(rateSet = rate));
+        if (const int volume = toDaemonScale(utterance.volume); volumeSet != volume)
+            connection->setVolume(*(volumeSet = volume));
+        if (utterance.voiceIdentifier && voiceSet != utterance.voiceIdentifier)
+            connection->setVoice(*(voiceSet = utterance.voiceIdentifier));
+        messageID = connection->say(utterance.text, daemonPriority(utterance.kind));
+        if (!messageID) {
+            why = connection->closed() ? connectionLost : notTaken;
+            // Start afresh with the next utterance.
+            disconnect();
+        }
     }
     std::lock_guard lock(mutex);
     if (!messageID) {
-        end(utterance.id, SpeechReport::failed);
+        end(utterance.id, SpeechReport::failed, why);
         return;
     }
     const auto found = pending.find(utterance.id);
     if (found == pending.end()) return; // stopped while the daemon was answering
     found->second.messageID = *messageID;
+    if (!found->second.begun) found->second.deadline.reset(); // taken: it waits its turn
     byMessage[*messageID] = utterance.id;
     const auto [first, last] = early.equal_range(*messageID);
     std::vector<SsipEvent> arrived;

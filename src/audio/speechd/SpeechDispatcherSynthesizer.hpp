@@ -10,14 +10,26 @@
 
 namespace umbrascope {
 
-// How long the daemon is given before an utterance counts as failed: to begin it once handed
-// over, and to end it once begun (a base and a time per character, generous at the slowest rate).
-// A daemon without an audio output begins every utterance and never ends one.
+// How long the daemon is given before an utterance counts as failed: to take it once handed over,
+// and to end it once begun (a base and a time per character, generous at the slowest rate). A
+// daemon without an audio output begins every utterance and never ends one. Waiting to begin is
+// no failure: the daemon plays another client's speech (a screen reader's) first.
 struct SpeechDispatcherBounds {
     std::chrono::milliseconds begin{10000};
     std::chrono::milliseconds endBase{4000};
     std::chrono::milliseconds endPerCharacter{200};
+    // A reading that another client cancels this soon after it was handed over was cut by the
+    // screen reader's echo of the key that asked for it: it is said once more.
+    std::chrono::milliseconds echo{1000};
+    // An announcement is not begun this soon after another client cut one of ours off: the
+    // screen reader's next words (the reading after its key echo) would have to stop it first.
+    std::chrono::milliseconds quietAfterOthers{1000};
 };
+
+// The daemon's priority for each kind of utterance, beside a screen reader that speaks at
+// `message`: a confirmation goes first (`important`), a reading waits for the screen reader and
+// gives way to it (`text`), an announcement is said only when nothing else is (`notification`).
+SsipPriority daemonPriority(UtteranceKind kind);
 
 // Speech through the desktop's speech-dispatcher daemon, so the monitor speaks with the voices the
 // user already has. It connects to a running daemon and never starts one (see
@@ -27,8 +39,9 @@ struct SpeechDispatcherBounds {
 // time, or for ever with a daemon that hangs. Begin, end and cancel notifications arrive on the
 // connection's thread and are matched to utterances by message id. An utterance that does not
 // begin, or does not end, within its bounds is reported failed by a watchdog thread, also while
-// the worker is blocked. Stop cancels only our own connection's messages: the user's screen reader
-// shares the daemon. One instance at a time.
+// the worker is blocked; so is every utterance under way once the daemon closes the connection.
+// Stop cancels only our own connection's messages: the user's screen reader shares the daemon.
+// One instance at a time.
 class SpeechDispatcherSynthesizer final : public SpeechSynthesizer {
 public:
     explicit SpeechDispatcherSynthesizer(SsipConnector connector = openLibspeechdConnection,
@@ -51,6 +64,7 @@ public:
 
     // Why the last connection attempt failed; empty after a success.
     std::string connectionError() const;
+    std::string failureReason() const override;
 
     // The daemon's -100..100 scale for our 0..1 rate and volume.
     static int toDaemonScale(float value);

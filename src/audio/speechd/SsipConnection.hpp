@@ -14,6 +14,9 @@ namespace umbrascope {
 
 enum class SsipEvent : std::uint8_t { begin, end, cancel };
 
+// The daemon's ranks for messages of all its clients (a screen reader is one of them).
+enum class SsipPriority : std::uint8_t { important, message, text, notification, progress };
+
 // One client connection to a speech-dispatcher daemon: the SSIP calls the synthesizer makes.
 // Calls come from one worker thread and may block for as long as the daemon takes to answer.
 // Events arrive on the connection's own thread, keyed by the message id say() returns, and may
@@ -30,11 +33,13 @@ public:
     // An unknown name leaves the daemon's default voice in place.
     virtual void setVoice(const std::string& name) = 0;
     // The message id; none when the daemon did not take the text (the connection is then broken).
-    virtual std::optional<std::size_t> say(const std::string& text) = 0;
+    virtual std::optional<std::size_t> say(const std::string& text, SsipPriority priority) = 0;
     // Cancels this connection's messages only: other clients, such as a screen reader, share the
     // daemon.
     virtual void cancel() = 0;
     virtual std::vector<Voice> voices() = 0;
+    // True once the daemon has closed the connection. Any thread, also during another call.
+    virtual bool closed() const = 0;
 };
 
 // Opens a connection whose events go to `handler`; none, with the reason in `error`, when no
