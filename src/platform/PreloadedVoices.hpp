@@ -33,6 +33,7 @@ public:
     void stopSpeaking() override;
     std::vector<Voice> voices() const override;
     bool hasVoice(const std::string& identifier) const override;
+    std::string failureReason() const override { return synthesizer_->failureReason(); }
     float minimumRate() const override { return synthesizer_->minimumRate(); }
     float maximumRate() const override { return synthesizer_->maximumRate(); }
     float defaultRate() const override { return synthesizer_->defaultRate(); }
