@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Umbrascope"));
     QApplication::setApplicationVersion(QString::fromStdString(versionText()));
     QApplication::setWindowIcon(AboutDialog::logoIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(UMBRASCOPE_APP_ID));
     const auto screenshot = request.screenshot;
 
     desktop::MonitorApplication monitors(std::move(request));
