@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "platform/PreloadedVoices.hpp"
 #include "platform/SpeechSetup.hpp"
 #include "ui/MonitorController.hpp"
 #include "ui/MonitorWindow.hpp"
@@ -35,6 +36,8 @@ platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQue
 
 MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
+    // Ready before Device Settings first asks, and listed without holding up speech.
+    platform::preloadVoices(speech);
     engine_ = std::move(speech.engine);
     speechNotice_ = speech.onFallback([this](const std::string& notice) {
         std::cerr << notice << '\n';

@@ -32,6 +32,7 @@ public:
 
     bool isValid() const override { return view_ && index_.isValid(); }
     int row() const { return index_.row(); }
+    void moveTo(const QModelIndex& index) { index_ = index; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -121,7 +122,7 @@ public:
 // so a screen reader finds no value and reads only its label ("Voice combo box"). Here its
 // current entry is also its text, which screen readers read as the value. The open list is a
 // window of its own, whose items take the focus.
-class PickerAccessible final : public ChildlessAccessible, public QAccessibleTextInterface {
+class PickerAccessible final : public ChildlessAccessible, public ReadOnlyAccessibleText {
 public:
     explicit PickerAccessible(QComboBox* box) : ChildlessAccessible(box, QAccessible::ComboBox) {}
 
@@ -136,7 +137,7 @@ public:
     }
     QString text(QAccessible::Text kind) const override {
         // As Qt names pickers on Linux: by the entry; the label comes by the buddy relation.
-        if (kind == QAccessible::Name || kind == QAccessible::Value) return entry();
+        if (kind == QAccessible::Name || kind == QAccessible::Value) return shownText();
         return QAccessibleWidget::text(kind);
     }
     QAccessible::State state() const override {
@@ -149,30 +150,10 @@ public:
     void doAction(const QString& name) override {
         if (name == showMenuAction() || name == pressAction()) box()->showPopup();
     }
-
-    // The entry as read-only text without a caret.
-    QString text(int start, int end) const override { return entry().mid(start, end - start); }
-    int characterCount() const override { return static_cast<int>(entry().size()); }
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* start, int* end) const override {
-        *start = 0;
-        (void)offset;
-        *end = characterCount();
-        return {};
-    }
+    QString shownText() const override { return box()->currentText(); }
 
 private:
     QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
-    QString entry() const { return box()->currentText(); }
 };
 
 // Widgets whose changes a screen reader need not hear: the list's scroll bar moves and the
@@ -255,6 +236,10 @@ void installAccessibleViews() {
 
 QAccessibleInterface* makeRowAccessible(MessageListView* view, const QModelIndex& index) {
     return new RowAccessible(view, index);
+}
+
+void moveRowAccessible(QAccessibleInterface* row, const QModelIndex& index) {
+    if (auto* item = dynamic_cast<RowAccessible*>(row)) item->moveTo(index);
 }
 
 } // namespace umbrascope

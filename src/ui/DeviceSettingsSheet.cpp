@@ -177,6 +177,8 @@ QWidget* DeviceSettingsSheet::makeRow(const MIDISourceInfo& source, QWidget* par
     row.testVoice = smallButton(
         QStringLiteral("Test"),
         QStringLiteral("Speaks a short sample using this device's selected voice"), widget);
+    // Every row has its two "Test" buttons: a screen reader tells them apart by these names.
+    row.testVoice->setAccessibleName(QStringLiteral("Test voice for ") + row.name);
     const std::string sample = "This is " + source.name + ".";
     connect(row.testVoice, &QPushButton::clicked, this,
             [this, sample, id] { view_.speechAnnouncer().speakNow(sample, id); });
@@ -201,6 +203,7 @@ QWidget* DeviceSettingsSheet::makeRow(const MIDISourceInfo& source, QWidget* par
     row.testClick = smallButton(
         QStringLiteral("Test"),
         QStringLiteral("Plays a click from this device's current pan position"), widget);
+    row.testClick->setAccessibleName(QStringLiteral("Test click for ") + row.name);
     connect(row.testClick, &QPushButton::clicked, this,
             [this, id] { view_.clickPlayer().playTick(id); });
     panLine->addWidget(panLabel);

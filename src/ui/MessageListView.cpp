@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 #include "ui/AccessibleViews.hpp"
@@ -32,14 +33,17 @@ MessageListView::MessageListView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(false);
     setFrameShape(QFrame::NoFrame);
-    connect(model_, &MessageListModel::changesApplied, this, &MessageListView::keepCurrentRow);
+    connect(model_, &MessageListModel::changesApplied, this, &MessageListView::settleCurrentRow);
+    announceTimer_ = new QTimer(this);
+    announceTimer_->setSingleShot(true);
+    connect(announceTimer_, &QTimer::timeout, this, &MessageListView::announceNow);
     // Slots of removed rows go once the rows are gone, so that rows are numbered as the model
     // numbers them while it removes them.
     connect(model_, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex&, int start, int end) {
-                const int size = static_cast<int>(rowIds_.size());
+                const int size = static_cast<int>(rows_.size());
                 if (start >= size) return;
-                rowIds_.erase(rowIds_.begin() + start, rowIds_.begin() + std::min(end + 1, size));
+                rows_.erase(rows_.begin() + start, rows_.begin() + std::min(end + 1, size));
             });
     // A row measured when first painted may grow; at the end, the list stays at its end. (Rows
     // appended at the end do not move it: the debounced scroll does.)
@@ -52,7 +56,9 @@ MessageListView::MessageListView(QWidget* parent)
 }
 
 MessageListView::~MessageListView() {
-    forgetRowAccessibles(0, static_cast<int>(rowIds_.size()) - 1);
+    forgetRowAccessibles(0, static_cast<int>(rows_.size()) - 1);
+    for (const QAccessible::Id id : leaving_)
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 void MessageListView::setEndElementHeight(int height) {
@@ -61,10 +67,22 @@ void MessageListView::setEndElementHeight(int height) {
     updateGeometries();
 }
 
+bool MessageListView::holdsCurrentRow() const {
+    return userMoved_ || hasHeldFocus();
+}
+
+// The focus the window gives the list at start only makes key commands work: a list that nobody
+// entered, and no screen reader reads, keeps showing the newest.
+bool MessageListView::hasHeldFocus() const {
+    return hasFocus() && (enteredByUser_ || QAccessible::isActive());
+}
+
 void MessageListView::scrollToEnd(bool animated) {
-    if (scrollAnimation_) scrollAnimation_->stop();
     // Rows reported this frame are laid out first, so that the end really is the end.
     model_->flush();
+    const QModelIndex current = currentIndex();
+    if (hasHeldFocus() && current.isValid() && current.row() != model_->rowCount() - 1) return;
+    if (scrollAnimation_) scrollAnimation_->stop();
     executeDelayedItemsLayout();
     QScrollBar* bar = verticalScrollBar();
     // Every step of an animation is a value change that a listening screen reader must take in;
@@ -95,9 +113,13 @@ void MessageListView::updateGeometries() {
     // A finished animation waiting for deletion no longer follows the end.
     const bool animating =
         scrollAnimation_ && scrollAnimation_->state() == QAbstractAnimation::Running;
+    // A focused list holds still under its current row.
+    const QModelIndex current = currentIndex();
+    const bool held =
+        hasHeldFocus() && current.isValid() && current.row() != model_->rowCount() - 1;
     bar->setRange(0, maximum);
     bar->setPageStep(viewport()->height());
-    if (wasAtEnd && !animating) bar->setValue(maximum);
+    if (wasAtEnd && !animating && !held) bar->setValue(maximum);
 }
 
 void MessageListView::resizeEvent(QResizeEvent* event) {
@@ -118,8 +140,16 @@ void MessageListView::keyPressEvent(QKeyEvent* event) {
                            event->key() == Qt::Key_Space;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (activates && modifiers == Qt::NoModifier && currentIndex().isValid()) {
-        emit moreRequested(currentIndex().row());
         event->accept();
+        // The row stays where the user used it, also while a sheet has the focus.
+        userMoved_ = true;
+        if (model_->messageAt(currentIndex().row())) {
+            emit moreRequested(currentIndex().row());
+        } else {
+            // Its message has just left: the current row moves on, and the screen reader reads
+            // the row that Enter would open now.
+            model_->flush();
+        }
         return;
     }
     QListView::keyPressEvent(event);
@@ -133,78 +163,208 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
         update(current);
         return;
     }
-    followsNewest_ = current.isValid() && current.row() == model_->rowCount() - 1;
+    userMoved_ = current.isValid() && current.row() != model_->rowCount() - 1;
+    rememberCurrent();
     QListView::currentChanged(current, previous);
 }
 
 void MessageListView::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    enteredByUser_ = reason != Qt::OtherFocusReason && reason != Qt::ActiveWindowFocusReason;
     QListView::focusInEvent(event);
     // Qt announces the list alone; a screen reader should also hear the row it is on. Qt's own
     // focus event for the list follows this one, so the row's is sent once it has gone.
     QTimer::singleShot(0, this, [this] {
-        const QModelIndex current = currentIndex();
-        if (!hasFocus() || !current.isValid() || !QAccessible::isActive()) return;
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        focus.setChild(current.row());
-        QAccessible::updateAccessibility(&focus);
+        if (hasFocus() && currentIndex().isValid()) announceCurrent();
     });
 }
 
-// The current row is the newest until the user moves it elsewhere, so that entering the list
-// reads, and Enter inspects, what just arrived rather than a row about to be dropped.
-void MessageListView::keepCurrentRow() {
+void MessageListView::rememberCurrent() {
+    const QModelIndex current = currentIndex();
+    const MIDIMessage* message = current.isValid() ? model_->messageAt(current.row()) : nullptr;
+    hasCurrent_ = message != nullptr;
+    if (!message) return;
+    currentMessage_ = message->id;
+    currentSequence_ = message->sequenceNumber;
+}
+
+// The row of the current message, or when it left, the first row after it: the oldest remaining
+// one when the buffer dropped it, its next visible neighbour when it was hidden. Rows are in
+// arrival order.
+int MessageListView::rowOfCurrentMessage() const {
+    int low = 0;
+    int high = model_->rowCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const MIDIMessage* message = model_->messageAt(middle);
+        if (message && message->sequenceNumber < currentSequence_)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return std::min(low, model_->rowCount() - 1);
+}
+
+// After each applied frame: the current row follows the newest, stays on its message, or moves
+// on from a message that left; a screen reader in the list hears of a move before the item it
+// was on goes.
+void MessageListView::settleCurrentRow() {
     const int rows = model_->rowCount();
     const QModelIndex current = currentIndex();
     // An emptied list starts over: what arrives next is followed again.
-    if (!current.isValid()) followsNewest_ = true;
-    if (rows == 0 || (current.isValid() && (!followsNewest_ || current.row() == rows - 1))) return;
-    keepingCurrentRow_ = true;
-    selectionModel()->setCurrentIndex(model_->index(rows - 1, 0), QItemSelectionModel::NoUpdate);
-    keepingCurrentRow_ = false;
+    if (rows == 0) userMoved_ = false;
+    const bool holds = holdsCurrentRow();
+    int target = -1;
+    if (rows > 0) {
+        const MIDIMessage* shown = current.isValid() ? model_->messageAt(current.row()) : nullptr;
+        if (!holds || !hasCurrent_)
+            target = rows - 1;
+        else if (shown && shown->id == currentMessage_)
+            target = current.row();
+        else
+            target = rowOfCurrentMessage();
+    }
+    if (target >= 0 && current.row() != target) {
+        keepingCurrentRow_ = true;
+        selectionModel()->setCurrentIndex(model_->index(target, 0), QItemSelectionModel::NoUpdate);
+        keepingCurrentRow_ = false;
+    }
+    const MIDIMessage* now = target >= 0 ? model_->messageAt(target) : nullptr;
+    const bool moved = (now != nullptr) != hasCurrent_ || (now && now->id != currentMessage_);
+
+    if (!moved && heldTop_ && target == current.row()) {
+        // Rows above left: the view moves with them, so the current row stays where it was.
+        executeDelayedItemsLayout();
+        const int shift = visualRect(currentIndex()).top() - *heldTop_;
+        if (shift != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() + shift);
+    } else if (hasHeldFocus() && target >= 0 && (moved || target != current.row())) {
+        scrollTo(currentIndex());
+    }
+    heldTop_.reset();
+    if (moved && hasHeldFocus())
+        requestAnnouncement();
+    else if (!announceTimer_->isActive())
+        destroyLeaving();
+    rememberCurrent();
+}
+
+// While rows leave faster than a screen reader can read them (a burst through a full buffer, with
+// the current row at the oldest), it hears where the focus is at most once a second; until then
+// the items it may be on are kept.
+void MessageListView::requestAnnouncement() {
+    constexpr qint64 interval = 1000;
+    const qint64 since = lastAnnouncement_.isValid() ? lastAnnouncement_.elapsed() : interval;
+    if (since >= interval) {
+        announceTimer_->stop();
+        announceNow();
+    } else if (!announceTimer_->isActive()) {
+        announceTimer_->start(static_cast<int>(interval - since));
+    }
+}
+
+void MessageListView::announceNow() {
+    if (hasHeldFocus()) {
+        announceCurrent();
+        lastAnnouncement_.restart();
+    }
+    destroyLeaving();
+}
+
+void MessageListView::destroyLeaving() {
+    for (const QAccessible::Id id : std::exchange(leaving_, {}))
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+void MessageListView::announceCurrent() {
+    const int child = currentIndex().isValid() ? currentIndex().row() : -1;
+    emit accessibleFocusMoved(child);
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(child);
+    QAccessible::updateAccessibility(&focus);
 }
 
 QAccessibleInterface* MessageListView::rowAccessible(int row) {
     if (row < 0 || row >= model_->rowCount()) return nullptr;
-    rowIds_.resize(static_cast<std::size_t>(model_->rowCount()), 0);
-    QAccessible::Id& id = rowIds_[static_cast<std::size_t>(row)];
-    if (QAccessibleInterface* existing = id ? QAccessible::accessibleInterface(id) : nullptr)
+    rows_.resize(static_cast<std::size_t>(model_->rowCount()));
+    RowSlot& slot = rows_[static_cast<std::size_t>(row)];
+    if (QAccessibleInterface* existing =
+            slot.id ? QAccessible::accessibleInterface(slot.id) : nullptr)
         return existing;
     QAccessibleInterface* created = makeRowAccessible(this, model_->index(row, 0));
-    id = QAccessible::registerAccessibleInterface(created);
+    slot.id = QAccessible::registerAccessibleInterface(created);
+    const MIDIMessage* message = model_->messageAt(row);
+    slot.message = message ? message->id : Identifier{};
     return created;
 }
 
 std::size_t MessageListView::liveRowAccessibleCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(rowIds_.begin(), rowIds_.end(), [](QAccessible::Id id) { return id != 0; }));
+    return static_cast<std::size_t>(std::count_if(
+        rows_.begin(), rows_.end(), [](const RowSlot& slot) { return slot.id != 0; }));
+}
+
+// Items of rows that leave are destroyed once the frame is settled, after the focus moved off
+// them.
+void MessageListView::destroyLater(QAccessible::Id id) {
+    if (model_->isApplying())
+        leaving_.push_back(id);
+    else
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 void MessageListView::forgetRowAccessibles(int first, int last) {
-    const int size = static_cast<int>(rowIds_.size());
+    const int size = static_cast<int>(rows_.size());
     first = std::max(first, 0);
     last = std::min(last, size - 1);
-    if (first > last) return;
     for (int row = first; row <= last; ++row) {
-        QAccessible::Id& id = rowIds_[static_cast<std::size_t>(row)];
-        if (id) QAccessible::deleteAccessibleInterface(id);
-        id = 0;
+        RowSlot& slot = rows_[static_cast<std::size_t>(row)];
+        if (slot.id) destroyLater(slot.id);
+        slot = {};
     }
 }
 
+// A rebuilt list shows many of the same messages: their items live on at their new rows.
+void MessageListView::keepRowAccessiblesOverReset() {
+    std::vector<RowSlot> live;
+    for (const RowSlot& slot : rows_)
+        if (slot.id) live.push_back(slot);
+    const int rows = model_->rowCount();
+    rows_.assign(static_cast<std::size_t>(rows), {});
+    std::unordered_map<std::uint64_t, std::size_t> byMessage;
+    for (std::size_t i = 0; i < live.size(); ++i)
+        byMessage.emplace(live[i].message.low, i);
+    for (int row = 0; row < rows && !byMessage.empty(); ++row) {
+        const MIDIMessage* message = model_->messageAt(row);
+        const auto found = message ? byMessage.find(message->id.low) : byMessage.end();
+        if (found == byMessage.end()) continue;
+        RowSlot& slot = live[found->second];
+        byMessage.erase(found);
+        if (slot.message != message->id) continue;
+        if (QAccessibleInterface* item = QAccessible::accessibleInterface(slot.id)) {
+            moveRowAccessible(item, model_->index(row, 0));
+            rows_[static_cast<std::size_t>(row)] = slot;
+            slot.id = 0;
+        }
+    }
+    for (const RowSlot& slot : live)
+        if (slot.id) destroyLater(slot.id);
+}
+
 void MessageListView::rowsInserted(const QModelIndex& parent, int start, int end) {
-    if (start <= static_cast<int>(rowIds_.size()))
-        rowIds_.insert(rowIds_.begin() + start, static_cast<std::size_t>(end - start + 1), 0);
+    if (start <= static_cast<int>(rows_.size()))
+        rows_.insert(rows_.begin() + start, static_cast<std::size_t>(end - start + 1), RowSlot{});
     QListView::rowsInserted(parent, start, end);
 }
 
 void MessageListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    const QModelIndex current = currentIndex();
+    if (hasHeldFocus() && current.isValid() && (current.row() < start || current.row() > end))
+        heldTop_ = visualRect(current).top();
     QListView::rowsAboutToBeRemoved(parent, start, end);
     forgetRowAccessibles(start, end);
 }
 
 void MessageListView::reset() {
-    forgetRowAccessibles(0, static_cast<int>(rowIds_.size()) - 1);
-    rowIds_.clear();
+    keepRowAccessiblesOverReset();
     QListView::reset();
 }
 

@@ -318,7 +318,7 @@ QWidget* MonitorWindow::buildSpeechRow() {
         describe(slider, hint);
         for (QLabel* label : {lowLabel, highLabel}) {
             label->setFont(smallCaptionFont(font()));
-            label->setForegroundRole(QPalette::PlaceholderText);
+            scaleLabels_.push_back(label);
         }
         group->addWidget(lowLabel);
         group->addWidget(slider);
@@ -453,6 +453,12 @@ void MonitorWindow::applyColors() {
         QPalette palette = legendBoxes_[i]->palette();
         palette.setColor(QPalette::WindowText, typeColor(legendOrder[i], colors));
         legendBoxes_[i]->setPalette(palette);
+    }
+    // Secondary text, never the placeholder colour: that one is about 3:1 on the window.
+    for (QLabel* label : scaleLabels_) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colors.secondaryText);
+        label->setPalette(palette);
     }
     QPalette countPalette = countLabel_->palette();
     countPalette.setColor(QPalette::WindowText, colors.secondaryText);

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 #include "model/UMPMessageType.hpp"
 #include "text/TTSLevel.hpp"
@@ -130,6 +131,7 @@ private:
     QCheckBox* clickOnMessage_ = nullptr;
     QSlider* rateSlider_ = nullptr;
     QSlider* volumeSlider_ = nullptr;
+    std::vector<QLabel*> scaleLabels_; // slow, fast, soft, loud
     QWidget* listArea_ = nullptr;
     MessageListView* list_ = nullptr;
     TextBlock* idleBadge_ = nullptr;

@@ -1,10 +1,7 @@
 #include "ui/NarrationLevelSelector.hpp"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QRadioButton>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
 
 #include "ui/AccessibleViews.hpp"
 
@@ -22,7 +19,6 @@ std::size_t indexOf(TTSLevel level) {
 
 NarrationLevelSelector::NarrationLevelSelector(QWidget* parent) : QWidget(parent) {
     installAccessibleViews();
-    setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Speech narration level"));
     setAccessibleDescription(QStringLiteral("Keyboard shortcut T cycles through levels"));
     auto* layout = new QHBoxLayout(this);
@@ -33,7 +29,6 @@ NarrationLevelSelector::NarrationLevelSelector(QWidget* parent) : QWidget(parent
         const std::string_view raw = rawValue(level);
         auto* button = new QRadioButton(
             QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())), this);
-        button->setFocusPolicy(Qt::NoFocus);
         button->setChecked(level == level_);
         connect(button, &QRadioButton::clicked, this, [this, level] {
             setLevel(level);
@@ -42,50 +37,23 @@ NarrationLevelSelector::NarrationLevelSelector(QWidget* parent) : QWidget(parent
         buttons_[i] = button;
         layout->addWidget(button);
     }
+    setLevel(level_);
 }
 
 QRadioButton* NarrationLevelSelector::button(TTSLevel level) const {
     return buttons_[indexOf(level)];
 }
 
+// One stop in the Tab order, on the level that is on, as radio groups have; the arrows move
+// between the levels and choose them (Qt's radio buttons do both).
 void NarrationLevelSelector::setLevel(TTSLevel level) {
     level_ = level;
-    for (std::size_t i = 0; i < allTTSLevels.size(); ++i)
-        buttons_[i]->setChecked(allTTSLevels[i] == level);
-}
-
-void NarrationLevelSelector::keyPressEvent(QKeyEvent* event) {
-    const std::size_t i = indexOf(level_);
-    std::size_t next = i;
-    if (event->key() == Qt::Key_Left && i > 0) next = i - 1;
-    if (event->key() == Qt::Key_Right && i + 1 < allTTSLevels.size()) next = i + 1;
-    if (event->key() != Qt::Key_Left && event->key() != Qt::Key_Right) {
-        QWidget::keyPressEvent(event);
-        return;
+    for (std::size_t i = 0; i < allTTSLevels.size(); ++i) {
+        const bool on = allTTSLevels[i] == level;
+        buttons_[i]->setChecked(on);
+        buttons_[i]->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
     }
-    if (next != i) {
-        setLevel(allTTSLevels[next]);
-        emit levelChosen(allTTSLevels[next]);
-    }
-    event->accept();
-}
-
-void NarrationLevelSelector::focusInEvent(QFocusEvent* event) {
-    update();
-    QWidget::focusInEvent(event);
-}
-
-void NarrationLevelSelector::focusOutEvent(QFocusEvent* event) {
-    update();
-    QWidget::focusOutEvent(event);
-}
-
-void NarrationLevelSelector::paintEvent(QPaintEvent*) {
-    if (!hasFocus()) return;
-    QStylePainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    setFocusProxy(button(level));
 }
 
 } // namespace umbrascope

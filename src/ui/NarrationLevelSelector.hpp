@@ -9,8 +9,9 @@ class QRadioButton;
 
 namespace umbrascope {
 
-// The narration level as three radio buttons in one focus stop, read by screen readers as one
-// group. Left and Right choose the neighbouring level while it has the focus.
+// The narration level as three radio buttons in a group named for screen readers; the focus goes
+// to the button of the level that is on, which a screen reader reads with its state, and the
+// arrows choose the neighbouring level.
 class NarrationLevelSelector final : public QWidget {
     Q_OBJECT
 public:
@@ -24,12 +25,6 @@ public:
 signals:
     // The user picked a level, also the one already shown (it is spoken again).
     void levelChosen(TTSLevel level);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     TTSLevel level_ = TTSLevel::off;

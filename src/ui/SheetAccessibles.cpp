@@ -33,20 +33,26 @@ public:
     }
 };
 
-class PanSliderAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+// The pan reads as its text ("5% Left", "Center"), never as a number. Qt 6.4 hands screen readers
+// a slider's number only, so the control is a spin box, whose text they read as its value.
+class PanSliderAccessible final : public QAccessibleWidget,
+                                  public QAccessibleValueInterface,
+                                  public ReadOnlyAccessibleText {
 public:
     explicit PanSliderAccessible(PanSlider* slider)
-        : QAccessibleWidget(slider, QAccessible::Slider) {}
+        : QAccessibleWidget(slider, QAccessible::SpinBox) {}
 
     PanSlider* slider() const { return static_cast<PanSlider*>(widget()); }
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return slider()->valueText();
+        if (t == QAccessible::Value) return shownText();
         return QAccessibleWidget::text(t);
     }
+    QString shownText() const override { return slider()->valueText(); }
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::ValueInterface)
             return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 

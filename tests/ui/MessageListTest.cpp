@@ -121,6 +121,7 @@ protected:
         rows.messages.push_back(test::makeMessage(0, {0x20903C40}, "Keys"));
         rows.messages.push_back(test::makeMessage(1, {0x10F80000}, "Clock"));
         rows.messages.push_back(test::makeMessage(2, {0x40903C00, 0xFFFF0000}, "Keys"));
+        rows.next = 3;
         view.resize(900, 400);
         view.messageModel().setSource(&rows);
         view.show();
@@ -140,6 +141,17 @@ protected:
         rows.messages.clear();
         view.messageModel().reset();
         view.messageModel().flush();
+    }
+    // The rows rebuilt without one message, as a type filter does.
+    void hide(std::int64_t sequence) {
+        std::erase_if(rows.messages,
+                      [&](const MIDIMessage& m) { return m.sequenceNumber == sequence; });
+        view.messageModel().reset();
+        view.messageModel().flush();
+    }
+    std::int64_t currentSequence() const {
+        const MIDIMessage* message = view.messageModel().messageAt(view.currentIndex().row());
+        return message ? message->sequenceNumber : -1;
     }
 
     VectorRows rows;
@@ -200,37 +212,172 @@ TEST_F(MessageList, MoreByMouseKeyboardAndScreenReader) {
         EXPECT_EQ(more[i][0].toInt(), expected[i]) << i;
 }
 
-TEST_F(MessageList, TheCurrentRowLeavingFromTheFrontDoesNotMoveTheView) {
-    arrive(200);
-    view.scrollToEnd(false);
-    QScrollBar* bar = view.verticalScrollBar();
-    ASSERT_GT(bar->maximum(), 0);
-    view.setFocus();
-    view.setCurrentIndex(view.model()->index(0, 0));
-    view.scrollToEnd(false);
-    for (int frame = 0; frame < 3; ++frame) {
-        arrive(10, 10);
-        EXPECT_EQ(bar->value(), bar->maximum()) << frame;
-        EXPECT_TRUE(view.currentIndex().isValid()) << frame;
+// Steps of a user and of arriving messages; rows start as the messages 0, 1 and 2.
+struct Step {
+    enum Kind { focus, windowFocus, unfocus, key, arrive, hide, clear } kind;
+    int a = 0;
+    int b = 0;
+};
+
+TEST_F(MessageList, TheCurrentRowFollowsTheNewestOnlyUntilTheListHasTheFocus) {
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::int64_t current; // sequence number of the current row's message
+    } cases[] = {
+        {"followsWithoutFocus", {{Step::arrive, 5}}, 7},
+        {"heldOnceFocused", {{Step::focus}, {Step::arrive, 5}}, 2},
+        {"theWindowsOwnFocusFollows", {{Step::windowFocus}, {Step::arrive, 5}}, 7},
+        {"endGoesToTheNewestAndStays",
+         {{Step::focus}, {Step::arrive, 5}, {Step::key, Qt::Key_End}, {Step::arrive, 2}},
+         7},
+        {"movedRowStaysWhenFocusLeaves",
+         {{Step::focus}, {Step::key, Qt::Key_Home}, {Step::unfocus}, {Step::arrive, 5}},
+         0},
+        {"unmovedFollowsAgainWhenFocusLeaves",
+         {{Step::focus}, {Step::arrive, 3}, {Step::unfocus}, {Step::arrive, 1}},
+         6},
+        {"droppedMovesToTheOldestRemaining",
+         {{Step::focus}, {Step::key, Qt::Key_Home}, {Step::arrive, 2, 2}},
+         2},
+        {"hiddenMovesToTheNextVisible",
+         {{Step::focus}, {Step::key, Qt::Key_Up}, {Step::hide, 1}},
+         2},
+        {"stillShownStaysOverARebuild",
+         {{Step::focus}, {Step::key, Qt::Key_Home}, {Step::arrive, 3}, {Step::hide, 1}},
+         0},
+        {"emptiedStartsOverAtTheNewest",
+         {{Step::focus}, {Step::key, Qt::Key_Home}, {Step::clear}, {Step::arrive, 2}},
+         4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.clearFocus();
+        rows.messages.clear();
+        rows.next = 0;
+        rows.add(3);
+        view.messageModel().setSource(&rows);
+        for (const Step& step : c.steps) {
+            switch (step.kind) {
+            case Step::focus:
+                view.setFocus(Qt::TabFocusReason);
+                ASSERT_TRUE(waitFor([&] { return view.hasFocus(); }));
+                break;
+            case Step::windowFocus: // as the window gives it at start
+                view.setFocus(Qt::OtherFocusReason);
+                break;
+            case Step::unfocus:
+                view.clearFocus();
+                break;
+            case Step::key:
+                QTest::keyClick(&view, static_cast<Qt::Key>(step.a));
+                break;
+            case Step::arrive:
+                arrive(static_cast<std::size_t>(step.a), static_cast<std::size_t>(step.b));
+                break;
+            case Step::hide:
+                hide(step.a);
+                break;
+            case Step::clear:
+                clear();
+                break;
+            }
+        }
+        EXPECT_EQ(currentSequence(), c.current);
+        view.clearFocus();
+        clear();
     }
 }
 
-TEST_F(MessageList, TheCurrentRowIsTheNewestUntilTheUserMovesIt) {
-    const auto currentAfter = [&](std::size_t count, std::size_t leaving = 0) {
-        arrive(count, leaving);
-        return view.currentIndex().row();
+// Where a screen reader is told the focus went, with whether the item it was on still lived.
+struct FocusMoves {
+    struct Move {
+        int row;
+        bool watchedAlive;
     };
+    explicit FocusMoves(MessageListView& view) {
+        QObject::connect(&view, &MessageListView::accessibleFocusMoved, &view, [this](int row) {
+            moves.push_back({row, QAccessible::accessibleInterface(watched) != nullptr});
+        });
+    }
+    std::vector<Move> moves;
+    QAccessible::Id watched = 0;
+};
+
+TEST_F(MessageList, AScreenReaderOnALeavingRowHearsTheNewRowBeforeItsItemGoes) {
+    view.clearFocus();
+    view.setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(waitFor([&] { return view.hasFocus(); }));
+    QTest::keyClick(&view, Qt::Key_Home);
+    FocusMoves focus(view);
+    QAccessibleInterface* first = list->child(0);
+    focus.watched = QAccessible::uniqueId(first);
+
+    hide(1); // message 0 stays: its item lives on, and nothing is said
+    EXPECT_TRUE(focus.moves.empty());
+    EXPECT_EQ(QAccessible::accessibleInterface(focus.watched), first);
+    EXPECT_EQ(list->focusChild(), first);
+
+    arrive(3, 1); // message 0 leaves: the oldest remaining, message 2, takes the focus
+    ASSERT_EQ(focus.moves.size(), 1u);
+    EXPECT_EQ(focus.moves[0].row, 0);
+    EXPECT_TRUE(focus.moves[0].watchedAlive);
+    EXPECT_EQ(QAccessible::accessibleInterface(focus.watched), nullptr);
+    EXPECT_EQ(currentSequence(), 2);
+    ASSERT_NE(list->focusChild(), nullptr);
+
+    focus.watched = QAccessible::uniqueId(list->focusChild());
+    clear(); // no row left: the list itself takes the focus, within a second of the last move
+    ASSERT_TRUE(waitFor([&] { return focus.moves.size() == 2; }));
+    EXPECT_EQ(focus.moves[1].row, -1);
+    EXPECT_TRUE(focus.moves[1].watchedAlive);
+    EXPECT_EQ(QAccessible::accessibleInterface(focus.watched), nullptr);
+}
+
+TEST_F(MessageList, EnterOpensTheRowItIsOnEvenBeforeAFrameIsApplied) {
+    QSignalSpy more(&view, &MessageListView::moreRequested);
     view.setFocus();
-    EXPECT_EQ(view.currentIndex().row(), 2);
-    EXPECT_EQ(currentAfter(5), 7);
-    QTest::keyClick(&view, Qt::Key_Home);
-    EXPECT_EQ(currentAfter(5), 0) << "the user's row stays";
+    ASSERT_TRUE(waitFor([&] { return view.hasFocus(); }));
+    QTest::keyClick(&view, Qt::Key_Up); // message 1
+    rows.dropFront(1);
+    view.messageModel().removedFromFront(1);
+    rows.add(2);
+    view.messageModel().appended(2);
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(more.size(), 1);
+    EXPECT_EQ(view.messageModel().messageAt(more[0][0].toInt())->sequenceNumber, 1);
+
+    // Its message leaves before the frame: Enter opens nothing, and the row moves on.
+    rows.dropFront(1);
+    view.messageModel().removedFromFront(1);
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(more.size(), 1);
+    EXPECT_EQ(currentSequence(), 2);
+}
+
+TEST_F(MessageList, AFocusedListHoldsStillUnderItsRow) {
+    arrive(200);
+    view.scrollToEnd(false);
+    view.clearFocus();
+    view.setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(waitFor([&] { return view.hasFocus(); }));
     QTest::keyClick(&view, Qt::Key_End);
-    EXPECT_EQ(view.currentIndex().row(), 12);
-    EXPECT_EQ(currentAfter(5), 17) << "back at the newest, it follows again";
-    QTest::keyClick(&view, Qt::Key_Home);
-    arrive(0, 22);
-    EXPECT_EQ(currentAfter(5), 4) << "after a clear, it follows again";
+    QTest::keyClick(&view, Qt::Key_Up);
+    QTest::keyClick(&view, Qt::Key_Up);
+    const std::int64_t held = currentSequence();
+    const int top = view.visualRect(view.currentIndex()).top();
+    for (int frame = 0; frame < 3; ++frame) {
+        arrive(10, 10);
+        view.scrollToEnd(false);
+        EXPECT_EQ(currentSequence(), held) << frame;
+        EXPECT_EQ(view.visualRect(view.currentIndex()).top(), top) << frame;
+    }
+    // Without the focus, it follows the newest to the end again.
+    view.clearFocus();
+    arrive(1);
+    view.scrollToEnd(false);
+    QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(MessageList, AnAnimatedScrollEndsAtTheEndThatRowsMovedOnTheWay) {

@@ -59,6 +59,58 @@ TEST(MonitorWindow, SettersShowValuesSilentlyAndTheRateSliderSpansTheRange) {
     EXPECT_FLOAT_EQ(rate[0][0].toFloat(), 0.2f);
 }
 
+// A screen reader reads the level that is on from the focused radio button; Tab stops once.
+TEST(MonitorWindowAccess, TheNarrationLevelIsOneStopOnTheLevelThatIsOnAndArrowsChooseIt) {
+    MonitorWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy chosen(&window, &MonitorWindow::narrationLevelChosen);
+    window.setNarrationLevel(TTSLevel::short_);
+    QAbstractButton* off = button(window, "TTS Off");
+    QAbstractButton* shortLevel = button(window, "TTS Short");
+    QAbstractButton* verbose = button(window, "TTS Verbose");
+    const std::vector<QWidget*> stops = test::tabCycle(&window.messageList());
+    EXPECT_EQ(std::count(stops.begin(), stops.end(), shortLevel), 1);
+    EXPECT_EQ(std::count(stops.begin(), stops.end(), off), 0);
+    EXPECT_EQ(std::count(stops.begin(), stops.end(), verbose), 0);
+
+    shortLevel->setFocus(Qt::TabFocusReason);
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(shortLevel);
+    EXPECT_TRUE(focused->state().focused && focused->state().checked);
+    QTest::keyClick(shortLevel, Qt::Key_Right);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].value<TTSLevel>(), TTSLevel::verbose);
+    EXPECT_TRUE(verbose->hasFocus() && verbose->isChecked());
+    QTest::keyClick(verbose, Qt::Key_Left);
+    QTest::keyClick(shortLevel, Qt::Key_Left);
+    ASSERT_EQ(chosen.size(), 3);
+    EXPECT_EQ(chosen[2][0].value<TTSLevel>(), TTSLevel::off);
+    EXPECT_TRUE(off->hasFocus());
+}
+
+// The small words at the ends of the speech sliders are text to read, in light and dark schemes.
+TEST(MonitorWindow, TheSliderScaleWordsHaveTheContrastOfText) {
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
+    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    for (const auto& [scheme, palette] : {std::pair{"light", original}, {"dark", dark}}) {
+        SCOPED_TRACE(scheme);
+        QApplication::setPalette(palette);
+        MonitorWindow window;
+        const QColor background = window.palette().color(QPalette::Window);
+        int found = 0;
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            if (!QStringList{"slow", "fast", "soft", "loud"}.contains(label->text())) continue;
+            ++found;
+            const QColor text = label->palette().color(label->foregroundRole());
+            EXPECT_GE(test::contrastRatio(text, background), 4.5) << label->text().toStdString();
+        }
+        EXPECT_EQ(found, 4);
+    }
+    QApplication::setPalette(original);
+}
+
 // Outside a dialog Qt's buttons ignore Enter; every button of the window must take it.
 TEST(MonitorWindowAccess, EnterAndReturnPressTheFocusedButton) {
     MonitorWindow window;

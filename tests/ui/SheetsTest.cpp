@@ -388,6 +388,12 @@ TEST_F(DeviceSheet, ThePickerSetsAndClearsTheSourceVoiceThatTestSpeaksIn) {
     EXPECT_EQ(w.stops(), stops + 1) << "cuts off what is being said";
     pressButton(row(1).testVoice);
     EXPECT_EQ(w.spoken().back(), "This is Bass & Drums.");
+    // Each row's two "Test" buttons are told apart by name.
+    EXPECT_EQ(row(1).testVoice->text(), QStringLiteral("Test"));
+    EXPECT_EQ(test::accessibleText(row(1).testVoice, QAccessible::Name),
+              QStringLiteral("Test voice for Bass & Drums"));
+    EXPECT_EQ(test::accessibleText(row(0).testClick, QAccessible::Name),
+              QStringLiteral("Test click for Keys"));
     EXPECT_EQ(w.log->lastSpoken().voiceIdentifier, std::nullopt);
 
     choose(row(0).voice, "System Default");
@@ -405,11 +411,16 @@ TEST_F(DeviceSheet, ThePanSliderSetsThePanReadsItsTextAndTestClicksFromIt) {
     PanSlider* slider = row(0).pan;
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(slider);
     ASSERT_NE(accessible->valueInterface(), nullptr);
+    // Screen readers read a slider's number but a spin box's text.
+    EXPECT_EQ(accessible->role(), QAccessible::SpinBox);
+    QAccessibleTextInterface* shown = accessible->textInterface();
+    ASSERT_NE(shown, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Center"));
     for (const auto& [steps, text] :
-         {std::pair{-50, "5% Left"}, {40, "Center"}, {999, "99% Right"}}) {
+         {std::pair{-50, "5% Left"}, {40, "Center"}, {999, "99% Right"}, {1000, "100% Right"}}) {
         slider->setValue(steps);
         EXPECT_EQ(accessible->text(QAccessible::Value), QString::fromUtf8(text));
+        EXPECT_EQ(shown->text(0, shown->characterCount()), QString::fromUtf8(text));
         EXPECT_EQ(w.view->clickPlayer().pan(Monitor::keysID), static_cast<float>(steps) / 1000);
     }
     accessible->valueInterface()->setCurrentValue(-1.0);

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <vector>
 
@@ -80,6 +82,20 @@ inline std::vector<QWidget*> tabCycle(QWidget* start) {
         if (window->focusWidget() == start) break;
     }
     return visited;
+}
+
+// The WCAG 2 contrast ratio of two colours (1 to 21).
+inline double contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& color) {
+        const auto channel = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+               0.0722 * channel(color.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // A record as received, with an identity of its own.

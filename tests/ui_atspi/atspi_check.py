@@ -212,12 +212,13 @@ SHEETS = {
     "Message Fields": [("push button", "Close"), ("push button", "Read More Aloud"),
                        ("list item", None)],
     "Devices": [("push button", "Close"), ("check box", "Demo"), ("combo box", None),
-                ("push button", "Test"), ("slider", "Stereo pan for Demo's click sounds")],
+                ("push button", "Test voice for Demo"), ("push button", "Test click for Demo"),
+                ("spin button", "Stereo pan for Demo's click sounds")],
     "User Guide": [("push button", "Done"), ("push button", "Read Guide Aloud"),
                    ("text", "User Guide"), ("link", None)],
 }
 NAMED_ROLES = ("push button", "check box", "combo box", "slider", "list item", "link",
-               "radio button", "toggle button", "text")
+               "radio button", "toggle button", "text", "spin button")
 
 
 def unnamed_controls(dialog):
@@ -237,6 +238,14 @@ def unnamed_controls(dialog):
         except Exception:
             continue
     return missing
+
+
+def pan_reads_as_text(sheet):
+    """Orca reads a spin button's text as its value: the pan's words, not a number."""
+    pan = find(sheet, "spin button", "Stereo pan for Demo's click sounds")
+    text = pan.queryText() if pan else None
+    check(text is not None and text.getText(0, text.characterCount) == "Center",
+          "the pan reads 'Center'")
 
 
 def reading_toggles(sheet, key_name, button):
@@ -278,6 +287,34 @@ def sheet_opens_and_closes(app, messages, what, open_sheet, title, inside=None):
     wait_for(lambda: focused and focused[-1] == "list item",
              "the current row is announced after " + what)
     pyatspi.Registry.deregisterEventListener(on_focus, "focus", "object:state-changed:focused")
+
+
+def check_list_holds_still(app, messages):
+    """End puts the focus on the newest row; while the Demo plays on, it stays on that message, and
+    Enter opens the message the screen reader was told of."""
+    read = []
+
+    def on_focus(event):
+        if event.source.getRoleName() == "list item" and (
+                event.type == "focus:" or event.detail1 == 1):
+            read.append(event.source.name)
+
+    pyatspi.Registry.registerEventListener(on_focus, "focus", "object:state-changed:focused")
+    key("End")
+    wait_for(lambda: read, "End puts the focus on a row, which is announced")
+    pump(3.0)  # the Demo plays on
+    pyatspi.Registry.deregisterEventListener(on_focus, "focus", "object:state-changed:focused")
+    if not read:
+        return
+    check(len(set(read)) == 1, "the focus stays on the row while messages arrive: %r" % read[:4])
+    hex_words = read[-1].split(", ")[1]
+    key("Return")
+    sheet = wait_for(lambda: find(app, "dialog", "Message Fields"), "Enter opens the row")
+    if sheet:
+        check(find(sheet, "label", hex_words) is not None,
+              "Enter opens the message the screen reader read (%s)" % hex_words)
+        key("Escape")
+        wait_for(lambda: find(app, "dialog", "Message Fields") is None, "Escape closes it")
 
 
 def check_demo_window(path):
@@ -322,6 +359,13 @@ def check_demo_window(path):
     print("demo playing: %d events in %.0f s" % (len(quiet), QUIET_SECONDS))
     check(len(quiet) <= QUIET_SECONDS, "the playing Demo sends at most 1 event a second")
 
+    # The narration level is read from its radio buttons: the one that is on takes the focus.
+    off = find(frame, "radio button", "TTS Off")
+    check(off is not None and has_state(off, pyatspi.STATE_FOCUSABLE) and checked(off),
+          "the level that is on is a focusable radio button")
+
+    check_list_holds_still(app, messages)
+
     # Keys work at once, without a click, and their effect is visible to the screen reader.
     legend = find(frame, "check box", "MIDI 1.0 Channel Voice")
     check(legend is not None and checked(legend), "the first type is shown at start")
@@ -349,7 +393,8 @@ def check_demo_window(path):
     sheet_opens_and_closes(app, messages, "Enter on the current row", lambda: key("Return"),
                            "Message Fields",
                            lambda sheet: reading_toggles(sheet, "m", "Read More Aloud"))
-    sheet_opens_and_closes(app, messages, "the D key", lambda: key("d"), "Devices")
+    sheet_opens_and_closes(app, messages, "the D key", lambda: key("d"), "Devices",
+                           pan_reads_as_text)
     guide = find(frame, "push button", "User Guide")
     sheet_opens_and_closes(app, messages, "the User Guide button",
                            lambda: guide.queryAction().doAction(0), "User Guide")
@@ -459,8 +504,10 @@ def check_burst(path, directory):
              " (it had started before the list was found)" if started_before else "", kinds))
     check(done is not None and program.alive(), "the window survives the burst")
     check(len(during) <= 2 * frames + 20, "events stay bounded per frame")
-    check(kinds.get("focus:", 0) + kinds.get("object:state-changed:focused", 0) <= 4,
-          "the focus does not wander during the burst")
+    # The row a screen reader is on may leave under it: it is told where the focus went at once,
+    # then at most once a second (three events each), also in the second counted after the end.
+    check(kinds.get("focus:", 0) + kinds.get("object:state-changed:focused", 0)
+          <= 3 * (2 + (end - start)), "the focus does not wander during the burst")
     # The list scrolls once, 0.08 s after the last message, and without animation steps.
     check(kinds.get("object:property-change:accessible-value", 0) <= 3,
           "the list's scrolling is one value change, not one per animation step")
