@@ -16,6 +16,7 @@
 #include "cli/SaySpeech.hpp"
 #include "cli/StopOnSignals.hpp"
 #include "cli/TerminalText.hpp"
+#include "platform/DataFiles.hpp"
 #include "text/CsvText.hpp"
 
 namespace umbrascope::cli {
@@ -61,7 +62,9 @@ constexpr std::string_view usageAfterSpeech =
     "Capture file: one event packet per line, an optional delay +SECONDS then 1 to 64 words of\n"
     "8 hex digits; '#' starts a comment; an optional first line '@source NAME' names the source.\n"
     "A CSV export of the monitor reads back too. A line holds at most 65536 bytes and a file at\n"
-    "most 256 MiB; a source name longer than 256 bytes is cut, with a warning.\n";
+    "most 256 MiB; a source name longer than 256 bytes is cut, with a warning. A FILE named\n"
+    "without a folder and not in the current folder is looked for among the captures that come\n"
+    "with Umbrascope: 'umbrascope-cli replay demo.ump' plays the demo from anywhere.\n";
 
 // A value that must be one of a few words: "--pace expects fast or recorded, found 'slow'".
 template <typename Value, std::size_t N>
@@ -204,7 +207,8 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     if (!line.parse(args)) return std::nullopt;
 
     ReplayOptions options;
-    options.files = line.plainArguments();
+    for (const auto& file : line.plainArguments())
+        options.files.push_back(findCaptureFile(file).string());
     if (const auto size = line.value("--max-messages")) options.maxMessages = bufferSize(*size);
     for (const auto& name : line.values("--hide-type")) {
         const auto type = umpMessageTypeFromCaseName(name);

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/AppInfo.hpp"
+#include "platform/DataFiles.hpp"
 #include "platform/SpeechBackends.hpp"
 
 namespace umbrascope::desktop {
@@ -21,9 +22,12 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
                  "umbrascope"};
     app.set_version_flag("--version", "Umbrascope " + versionText());
     std::vector<std::string> files;
-    app.add_option("files", files,
-                   "capture files (.ump: one event packet per line, optional +SECONDS delay, "
-                   "then 1 to 64 hex words; or a CSV export of ours)");
+    app.add_option(
+        "files", files,
+        "capture files (.ump: one event packet per line, optional +SECONDS delay, "
+        "then 1 to 64 hex words; or a CSV export of ours); a name without a folder that is not "
+        "in the current folder is looked for among the captures that come with "
+        "Umbrascope, such as demo.ump");
     MonitorRequest request;
     app.add_flag("--demo", request.demo, "add the built-in \"Demo\" source, playing in a loop");
     std::vector<std::string> backends;
@@ -49,7 +53,7 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
     if (!screenshot.empty()) request.screenshot = screenshot;
     try {
         for (const std::string& file : files)
-            request.captures.push_back(loadCapture(file));
+            request.captures.push_back(loadCapture(findCaptureFile(file)));
     } catch (const CaptureError& error) {
         err << "umbrascope: " << error.what() << "\n";
         return usageError;

@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Umbrascope"));
     QApplication::setApplicationVersion(QString::fromStdString(versionText()));
     QApplication::setWindowIcon(AboutDialog::logoIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(UMBRASCOPE_APP_ID));
     const auto screenshot = request.screenshot;
 
     desktop::QuitOnSignals quitOnSignals;
