@@ -92,6 +92,17 @@ TEST(Replay, PassesKeepTheRecordedPaceAndLoopsPause) {
     const MonoTime beforeLoop = clock.monotonicNow();
     EXPECT_FALSE(play({ReplayPace::asFastAsPossible, true, 0s}));
     EXPECT_EQ(sleeper.deadlines, std::vector<MonoTime>{beforeLoop + PlaybackOptions::minimumPause});
+
+    // Played once and released: the sources stay, named, with nothing left to play.
+    PlaybackOptions once{ReplayPace::asFastAsPossible, false};
+    once.releasePlayed = true;
+    heard.clear();
+    EXPECT_TRUE(play(once));
+    EXPECT_EQ(heard.size(), 3u);
+    EXPECT_TRUE(play(once));
+    EXPECT_EQ(heard.size(), 3u) << "played again";
+    EXPECT_EQ(service.sources().size(), 2u);
+    EXPECT_EQ(service.displayName(service.sources()[0]), "a");
 }
 
 // Waits for real, and tells when a wait begins.
