@@ -15,7 +15,12 @@ std::string exportResultText(bool succeeded, std::size_t messageCount) {
 CsvExporter::CsvExporter(BackgroundQueue& background, MainQueue& main, NarrationLevel level,
                          SpeakNow speakNow, FileWriter writer)
     : background_(background), main_(main), level_(std::move(level)),
-      speakNow_(std::move(speakNow)), writer_(std::move(writer)) {}
+      speakNow_(std::move(speakNow)), writer_(std::move(writer)) {
+    if (!writer_)
+        writer_ = [](const std::filesystem::path& location, std::string_view text) {
+            return writeFileAtomically(location, text);
+        };
+}
 
 void CsvExporter::exportCSV(std::vector<MIDIMessage> messages, std::filesystem::path location) {
     background_.post([&main = main_, level = level_, speakNow = speakNow_, writer = writer_,

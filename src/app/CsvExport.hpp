@@ -29,7 +29,7 @@ public:
     // The main queue, and whatever `level` and `speakNow` refer to, must outlive every export in
     // flight: the background task captures them, not this object.
     CsvExporter(BackgroundQueue& background, MainQueue& main, NarrationLevel level,
-                SpeakNow speakNow, FileWriter writer = writeFileAtomically);
+                SpeakNow speakNow, FileWriter writer = {});
 
     // `messages` is the caller's copy of the buffer as it is now, hidden messages included.
     void exportCSV(std::vector<MIDIMessage> messages, std::filesystem::path location);

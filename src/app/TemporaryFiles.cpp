@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace umbrascope {
@@ -17,7 +18,8 @@ enum SlotState : int { freeSlot, claimed, live };
 
 struct Slot {
     std::atomic<int> state{freeSlot};
-    char path[PATH_MAX]{};
+    int folder = -1;
+    char name[NAME_MAX + 1]{};
 };
 static_assert(std::atomic<int>::is_always_lock_free, "read from a signal handler");
 
@@ -28,7 +30,8 @@ constexpr std::array terminatingSignals{SIGINT, SIGTERM, SIGHUP};
 extern "C" void removeTemporariesThenDie(int signal) {
     const int savedErrno = errno;
     for (Slot& slot : slots)
-        if (slot.state.load(std::memory_order_acquire) == live) ::unlink(slot.path);
+        if (slot.state.load(std::memory_order_acquire) == live)
+            ::unlinkat(slot.folder, slot.name, 0);
     errno = savedErrno;
     // SA_RESETHAND put back the default action, which this raise now takes.
     ::raise(signal);
@@ -36,14 +39,15 @@ extern "C" void removeTemporariesThenDie(int signal) {
 
 } // namespace
 
-int registerTemporaryFile(const char* path) noexcept {
-    const std::size_t length = std::strlen(path);
-    if (length >= PATH_MAX) return -1;
+int registerTemporaryFile(int folder, const char* name) noexcept {
+    const std::size_t length = std::strlen(name);
+    if (length > NAME_MAX) return -1;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         int expected = freeSlot;
         if (!slots[i].state.compare_exchange_strong(expected, claimed, std::memory_order_acquire))
             continue;
-        std::memcpy(slots[i].path, path, length + 1);
+        slots[i].folder = folder;
+        std::memcpy(slots[i].name, name, length + 1);
         slots[i].state.store(live, std::memory_order_release);
         return static_cast<int>(i);
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/AtomicFile.hpp"
@@ -239,56 +240,76 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     return options;
 }
 
-int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err,
-              const ReplayRuntime& runtime) {
-    const auto fail = [&err](const std::string& message) {
-        printCommandError("replay", terminalSafe(message), err);
-        return 1;
-    };
+namespace {
+
+// The outputs can be written, or the status to end with.
+std::optional<int> checkOutputs(const ReplayOptions& options, std::ostream& err) {
     if (const auto clash = outputOverInput(options)) {
         printCommandError("replay", *clash, err);
         return 2;
     }
     if (options.csvPath)
-        if (const auto problem = exportTargetProblem(*options.csvPath)) return fail(*problem);
+        if (const auto problem = exportTargetProblem(*options.csvPath)) {
+            printCommandError("replay", terminalSafe(*problem), err);
+            return 1;
+        }
+    return std::nullopt;
+}
 
-    // Every file is read whole and checked before anything plays or prints.
+bool interrupted(const ReplayRuntime& runtime) {
+    return runtime.stop.stop_requested() || (runtime.signals && runtime.signals->signalled());
+}
+
+struct Inputs {
     std::vector<Capture> captures;
+    std::unique_ptr<SpeechLogFile> speechLog;
+};
+
+// Every capture read whole and checked, and the speech log opened, before anything plays or
+// prints; or the status to end with. A FIFO may keep either waiting: a signal gives that up.
+std::variant<Inputs, int> openInputs(const ReplayOptions& options, std::ostream& err,
+                                     const ReplayRuntime& runtime) {
+    struct Interruptible {
+        explicit Interruptible(StopOnSignals* s) : signals(s) {
+            if (signals) signals->interruptBlockingCalls(true);
+        }
+        ~Interruptible() {
+            if (signals) signals->interruptBlockingCalls(false);
+        }
+        StopOnSignals* signals;
+    } interruptible(runtime.signals);
+
+    Inputs inputs;
     try {
-        for (const auto& file : options.files)
-            captures.push_back(loadCapture(file));
+        for (const auto& file : options.files) {
+            if (interrupted(runtime)) return interruptedStatus;
+            inputs.captures.push_back(loadCapture(file));
+        }
     } catch (const CaptureError& error) {
+        if (interrupted(runtime)) return interruptedStatus;
         printCommandError("replay", terminalSafe(error.what()), err);
         return 2;
     }
-    for (const auto& capture : captures)
+    for (const auto& capture : inputs.captures)
         for (const auto& warning : capture.warnings)
             printCommandError("replay", "warning: " + terminalSafe(warning), err);
 
     // Opened before any speech, so a log that cannot be written stops the replay first.
-    std::unique_ptr<SpeechLogFile> speechLog;
     try {
-        if (options.speechLog) speechLog = std::make_unique<SpeechLogFile>(*options.speechLog);
+        if (options.speechLog)
+            inputs.speechLog = std::make_unique<SpeechLogFile>(*options.speechLog);
     } catch (const SpeechLogFileError& error) {
-        return fail(error.what());
+        if (interrupted(runtime)) return interruptedStatus;
+        printCommandError("replay", terminalSafe(error.what()), err);
+        return 1;
     }
+    return inputs;
+}
 
-    const Clock& clock = *runtime.clock;
-    SystemSleeper systemSleeper;
-    TerminalLoop loop(clock, runtime.waiter ? *runtime.waiter : systemSleeper);
-    auto speech = speechFor(options, loop, err, runtime);
-    if (!speech) return 1;
-    if (options.ticks) {
-        speech->engine->start();
-        if (const auto problem = speech->engine->deviceProblem(); !problem.empty())
-            err << "umbrascope-cli replay: the ticks go nowhere: " << problem << '\n';
-    }
-
-    ReplayService service(clock);
-    ReplayWindow window(std::move(*speech), service, loop, clock, err);
-    ContentView& view = window.view();
+void setStartingState(ContentView& view, const ReplayOptions& options, SpeechLogFile* speechLog,
+                      const Clock& clock) {
+    // Set while speech is off, so none of it is announced.
     MIDIManager& manager = view.midiManager();
-    // The starting state: set while speech is off, so none of it is announced.
     manager.setMaxMessages(options.maxMessages);
     manager.setHiddenMessageTypes(options.hidden);
     manager.setHideActiveSensing(options.noActiveSensing);
@@ -296,11 +317,13 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
     manager.setOnlyUMPSources(options.onlyUMP);
     view.setClickOnMessage(options.ticks);
     view.setTTSLevel(options.announce);
-    if (speechLog) {
-        speechLog->setUnheardCheck(platform::unheardCheck(window.speech()));
-        speechLog->attach(view.speechAnnouncer(), clock);
-    }
+    if (speechLog) speechLog->attach(view.speechAnnouncer(), clock);
+}
 
+// Plays the captures one after another, pressing the scripted keys on the way.
+void playCaptures(ReplayService& service, std::vector<Capture>& captures,
+                  const ReplayOptions& options, ContentView& view, TerminalLoop& loop,
+                  const ReplayRuntime& runtime) {
     std::vector<SourceRef> sources;
     for (auto& capture : captures)
         sources.push_back(service.addSource(std::move(capture)));
@@ -320,30 +343,73 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
                 [&] { pressKeysBefore(line++); }))
             break;
     if (!runtime.stop.stop_requested()) pressKeysBefore(std::numeric_limits<std::size_t>::max());
+}
 
+// Lets the last utterance end, and the last tick be heard.
+void finishSpeaking(ContentView& view, AudioEngine& engine, TerminalLoop& loop, const Clock& clock,
+                    const ReplayRuntime& runtime) {
     SpeechAnnouncer& announcer = view.speechAnnouncer();
     const bool quiet = loop.runUntil(clock.monotonicNow() + lastUtteranceLimit, runtime.stop,
                                      [&] { return !announcer.busy(); });
     if (!quiet) {
         announcer.stop();
         loop.runPending();
-    } else if (window.engine().isRunning()) {
+    } else if (engine.isRunning()) {
         loop.sleepUntil(clock.monotonicNow() + lastTickTime, runtime.stop);
     }
-    if (speechLog)
-        if (const auto problem = speechLog->close()) return fail(*problem);
-    if (runtime.stop.stop_requested()) return interruptedStatus;
+}
 
-    if (options.csvPath) {
-        const std::vector<MIDIMessage> messages(manager.messages().begin(),
-                                                manager.messages().end());
-        if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages)))
-            return fail(*error);
-        out << exportResultText(true, messages.size()) << '\n';
-    } else {
+// The buffer printed, or written as CSV; an interrupted export leaves the old file.
+int writeOutput(const MIDIManager& manager, const ReplayOptions& options, std::ostream& out,
+                std::ostream& err, const ReplayRuntime& runtime) {
+    if (!options.csvPath) {
         printBuffer(manager, out);
+        return 0;
     }
+    const std::vector<MIDIMessage> messages(manager.messages().begin(), manager.messages().end());
+    if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages), runtime.stop)) {
+        if (interrupted(runtime)) return interruptedStatus;
+        printCommandError("replay", terminalSafe(*error), err);
+        return 1;
+    }
+    out << exportResultText(true, messages.size()) << '\n';
     return 0;
+}
+
+} // namespace
+
+int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err,
+              const ReplayRuntime& runtime) {
+    if (const auto status = checkOutputs(options, err)) return *status;
+    auto opened = openInputs(options, err, runtime);
+    if (const int* status = std::get_if<int>(&opened)) return *status;
+    Inputs& inputs = std::get<Inputs>(opened);
+
+    const Clock& clock = *runtime.clock;
+    SystemSleeper systemSleeper;
+    TerminalLoop loop(clock, runtime.waiter ? *runtime.waiter : systemSleeper);
+    auto speech = speechFor(options, loop, err, runtime);
+    if (!speech) return 1;
+    if (options.ticks) {
+        speech->engine->start();
+        if (const auto problem = speech->engine->deviceProblem(); !problem.empty())
+            err << "umbrascope-cli replay: the ticks go nowhere: " << problem << '\n';
+    }
+
+    ReplayService service(clock);
+    ReplayWindow window(std::move(*speech), service, loop, clock, err);
+    if (inputs.speechLog)
+        inputs.speechLog->setUnheardCheck(platform::unheardCheck(window.speech()));
+    setStartingState(window.view(), options, inputs.speechLog.get(), clock);
+    playCaptures(service, inputs.captures, options, window.view(), loop, runtime);
+    finishSpeaking(window.view(), window.engine(), loop, clock, runtime);
+    if (inputs.speechLog)
+        if (const auto problem = inputs.speechLog->close()) {
+            printCommandError("replay", terminalSafe(*problem), err);
+            return 1;
+        }
+    if (runtime.stop.stop_requested()) return interruptedStatus;
+    return writeOutput(window.view().midiManager(), options, out, err, runtime);
 }
 
 int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
@@ -358,6 +424,7 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
         StopOnSignals signals;
         ReplayRuntime runtime;
         runtime.stop = signals.token();
+        runtime.signals = &signals;
         const int status = runReplay(*options, out, err, runtime);
         signals.endIfSignalled();
         return status;

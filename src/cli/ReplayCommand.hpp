@@ -11,6 +11,7 @@
 
 #include "app/KeyScript.hpp"
 #include "cli/Commands.hpp"
+#include "cli/StopOnSignals.hpp"
 #include "cli/TerminalLoop.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/ReplayService.hpp"
@@ -48,6 +49,8 @@ struct ReplayRuntime {
     Sleeper* waiter = nullptr; // none: a SystemSleeper
     MakeSpeech makeSpeech;     // none: platform::makeSpeech
     std::stop_token stop;
+    // The signals that request `stop`, when they do: they may then give up a wait for a FIFO.
+    StopOnSignals* signals = nullptr;
 };
 
 // Nothing when help was asked for. Throws UsageError.

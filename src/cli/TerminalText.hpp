@@ -3,15 +3,12 @@
 #include <string>
 #include <string_view>
 
+#include "text/TerminalSafe.hpp"
+
 namespace umbrascope::cli {
 
-// Text from outside (arguments, device and file text, voice names) made safe for a terminal:
-// control characters (C0, DEL, C1), invisible formatting (bidi marks and overrides, zero-width
-// characters, line and paragraph separators, the byte-order mark) and bytes that are not UTF-8
-// (overlongs and surrogates included) are written as escapes (\n, \r, \t, \xHH, \u0085,
-// \u202E), so no such text can move the cursor, retitle the window, reorder or hide output.
-// Printable text is unchanged. The one path for all of it.
-std::string terminalSafe(std::string_view text);
+// The desktop program's stderr uses the same escaping.
+using umbrascope::terminalSafe;
 
 // A command-line token as an error line shows it: in quotes, terminal-safe, cut short when long.
 std::string quotedToken(std::string_view token);

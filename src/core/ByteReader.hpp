@@ -30,6 +30,7 @@ public:
 
 private:
     std::FILE* file_;
+    int pendingError_ = 0; // met after some bytes of the last read
 };
 
 // Bytes already in memory, not owned.

@@ -2,16 +2,27 @@
 
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <sstream>
 
 #include "app/AppInfo.hpp"
 #include "platform/DataFiles.hpp"
 #include "platform/SpeechBackends.hpp"
+#include "text/TerminalSafe.hpp"
 
 namespace umbrascope::desktop {
 
 namespace {
 
 constexpr int usageError = 2;
+
+// File names, file text and option values may hold terminal controls: each line is escaped.
+void printError(std::ostream& err, std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        err << "umbrascope: " << terminalSafe(text.substr(0, end)) << '\n';
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}
 
 } // namespace
 
@@ -47,21 +58,30 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        const int code = app.exit(error, out, err);
+        std::ostringstream refusal;
+        const int code = app.exit(error, out, refusal);
+        if (code != 0) printError(err, refusal.str());
         return code == 0 ? 0 : usageError;
     }
     if (!screenshot.empty()) request.screenshot = screenshot;
     try {
-        for (const std::string& file : files)
-            request.captures.push_back(loadCapture(findCaptureFile(file)));
+        for (const std::string& name : files) {
+            const std::string file = findCaptureFile(name);
+            // Captures are read whole before the window opens: a FIFO would hold it back unseen.
+            std::error_code ignored;
+            if (std::filesystem::is_fifo(std::filesystem::status(file, ignored)))
+                throw CaptureError(file + ": expected a capture file, found a FIFO "
+                                          "(umbrascope-cli replay plays one as it comes)");
+            request.captures.push_back(loadCapture(file));
+        }
     } catch (const CaptureError& error) {
-        err << "umbrascope: " << error.what() << "\n";
+        printError(err, error.what());
         return usageError;
     }
     try {
         if (!speechLog.empty()) request.speechLog = std::make_shared<SpeechLogFile>(speechLog);
     } catch (const SpeechLogFileError& error) {
-        err << "umbrascope: " << error.what() << "\n";
+        printError(err, error.what());
         return usageError;
     }
     return request;

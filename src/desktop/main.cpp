@@ -13,6 +13,7 @@
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
 #include "desktop/QuitOnSignals.hpp"
+#include "text/TerminalSafe.hpp"
 #include "ui/AboutDialog.hpp"
 #include "ui/MessageListView.hpp"
 #include "ui/MonitorWindow.hpp"
@@ -49,7 +50,7 @@ void saveScreenshotWhenFilled(desktop::MonitorSession& session, const QString& p
                 rest->stop();
                 const bool saved = session.window().grab().save(path);
                 std::cerr << (saved ? "umbrascope: saved " : "umbrascope: could not save ")
-                          << path.toStdString() << "\n";
+                          << terminalSafe(path.toStdString()) << "\n";
                 QApplication::exit(saved ? 0 : 1);
             });
             rest->start(10);

@@ -47,6 +47,11 @@ bool CompositeMidiService::isNativeUMP(SourceRef source, std::int32_t uniqueID) 
     return found && found->child->isNativeUMP(found->source, uniqueID);
 }
 
+bool CompositeMidiService::canWait(SourceRef source) const {
+    const auto found = route(source);
+    return found && found->child->canWait(found->source);
+}
+
 void CompositeMidiService::setReceiveCallback(ReceiveCallback callback) {
     if (!callback) {
         for (const auto& child : children_)

@@ -33,6 +33,7 @@ public:
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;
     bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const override;
+    bool canWait(SourceRef source) const override;
     void setReceiveCallback(ReceiveCallback callback) override;
 
     ClientRef createClient(const std::string& name, NotificationCallback onNotification) override;

@@ -26,6 +26,11 @@ MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock
 }
 
 MIDIManager::~MIDIManager() {
+    { // a file waiting for room would hold up the detaching below
+        std::lock_guard lock(pendingMutex_);
+        closing_ = true;
+    }
+    roomMade_.notify_all();
     // After this no delivery thread is inside handleEventList, so nothing else can post.
     service_.setReceiveCallback({});
     lifetime_.end();
@@ -36,6 +41,9 @@ MIDIManager::~MIDIManager() {
 }
 
 void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef> source) {
+    const bool canWait = source && service_.canWait(*source);
+    // Outside the receive lock, so a file that waits never holds up a live source.
+    if (canWait && std::this_thread::get_id() != mainThread_) waitForRoom();
     std::lock_guard lock(receiveMutex_);
 
     if (const auto version = publishedVersion_.load(std::memory_order_acquire);
@@ -80,8 +88,41 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
     });
 
     if (batch.empty()) return;
-    mainQueue_.post(lifetime_.guard(
-        [this, batch = std::move(batch)]() mutable { appendBatch(std::move(batch)); }));
+    if (!takeRoom(batch.size(), canWait)) {
+        // Lost like a kernel overrun, and told the same way; the numbers it used show the gap.
+        backlogLosses_.fetch_add(1, std::memory_order_relaxed);
+        if (!lossReportPending_.exchange(true))
+            mainQueue_.post(lifetime_.guard([this] {
+                lossReportPending_ = false;
+                updateInputOverruns();
+            }));
+        return;
+    }
+    mainQueue_.post(lifetime_.guard([this, batch = std::move(batch)]() mutable {
+        const std::size_t count = batch.size();
+        appendBatch(std::move(batch));
+        madeRoom(count); // the batch is in the buffer or dropped by the trim: its memory is gone
+    }));
+}
+
+void MIDIManager::waitForRoom() {
+    std::unique_lock lock(pendingMutex_);
+    roomMade_.wait(lock, [this] { return closing_ || pendingMessages_ < maxPendingMessages; });
+}
+
+bool MIDIManager::takeRoom(std::size_t count, bool canWait) {
+    std::lock_guard lock(pendingMutex_);
+    if (!canWait && pendingMessages_ >= maxPendingMessages) return false;
+    pendingMessages_ += count;
+    return true;
+}
+
+void MIDIManager::madeRoom(std::size_t count) {
+    {
+        std::lock_guard lock(pendingMutex_);
+        pendingMessages_ -= count;
+    }
+    roomMade_.notify_all();
 }
 
 std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id,

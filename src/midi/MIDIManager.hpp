@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -58,8 +60,12 @@ struct MessagesChange {
 // The message store: receives event lists from the MIDI service, filters and numbers them, and
 // keeps the bounded buffer of messages.
 //
-// Threads: handleEventList runs on the service's delivery thread(s) and never waits for the main
-// thread; everything else, including construction and destruction, belongs to the main thread.
+// Threads: handleEventList runs on the service's delivery thread(s); everything else, including
+// construction and destruction, belongs to the main thread. The hand-over to the main thread is
+// bounded (maxPendingMessages posted and not yet appended): a live source's list that finds no
+// room is dropped and counted with the input overruns, so a flood costs neither memory nor the
+// window's answers; a source that can wait (a file) waits for room, unless it delivers on the main
+// thread, which then drains the queue itself. A live source never waits for the main thread.
 // The receive side reads the filter settings from an immutable snapshot that the main thread
 // replaces, so a change takes effect for event lists that start after it.
 class MIDIManager {
@@ -78,6 +84,10 @@ public:
     ~MIDIManager();
     MIDIManager(const MIDIManager&) = delete;
     MIDIManager& operator=(const MIDIManager&) = delete;
+
+    // Messages posted to the main thread and not yet appended, beyond which a live source's lists
+    // are dropped and a file's wait: a few MB, and about 30 ms of the window's work.
+    static constexpr std::size_t maxPendingMessages = 16384;
 
     // Receive side. Safe to call from several delivery threads; calls are serialised.
     void handleEventList(const EventList& list, std::optional<SourceRef> source);
@@ -129,7 +139,8 @@ public:
     bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
     // A change re-creates the input port with the other protocol and rescans.
     void setMidi1ProtocolOnly(bool on);
-    // Times the service lost incoming events, as last reported by it.
+    // Times incoming events were lost, by the service or because the main thread fell behind, as
+    // last published.
     std::uint64_t inputOverruns() const { return inputOverruns_; }
     MidiService::ClientRef client() const { return client_; }
     MidiService::PortRef inputPort() const { return inputPort_; }
@@ -166,6 +177,19 @@ private:
 
     std::shared_ptr<const FilterSettings> receiveSettings_;
     std::uint64_t receiveSettingsVersion_ = 0;
+
+    // The bound on the hand-over (see the class comment).
+    void waitForRoom();
+    // Returns false when a live source's batch finds no room.
+    bool takeRoom(std::size_t count, bool canWait);
+    void madeRoom(std::size_t count);
+    const std::thread::id mainThread_ = std::this_thread::get_id();
+    std::mutex pendingMutex_;
+    std::condition_variable roomMade_;
+    std::size_t pendingMessages_ = 0; // under pendingMutex_
+    bool closing_ = false;            // under pendingMutex_: nobody waits any more
+    std::atomic<std::uint64_t> backlogLosses_{0};
+    std::atomic<bool> lossReportPending_{false};
 
     // The hand-over of settings: the main thread replaces the snapshot, then bumps the version; the
     // receive side takes the lock only to pick up a new snapshot, never while the main thread

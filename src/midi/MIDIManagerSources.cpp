@@ -74,7 +74,8 @@ void MIDIManager::postInputOverruns(const std::shared_ptr<NotificationGate>& gat
 }
 
 void MIDIManager::updateInputOverruns() {
-    const std::uint64_t count = service_.inputOverruns();
+    const std::uint64_t count =
+        service_.inputOverruns() + backlogLosses_.load(std::memory_order_relaxed);
     if (count == inputOverruns_) return;
     inputOverruns_ = count;
     observers_.notify(MIDIManagerProperty::inputOverruns);

@@ -47,6 +47,10 @@ public:
     // this is decided: a service with a UMP endpoint list or a protocol property answers from it.
     virtual bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const = 0;
 
+    // Whether the deliveries of a source may wait for the receiver to catch up: a file can; a live
+    // port cannot, since the kernel would lose its events instead. Any thread.
+    virtual bool canWait(SourceRef /*source*/) const { return false; }
+
     // Installs the receiver of every event list; an empty callback detaches it. Once this returns
     // with an empty callback, the previous receiver is no longer running and is never called again.
     virtual void setReceiveCallback(ReceiveCallback callback) = 0;

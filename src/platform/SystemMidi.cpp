@@ -46,7 +46,11 @@ MidiServices::~MidiServices() {
 }
 
 void MidiServices::startPlayback() {
-    if (captures_) captures_->startPlaying({capturePace_, false}, sleeper_);
+    if (captures_) {
+        PlaybackOptions once{capturePace_, false};
+        once.releasePlayed = true;
+        captures_->startPlaying(once, sleeper_);
+    }
     if (demo_) demo_->startPlaying({ReplayPace::recorded, true}, sleeper_);
 }
 

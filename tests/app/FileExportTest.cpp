@@ -9,6 +9,7 @@
 #include <iterator>
 #include <numeric>
 #include <sstream>
+#include <stop_token>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -173,6 +174,128 @@ TEST_F(AtomicFile, TemporaryIsRemovedOnEveryFailure) {
         EXPECT_EXIT(stopWhileWriting(), testing::KilledBySignal(signal), "");
         EXPECT_EQ(temporaries(), Names{}) << signal;
         EXPECT_EQ(read(folder / "old.csv"), "old\n");
+    }
+}
+
+// Where the kernel's rule for shared folders would refuse a link, so does the export: root must
+// not replace its own file, nor create one in its private folder, through a link that another
+// user planted in /tmp.
+TEST_F(AtomicFile, FollowsALinkOnlyWhereTheKernelWould) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+    constexpr uid_t other = 65534; // nobody
+    fs::create_directory(folder / "private");
+    ::chmod((folder / "private").c_str(), 0700);
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        uid_t folderOwner;
+        uid_t linkOwner;
+        bool dangling;
+        bool followed;
+    } rows[] = {
+        {"othersLinkInSharedFolder", 01777, 0, other, false, false},
+        {"othersDanglingLinkInSharedFolder", 01777, 0, other, true, false},
+        {"ownLinkInSharedFolder", 01777, 0, 0, false, true},
+        {"folderOwnersLink", 01777, other, other, false, true},
+        {"othersLinkInFolderNotSticky", 0777, 0, other, false, true},
+        {"othersLinkInStickyGroupFolder", 01770, 0, other, false, true},
+    };
+    for (const auto& row : rows) {
+        const fs::path shared = folder / row.name;
+        fs::create_directory(shared);
+        ASSERT_EQ(::chown(shared.c_str(), row.folderOwner, 0), 0);
+        ::chmod(shared.c_str(), row.folderMode);
+        const fs::path file = folder / "private" / (std::string(row.name) + ".csv");
+        if (!row.dangling) {
+            write("private/" + file.filename().string(), "old\n");
+            ::chmod(file.c_str(), 0640);
+        }
+        const fs::path link = shared / "out.csv";
+        fs::create_symlink(file, link);
+        ASSERT_EQ(::lchown(link.c_str(), row.linkOwner, row.linkOwner), 0);
+
+        const auto error = writeFileAtomically(link, "new\n");
+        if (row.followed) {
+            EXPECT_EQ(error, std::nullopt) << row.name;
+            EXPECT_EQ(read(file), "new\n") << row.name;
+        } else {
+            const std::string refused = "cannot replace " + link.string() + ": " + link.string() +
+                                        " is another user's link in a shared folder, which the "
+                                        "system does not follow";
+            EXPECT_EQ(error, refused) << row.name;
+            EXPECT_EQ(exportTargetProblem(link), refused) << row.name;
+            EXPECT_EQ(fs::exists(file), !row.dangling) << row.name;
+            EXPECT_EQ(row.dangling || read(file) == "old\n", true) << row.name;
+        }
+        EXPECT_TRUE(S_ISLNK(statOf(link).st_mode)) << row.name;
+    }
+}
+
+// Another user watching the folder must not read an export meant to be private while it is
+// written: the temporary file is the owner's alone until the data are complete.
+TEST_F(AtomicFile, TemporaryIsPrivateUntilTheDataAreComplete) {
+    const mode_t savedMask = ::umask(022);
+    const struct {
+        const char* name;
+        std::optional<mode_t> existing;
+        mode_t final;
+    } rows[] = {{"readableByAll", 0644, 0644}, {"private", 0600, 0600}, {"new", {}, 0644}};
+    for (const auto& row : rows) {
+        const fs::path target = folder / (std::string(row.name) + ".csv");
+        if (row.existing) {
+            write(target.filename(), "old\n");
+            ::chmod(target.c_str(), *row.existing);
+        }
+        AtomicFileWriter writer(target);
+        writer.write("half");
+        ASSERT_EQ(temporaries().size(), 1u) << row.name;
+        EXPECT_EQ(statOf(temporaries()[0]).st_mode & 07777, 0600u) << row.name;
+        EXPECT_EQ(writer.commit(), std::nullopt) << row.name;
+        EXPECT_EQ(statOf(target).st_mode & 07777, row.final) << row.name;
+    }
+    ::umask(savedMask);
+}
+
+// The cleanup finds the temporary file in its folder, whatever the folder is called by then.
+TEST_F(AtomicFile, FolderRenamedWhileWritingKeepsNoTemporary) {
+    const auto hiddenIn = [](const fs::path& dir) {
+        Names names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path());
+        return names;
+    };
+    fs::create_directory(folder / "a");
+    {
+        AtomicFileWriter writer(folder / "a" / "out.csv");
+        writer.write("half");
+        fs::rename(folder / "a", folder / "b");
+    }
+    EXPECT_EQ(hiddenIn(folder / "b"), Names{}) << "dropped uncommitted";
+    fs::rename(folder / "b", folder / "a");
+    const auto stopWhileWriting = [&] {
+        removeTemporaryFilesOnSignals();
+        AtomicFileWriter writer(folder / "a" / "out.csv");
+        writer.write("half");
+        fs::rename(folder / "a", folder / "c");
+        std::raise(SIGTERM);
+    };
+    EXPECT_EXIT(stopWhileWriting(), testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EQ(hiddenIn(folder / "c"), Names{}) << "on a signal";
+}
+
+// A stop asked for while writing (Ctrl-C in the CLI) keeps the old file.
+TEST_F(AtomicFile, StopKeepsTheOldFile) {
+    const fs::path target = write("old.csv", "old\n");
+    for (const bool beforeCommit : {false, true}) {
+        std::stop_source stop;
+        AtomicFileWriter writer(target, stop.get_token());
+        EXPECT_TRUE(writer.write("new"));
+        stop.request_stop();
+        EXPECT_EQ(beforeCommit || !writer.write("more"), true);
+        EXPECT_EQ(writer.commit(),
+                  "cannot replace " + target.string() + ": interrupted, the file is as it was");
+        EXPECT_EQ(temporaries(), Names{});
+        EXPECT_EQ(read(target), "old\n");
     }
 }
 

@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
+#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "CliTestSupport.hpp"
+#include "app/AtomicFile.hpp"
+#include "app/TemporaryFiles.hpp"
+#include "cli/StopOnSignals.hpp"
 #include "midi/replay/ReplayService.hpp"
 #include "support/SpeechReports.hpp"
 
@@ -120,6 +128,123 @@ TEST(CliProcess, InterruptedReplayEndsBySignalWithItsSpeechLog) {
     }
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
     EXPECT_EQ(written(), spoken);
+}
+
+// Waits for the child to end, killing it when it does not: its wait status.
+int endOf(pid_t child, const char* what) {
+    int status = 0;
+    if (!SpeechReports::waitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        ADD_FAILURE() << what << ": still running after the signal";
+    }
+    return status;
+}
+
+// One byte from `fd`, a minute at most.
+bool byteFrom(int fd) {
+    pollfd ready{fd, POLLIN, 0};
+    char byte = 0;
+    return ::poll(&ready, 1, 60'000) == 1 && ::read(fd, &byte, 1) == 1;
+}
+
+// Ctrl-C during an export, once or twice: the old file stays and no temporary file is left. The
+// export is slowed down by hand: it writes a little at a time, or its disk hangs.
+TEST(CliProcess, InterruptedExportKeepsTheOldFileAndLeavesNoTemporary) {
+    const struct {
+        const char* name;
+        int signals;
+        bool diskHangs; // the export never gets to look at its stop
+    } rows[] = {{"oneSignal", 1, false}, {"twoSignals", 2, true}, {"twoSignalsWriting", 2, false}};
+    for (const auto& row : rows) {
+        TempFolder folder;
+        const std::filesystem::path target = folder.write("out.csv", "old\n");
+        int toParent[2], hang[2];
+        ASSERT_EQ(::pipe(toParent), 0);
+        ASSERT_EQ(::pipe(hang), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            removeTemporaryFilesOnSignals();
+            StopOnSignals signals;
+            std::stop_callback told(signals.token(), [&] { (void)::write(toParent[1], "s", 1); });
+            AtomicFileWriter writer(target, signals.token());
+            writer.write("new\n");
+            (void)::write(toParent[1], "r", 1);
+            char byte = 0;
+            if (row.diskHangs) (void)::read(hang[0], &byte, 1); // restarted after a signal
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (writer.write("more\n") && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const bool replaced = !writer.commit();
+            signals.endIfSignalled();
+            ::_exit(replaced ? 0 : 3);
+        }
+        ASSERT_TRUE(byteFrom(toParent[0])) << row.name << ": the export did not start";
+        ::kill(child, SIGINT);
+        if (row.signals == 2) {
+            EXPECT_TRUE(byteFrom(toParent[0])) << row.name << ": the first signal was not taken";
+            ::kill(child, SIGINT);
+        }
+        const int status = endOf(child, row.name);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << row.name << " " << status;
+        EXPECT_EQ(readFile(target), "old\n") << row.name;
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry :
+             std::filesystem::directory_iterator(target.parent_path()))
+            ++entries;
+        EXPECT_EQ(entries, 1u) << row.name << ": a temporary file was left";
+        for (const int fd : {toParent[0], toParent[1], hang[0], hang[1]})
+            ::close(fd);
+    }
+}
+
+// The kernel function a process sleeps in, as /proc shows it.
+std::string sleepingIn(pid_t process) {
+    return readFile("/proc/" + std::to_string(process) + "/wchan");
+}
+
+// One Ctrl-C ends a replay that waits for a FIFO: to open a capture, to read one, or to open its
+// speech log.
+TEST(CliProcess, OneSignalEndsAReplayWaitingForAFifo) {
+    const struct {
+        const char* name;
+        bool speechLog;  // the FIFO is the speech log, else the capture
+        bool writerOpen; // someone writes the capture, and stops mid-line
+    } rows[] = {{"captureOpen", false, false},
+                {"captureRead", false, true},
+                {"speechLogOpen", true, false}};
+    for (const auto& row : rows) {
+        TempFolder folder;
+        const std::string fifo = folder.write("fifo", "");
+        std::filesystem::remove(fifo);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const std::string err = folder.write("err", "");
+        const std::vector<std::string> args =
+            row.speechLog ? std::vector<std::string>{"replay", folder.write("a.ump", "10F80000\n"),
+                                                     "--speech-log", fifo}
+                          : std::vector<std::string>{"replay", fifo};
+        const pid_t child = startCli(args, "/dev/null", err.c_str());
+        int writer = -1;
+        if (row.writerOpen) { // returns once the replay has the FIFO open
+            writer = ::open(fifo.c_str(), O_WRONLY);
+            ASSERT_GE(writer, 0);
+            ASSERT_EQ(::write(writer, "40903C00", 8), 8);
+        }
+        const bool waiting = SpeechReports::waitUntil([&] {
+            const std::string in = sleepingIn(child);
+            return in.starts_with("wait_for_partner") || in.find("pipe_read") != std::string::npos;
+        });
+        if (!waiting) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            GTEST_SKIP() << "/proc does not show where a process waits: " << sleepingIn(child);
+        }
+        ::kill(child, SIGINT);
+        const int status = endOf(child, row.name);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << row.name << " " << status;
+        EXPECT_EQ(readFile(err), "") << row.name;
+        if (writer >= 0) ::close(writer);
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "desktop/CommandLine.hpp"
@@ -74,6 +75,36 @@ TEST_F(CommandLine, AnswersOrRefusesBeforeAnyWindow) {
         EXPECT_EQ(empty, "") << c.name;
     }
     EXPECT_EQ(run({"--help"}).out.find("--screenshot"), std::string::npos);
+}
+
+// A hostile file name, file text or option value cannot drive the terminal: every control is
+// escaped as the CLI escapes it. A FIFO is refused: the window would wait for it unseen.
+TEST_F(CommandLine, RefusalsEscapeTerminalControlsAndAFifo) {
+    const std::string title = "\x1B]0;pwned\x07";
+    const std::string clear = "\x1B[2J";
+    const std::string fifo = (dir / "live.ump").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string shown;
+    } rows[] = {
+        {"fileName",
+         {(dir / (title + ".ump")).string()},
+         (dir / "\\x1B]0;pwned\\x07.ump").string()},
+        {"fileText", {write("bad.ump", "10F8" + clear + "\n")}, "found '10F8\\x1B[2J'"},
+        {"unknownOption", {"--" + clear}, "--\\x1B[2J"},
+        {"speechValue", {"--speech", clear}, "\\x1B[2J"},
+        {"fifo", {fifo}, fifo + ": expected a capture file, found a FIFO"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = run(row.args);
+        EXPECT_EQ(std::get<int>(outcome.result), 2) << row.name;
+        EXPECT_NE(outcome.err.find(row.shown), std::string::npos)
+            << row.name << ": " << outcome.err;
+        EXPECT_EQ(outcome.err.find('\x1B'), std::string::npos) << row.name;
+        EXPECT_EQ(outcome.err.find('\x07'), std::string::npos) << row.name;
+    }
 }
 
 TEST_F(CommandLine, CapturesAreReadInOrderAsSources) {

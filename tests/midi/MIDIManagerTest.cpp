@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "midi/CompositeMidiService.hpp"
 #include "midi/MIDIManager.hpp"
 #include "support/FakeClock.hpp"
+#include "support/FakeMidiService.hpp"
 #include "support/RecordingMidiService.hpp"
 
 namespace umbrascope {
@@ -214,6 +218,106 @@ TEST(Buffer, ManagerGoneBeforeItsPostsRun) {
     f.service.deliver(list, f.keys);
     f.service.notify(MidiNotification::setupChanged);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
+}
+
+// --- The hand-over to the main thread is bounded ------------------------------------------
+
+// A service whose sources are files (they may wait) or live ports.
+class HandoverService final : public testing_support::FakeMidiService {
+public:
+    explicit HandoverService(bool files) : files_(files) {}
+    bool canWait(SourceRef) const override { return files_; }
+
+private:
+    bool files_;
+};
+
+struct Handover {
+    explicit Handover(bool files) : service(files) { manager->setEnabledSourceIDs({7}); }
+    HandoverService service;
+    SourceRef source = service.addSource({"Flood", 7, true});
+    ManualQueue queue;
+    std::unique_ptr<MIDIManager> manager = std::make_unique<MIDIManager>(service, queue);
+    EventList clock = [] {
+        EventList list;
+        list.add({0x10F80000});
+        return list;
+    }();
+    void deliver(std::size_t lists) {
+        for (std::size_t i = 0; i < lists; ++i)
+            service.deliver(clock, source);
+    }
+    // The main thread at work while `lists` are delivered on a thread of their own: how many
+    // tasks it ever found waiting.
+    std::size_t drainWhileDelivering(std::size_t lists) {
+        std::atomic<bool> done{false};
+        std::thread device([&] {
+            deliver(lists);
+            done = true;
+        });
+        std::size_t most = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done && std::chrono::steady_clock::now() < deadline) {
+            most = std::max(most, queue.pending());
+            queue.drain();
+        }
+        device.join();
+        queue.drain();
+        return most;
+    }
+};
+
+constexpr std::size_t bound = MIDIManager::maxPendingMessages;
+
+TEST(Handover, ALiveSourceBeyondTheBoundIsLostAndToldAsOverruns) {
+    Handover h(false);
+    std::vector<P> told;
+    auto watch = h.manager->observers().subscribe([&](P p) { told.push_back(p); });
+    h.deliver(bound + 3); // the main thread is busy elsewhere
+    EXPECT_EQ(h.queue.pending(), bound + 1) << "the batches within the bound and one report";
+    h.queue.drain();
+    EXPECT_EQ(h.manager->inputOverruns(), 3u);
+    EXPECT_EQ(std::count(told.begin(), told.end(), P::inputOverruns), 1);
+    EXPECT_EQ(h.manager->messages().back().sequenceNumber, static_cast<std::int64_t>(bound) - 1);
+    h.deliver(1);
+    h.queue.drain();
+    EXPECT_EQ(h.manager->messages().back().sequenceNumber, static_cast<std::int64_t>(bound) + 3)
+        << "the lost lists leave their gap";
+}
+
+TEST(Handover, AFileWaitsForRoomAndLosesNothing) {
+    const struct {
+        const char* name;
+        bool onMainThread; // delivers there, then drains: waiting would never end
+    } rows[] = {{"ownThread", false}, {"mainThread", true}};
+    for (const auto& row : rows) {
+        Handover h(true);
+        h.manager->setMaxMessages(5000);
+        const std::size_t lists = 3 * bound;
+        if (row.onMainThread) {
+            h.deliver(lists);
+            h.queue.drain();
+        } else {
+            EXPECT_LE(h.drainWhileDelivering(lists), bound + 1) << row.name;
+        }
+        EXPECT_EQ(h.manager->inputOverruns(), 0u) << row.name;
+        EXPECT_EQ(h.manager->messages().size(), 5000u) << row.name;
+        EXPECT_EQ(h.manager->messages().back().sequenceNumber, static_cast<std::int64_t>(lists) - 1)
+            << row.name;
+    }
+}
+
+TEST(Handover, AManagerGoingAwayReleasesAWaitingFile) {
+    Handover h(true);
+    std::thread device([&] { h.deliver(2 * bound); });
+    EXPECT_TRUE([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (h.queue.pending() < bound)
+            if (std::chrono::steady_clock::now() > deadline) return false;
+        return true;
+    }());
+    h.manager.reset(); // returns although the device waits for room that never comes
+    device.join();
 }
 
 // --- Sources, client and port -------------------------------------------------------------

@@ -92,6 +92,17 @@ TEST(Replay, PassesKeepTheRecordedPaceAndLoopsPause) {
     const MonoTime beforeLoop = clock.monotonicNow();
     EXPECT_FALSE(play({ReplayPace::asFastAsPossible, true, 0s}));
     EXPECT_EQ(sleeper.deadlines, std::vector<MonoTime>{beforeLoop + PlaybackOptions::minimumPause});
+
+    // Played once and released: the sources stay, named, with nothing left to play.
+    PlaybackOptions once{ReplayPace::asFastAsPossible, false};
+    once.releasePlayed = true;
+    heard.clear();
+    EXPECT_TRUE(play(once));
+    EXPECT_EQ(heard.size(), 3u);
+    EXPECT_TRUE(play(once));
+    EXPECT_EQ(heard.size(), 3u) << "played again";
+    EXPECT_EQ(service.sources().size(), 2u);
+    EXPECT_EQ(service.displayName(service.sources()[0]), "a");
 }
 
 // Waits for real, and tells when a wait begins.
@@ -260,6 +271,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ParseCaptureBad, testing::Values(
     BadCase{"badEscape", "@source A\\qB\n10F80000", "demo.ump:1: expected \\n, \\r, \\t or \\\\ in the source name, found '\\q'"},
     BadCase{"trailingBackslash", "@source A\\", "demo.ump:1: expected \\n, \\r, \\t or \\\\ in the source name, found '\\'"},
     BadCase{"emptySourceName", "@source \n", "demo.ump:1: expected a source name after '@source'"},
+    BadCase{"blankSourceName", "@source  \t \r\n10F80000\n", "demo.ump:1: expected a source name after '@source'"},
     BadCase{"sourceWithoutBlank", "@sourceX\n", "demo.ump:1: expected '@source NAME', found 'X'"},
     BadCase{"sourceAfterPacket", "10F80000\n@source A\n", "demo.ump:2: expected '@source' only once, before the first packet"},
     BadCase{"sourceTwice", "@source A\n@source B\n", "demo.ump:2: expected '@source' only once, before the first packet"},
@@ -337,6 +349,11 @@ TEST(CaptureInput, FilesThatCannotBeCapturesAreNamed) {
     // A read error is an error, never a shorter capture.
     EXPECT_EQ(captureError([] { loadCapture("/proc/self/mem"); }),
               "/proc/self/mem: cannot read the file: Input/output error");
+    // Cut while read: what is left still parses, its last word cut short to a whole one.
+    MemoryReader cut("40903C00 FFFF0000\n40903C00");
+    EXPECT_EQ(captureError([&] { readCapture(cut, "cut.ump", 35); }),
+              "cut.ump: expected 35 bytes, found the end after 26 (the file was cut while it was "
+              "read)");
 }
 
 } // namespace

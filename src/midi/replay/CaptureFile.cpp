@@ -240,7 +240,9 @@ private:
         if (rest.empty() || !isBlank(rest.front()))
             fail(line, "expected '@source NAME', found " + shown(rest.empty() ? "@source" : rest));
         rest.remove_prefix(1);
-        if (rest.empty()) fail(line, "expected a source name after '@source'");
+        // Blanks alone name nothing, as no name does.
+        if (rest.find_first_not_of(" \t") == std::string_view::npos)
+            fail(line, "expected a source name after '@source'");
         std::string name;
         for (std::size_t i = 0; i < rest.size(); ++i) {
             if (rest[i] != '\\') {
@@ -331,6 +333,21 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Counts what passes, so that a file cut while it is read is not taken for a shorter capture.
+class CountingReader final : public ByteReader {
+public:
+    explicit CountingReader(ByteReader& input) : input_(input) {}
+    ReadResult read(std::span<char> buffer) override {
+        const ReadResult result = input_.read(buffer);
+        count += result.size;
+        return result;
+    }
+    std::uint64_t count = 0;
+
+private:
+    ByteReader& input_;
+};
+
 } // namespace
 
 void Capture::append(std::chrono::nanoseconds delay, std::span<const std::uint32_t> words,
@@ -346,8 +363,16 @@ Capture parseCapture(std::string_view text, std::string_view fileName) {
     return readCapture(input, fileName);
 }
 
-Capture readCapture(ByteReader& input, std::string_view fileName) {
-    return Parser(input, fileName).parse();
+Capture readCapture(ByteReader& input, std::string_view fileName,
+                    std::optional<std::uint64_t> measuredBytes) {
+    CountingReader counted(input);
+    Capture capture = Parser(counted, fileName).parse();
+    // Its last line may have been cut mid-word and still parse.
+    if (measuredBytes && counted.count < *measuredBytes)
+        throw CaptureError(std::string(fileName) + ": expected " + std::to_string(*measuredBytes) +
+                           " bytes, found the end after " + std::to_string(counted.count) +
+                           " (the file was cut while it was read)");
+    return capture;
 }
 
 Capture loadCapture(const std::filesystem::path& path) {
@@ -356,17 +381,19 @@ Capture loadCapture(const std::filesystem::path& path) {
     const auto status = std::filesystem::status(path, error);
     if (std::filesystem::is_directory(status))
         throw CaptureError(name + ": expected a capture file, found a directory");
+    std::optional<std::uint64_t> measured;
     if (std::filesystem::is_regular_file(status)) {
         const auto size = std::filesystem::file_size(path, error);
         if (!error && size > maxCaptureBytes)
             throw CaptureError(name + ": " + tooLarge(std::to_string(size) + " bytes"));
+        if (!error) measured = size;
     }
     errno = 0;
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
     if (!file)
         throw CaptureError(name + ": cannot open the file: " + std::strerror(errno ? errno : EIO));
     FileReader input(file.get());
-    return readCapture(input, name);
+    return readCapture(input, name, measured);
 }
 
 std::string escapeCaptureSourceName(std::string_view name) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -63,7 +64,9 @@ inline constexpr std::size_t maxSourceNameBytes = 256;
 
 // `fileName` is used in errors as given, and its stem names the source when the text does not.
 Capture parseCapture(std::string_view text, std::string_view fileName);
-Capture readCapture(ByteReader& input, std::string_view fileName);
+// `measuredBytes`: the size the file had when opened; an input that ends before it is an error.
+Capture readCapture(ByteReader& input, std::string_view fileName,
+                    std::optional<std::uint64_t> measuredBytes = std::nullopt);
 // Refuses a file above maxCaptureBytes before reading it, and any input that grows past it.
 Capture loadCapture(const std::filesystem::path& path);
 

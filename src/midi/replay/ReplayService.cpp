@@ -1,6 +1,7 @@
 #include "midi/replay/ReplayService.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Fnv1a.hpp"
 #include "midi/UmpTranslator.hpp"
@@ -136,12 +137,25 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
     return true;
 }
 
+void ReplayService::releaseLines(SourceRef source) {
+    std::shared_ptr<const Source> old; // freed outside the lock
+    std::lock_guard lock(sourcesMutex_);
+    if (source.value == 0 || source.value > sources_.size()) return;
+    auto& slot = sources_[source.value - 1];
+    Capture nameOnly;
+    nameOnly.sourceName = slot->capture.sourceName;
+    old =
+        std::exchange(slot, std::make_shared<const Source>(Source{std::move(nameOnly), slot->id}));
+}
+
 bool ReplayService::playAll(const PlaybackOptions& options, Sleeper& sleeper,
                             std::stop_token stop) {
     const auto pause = std::max<std::chrono::nanoseconds>(options.pause, options.minimumPause);
     for (;;) {
-        for (const SourceRef source : sources())
+        for (const SourceRef source : sources()) {
             if (!play(source, options.pace, sleeper, stop) && stop.stop_requested()) return false;
+            if (options.releasePlayed && !options.loop) releaseLines(source);
+        }
         if (!options.loop) return true;
         if (!sleeper.sleepUntil(clock_.monotonicNow() + pause, stop)) return false;
     }

@@ -28,6 +28,9 @@ struct PlaybackOptions {
     // The wait before a loop starts again; never less than minimumPause, so a pass that takes no
     // time cannot spin.
     std::chrono::nanoseconds pause{std::chrono::seconds(1)};
+    // Without a loop, keep only the name and id of a source once it has played: a large capture
+    // need not stay in memory after it.
+    bool releasePlayed = false;
     static constexpr std::chrono::milliseconds minimumPause{10};
 };
 
@@ -79,6 +82,8 @@ public:
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;
     bool isNativeUMP(SourceRef source, std::int32_t uniqueID) const override;
+    // A file is read at the receiver's pace: nothing of it is lost.
+    bool canWait(SourceRef) const override { return true; }
     void setReceiveCallback(ReceiveCallback callback) override;
 
 private:
@@ -87,6 +92,8 @@ private:
         std::int32_t id;
     };
     std::shared_ptr<const Source> find(SourceRef source) const;
+    // Keeps only the name and id of a source that has played.
+    void releaseLines(SourceRef source);
 
     const Clock& clock_;
     mutable std::mutex sourcesMutex_;
