@@ -418,6 +418,11 @@ struct Window {
     bool up = false;
 
     explicit Window(const std::string& name) : log(fs::temp_directory_path() / (name + ".log")) {
+        const auto started = std::chrono::steady_clock::now();
+        const auto since = [&] {
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - started)
+                .count();
+        };
         fs::remove(log);
         program.emplace(std::vector<std::string>{(binaryDir / "src/desktop/umbrascope").string(),
                                                  "--speech", "none", "--speech-log", log});
@@ -428,6 +433,7 @@ struct Window {
             window = found.output.substr(0, found.output.find('\n'));
             return found.status == 0 && !window.empty();
         });
+        std::printf("%s: the window appeared after %.1f s\n", name.c_str(), since());
         if (!up) return;
         run("xdotool windowfocus --sync " + window);
         run("xdotool key --clearmodifiers t");
