@@ -187,11 +187,12 @@ void ContentView::updateIdle() {
 // --- Notices --------------------------------------------------------------------------------
 
 std::string ContentView::notice() const {
-    std::string text;
+    std::string text = midiNotice_;
     if (const std::uint64_t lost = midiManager_.inputOverruns(); lost > 0)
-        text = lost == 1
-                   ? "Incoming MIDI was lost once (input overrun)"
-                   : "Incoming MIDI was lost " + std::to_string(lost) + " times (input overruns)";
+        text += std::string(text.empty() ? "" : "; ") +
+                (lost == 1 ? "Incoming MIDI was lost once (input overrun)"
+                           : "Incoming MIDI was lost " + std::to_string(lost) +
+                                 " times (input overruns)");
     if (!speechNotice_.empty()) text += (text.empty() ? "" : "; ") + speechNotice_;
     return text;
 }
@@ -200,6 +201,13 @@ void ContentView::showSpeechNotice(std::string text) {
     speechNotice_ = std::move(text);
     observers_.notify(ContentViewProperty::notice);
     say(speechNotice_);
+}
+
+void ContentView::showMidiNotice(std::string text) {
+    midiNotice_ = std::move(text);
+    midiNoticeSaid_ = ttsLevel_ != TTSLevel::off;
+    observers_.notify(ContentViewProperty::notice);
+    say(midiNotice_);
 }
 
 void ContentView::inputOverrunsChanged() {
@@ -269,7 +277,13 @@ void ContentView::setTTSLevel(TTSLevel level) {
 
 void ContentView::chooseTTSLevel(TTSLevel level) {
     setTTSLevel(level);
-    speechAnnouncer_.speakNow(std::string(rawValue(level)));
+    std::string text(rawValue(level));
+    // One utterance: a second one would cut the first off.
+    if (level != TTSLevel::off && !midiNotice_.empty() && !midiNoticeSaid_) {
+        text += ". " + midiNotice_;
+        midiNoticeSaid_ = true;
+    }
+    speechAnnouncer_.speakNow(std::move(text));
 }
 
 void ContentView::toggleHiddenType(int keyNumber) {

@@ -163,6 +163,10 @@ public:
     std::string notice() const;
     // A speech problem, shown in the notice and said (default voice, when the level is not off).
     void showSpeechNotice(std::string text);
+    // Why there is no MIDI input at all (the system MIDI service did not open), shown in the
+    // notice and said once: now, or when narration is first turned on.
+    void showMidiNotice(std::string text);
+    const std::string& midiNotice() const { return midiNotice_; }
 
     // One key press: exactly one of acceptedKeyCharacters (upper case acts as lower case), else
     // ignored.
@@ -250,6 +254,8 @@ private:
     std::optional<Identifier> newestVisibleID_;
     bool isIdle_ = true;
     std::string speechNotice_;
+    std::string midiNotice_;
+    bool midiNoticeSaid_ = false;
     std::optional<MonoTime> overrunSaid_;
 
     ObserverList<ContentViewProperty> observers_;

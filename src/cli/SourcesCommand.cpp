@@ -18,13 +18,19 @@ constexpr std::string_view usage =
     "Lists every MIDI source, one a line: its id, its name and whether it is\n"
     "native UMP or MIDI 1.0, separated by tabs. Where the system MIDI service\n"
     "runs, a last line counts its input overruns: times that incoming MIDI was\n"
-    "lost because it came faster than it was read.\n";
+    "lost because it came faster than it was read. Exits with 1, naming the\n"
+    "cause, when the system MIDI service cannot be opened.\n";
 
-void listSources(std::ostream& out) {
+int listSources(std::ostream& out, std::ostream& err) {
     platform::MidiServices services({});
     if (!services.hasSystemMidi()) {
+        // An empty list here would pass a broken setup off as a quiet one.
+        if (!services.systemMidiProblem().empty()) {
+            printCommandError("sources", services.systemMidiProblem(), err);
+            return 1;
+        }
         out << "No MIDI sources found\n";
-        return;
+        return 0;
     }
     MidiService& service = services.service();
     ManualQueue queue;
@@ -39,6 +45,7 @@ void listSources(std::ostream& out) {
     }
     if (listed == 0) out << "No MIDI sources found\n";
     out << "Input overruns: " << manager.inputOverruns() << '\n';
+    return 0;
 }
 
 } // namespace
@@ -50,8 +57,7 @@ int runSources(Arguments args, std::ostream& out, std::ostream& err) {
             out << usage;
             return 0;
         }
-        listSources(out);
-        return 0;
+        return listSources(out, err);
     });
 }
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <cctype>
 #include <iostream>
 
 #include "platform/PreloadedVoices.hpp"
@@ -48,6 +49,13 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,
         background_, SystemClock::instance(), exportLocationAsker(window_.get())});
+    if (const std::string& problem = midi_.systemMidiProblem(); !problem.empty()) {
+        std::cerr << "umbrascope: " << problem << '\n';
+        std::string notice = problem;
+        notice.front() =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(notice.front())));
+        view_->showMidiNotice(std::move(notice));
+    }
     if (request.speechLog) {
         speechLog_ = request.speechLog;
         speechLog_->setUnheardCheck(std::move(whyUnheard));

@@ -18,7 +18,11 @@ constexpr const char* noSourceName = "Unknown";
 MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock& clock)
     : service_(service), mainQueue_(mainQueue), clock_(clock),
       receiveSettings_(std::make_shared<const FilterSettings>(settings_)),
-      published_(receiveSettings_) {
+      published_(receiveSettings_),
+      sources_(service, mainQueue,
+               {[this](const std::vector<std::int32_t>& firstSeen) { sourcesPublished(firstSeen); },
+                [this] { observers_.notify(MIDIManagerProperty::midi1ProtocolOnly); },
+                [this] { observers_.notify(MIDIManagerProperty::inputOverruns); }}) {
     service_.setReceiveCallback([this](const EventList& list, std::optional<SourceRef> source) {
         handleEventList(list, source);
     });
@@ -34,10 +38,17 @@ MIDIManager::~MIDIManager() {
     // After this no delivery thread is inside handleEventList, so nothing else can post.
     service_.setReceiveCallback({});
     lifetime_.end();
-    if (notificationGate_) {
-        std::lock_guard lock(notificationGate_->mutex);
-        notificationGate_->queue = nullptr;
-    }
+}
+
+void MIDIManager::sourcesPublished(const std::vector<std::int32_t>& firstSeen) {
+    // A source is enabled the first time it is seen and never again, so a source the user
+    // disabled stays disabled through rescans, unplugging and replugging.
+    bool enabledChanged = false;
+    for (const std::int32_t id : firstSeen)
+        enabledChanged |= settings_.enabledSourceIDs.insert(id).second;
+    observers_.notify(MIDIManagerProperty::connectedSources);
+    observers_.notify(MIDIManagerProperty::availableSources);
+    if (enabledChanged) publishSettings(MIDIManagerProperty::enabledSourceIDs);
 }
 
 void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef> source) {
@@ -94,7 +105,7 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
         if (!lossReportPending_.exchange(true))
             mainQueue_.post(lifetime_.guard([this] {
                 lossReportPending_ = false;
-                updateInputOverruns();
+                publishBacklogLosses();
             }));
         return;
     }
@@ -103,6 +114,13 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
         appendBatch(std::move(batch));
         madeRoom(count); // the batch is in the buffer or dropped by the trim: its memory is gone
     }));
+}
+
+void MIDIManager::publishBacklogLosses() {
+    const std::uint64_t losses = backlogLosses_.load(std::memory_order_relaxed);
+    if (losses == backlogLossesPublished_) return;
+    backlogLossesPublished_ = losses;
+    observers_.notify(MIDIManagerProperty::inputOverruns);
 }
 
 void MIDIManager::waitForRoom() {

@@ -21,6 +21,7 @@
 #include "core/ObserverList.hpp"
 #include "midi/EventList.hpp"
 #include "midi/MIDISourceInfo.hpp"
+#include "midi/MIDISources.hpp"
 #include "midi/MessageFilter.hpp"
 #include "midi/MidiService.hpp"
 #include "model/MIDIMessage.hpp"
@@ -126,24 +127,28 @@ public:
 
     Observers& observers() { return observers_; }
 
-    // Sources, client and input port. The constructor ends with setupMIDI; a rescan runs on the
-    // main thread and publishes its lists in a later main-thread step. Setup notifications that
-    // arrive before their rescan has started share it.
-    void setupMIDI();
-    void createInputPort();
-    void refreshSources();
+    // Sources, client and input port (MIDISources). The constructor ends with setupMIDI; a rescan
+    // runs on the main thread and publishes its lists in a later main-thread step. Setup
+    // notifications that arrive before their rescan has started share it.
+    void setupMIDI() { sources_.setup(); }
+    void createInputPort() { sources_.createInputPort(); }
+    void refreshSources() { sources_.refresh(); }
 
-    const std::vector<MIDISourceInfo>& availableSources() const { return availableSources_; }
-    const std::vector<std::string>& connectedSources() const { return connectedSources_; }
-    const SourceIDSet& seenSourceIDs() const { return seenSourceIDs_; }
-    bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
+    const std::vector<MIDISourceInfo>& availableSources() const {
+        return sources_.availableSources();
+    }
+    const std::vector<std::string>& connectedSources() const { return sources_.connectedSources(); }
+    const SourceIDSet& seenSourceIDs() const { return sources_.seenSourceIDs(); }
+    bool midi1ProtocolOnly() const { return sources_.midi1ProtocolOnly(); }
     // A change re-creates the input port with the other protocol and rescans.
-    void setMidi1ProtocolOnly(bool on);
+    void setMidi1ProtocolOnly(bool on) { sources_.setMidi1ProtocolOnly(on); }
     // Times incoming events were lost, by the service or because the main thread fell behind, as
     // last published.
-    std::uint64_t inputOverruns() const { return inputOverruns_; }
-    MidiService::ClientRef client() const { return client_; }
-    MidiService::PortRef inputPort() const { return inputPort_; }
+    std::uint64_t inputOverruns() const {
+        return sources_.inputOverruns() + backlogLossesPublished_;
+    }
+    MidiService::ClientRef client() const { return sources_.client(); }
+    MidiService::PortRef inputPort() const { return sources_.inputPort(); }
 
 private:
     // What the receive side reads; never changed once published.
@@ -183,12 +188,14 @@ private:
     // Returns false when a live source's batch finds no room.
     bool takeRoom(std::size_t count, bool canWait);
     void madeRoom(std::size_t count);
+    void publishBacklogLosses();
     const std::thread::id mainThread_ = std::this_thread::get_id();
     std::mutex pendingMutex_;
     std::condition_variable roomMade_;
     std::size_t pendingMessages_ = 0; // under pendingMutex_
     bool closing_ = false;            // under pendingMutex_: nobody waits any more
     std::atomic<std::uint64_t> backlogLosses_{0};
+    std::uint64_t backlogLossesPublished_ = 0; // main thread
     std::atomic<bool> lossReportPending_{false};
 
     // The hand-over of settings: the main thread replaces the snapshot, then bumps the version; the
@@ -198,40 +205,13 @@ private:
     std::shared_ptr<const FilterSettings> published_;
     std::atomic<std::uint64_t> publishedVersion_{0};
 
-    // Posted batches, rescans and notifications run only while the manager exists; ended first
-    // thing in the destructor.
+    // Posted batches run only while the manager exists; ended first thing in the destructor.
     LifetimeToken lifetime_;
 
-    // Sources (main thread).
-    void publishSources(std::vector<MIDISourceInfo> scanned);
-    std::vector<MIDISourceInfo> availableSources_;
-    std::vector<std::string> connectedSources_;
-    SourceIDSet seenSourceIDs_;
-    bool midi1ProtocolOnly_ = false;
-    bool lastScanEmpty_ = true;
-    MidiService::ClientRef client_ = 0;
-    MidiService::PortRef inputPort_ = 0;
-    // Lets a service's notification reach the queue only while the manager exists; the service
-    // may outlive both the manager and the queue.
-    struct NotificationGate {
-        NotificationGate(MainQueue* q, MIDIManager* m, LifetimeToken::Watch w)
-            : queue(q), manager(m), alive(std::move(w)) {}
-        std::mutex mutex;
-        MainQueue* queue;
-        MIDIManager* manager;
-        LifetimeToken::Watch alive;
-        bool rescanPending = false; // posted and not yet started
-        bool reconnectAll = false;  // a source went or changed since the last rescan
-        bool overrunPending = false;
-    };
-    std::shared_ptr<NotificationGate> notificationGate_;
-    // The sources connected to the current input port, by reference.
-    std::unordered_set<std::uint64_t> connectedRefs_;
-    // A scan that connects every source, or only those not connected to the port yet.
-    void rescan(bool reconnectAll);
-    void updateInputOverruns();
-    static void postInputOverruns(const std::shared_ptr<NotificationGate>& gate);
-    std::uint64_t inputOverruns_ = 0;
+    // Enables each source the first time a scan finds it.
+    void sourcesPublished(const std::vector<std::int32_t>& firstSeen);
+    // Main thread; its posted work ends when it goes, before the store's state.
+    MIDISources sources_;
 };
 
 } // namespace umbrascope

@@ -10,10 +10,11 @@
 
 namespace umbrascope::platform {
 
-std::unique_ptr<MidiService> makeSystemMidiService() {
+std::unique_ptr<MidiService> makeSystemMidiService([[maybe_unused]] std::string* problem) {
 #ifdef HAVE_UMBRASCOPE_ALSA
     auto alsa = std::make_unique<alsa::AlsaMidiService>();
     if (alsa->open()) return alsa;
+    if (problem != nullptr) *problem = alsa->openProblem();
 #endif
     return nullptr;
 }
@@ -21,7 +22,7 @@ std::unique_ptr<MidiService> makeSystemMidiService() {
 MidiServices::MidiServices(MidiRequest request) : capturePace_(request.capturePace) {
     std::vector<std::unique_ptr<MidiService>> children;
     if (request.system)
-        if (auto system = makeSystemMidiService()) {
+        if (auto system = makeSystemMidiService(&systemMidiProblem_)) {
             children.push_back(std::move(system));
             hasSystemMidi_ = true;
         }

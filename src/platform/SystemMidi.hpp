@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "midi/CompositeMidiService.hpp"
@@ -38,6 +39,10 @@ public:
 
     MidiService& service() { return *composite_; }
     bool hasSystemMidi() const { return hasSystemMidi_; }
+    // Why the system's MIDI service was asked for and did not open, in one line that names the
+    // cause and the fix (lower case first, to follow a program's name); empty when it opened or
+    // was not asked for.
+    const std::string& systemMidiProblem() const { return systemMidiProblem_; }
 
     // Starts the capture and demo threads; stopPlayback stops them and waits for them.
     void startPlayback();
@@ -47,13 +52,14 @@ private:
     SystemSleeper sleeper_; // outlives the services that wait on it
     std::unique_ptr<CompositeMidiService> composite_;
     bool hasSystemMidi_ = false;
+    std::string systemMidiProblem_;
     ReplayPace capturePace_;
     ReplayService* captures_ = nullptr; // owned by composite_
     ReplayService* demo_ = nullptr;     // owned by composite_
 };
 
 // The system's MIDI service alone: the ALSA sequencer where it was built and a sequencer opens,
-// otherwise nothing.
-std::unique_ptr<MidiService> makeSystemMidiService();
+// otherwise nothing, with the reason in `problem` when one is given and a sequencer did not open.
+std::unique_ptr<MidiService> makeSystemMidiService(std::string* problem = nullptr);
 
 } // namespace umbrascope::platform

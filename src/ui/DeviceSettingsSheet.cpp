@@ -111,7 +111,11 @@ void DeviceSettingsSheet::rebuild() {
         content_->deleteLater();
     }
     if (sources.empty()) {
-        empty_ = sheet::secondaryLabel(QStringLiteral("No MIDI sources found"), font(), this);
+        // Without MIDI input an empty list is no finding: say why instead.
+        const QString text = view_.midiNotice().empty()
+                                 ? QStringLiteral("No MIDI sources found")
+                                 : QString::fromStdString(view_.midiNotice());
+        empty_ = sheet::secondaryLabel(text, font(), this);
         empty_->setAlignment(Qt::AlignCenter);
         content_ = empty_;
     } else {

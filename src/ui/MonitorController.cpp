@@ -105,6 +105,8 @@ void MonitorController::showEverything() {
     window_.setVolume(speech.volume());
     window_.setIdle(view_.isIdle());
     window_.setNotice(QString::fromStdString(view_.notice()));
+    // Without MIDI input an empty list is no finding: the notice says why.
+    if (!view_.midiNotice().empty()) window_.setNoSourcesText(QStringLiteral("No MIDI input"));
 }
 
 void MonitorController::bindWindowToView() {

@@ -431,7 +431,7 @@ void MonitorWindow::refreshTitleBlock() {
     const QFont base = font();
     QFont headline = sizedFont(base, 2, true);
     const QString connected =
-        sources_.isEmpty() ? QStringLiteral("No MIDI sources found")
+        sources_.isEmpty() ? noSourcesText_
                            : QStringLiteral("Connected: ") + sources_.join(QStringLiteral(", "));
     const QColor secondary = currentTypePalette().secondaryText;
     titleBlock_->setLines({
@@ -482,6 +482,11 @@ void MonitorWindow::setVersionText(const QString& text) {
 
 void MonitorWindow::setConnectedSources(const QStringList& names) {
     sources_ = names;
+    refreshTitleBlock();
+}
+
+void MonitorWindow::setNoSourcesText(const QString& text) {
+    noSourcesText_ = text;
     refreshTitleBlock();
 }
 

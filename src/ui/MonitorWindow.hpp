@@ -40,6 +40,8 @@ public:
     // Header.
     void setVersionText(const QString& text);
     void setConnectedSources(const QStringList& names);
+    // What the header says while there are no sources.
+    void setNoSourcesText(const QString& text);
     // Shown within a frame, however often it is set.
     void setMessageCount(qsizetype count);
     void setBufferSize(int size);
@@ -112,6 +114,7 @@ private:
 
     QString versionText_ = QStringLiteral("v0 (0)");
     QStringList sources_;
+    QString noSourcesText_ = QStringLiteral("No MIDI sources found");
     qsizetype count_ = 0;
     float rateMinimum_ = 0.0f;
     float rateMaximum_ = 1.0f;

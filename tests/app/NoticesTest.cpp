@@ -65,5 +65,38 @@ TEST(Notices, ASpeechFallbackJoinsTheOverrunsAndIsSaid) {
     EXPECT_EQ(w.spoken().front(), "Speech: the built-in espeak-ng speaks from now on");
 }
 
+TEST(Notices, WithoutMidiInputTheCauseIsShownAndSaidOnce) {
+    const std::string problem = "The ALSA sequencer could not be opened: No such file or "
+                                "directory; is the snd-seq module loaded?";
+    struct Case {
+        const char* name;
+        bool narrationOnFirst;
+        std::vector<std::string> spoken; // after the notice and four presses of T
+    };
+    const Case cases[] = {
+        {"narrationOffSaysItWhenTurnedOn",
+         false,
+         {"TTS Short. " + problem, "TTS Verbose", "TTS Off", "TTS Short"}},
+        {"narrationOnSaysItAtOnce",
+         true,
+         {problem, "TTS Verbose", "TTS Off", "TTS Short", "TTS Verbose"}},
+    };
+    for (const Case& c : cases) {
+        OverrunWindow w;
+        if (!c.narrationOnFirst) w.view->setTTSLevel(TTSLevel::off);
+        w.view->showMidiNotice(problem);
+        EXPECT_EQ(w.view->notice(), problem) << c.name;
+        for (int press = 0; press < 4; ++press) {
+            w.finishSpeaking();
+            w.view->handleKey("t");
+        }
+        w.finishSpeaking();
+        EXPECT_EQ(w.spoken(), c.spoken) << c.name;
+        w.overrun(1);
+        EXPECT_EQ(w.view->notice(), problem + "; Incoming MIDI was lost once (input overrun)")
+            << c.name;
+    }
+}
+
 } // namespace
 } // namespace umbrascope

@@ -195,12 +195,13 @@ TEST(Commands, DecodeBreakdownRowsFollowTheSpokenTextsSubRowsIndented) {
     EXPECT_EQ(json.find('\n'), json.size() - 1);
 }
 
-TEST(Commands, SourcesWithoutASequencerSaysSoAndSucceeds) {
+TEST(Commands, SourcesWithoutASequencerFailsNamingTheCauseAndTheFix) {
     if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "a sequencer device is present";
     const auto result = run({"sources"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "No MIDI sources found\n");
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "umbrascope-cli sources: the ALSA sequencer could not be opened: No such "
+                          "file or directory; is the snd-seq module loaded?\n");
 }
 
 } // namespace

@@ -36,11 +36,13 @@ TEST(SystemMidi, FilesAndDemoFeedOneManager) {
     services.stopPlayback();
 }
 
-TEST(SystemMidi, WithoutASequencerTheSystemIsLeftOutSilently) {
+TEST(SystemMidi, WithoutASequencerTheSystemIsLeftOutWithItsReason) {
     if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "a sequencer device is present";
     ::testing::internal::CaptureStderr();
     MidiServices services({});
     EXPECT_FALSE(services.hasSystemMidi());
+    EXPECT_EQ(services.systemMidiProblem(), "the ALSA sequencer could not be opened: No such file "
+                                            "or directory; is the snd-seq module loaded?");
     ManualQueue queue;
     MIDIManager manager(services.service(), queue);
     EXPECT_EQ(queue.drain(), 0u) << "no sources, nothing to publish";

@@ -455,6 +455,12 @@ TEST_F(DeviceSheet, TheRowsFollowTheSourcesAndKeepTheFocus) {
     ASSERT_NE(sheet->emptyLabel(), nullptr);
     EXPECT_EQ(sheet->emptyLabel()->text(), QStringLiteral("No MIDI sources found"));
     EXPECT_EQ(sheet->focusWidget(), sheet->closeButton()) << "the focused row went";
+
+    // Without MIDI input at all, an empty list is no finding: the sheet says why.
+    w.view->showMidiNotice("The ALSA sequencer could not be opened: Permission denied");
+    reopen();
+    EXPECT_EQ(sheet->emptyLabel()->text(),
+              QStringLiteral("The ALSA sequencer could not be opened: Permission denied"));
 }
 
 // --- Export --------------------------------------------------------------------------------

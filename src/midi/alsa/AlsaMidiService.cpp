@@ -1,6 +1,7 @@
 #include "midi/alsa/AlsaMidiService.hpp"
 
 #include "midi/EventPackets.hpp"
+#include "midi/alsa/SequencerProblem.hpp"
 
 namespace umbrascope::alsa {
 
@@ -13,6 +14,10 @@ std::uint32_t referenceOf(SourceRef source) {
 }
 
 } // namespace
+
+std::string AlsaMidiService::openProblem() const {
+    return sequencerOpenProblem(sequencer_.openError());
+}
 
 std::optional<std::string> AlsaMidiService::displayName(SourceRef source) const {
     return sequencer_.displayName(referenceOf(source));

@@ -22,6 +22,8 @@ public:
 
     // Whether there is a sequencer to be a client of; createClient opens it too.
     bool open() { return sequencer_.open(); }
+    // After a failed open: the line that names its cause and the fix, for the user.
+    std::string openProblem() const;
 
     std::optional<std::string> displayName(SourceRef source) const override;
     std::int32_t uniqueID(SourceRef source) const override;

@@ -92,6 +92,7 @@ struct AlsaSequencer::Impl {
     int announcePort = -1;
     std::atomic<int> inputPort{-1};
     int wakeFd = -1;
+    int openError = 0;
     std::thread thread;
     std::atomic<bool> stopping{false};
     std::atomic<std::uint64_t> overruns{0};
@@ -243,13 +244,18 @@ bool AlsaSequencer::open() {
     silenceAlsaLib();
     if (impl_->seq != nullptr) return true;
     snd_seq_t* seq = nullptr;
-    if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0 || seq == nullptr)
+    if (const int status = snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK);
+        status < 0 || seq == nullptr) {
+        impl_->openError = status < 0 ? status : -ENOMEM;
         return false;
+    }
     const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd < 0) {
+        impl_->openError = -errno;
         snd_seq_close(seq);
         return false;
     }
+    impl_->openError = 0;
     impl_->seq = seq;
     impl_->wakeFd = wakeFd;
     impl_->ownClient = snd_seq_client_id(seq);
@@ -278,6 +284,10 @@ bool AlsaSequencer::createClient(const std::string& name, NotificationHandler on
     }
     impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
     return true;
+}
+
+int AlsaSequencer::openError() const {
+    return impl_->openError;
 }
 
 bool AlsaSequencer::isOpen() const {

@@ -37,6 +37,8 @@ public:
     // Opens the sequencer, or finds that there is none (no /dev/snd/seq); alsa-lib prints nothing
     // either way. Starts nothing.
     bool open();
+    // Why the last open failed, as a negative errno value; 0 when it did not fail.
+    int openError() const;
     // Opens the sequencer if needed, names the client and starts the receive thread. False when
     // there is no sequencer.
     bool createClient(const std::string& name, NotificationHandler onNotification);
