@@ -67,7 +67,8 @@ TEST(MonitorSession, ASpeechLogThatCannotBeWrittenIsToldOnce) {
     session.view().chooseTTSLevel(TTSLevel::short_);
     session.view().chooseTTSLevel(TTSLevel::verbose);
     const std::string problem = "cannot write the speech log '/dev/full': No space left on device";
-    EXPECT_TRUE(waitFor([&] { return session.view().notice() == problem; }))
+    // A machine without a sequencer says so first in the same strip.
+    EXPECT_TRUE(waitFor([&] { return session.view().notice().ends_with(problem); }))
         << session.view().notice();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "umbrascope: " + problem + "\n");
 }
