@@ -18,6 +18,11 @@ SpeechAnnouncer::SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer,
                 if (!watch.expired()) handleReport(id, kind);
             });
         });
+    synthesizer_->setVoicesHandler([this, watch = lifetime_.watch(), &mainQueue] {
+        mainQueue.post([this, watch] {
+            if (!watch.expired()) observers_.notify(SpeechAnnouncerProperty::availableVoices);
+        });
+    });
 }
 
 SpeechAnnouncer::~SpeechAnnouncer() {

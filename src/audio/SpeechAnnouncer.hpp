@@ -16,7 +16,7 @@
 namespace umbrascope {
 
 // The published properties, named to observers after they change.
-enum class SpeechAnnouncerProperty { rate, volume, isSpeaking, voiceForSource };
+enum class SpeechAnnouncerProperty { rate, volume, isSpeaking, voiceForSource, availableVoices };
 
 // What became of one request to speak; a speech log follows these.
 struct UtteranceEvent {

@@ -50,6 +50,10 @@ public:
 
     // Set before the first speak().
     void setReportHandler(ReportHandler handler) { handler_ = std::move(handler); }
+    // Called on any thread when voices() has changed, such as a list that arrives after start.
+    // A synthesizer whose list never changes never calls it.
+    using VoicesHandler = std::function<void()>;
+    virtual void setVoicesHandler(VoicesHandler) {}
 
     virtual void speak(const Utterance& utterance) = 0;
     // Cuts off the current utterance and drops the ones handed over before this call.

@@ -20,6 +20,7 @@ struct PreloadedVoices::Shared {
     bool loaded = false;
     std::vector<Voice> voices;
     std::unordered_set<std::string> identifiers;
+    VoicesHandler onLoaded; // cleared when the synthesizer goes
 };
 
 PreloadedVoices::PreloadedVoices(std::unique_ptr<SpeechSynthesizer> synthesizer, Lister lister,
@@ -37,12 +38,21 @@ PreloadedVoices::PreloadedVoices(std::unique_ptr<SpeechSynthesizer> synthesizer,
         shared->voices = std::move(found);
         shared->identifiers = std::move(identifiers);
         shared->loaded = true;
+        if (shared->onLoaded) shared->onLoaded();
         shared->loadedChanged.notify_all();
     }).detach();
 }
 
 // The wrapped synthesizer goes first, and its last reports still find this one's handler.
-PreloadedVoices::~PreloadedVoices() = default;
+PreloadedVoices::~PreloadedVoices() {
+    std::lock_guard lock(shared_->mutex);
+    shared_->onLoaded = nullptr;
+}
+
+void PreloadedVoices::setVoicesHandler(VoicesHandler handler) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->onLoaded = std::move(handler);
+}
 
 void PreloadedVoices::speak(const Utterance& utterance) {
     synthesizer_->speak(utterance);

@@ -33,6 +33,8 @@ public:
     void stopSpeaking() override;
     std::vector<Voice> voices() const override;
     bool hasVoice(const std::string& identifier) const override;
+    // Called on the loading thread once the list is there.
+    void setVoicesHandler(VoicesHandler handler) override;
     std::string failureReason() const override { return synthesizer_->failureReason(); }
     float minimumRate() const override { return synthesizer_->minimumRate(); }
     float maximumRate() const override { return synthesizer_->maximumRate(); }

@@ -39,6 +39,11 @@ QPushButton* smallButton(const QString& text, const QString& hint, QWidget* pare
     return button;
 }
 
+void fillPicker(QComboBox* picker, const std::vector<Voice>& voices) {
+    for (const Voice& voice : voices)
+        picker->addItem(DeviceSettingsSheet::voiceEntry(voice), toQString(voice.identifier));
+}
+
 } // namespace
 
 QString DeviceSettingsSheet::voiceEntry(const Voice& voice) {
@@ -85,6 +90,7 @@ DeviceSettingsSheet::DeviceSettingsSheet(ContentView& view, QWidget* window)
     announcerSubscription_ =
         view_.speechAnnouncer().observers().subscribe([this](SpeechAnnouncerProperty property) {
             if (property == SpeechAnnouncerProperty::voiceForSource) refreshVoices();
+            if (property == SpeechAnnouncerProperty::availableVoices) refillVoices();
         });
 }
 
@@ -176,8 +182,7 @@ QWidget* DeviceSettingsSheet::makeRow(const MIDISourceInfo& source, QWidget* par
     row.voice->setAccessibleName(QStringLiteral("Voice"));
     voiceLabel->setBuddy(row.voice);
     row.voice->addItem(QStringLiteral("System Default"), QString::fromLatin1(systemDefaultVoice));
-    for (const Voice& voice : view_.speechAnnouncer().availableVoices())
-        row.voice->addItem(voiceEntry(voice), toQString(voice.identifier));
+    fillPicker(row.voice, view_.speechAnnouncer().availableVoices());
     row.testVoice = smallButton(
         QStringLiteral("Test"),
         QStringLiteral("Speaks a short sample using this device's selected voice"), widget);
@@ -253,6 +258,19 @@ void DeviceSettingsSheet::refreshVoices() {
         const QSignalBlocker blocker(row.voice);
         row.voice->setCurrentIndex(row.voice->findData(value));
     }
+}
+
+// The list can arrive while the sheet is open (a daemon lists its voices slowly). The pickers
+// stay where they are, so the focus does too; each choice is the announcer's, as before.
+void DeviceSettingsSheet::refillVoices() {
+    const std::vector<Voice> voices = view_.speechAnnouncer().availableVoices();
+    for (const SourceRow& row : rows_) {
+        const QSignalBlocker blocker(row.voice);
+        while (row.voice->count() > 1) // after System Default
+            row.voice->removeItem(row.voice->count() - 1);
+        fillPicker(row.voice, voices);
+    }
+    refreshVoices();
 }
 
 void DeviceSettingsSheet::chooseVoice(const SourceRow& row, int index) {

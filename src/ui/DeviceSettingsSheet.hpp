@@ -52,6 +52,7 @@ private:
     QWidget* makeRow(const MIDISourceInfo& source, QWidget* parent);
     void refreshEnabled();
     void refreshVoices();
+    void refillVoices();
     void chooseVoice(const SourceRow& row, int index);
     void setTabOrder();
 

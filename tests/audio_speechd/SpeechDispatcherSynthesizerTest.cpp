@@ -228,6 +228,36 @@ TEST(SpeechDispatcherSynthesizer, NoAnnouncementBeginsRightAfterAnotherClientSpo
     }
 }
 
+// The voice is a setting of the connection: an utterance in the default voice must not keep the
+// one the utterance before it named.
+TEST(SpeechDispatcherSynthesizer, EachUtteranceIsSaidInItsOwnVoice) {
+    using V = std::optional<std::string>;
+    const struct {
+        const char* name;
+        std::vector<V> voices;
+        std::vector<std::string> heard; // "" for the daemon's default
+    } cases[] = {
+        {"defaultAfterANamedVoice", {std::nullopt, "en-gb", std::nullopt}, {"", "en-gb", ""}},
+        {"namedAfterNamed", {"en-gb", "de", "de"}, {"en-gb", "de", "de"}},
+        {"namedAfterDefault", {std::nullopt, std::nullopt, "de"}, {"", "", "de"}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->eventsOnSay = {E::begin, E::end};
+        SpeechReports reports;
+        {
+            SpeechDispatcherSynthesizer synthesizer(FakeSpeechDaemon::connector(daemon));
+            reports.listenTo(synthesizer);
+            std::uint64_t id = 0;
+            for (const auto& voice : c.voices)
+                synthesizer.speak({++id, "Note On C4", 0.5f, 1.0f, voice});
+            reports.waitFor(2 * c.voices.size());
+        }
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->voicesOfSays, c.heard) << c.name;
+    }
+}
+
 // Needs a running daemon with an audio server (scripts/test starts both, privately).
 TEST(SpeechDispatcherSynthesizer, ARealDaemonListsVoicesAndReportsBeginCancelBeginEnd) {
     SpeechReports reports;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 
 #include "platform/PreloadedVoices.hpp"
@@ -24,6 +25,8 @@ TEST(PreloadedVoices, SpeaksAtOnceAndKnowsTheVoicesOnceTheListArrives) {
     std::vector<std::pair<std::uint64_t, SpeechReport>> reports;
     synthesizer.setReportHandler(
         [&](std::uint64_t id, SpeechReport kind) { reports.emplace_back(id, kind); });
+    std::atomic<int> told = 0;
+    synthesizer.setVoicesHandler([&] { ++told; });
 
     synthesizer.speak({7, "before the list", 0.5f, 1.0f, std::string("v-amy")});
     EXPECT_EQ(log->spokenTexts(), std::vector<std::string>{"before the list"});
@@ -35,6 +38,7 @@ TEST(PreloadedVoices, SpeaksAtOnceAndKnowsTheVoicesOnceTheListArrives) {
 
     release.set_value();
     ASSERT_TRUE(synthesizer.waitUntilLoaded(std::chrono::seconds(30)));
+    EXPECT_EQ(told, 1) << "whoever shows the list is told it arrived";
     const std::vector<Voice> voices = synthesizer.voices();
     ASSERT_EQ(voices.size(), 2u);
     EXPECT_EQ(voices[1].identifier, "v-zed");

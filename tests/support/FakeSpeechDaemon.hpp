@@ -26,6 +26,8 @@ struct FakeSpeechDaemon {
     bool dropped = false;
     std::vector<std::string> said;
     std::vector<SsipPriority> priorities;
+    std::optional<std::string> voice;      // none: the daemon's default
+    std::vector<std::string> voicesOfSays; // "" for the default
     std::size_t nextMessage = 40;
     SsipConnection::EventHandler handler;
 
@@ -43,7 +45,14 @@ struct FakeSpeechDaemon {
             : daemon_(std::move(daemon)) {}
         void setRate(int) override {}
         void setVolume(int) override {}
-        void setVoice(const std::string&) override {}
+        void setVoice(const std::string& name) override {
+            std::lock_guard lock(daemon_->mutex);
+            daemon_->voice = name;
+        }
+        void useDefaultVoice() override {
+            std::lock_guard lock(daemon_->mutex);
+            daemon_->voice.reset();
+        }
         std::optional<std::size_t> say(const std::string& text, SsipPriority priority) override {
             std::vector<SsipEvent> events;
             std::size_t message = 0;
@@ -52,6 +61,7 @@ struct FakeSpeechDaemon {
                 std::unique_lock lock(daemon_->mutex);
                 daemon_->said.push_back(text);
                 daemon_->priorities.push_back(priority);
+                daemon_->voicesOfSays.push_back(daemon_->voice.value_or(""));
                 daemon_->released.wait(lock, [this] { return !daemon_->hangs; });
                 if (daemon_->refusesText || daemon_->dropped) return std::nullopt;
                 message = daemon_->nextMessage++;

@@ -21,6 +21,7 @@ public:
         std::vector<Voice> voices;
         std::string failureReason;
         FakeSpeechSynthesizer* synthesizer = nullptr;
+        VoicesHandler voicesHandler;
 
         std::vector<std::string> spokenTexts() const {
             std::vector<std::string> texts;
@@ -35,6 +36,11 @@ public:
             return none;
         }
         void send(std::uint64_t id, SpeechReport kind) const { synthesizer->report(id, kind); }
+        // A list that arrives late, as a daemon's does.
+        void listArrives(std::vector<Voice> arrived) {
+            voices = std::move(arrived);
+            if (voicesHandler) voicesHandler();
+        }
     };
 
     explicit FakeSpeechSynthesizer(std::shared_ptr<Log> log) : log_(std::move(log)) {
@@ -48,6 +54,9 @@ public:
     void stopSpeaking() override { log_->calls.push_back({Call::Kind::stop, {}}); }
     std::vector<Voice> voices() const override { return log_->voices; }
     std::string failureReason() const override { return log_->failureReason; }
+    void setVoicesHandler(VoicesHandler handler) override {
+        log_->voicesHandler = std::move(handler);
+    }
     bool hasVoice(const std::string& identifier) const override {
         for (const auto& voice : log_->voices)
             if (voice.identifier == identifier) return true;

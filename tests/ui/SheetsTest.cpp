@@ -407,6 +407,33 @@ TEST_F(DeviceSheet, ThePickerSetsAndClearsTheSourceVoiceThatTestSpeaksIn) {
     EXPECT_EQ(voiceOf(Monitor::keysID), std::optional<std::string>("v-anna"));
 }
 
+// Opened in the first seconds, before the daemon has listed its voices: the list fills the open
+// sheet's pickers when it arrives, each keeping its choice, and the focus stays put.
+TEST(DeviceSheetBeforeTheVoices, ThePickersFillWhenTheListArrives) {
+    Monitor w{test::twoSources};
+    w.view->speechAnnouncer().setVoiceForSource(Monitor::keysID, "v-amy");
+    w.view->openDeviceSettings();
+    auto* sheet = static_cast<DeviceSettingsSheet*>(openDeviceSettingsSheet(*w.view, &w.window));
+    ASSERT_TRUE(test::activate(sheet));
+    QComboBox* keys = sheet->sourceRows().at(0).voice;
+    QComboBox* drums = sheet->sourceRows().at(1).voice;
+    ASSERT_EQ(keys->count(), 1) << "System Default only";
+    drums->setFocus();
+
+    w.log->listArrives(installedVoices);
+    w.queue.drain();
+    for (QComboBox* picker : {keys, drums}) {
+        QStringList entries;
+        for (int e = 0; e < picker->count(); ++e)
+            entries << picker->itemText(e);
+        EXPECT_EQ(entries, (QStringList{"System Default", "Amy (en-GB)", "Zed (en-US)"}));
+    }
+    EXPECT_EQ(keys->currentText(), QStringLiteral("Amy (en-GB)")) << "the stored voice is listed";
+    EXPECT_EQ(drums->currentText(), QStringLiteral("System Default"));
+    EXPECT_EQ(sheet->focusWidget(), drums);
+    EXPECT_EQ(w.view->speechAnnouncer().voiceForSource().size(), 1u) << "no choice written";
+}
+
 TEST_F(DeviceSheet, ThePanSliderSetsThePanReadsItsTextAndTestClicksFromIt) {
     PanSlider* slider = row(0).pan;
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(slider);

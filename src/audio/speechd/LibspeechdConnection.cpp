@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 namespace umbrascope {
 
@@ -58,7 +60,15 @@ public:
     void setRate(int rate) override { spd_set_voice_rate(connection_, rate); }
     void setVolume(int volume) override { spd_set_volume(connection_, volume); }
     void setVoice(const std::string& name) override {
+        if (defaultVoiceType_.empty()) defaultVoiceType_ = voiceType();
         spd_set_synthesis_voice(connection_, name.c_str());
+    }
+    void useDefaultVoice() override {
+        // Naming a voice type drops the named voice; the type a new connection has is the
+        // daemon's default.
+        if (defaultVoiceType_.empty()) return; // no voice named yet
+        const std::string command = "SET self VOICE_TYPE " + defaultVoiceType_;
+        spd_execute_command(connection_, command.c_str());
     }
     std::optional<std::size_t> say(const std::string& text, SsipPriority priority) override {
         static constexpr SPDPriority priorities[] = {SPD_IMPORTANT, SPD_MESSAGE, SPD_TEXT,
@@ -91,7 +101,25 @@ public:
     }
 
 private:
+    // spd_get_voice_type reads the answer as a number, which it is not ("251-MALE1").
+    std::string voiceType() {
+        char* reply = nullptr;
+        pthread_mutex_lock(&connection_->ssip_mutex);
+        const int failed = spd_execute_command_with_reply(connection_, "GET voice_type", &reply);
+        pthread_mutex_unlock(&connection_->ssip_mutex);
+        std::string type;
+        if (!failed && reply) {
+            const std::string_view answer(reply);
+            if (const auto dash = answer.find('-'); dash != std::string_view::npos)
+                type = answer.substr(dash + 1, answer.find_first_of("\r\n", dash) - dash - 1);
+        }
+        std::free(reply);
+        // NO_VOICE (or no answer) cannot be set again: the daemon's own default type.
+        return type.empty() || type == "NO_VOICE" ? "MALE1" : type;
+    }
+
     SPDConnection* connection_;
+    std::string defaultVoiceType_; // read before the first voice is named
     std::shared_ptr<SsipConnection::EventHandler> handler_;
 };
 

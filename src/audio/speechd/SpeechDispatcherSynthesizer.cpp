@@ -380,8 +380,14 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
             connection->setRate(*(rateSet = rate));
         if (const int volume = toDaemonScale(utterance.volume); volumeSet != volume)
             connection->setVolume(*(volumeSet = volume));
-        if (utterance.voiceIdentifier && voiceSet != utterance.voiceIdentifier)
-            connection->setVoice(*(voiceSet = utterance.voiceIdentifier));
+        // The voice stays on the connection: the default voice has to be asked for again.
+        if (voiceSet != utterance.voiceIdentifier) {
+            voiceSet = utterance.voiceIdentifier;
+            if (voiceSet)
+                connection->setVoice(*voiceSet);
+            else
+                connection->useDefaultVoice();
+        }
         messageID = connection->say(utterance.text, daemonPriority(utterance.kind));
         if (!messageID) {
             why = connection->closed() ? connectionLost : notTaken;

@@ -32,6 +32,8 @@ public:
     virtual void setVolume(int volume) = 0;
     // An unknown name leaves the daemon's default voice in place.
     virtual void setVoice(const std::string& name) = 0;
+    // Back to the voice a new connection starts with: the daemon's default.
+    virtual void useDefaultVoice() = 0;
     // The message id; none when the daemon did not take the text (the connection is then broken).
     virtual std::optional<std::size_t> say(const std::string& text, SsipPriority priority) = 0;
     // Cancels this connection's messages only: other clients, such as a screen reader, share the
