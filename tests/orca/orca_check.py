@@ -1,0 +1,394 @@
+#!/usr/bin/python3
+"""The umbrascope window beside the real Orca, keyboard only, judged by what speech-dispatcher
+started: Orca's "SPEECH OUTPUT" says only what Orca sent, the daemon's log says what was heard.
+
+Run inside a D-Bus session with the AT-SPI bus, an X display and a speech-dispatcher whose log
+is at LogLevel 5 (see scripts/test-orca).
+Usage: orca_check.py UMBRASCOPE_PROGRAM SPEECHD_LOG RUN_DIR
+Prints "ok ..." and "FAIL ..." per check, the measured delays, and "skipped: why" when Orca
+cannot run here. Every wait is for a condition with a generous deadline; the few fixed pauses
+are a user's own pace (5 s of narration before R, 15 s of Say All), never a wait for the program.
+"""
+import os
+import re
+import signal
+import statistics
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+from speechd_log import SpeechdLog, words
+
+DEADLINE = 60.0  # for something to appear at all on a loaded machine
+# Orca's readings must start within 0.15 s of Orca producing them, on an idle machine. What
+# fails the user is a reading queued behind our speech: behind a guide that is seconds, behind
+# a short announcement or a key echo 0.5 s and more. A loaded CI machine adds a few tenths of
+# a second to the daemon's own hand-over (stopping a module takes up to 0.45 s even idle), so
+# the check allows 0.6 s: it still catches a reading that waits for any utterance of ours.
+READING_BOUND = 0.6
+ECHOES = {"shift+Tab": "left shift", "KP_Add": "plus"}  # what Orca says for a key, by xdotool name
+HEX_WORD = re.compile(r"\b[0-9A-F]{8}\b")
+failures = []
+passes = []
+
+
+def check(condition, what):
+    print(("ok    " if condition else "FAIL  ") + what, flush=True)
+    (passes if condition else failures).append(what)
+    return condition
+
+
+class Skip(Exception):
+    pass
+
+
+class Session:
+    def __init__(self, program, speechd_log, run_dir):
+        self.program = program
+        self.run_dir = run_dir
+        self.log = SpeechdLog(speechd_log)
+        self.orca = None
+        self.app = None
+        self.keys = []  # (time, key)
+
+    # --- waiting and keys
+
+    def wait(self, condition, deadline=DEADLINE):
+        """The condition's first true value, or None after the deadline."""
+        end = time.monotonic() + deadline
+        while True:
+            self.log.poll()
+            try:
+                result = condition()
+            except Exception:  # the accessible tree may change under us while we look
+                result = None
+            if result or time.monotonic() >= end:
+                return result
+            time.sleep(0.05)
+
+    def pause(self, seconds):
+        """A user's own pace: the log keeps being read."""
+        self.wait(lambda: False, seconds)
+
+    def key(self, name):
+        at = time.time()
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=False)
+        self.keys.append((at, name))
+        return at
+
+    def orca_quiet(self, seconds=1.0, deadline=20.0):
+        """Until Orca has queued nothing for a while and all it queued has been dealt with."""
+        def quiet():
+            recent = self.log.of("orca")
+            return not any(u.started is None and time.time() - u.queued < 3.0 for u in recent) \
+                and (not recent or time.time() - recent[-1].queued >= seconds)
+        return self.wait(quiet, deadline)
+
+    # --- Orca and the program
+
+    def start_orca(self):
+        prefs = os.path.join(self.run_dir, "orca-prefs")
+        os.makedirs(prefs, exist_ok=True)
+        out = open(os.path.join(self.run_dir, "orca.out"), "w")
+        # A fresh preferences folder: Orca's defaults speak through speech-dispatcher with key
+        # echo on, and a first start asks nothing.
+        self.orca = subprocess.Popen(
+            ["orca", "--user-prefs", prefs, "--debug",
+             "--debug-file", os.path.join(self.run_dir, "orca-debug.log")],
+            stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+        spoke = self.wait(lambda: self.orca.poll() is not None or any(
+            u.started for u in self.log.of("orca")))
+        if self.orca.poll() is not None or not spoke:
+            with open(os.path.join(self.run_dir, "orca.out")) as printed:
+                said = printed.read().strip().splitlines()
+            raise Skip("Orca %s%s" % (
+                "ended at start" if self.orca.poll() is not None
+                else "said nothing through speech-dispatcher in %.0f s" % DEADLINE,
+                (": " + said[-1]) if said else ""))
+
+    def start_program(self):
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                   SDL_AUDIODRIVER="dummy")
+        self.stderr_path = os.path.join(self.run_dir, "umbrascope.err")
+        self.app = subprocess.Popen(
+            [self.program, "--demo", "--speech-log", os.path.join(self.run_dir, "speech.log")],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=open(self.stderr_path, "w"), env=env)
+        desktop = pyatspi.Registry.getDesktop(0)
+
+        def ours():
+            desktop.clear_cache()
+            return next((a for a in desktop if a is not None and a.name == "Umbrascope"
+                         and a.get_process_id() == self.app.pid), None)
+
+        self.accessible = self.wait(ours)
+        self.frame = self.accessible and self.wait(lambda: find(self.accessible, "frame",
+                                                                "Umbrascope"))
+        self.messages = self.frame and self.wait(lambda: find(self.frame, "list", "Messages"))
+        return check(self.messages is not None and self.app.poll() is None,
+                     "the window is on the accessibility bus with its message list")
+
+    def stop(self):
+        for process in (self.app, self.orca):
+            if process and process.poll() is None:
+                process.send_signal(signal.SIGTERM)
+                try:
+                    process.wait(timeout=15)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        self.log.finish()
+
+    def stderr(self):
+        with open(self.stderr_path, errors="replace") as err:
+            return err.read()
+
+    # --- what the daemon heard
+
+    def orca_readings(self, since, until=None, pattern=None):
+        """Orca's utterances queued in the span, without the echo of the keys pressed in it."""
+        echoes = {words(ECHOES.get(k, k)) for at, k in self.keys
+                  if at >= since and (until is None or at < until)}
+        return [u for u in self.log.of("orca", since)
+                if (until is None or u.queued < until) and u.words not in echoes
+                and (pattern is None or pattern.search(u.text))]
+
+    def ours(self, since, text=None):
+        return [u for u in self.log.of("umbrascope", since)
+                if text is None or u.words == words(text)]
+
+    def confirmation(self, key, text, measured):
+        """Presses the key and waits for its spoken confirmation to start; notes the delay."""
+        at = self.key(key)
+        spoken = self.wait(lambda: next((u for u in self.ours(at, text) if u.started), None),
+                           10.0)
+        measured.append((key, text, spoken.started - at if spoken else None))
+        return spoken
+
+
+def find(root, role, name=None, pattern=None, limit=3000):
+    """The first accessible under root with the role and the name, or whose name matches the
+    pattern; a list's items beyond the first few are not visited."""
+    todo, seen = [root], 0
+    while todo and seen < limit:
+        node = todo.pop(0)
+        seen += 1
+        try:
+            if node.getRoleName() == role and (
+                    (pattern is not None and re.search(pattern, node.name))
+                    or (pattern is None and (name is None or node.name == name))):
+                return node
+            count = node.childCount
+            if node.getRoleName() == "list":
+                count = min(count, 3)
+            todo.extend(c for c in (node.getChildAtIndex(i) for i in range(count)) if c)
+        except Exception:
+            continue
+    return None
+
+
+def focused(node):
+    return node is not None and node.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+def volume(session):
+    slider = find(session.frame, "slider", "Speech volume")
+    return slider.queryValue().currentValue if slider else None
+
+
+def focus_home(session):
+    """Escape brings the focus back to the list."""
+    session.key("Escape")
+    if not session.wait(lambda: focused(session.messages), 10.0):
+        session.messages.queryComponent().grabFocus()
+        session.wait(lambda: focused(session.messages), 10.0)
+
+
+def the_list_and_return(session):
+    """(a) Down in the list moves the row and Orca reads it; the volume stays. (e) Return opens
+    the row Orca read, the Demo playing."""
+    session.wait(lambda: session.messages.childCount >= 20)
+    before = volume(session)
+    # Into the list again, as a user arrives: Orca reads the current row.
+    session.key("Tab")
+    session.orca_quiet()
+    arrived = session.key("shift+Tab")
+    row = lambda since: next((u for u in session.orca_readings(since, pattern=HEX_WORD)  # noqa
+                              if u.started), None)
+    first = session.wait(lambda: row(arrived), 10.0)
+    session.orca_quiet()
+    up = session.key("Up")
+    above = session.wait(lambda: row(up), 10.0)
+    session.orca_quiet()
+    down = session.key("Down")
+    below = session.wait(lambda: row(down), 10.0)
+    after = volume(session)
+    volume_said = [u for u in session.ours(up) if "volume" in u.words]
+    print("rows read: on arrival %r, after Up %r, after Down %r"
+          % tuple(u and HEX_WORD.findall(u.text) for u in (first, above, below)))
+    check(above is not None and below is not None and below.words != above.words,
+          "Up and Down in the list move the row and Orca reads each row")
+    check(before is not None and before == after and not volume_said,
+          "the arrows in the list leave the speech volume alone (%s, then %s%s)"
+          % (before, after, "; we said %r" % volume_said[0].text if volume_said else ""))
+
+    read = below or above or first
+    if not check(read is not None, "Orca read a row before Return"):
+        return
+    # A user listens to the row and decides, while the Demo keeps playing.
+    session.wait(lambda: read.ended, 10.0)
+    session.pause(1.5)
+    session.key("Return")
+    sheet = session.wait(lambda: find(session.accessible, "dialog", "Message Fields"), 20.0)
+    hex_label = sheet and session.wait(lambda: find(sheet, "label", pattern=r"^[0-9A-F]{8}\b"),
+                                       10.0)
+    opened = HEX_WORD.findall(hex_label.name) if hex_label else None
+    heard = HEX_WORD.findall(read.text)
+    check(opened is not None and opened == heard,
+          "Return opens the row Orca read, with the Demo playing (read %s, opened %s)"
+          % (" ".join(heard), opened and " ".join(opened)))
+    if sheet:
+        session.key("Escape")
+        session.wait(lambda: find(session.accessible, "dialog", "Message Fields") is None, 20.0)
+    focus_home(session)
+
+
+def tab_while_the_guide_reads(session, delays):
+    """(b) While G reads the guide, Tab x3 gets three Orca readings started, each at once."""
+    session.orca_quiet()
+    g = session.key("g")
+    guide = session.wait(lambda: next((u for u in session.ours(g)
+                                       if u.started and len(u.text) > 200), None), 15.0)
+    check(guide is not None, "G starts reading the guide")
+    readings = []
+    for _ in range(3):
+        session.pause(0.3)  # the guide is under way before the Tab
+        tab = session.key("Tab")
+        reading = session.wait(lambda: next(iter(session.orca_readings(tab)), None), 10.0)
+        readings.append(reading)
+        # Until it starts or plainly will not, then a user's pause before the next Tab.
+        session.wait(lambda: reading is None or reading.started, 3.0)
+        session.pause(1.0)
+    for reading in readings:
+        if reading and reading.started:
+            delays.append(reading.wait())
+    started = [r for r in readings if r and r.started]
+    waits = ", ".join("%.3f s" % r.wait() if r and r.started else "never" for r in readings)
+    check(len(started) == 3 and all(r.wait() <= READING_BOUND for r in started),
+          "while G reads the guide, Tab x3 gets three Orca readings started, each within "
+          "%.2f s of Orca producing it (%s)" % (READING_BOUND, waits))
+    # The guide stops, and the focus goes home.
+    session.key("g")
+    session.orca_quiet()
+    focus_home(session)
+
+
+def catch_up(session, confirmations):
+    """(c) T, then R after 5 s, starts the catch-up."""
+    session.orca_quiet()
+    session.confirmation("t", "TTS Short", confirmations)
+    session.pause(5.0)
+    r = session.key("r")
+    # The catch-up: the short texts of the last seconds' messages, joined by commas.
+    summary = session.wait(lambda: next((u for u in session.ours(r)
+                                         if u.started and u.text.count(", ") >= 2), None), 10.0)
+    check(summary is not None, "T, then R after 5 s, starts the catch-up%s"
+          % (": %r" % summary.text[:60] if summary else ""))
+
+
+def say_all(session, confirmations):
+    """(d) Orca's Say All of the guide for 15 s, narration on, makes no fallback."""
+    guide_button = find(session.frame, "push button", "User Guide")
+    guide_button.queryComponent().grabFocus()
+    session.wait(lambda: focused(guide_button), 10.0)
+    session.key("space")
+    sheet = session.wait(lambda: find(session.accessible, "dialog", "User Guide"), 20.0)
+    text = sheet and session.wait(lambda: find(sheet, "text", "User Guide"), 10.0)
+    if not check(text is not None, "the User Guide opens from its button"):
+        return
+    if not focused(text):
+        text.queryComponent().grabFocus()
+        session.wait(lambda: focused(text), 10.0)
+    session.orca_quiet()
+    began = session.key("KP_Add")  # Orca's Say All (desktop layout)
+    session.pause(15.0)
+    read = [u for u in session.orca_readings(began) if u.started]
+    words_read = sum(len(u.text.split()) for u in read)
+    print("Say All: Orca started %d utterances, %d words, in 15 s" % (len(read), words_read))
+    session.key("Escape")
+    session.wait(lambda: find(session.accessible, "dialog", "User Guide") is None, 20.0)
+    focus_home(session)
+    # Speech still goes through speech-dispatcher, not a second voice of our own.
+    confirmed = session.confirmation("t", "TTS Verbose", confirmations)
+    fell_back = [line for line in session.stderr().splitlines()
+                 if "espeak-ng" in line or "did not finish" in line]
+    check(words_read >= 20 and not fell_back and confirmed is not None,
+          "Orca's Say All of the guide for 15 s makes no fallback (Orca read %d words%s%s)"
+          % (words_read, "; %s" % fell_back[0] if fell_back else "",
+             "" if confirmed else "; T's confirmation never reached speech-dispatcher"))
+
+
+def first_in_line(utterances):
+    """Orca's utterances that waited for nobody of Orca's own: everything Orca queued before
+    had ended or been cancelled. Their wait is the daemon's and the other clients' doing."""
+    lines, before = [], []
+    for u in utterances:
+        if all((v.ended or v.cancelled or float("inf")) <= u.queued for v in before):
+            lines.append(u)
+        before.append(u)
+    return lines
+
+
+def report(session, delays, confirmations):
+    orca = session.log.of("orca", session.started)
+    waits = [u.wait() for u in first_in_line(orca) if u.started]
+    never = [u for u in first_in_line(orca) if not u.started and not u.cancelled]
+    if waits:
+        print("Orca reading to speech-dispatcher start (readings not queued behind Orca's own): "
+              "median %.3f s, max %.3f s over %d; %d never started; after Tab during the "
+              "guide: %s" % (statistics.median(waits), max(waits), len(waits), len(never),
+                             ", ".join("%.3f s" % d for d in delays) or "none"))
+    print("key to our confirmation start (Orca's key echo on): " + ", ".join(
+        "%s %s %s" % (key, text, "%.3f s" % d if d is not None else "never started")
+        for key, text, d in confirmations))
+
+
+def main():
+    program, speechd_log, run_dir = sys.argv[1:4]
+    session = Session(program, speechd_log, run_dir)
+    try:
+        session.start_orca()
+    except Skip as why:
+        session.stop()
+        print("skipped: %s" % why, flush=True)
+        return 0
+    session.started = time.time()
+    try:
+        if session.start_program():
+            delays, confirmations = [], []
+            session.orca_quiet(deadline=30.0)
+            the_list_and_return(session)
+            tab_while_the_guide_reads(session, delays)
+            catch_up(session, confirmations)
+            say_all(session, confirmations)
+            check(session.app.poll() is None and session.orca.poll() is None,
+                  "the window and Orca are still running")
+            session.log.poll()
+            report(session, delays, confirmations)
+    finally:
+        session.stop()
+    if failures:
+        print("What speech-dispatcher heard (seconds since the window started, client, "
+              "priority, start):")
+        for line in session.log.timeline(session.started):
+            print("  " + line)
+        print("keys: " + ", ".join("%.3f %s" % (at - session.started, k)
+                                   for at, k in session.keys))
+    print("orca: %d passed, %d failed" % (len(passes), len(failures)), flush=True)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
