@@ -36,7 +36,7 @@ class Utterance:
         self.words = words(text)
         self.queued = queued
         self.started = None
-        self.ended = None  # time of the module's end or stop
+        self.ended = None  # when its playback ended or was stopped
         self.stopped = False
         self.cancelled = None  # when its client cancelled it before it started
 
@@ -126,10 +126,11 @@ class SpeechdLog:
                 self.waiting.remove(utterance)
             self.playing = utterance
             return
+        # The playback's own end, after the last sample, not the synthesizer's.
         body = body.strip()
-        if body in ("got end", "got stopped") and self.playing:
+        if body in ("INDEX MARK: __spd_end", "INDEX MARK: __spd_stopped") and self.playing:
             self.playing.ended = at
-            self.playing.stopped = body == "got stopped"
+            self.playing.stopped = body.endswith("stopped")
             self.playing = None
 
     def _match(self, started):
@@ -143,6 +144,23 @@ class SpeechdLog:
             if ratio > score:
                 best, score = utterance, ratio
         return best if score >= 0.6 else None
+
+    def behind_others(self, utterance):
+        """Seconds the utterance waited to start, not counting its own client's earlier speech
+        still playing or queued when it came: that order is the client's choice, the rest is
+        the daemon's and the other clients' doing. None when it never started."""
+        if utterance.started is None:
+            return None
+        ready = utterance.queued
+        for earlier in self.utterances:
+            if earlier is utterance:
+                break
+            if earlier.client != utterance.client:
+                continue
+            done = earlier.ended or earlier.cancelled
+            if done and done > utterance.queued and (earlier.started or earlier.cancelled):
+                ready = max(ready, done)
+        return max(0.0, utterance.started - ready)
 
     def of(self, client, since=0.0):
         return [u for u in self.utterances if u.client == client and u.queued >= since]
