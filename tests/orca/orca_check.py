@@ -22,18 +22,16 @@ import pyatspi
 from speechd_log import SpeechdLog, words
 
 DEADLINE = 60.0  # for something to appear at all on a loaded machine
-# Orca's readings must start within 0.15 s of Orca producing them, on an idle machine. What
-# fails the user is a reading queued behind our speech: behind a guide that is seconds, behind
-# a short announcement or a key echo 0.5 s and more. A loaded CI machine adds a few tenths of
-# a second to the daemon's own hand-over (stopping a module takes up to 0.45 s even idle), so
-# the check allows 0.6 s: it still catches a reading that waits for any utterance of ours.
-READING_BOUND = 0.6
+# The targets, on an idle machine: Orca's reading starts within 0.15 s of Orca producing it, a
+# key's confirmation within 0.3 s of the key with Orca's key echo on. They are printed, not
+# checked: on a loaded machine the daemon alone takes up to 0.9 s to stop one utterance for
+# another, and the key reaches the window only after Orca has answered for it. What fails the
+# user is waiting for the other's speech: a reading queued behind our guide or announcement, a
+# confirmation queued behind Orca's echo of its own key or cut by it. The checks look for
+# exactly that in the daemon's log (one started the moment the other played to its end), and
+# beyond it allow 2 s, which a loaded machine meets and a 10 s guide does not.
+LOADED_BOUND = 2.0
 ECHOES = {"shift+Tab": "left shift", "KP_Add": "plus"}  # what Orca says for a key, by xdotool name
-# A key's own confirmation must start within 0.3 s of the key, Orca's echo of the key on, idle.
-# Queued behind that echo it waits for the echo's whole playback, 0.9 s and more; the check
-# allows 0.7 s, what the daemon's hand-over and a loaded machine add to a confirmation that
-# does not wait.
-CONFIRM_BOUND = 0.7
 HEX_WORD = re.compile(r"\b[0-9A-F]{8}\b")
 failures = []
 passes = []
@@ -172,11 +170,23 @@ class Session:
                 if text is None or u.words == words(text)]
 
     def confirmation(self, key, text, measured):
-        """Presses the key and waits for its spoken confirmation to start; notes the delay."""
+        """Presses the key and waits for its spoken confirmation to start; notes the delay and
+        whether it waited for Orca's echo of the key or was cut by it."""
         at = self.key(key)
         spoken = self.wait(lambda: next((u for u in self.ours(at, text) if u.started), None),
                            10.0)
-        measured.append((key, text, spoken.started - at if spoken else None))
+        echo = next((u for u in self.log.of("orca", at) if u.words == words(key)), None)
+        self.wait(lambda: spoken is None or spoken.ended, 10.0)
+        problem = None
+        if spoken is None:
+            problem = "never started"
+        elif self.log.held_up_by(spoken, "orca"):
+            problem = "waited for Orca's echo"
+        elif echo and echo.started and spoken.stopped and 0 <= echo.started - spoken.ended < 0.3:
+            problem = "cut by Orca's echo"
+        elif spoken.started - at > LOADED_BOUND:
+            problem = "late"
+        measured.append((key, text, spoken.started - at if spoken else None, problem))
         return spoken
 
 
@@ -294,13 +304,15 @@ def tab_while_the_guide_reads(session, delays):
         said = said and session.wait(lambda: said.started or said.cancelled, 5.0) and said
         chain = [u for u in session.log.of("orca", tab) if said and u.queued <= said.queued]
         wait = [session.log.behind_others(u) for u in chain if u.started]
-        waits.append(max(wait) if said and said.started else None)
+        held = [u for u in chain if session.log.held_up_by(u, "umbrascope")]
+        waits.append((max(wait) if said and said.started else None, bool(held)))
         session.pause(1.0)  # a user listens before the next Tab
-    delays.extend(w for w in waits if w is not None)
-    check(all(w is not None and w <= READING_BOUND for w in waits),
-          "while G reads the guide, Tab x3 gets three Orca readings started, each within "
-          "%.2f s of Orca producing it (%s)" % (READING_BOUND, ", ".join(
-              "%.3f s" % w if w is not None else "never" for w in waits)))
+    delays.extend(w for w, _ in waits if w is not None)
+    check(all(w is not None and w <= LOADED_BOUND and not held for w, held in waits),
+          "while G reads the guide, Tab x3 gets three Orca readings started at once, none "
+          "waiting for our speech (%s)" % ", ".join(
+              ("%.3f s" % w if w is not None else "never") + (" behind ours" if held else "")
+              for w, held in waits))
     # The guide stops, and the focus goes home.
     session.key("g")
     session.orca_quiet()
@@ -366,17 +378,17 @@ def report(session, delays, confirmations):
     never = [u for u in orca if not u.started and not u.cancelled]
     if waits:
         print("Orca producing a reading to speech-dispatcher starting it (not counting Orca's "
-              "own speech before it): median %.3f s, max %.3f s over %d readings, %d never "
-              "started; after Tab during the guide: %s"
+              "own speech before it; 0.15 s idle): median %.3f s, max %.3f s over %d readings, "
+              "%d never started; after Tab during the guide: %s"
               % (statistics.median(waits), max(waits), len(waits), len(never),
                  ", ".join("%.3f s" % d for d in delays) or "none"))
-    figures = ", ".join("%s %s %s" % (key, text, "%.3f s" % d if d is not None else "never")
-                        for key, text, d in confirmations)
-    print("key to our confirmation starting (Orca's key echo on): " + figures)
-    delays = [d for _, _, d in confirmations]
-    check(delays and all(d is not None and d <= CONFIRM_BOUND for d in delays),
-          "a key's confirmation starts within %.2f s of the key, Orca's key echo on (%s)"
-          % (CONFIRM_BOUND, figures))
+    figures = ", ".join("%s %s %s%s" % (key, text, "%.3f s" % d if d is not None else "",
+                                         " (%s)" % problem if problem else "")
+                        for key, text, d, problem in confirmations)
+    print("key to our confirmation starting (Orca's key echo on; 0.3 s idle): " + figures)
+    check(confirmations and not any(problem for *_, problem in confirmations),
+          "a key's confirmation neither waits for Orca's echo of the key nor is cut by it, and "
+          "starts within %.0f s (%s)" % (LOADED_BOUND, figures))
 
 
 def main():

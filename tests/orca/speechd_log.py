@@ -162,6 +162,15 @@ class SpeechdLog:
                 ready = max(ready, done)
         return max(0.0, utterance.started - ready)
 
+    def held_up_by(self, utterance, client):
+        """The utterance of the client that the given one waited for: it played to its own end
+        while the given one was queued, and the given one started right after it."""
+        if utterance.started is None:
+            return None
+        return next((u for u in self.utterances if u.client == client and u.ended
+                     and not u.stopped and utterance.queued < u.ended
+                     and 0.0 <= utterance.started - u.ended < 0.05), None)
+
     def of(self, client, since=0.0):
         return [u for u in self.utterances if u.client == client and u.queued >= since]
 
