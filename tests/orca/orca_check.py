@@ -369,12 +369,13 @@ def say_all(session, confirmations):
 
 def rows_unasked(session):
     """A list that moves its current row to each new message under the focus makes Orca read
-    every arrival. A row whose message leaves the buffer is read again, now and then."""
+    every arrival. A row whose message leaves the buffer is read again: the Demo turns the 500
+    rows over in about 30 s, and a lagging Orca may read a row a little after its key."""
     keys = [at for at, _ in session.keys]
     rows = session.orca_readings(session.started, pattern=HEX_WORD)
     unasked = [u for u in rows if not any(u.queued - 3.0 <= at <= u.queued for at in keys)]
     seconds = time.time() - session.started
-    check(len(unasked) <= seconds / 10,
+    check(len(unasked) <= 2 + seconds / 30,
           "the list makes Orca read no row by itself (%d rows read without a key in %.0f s)"
           % (len(unasked), seconds))
 
