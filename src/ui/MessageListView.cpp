@@ -245,8 +245,8 @@ void MessageListView::settleCurrentRow() {
         scrollTo(currentIndex());
     }
     heldTop_.reset();
-    const bool quiet = carried_ && moved && target >= 0;
-    if (quiet)
+    const bool quiet = std::exchange(movingQuietly_, false) && moved && target >= 0;
+    if (quiet && carried_)
         carryFocusedItem(target);
     else if (carried_)
         leaving_.push_back(std::exchange(carried_, 0));
@@ -391,10 +391,11 @@ void MessageListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start,
     const QModelIndex current = currentIndex();
     if (hasHeldFocus() && current.isValid() && (current.row() < start || current.row() > end))
         heldTop_ = visualRect(current).top();
-    const auto focusedRow = static_cast<std::size_t>(current.row());
-    if (start == 0 && current.isValid() && current.row() <= end && focusedRow < rows_.size() &&
-        movesQuietly())
-        carried_ = std::exchange(rows_[focusedRow].id, 0);
+    if (start == 0 && current.isValid() && current.row() <= end && movesQuietly()) {
+        movingQuietly_ = true;
+        const auto focusedRow = static_cast<std::size_t>(current.row());
+        if (focusedRow < rows_.size()) carried_ = std::exchange(rows_[focusedRow].id, 0);
+    }
     QListView::rowsAboutToBeRemoved(parent, start, end);
     forgetRowAccessibles(start, end);
 }

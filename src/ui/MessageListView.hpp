@@ -117,6 +117,7 @@ private:
     bool departureAnnounced_ = false;
     // The focused item of a row dropped from the front, until it is put on the new current row.
     QAccessible::Id carried_ = 0;
+    bool movingQuietly_ = false;
     QTimer* announceTimer_ = nullptr;
     QElapsedTimer lastAnnouncement_;
 };
