@@ -59,6 +59,7 @@ MessageListView::~MessageListView() {
     forgetRowAccessibles(0, static_cast<int>(rows_.size()) - 1);
     for (const QAccessible::Id id : leaving_)
         QAccessible::deleteAccessibleInterface(id);
+    if (carried_) QAccessible::deleteAccessibleInterface(carried_);
 }
 
 void MessageListView::setEndElementHeight(int height) {
@@ -139,6 +140,7 @@ void MessageListView::keyPressEvent(QKeyEvent* event) {
     const bool activates = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
                            event->key() == Qt::Key_Space;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    departureAnnounced_ = false;
     if (activates && modifiers == Qt::NoModifier && currentIndex().isValid()) {
         event->accept();
         // The row stays where the user used it, also while a sheet has the focus.
@@ -164,6 +166,7 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
         return;
     }
     userMoved_ = current.isValid() && current.row() != model_->rowCount() - 1;
+    departureAnnounced_ = false;
     rememberCurrent();
     QListView::currentChanged(current, previous);
 }
@@ -171,6 +174,7 @@ void MessageListView::currentChanged(const QModelIndex& current, const QModelInd
 void MessageListView::focusInEvent(QFocusEvent* event) {
     const Qt::FocusReason reason = event->reason();
     enteredByUser_ = reason != Qt::OtherFocusReason && reason != Qt::ActiveWindowFocusReason;
+    departureAnnounced_ = false;
     QListView::focusInEvent(event);
     // Qt announces the list alone; a screen reader should also hear the row it is on. Qt's own
     // focus event for the list follows this one, so the row's is sent once it has gone.
@@ -241,11 +245,39 @@ void MessageListView::settleCurrentRow() {
         scrollTo(currentIndex());
     }
     heldTop_.reset();
-    if (moved && hasHeldFocus())
+    const bool quiet = std::exchange(movingQuietly_, false) && moved && target >= 0;
+    if (quiet && carried_)
+        carryFocusedItem(target);
+    else if (carried_)
+        leaving_.push_back(std::exchange(carried_, 0));
+    if (moved && hasHeldFocus() && !quiet) {
         requestAnnouncement();
-    else if (!announceTimer_->isActive())
+        departureAnnounced_ = true;
+    } else if (!announceTimer_->isActive()) {
         destroyLeaving();
+    }
     rememberCurrent();
+}
+
+// Once the screen reader was told where a departure put it, and nothing it would still hear is on
+// its way, it is not told again every time the front of the buffer goes: that would be about once
+// a second for as long as the user stays, and it would fall behind the keys.
+bool MessageListView::movesQuietly() const {
+    return departureAnnounced_ && hasHeldFocus() && !announceTimer_->isActive() && leaving_.empty();
+}
+
+// The item the screen reader is on now shows the new current row; the one made for that row, if
+// any, goes instead.
+void MessageListView::carryFocusedItem(int row) {
+    const QAccessible::Id id = std::exchange(carried_, 0);
+    QAccessibleInterface* item = QAccessible::accessibleInterface(id);
+    if (!item) return;
+    rows_.resize(static_cast<std::size_t>(model_->rowCount()));
+    RowSlot& slot = rows_[static_cast<std::size_t>(row)];
+    if (slot.id) QAccessible::deleteAccessibleInterface(slot.id);
+    moveRowAccessible(item, model_->index(row, 0));
+    const MIDIMessage* message = model_->messageAt(row);
+    slot = {id, message ? message->id : Identifier{}};
 }
 
 // While rows leave faster than a screen reader can read them (a burst through a full buffer, with
@@ -359,6 +391,11 @@ void MessageListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start,
     const QModelIndex current = currentIndex();
     if (hasHeldFocus() && current.isValid() && (current.row() < start || current.row() > end))
         heldTop_ = visualRect(current).top();
+    if (start == 0 && current.isValid() && current.row() <= end && movesQuietly()) {
+        movingQuietly_ = true;
+        const auto focusedRow = static_cast<std::size_t>(current.row());
+        if (focusedRow < rows_.size()) carried_ = std::exchange(rows_[focusedRow].id, 0);
+    }
     QListView::rowsAboutToBeRemoved(parent, start, end);
     forgetRowAccessibles(start, end);
 }

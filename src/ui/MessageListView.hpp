@@ -28,7 +28,10 @@ class MessageRowDelegate;
 // reader read is what Enter opens. End goes to
 // the newest. When the current message leaves (dropped from the buffer, or hidden), the current
 // row moves to the first message after it that remains, and a screen reader is told of the new
-// focus before the item it was on is destroyed. Main thread only.
+// focus before the item it was on is destroyed. When the oldest message it moved to is dropped in
+// turn before the user moved or pressed a key in the list (a user sitting at the front of a
+// buffer that is being trimmed), the row moves on quietly: the item the screen reader is on is
+// carried to the new row, and no focus event follows. Main thread only.
 class MessageListView final : public QListView {
     Q_OBJECT
 public:
@@ -89,6 +92,8 @@ private:
     void forgetRowAccessibles(int first, int last);
     void keepRowAccessiblesOverReset();
     void destroyLater(QAccessible::Id id);
+    bool movesQuietly() const;
+    void carryFocusedItem(int row);
 
     MessageListModel* model_;
     MessageRowDelegate* delegate_;
@@ -108,6 +113,11 @@ private:
     std::vector<RowSlot> rows_;
     // Items of rows that left, kept until a screen reader on them was told of the new focus.
     std::vector<QAccessible::Id> leaving_;
+    // A departure was announced, and the user did nothing in the list since.
+    bool departureAnnounced_ = false;
+    // The focused item of a row dropped from the front, until it is put on the new current row.
+    QAccessible::Id carried_ = 0;
+    bool movingQuietly_ = false;
     QTimer* announceTimer_ = nullptr;
     QElapsedTimer lastAnnouncement_;
 };

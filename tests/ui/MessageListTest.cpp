@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
@@ -332,6 +333,52 @@ TEST_F(MessageList, AScreenReaderOnALeavingRowHearsTheNewRowBeforeItsItemGoes) {
     EXPECT_EQ(focus.moves[1].row, -1);
     EXPECT_TRUE(focus.moves[1].watchedAlive);
     EXPECT_EQ(QAccessible::accessibleInterface(focus.watched), nullptr);
+}
+
+// A user who sits at the front of a full buffer that keeps being trimmed hears the first move and
+// then nothing until they move or press a key; the item they are on lives on with the row.
+TEST_F(MessageList, AtTheFrontOfATrimmedBufferOnlyTheFirstDepartureIsAnnounced) {
+    arrive(497); // a full buffer of 500
+    FocusMoves focus(view);
+    view.clearFocus();
+    view.setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&view, Qt::Key_Home);
+    ASSERT_TRUE(waitFor([&] { return !focus.moves.empty(); })) << "the list took the focus";
+    QCoreApplication::processEvents();
+    focus.moves.clear();
+    QSignalSpy more(&view, &MessageListView::moreRequested);
+
+    arrive(1, 1);
+    ASSERT_EQ(focus.moves.size(), 1u);
+    EXPECT_EQ(currentSequence(), 1);
+    QAccessibleInterface* read = list->focusChild();
+    ASSERT_NE(read, nullptr);
+    focus.watched = QAccessible::uniqueId(read);
+
+    // Well past the once-a-second limit, at about the Demo's rate.
+    QElapsedTimer trimming;
+    trimming.start();
+    std::int64_t oldest = 1;
+    while (trimming.elapsed() < 1500) {
+        arrive(1, 1);
+        ++oldest;
+        QTest::qWait(60);
+    }
+    EXPECT_EQ(focus.moves.size(), 1u) << "moves after the first departure are quiet";
+    EXPECT_EQ(currentSequence(), oldest);
+    ASSERT_EQ(QAccessible::accessibleInterface(focus.watched), read);
+    EXPECT_EQ(list->focusChild(), read);
+    EXPECT_EQ(read->text(QAccessible::Name), view.model()->index(0, 0).data(Qt::AccessibleTextRole))
+        << "the item reads the row it is now on";
+
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(more.size(), 1);
+    EXPECT_EQ(view.messageModel().messageAt(more[0][0].toInt())->sequenceNumber, oldest);
+
+    arrive(1, 1); // after a key, the next departure is heard again
+    ASSERT_TRUE(waitFor([&] { return focus.moves.size() == 2; }));
+    EXPECT_EQ(focus.moves[1].row, 0);
+    EXPECT_EQ(currentSequence(), oldest + 1);
 }
 
 TEST_F(MessageList, EnterOpensTheRowItIsOnEvenBeforeAFrameIsApplied) {
