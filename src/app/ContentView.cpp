@@ -14,29 +14,8 @@ namespace umbrascope {
 
 namespace {
 
-struct SwitchAnnouncement {
-    std::string_view text;
-    std::string_view whenTrue;
-    std::string_view whenFalse;
-};
-
-// Indexed by ContentView::Switch. The hide switches speak of what is heard: hiding Active
-// Sensing turns it "Off".
-constexpr std::array<SwitchAnnouncement, 6> switchAnnouncements{{
-    {"Active Sensing ", "Off", "On"},
-    {"MIDI Clock ", "Off", "On"},
-    {"Only U. M. Pea-Native Connections ", "On", "Off"},
-    {"MIDI 1 point 0 Protocol Only ", "On", "Off"},
-    {"Tick on Message ", "On", "Off"},
-    {"Last Interrupts ", "On", "Off"},
-}};
-
 constexpr float rateStep = 0.05f;
 constexpr float volumeStep = 0.1f;
-
-char lowered(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The first type, in the set's order, that is in `a` and not in `b`.
 std::optional<UMPMessageType> firstMissing(MessageTypeSet a, MessageTypeSet b) {
@@ -213,20 +192,18 @@ void ContentView::inputOverrunsChanged() {
 // --- Announcements --------------------------------------------------------------------------
 
 ContentView::Switches ContentView::currentSwitches() const {
-    return {midiManager_.hideActiveSensing(),
-            midiManager_.hideMidiClock(),
-            midiManager_.onlyUMPSources(),
-            midiManager_.midi1ProtocolOnly(),
-            clickOnMessage_,
-            lastInterrupts_};
+    Switches now{};
+    for (std::size_t i = 0; i < now.size(); ++i)
+        now[i] = settingSwitches[i].get(*this);
+    return now;
 }
 
 void ContentView::announceSwitchChanges() {
     const Switches now = currentSwitches();
     for (std::size_t i = 0; i < now.size(); ++i) {
         if (now[i] == switches_[i]) continue;
-        const auto& a = switchAnnouncements[i];
-        say(std::string(a.text).append(now[i] ? a.whenTrue : a.whenFalse));
+        const SettingSwitchEntry& a = settingSwitches[i];
+        say(std::string(a.spokenName).append(now[i] ? a.whenOn : a.whenOff));
     }
     switches_ = now;
 }
@@ -275,95 +252,85 @@ void ContentView::chooseTTSLevel(TTSLevel level) {
 void ContentView::toggleHiddenType(int keyNumber) {
     if (keyNumber < 1 || keyNumber > static_cast<int>(legendOrder.size())) return;
     const UMPMessageType type = legendOrder[static_cast<std::size_t>(keyNumber - 1)];
+    setTypeHidden(type, !midiManager_.hiddenMessageTypes().contains(type));
+}
+
+void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
     MessageTypeSet types = midiManager_.hiddenMessageTypes();
-    if (types.contains(type))
-        types.erase(type);
-    else
+    if (hidden)
         types.insert(type);
+    else
+        types.erase(type);
     midiManager_.setHiddenMessageTypes(types);
 }
 
 // --- Keys -----------------------------------------------------------------------------------
 
-KeyResult ContentView::handleKey(std::string_view characters) {
-    struct LetterCommand {
-        char key;
-        void (ContentView::*run)();
+KeyResult ContentView::handleKey(const WindowKey& key) {
+    using Run = void (ContentView::*)(const KeyCommandEntry&, char);
+    // Indexed by Command.
+    static constexpr std::array<Run, commandCount> commands{
+        &ContentView::showOrHideType,
+        &ContentView::toggleSetting,
+        &ContentView::cycleTTSLevel,
+        &ContentView::slower,
+        &ContentView::faster,
+        &ContentView::louder,
+        &ContentView::softer,
+        &ContentView::readGuide,
+        &ContentView::readNewestBreakdown,
+        &ContentView::readRecent,
+        &ContentView::openDeviceSettingsKey,
+        &ContentView::requestExportKey,
     };
-    static constexpr std::array<LetterCommand, 14> letterCommands{{
-        {'u', &ContentView::toggleOnlyUMPSources},
-        {'l', &ContentView::toggleMidi1ProtocolOnly},
-        {'s', &ContentView::toggleHideActiveSensing},
-        {'c', &ContentView::toggleHideMidiClock},
-        {'t', &ContentView::cycleTTSLevel},
-        {'[', &ContentView::slower},
-        {']', &ContentView::faster},
-        {'g', &ContentView::readGuide},
-        {'m', &ContentView::readNewestBreakdown},
-        {'k', &ContentView::toggleClickOnMessage},
-        {'i', &ContentView::toggleLastInterrupts},
-        {'r', &ContentView::readRecent},
-        {'d', &ContentView::openDeviceSettings},
-        {'e', &ContentView::requestExport},
-    }};
-
-    if (characters.size() != 1 ||
-        acceptedKeyCharacters.find(characters[0]) == std::string_view::npos)
-        return KeyResult::ignored;
-    const char key = lowered(characters[0]);
-    if (key >= '1' && key <= '8') {
-        toggleHiddenType(key - '0');
-        return KeyResult::handled;
-    }
-    for (const auto& command : letterCommands)
-        if (command.key == key) {
-            (this->*command.run)();
-            return KeyResult::handled;
-        }
-    return KeyResult::ignored;
-}
-
-KeyResult ContentView::handleKey(ArrowKey arrow) {
-    speechAnnouncer_.adjustVolume(arrow == ArrowKey::up ? volumeStep : -volumeStep);
+    const KeyCommandEntry* entry = findKeyCommand(key);
+    if (!entry) return KeyResult::ignored;
+    (this->*commands[static_cast<std::size_t>(entry->command)])(*entry, lowerCase(key.character));
     return KeyResult::handled;
 }
 
-void ContentView::toggleOnlyUMPSources() {
-    midiManager_.setOnlyUMPSources(!midiManager_.onlyUMPSources());
+KeyResult ContentView::handleKey(std::string_view characters) {
+    if (characters.size() != 1) return KeyResult::ignored;
+    return handleKey(WindowKey::typed(characters[0]));
 }
 
-void ContentView::toggleMidi1ProtocolOnly() {
-    midiManager_.setMidi1ProtocolOnly(!midiManager_.midi1ProtocolOnly());
+void ContentView::showOrHideType(const KeyCommandEntry&, char key) {
+    toggleHiddenType(key - '0');
 }
 
-void ContentView::toggleHideActiveSensing() {
-    midiManager_.setHideActiveSensing(!midiManager_.hideActiveSensing());
+void ContentView::toggleSetting(const KeyCommandEntry& entry, char) {
+    const SettingSwitchEntry& setting = entryFor(entry.setting);
+    setting.set(*this, !setting.get(*this));
 }
 
-void ContentView::toggleHideMidiClock() {
-    midiManager_.setHideMidiClock(!midiManager_.hideMidiClock());
-}
-
-void ContentView::cycleTTSLevel() {
+void ContentView::cycleTTSLevel(const KeyCommandEntry&, char) {
     chooseTTSLevel(nextTTSLevel(ttsLevel_));
 }
 
-void ContentView::slower() {
+void ContentView::slower(const KeyCommandEntry&, char) {
     speechAnnouncer_.adjustRate(-rateStep);
 }
 
-void ContentView::faster() {
+void ContentView::faster(const KeyCommandEntry&, char) {
     speechAnnouncer_.adjustRate(rateStep);
 }
 
-void ContentView::readGuide() {
+void ContentView::louder(const KeyCommandEntry&, char) {
+    speechAnnouncer_.adjustVolume(volumeStep);
+}
+
+void ContentView::softer(const KeyCommandEntry&, char) {
+    speechAnnouncer_.adjustVolume(-volumeStep);
+}
+
+void ContentView::readGuide(const KeyCommandEntry&, char) {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
         speechAnnouncer_.speakNow(guideReadingText(showUserGuide_));
 }
 
-void ContentView::readNewestBreakdown() {
+void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
     if (speechAnnouncer_.isSpeaking()) {
         speechAnnouncer_.stop();
         return;
@@ -374,19 +341,19 @@ void ContentView::readNewestBreakdown() {
                               newest.sourceID);
 }
 
-void ContentView::toggleClickOnMessage() {
-    setClickOnMessage(!clickOnMessage_);
-}
-
-void ContentView::toggleLastInterrupts() {
-    setLastInterrupts(!lastInterrupts_);
-}
-
-void ContentView::readRecent() {
+void ContentView::readRecent(const KeyCommandEntry&, char) {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
         speechAnnouncer_.speakNow(recentSummaryText());
+}
+
+void ContentView::openDeviceSettingsKey(const KeyCommandEntry&, char) {
+    openDeviceSettings();
+}
+
+void ContentView::requestExportKey(const KeyCommandEntry&, char) {
+    requestExport();
 }
 
 std::string ContentView::recentSummaryText() const {

@@ -15,6 +15,8 @@
 
 #include "app/BackgroundQueue.hpp"
 #include "app/CsvExport.hpp"
+#include "app/KeyCommands.hpp"
+#include "app/SettingSwitches.hpp"
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
@@ -30,9 +32,6 @@
 #include "text/TTSLevel.hpp"
 
 namespace umbrascope {
-
-enum class ArrowKey { up, down };
-enum class KeyResult { handled, ignored };
 
 // The window's own published state, named to observers after it changes.
 enum class ContentViewProperty {
@@ -100,7 +99,6 @@ struct ContentViewServices {
 // directly; every change is announced here, whoever made it.
 class ContentView {
 public:
-    static constexpr std::string_view acceptedKeyCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
     static constexpr std::string_view exportDialogTitle = "Export Messages to CSV";
     static constexpr std::string_view exportFileName = "Umbrascope-Export.csv";
     static constexpr Duration scrollDelay = std::chrono::milliseconds(80);
@@ -164,12 +162,15 @@ public:
     // A speech problem, shown in the notice and said (default voice, when the level is not off).
     void showSpeechNotice(std::string text);
 
-    // One key press: exactly one of acceptedKeyCharacters (upper case acts as lower case), else
-    // ignored.
+    // One key press: a key of keyCommands, else ignored.
+    KeyResult handleKey(const WindowKey& key);
+    // The characters of one key press: exactly one of acceptedKeyCharacters, else ignored.
     KeyResult handleKey(std::string_view characters);
-    KeyResult handleKey(ArrowKey arrow);
+    KeyResult handleKey(ArrowKey arrow) { return handleKey(WindowKey::of(arrow)); }
     // `keyNumber` 1 to 8 in legendOrder; others do nothing.
     void toggleHiddenType(int keyNumber);
+    // The legend's check boxes and the digit keys.
+    void setTypeHidden(UMPMessageType type, bool hidden);
 
     // The R key's catch-up: the last 10 visible messages of the last 10 seconds, short wording.
     std::string recentSummaryText() const;
@@ -203,17 +204,7 @@ public:
     ObserverList<ScrollRequest>& scrollRequests() { return scrollRequests_; }
 
 private:
-    // Settings whose changes are announced, in the order of the announcement table.
-    enum class Switch {
-        hideActiveSensing,
-        hideMidiClock,
-        onlyUMPSources,
-        midi1ProtocolOnly,
-        clickOnMessage,
-        lastInterrupts,
-        count
-    };
-    using Switches = std::array<bool, static_cast<std::size_t>(Switch::count)>;
+    using Switches = std::array<bool, settingSwitchCount>;
     struct Inspected {
         const MIDIMessage* message;
         std::int64_t sequenceNumber;
@@ -278,19 +269,19 @@ private:
     void announceHiddenTypeChange();
     void say(std::string text); // speakNow in the default voice when the level is not off
 
-    // Key commands.
-    void toggleOnlyUMPSources();
-    void toggleMidi1ProtocolOnly();
-    void toggleHideActiveSensing();
-    void toggleHideMidiClock();
-    void cycleTTSLevel();
-    void slower();
-    void faster();
-    void readGuide();
-    void readNewestBreakdown();
-    void toggleClickOnMessage();
-    void toggleLastInterrupts();
-    void readRecent();
+    // Key commands, one per Command; `key` is the character pressed, lower case.
+    void showOrHideType(const KeyCommandEntry& entry, char key);
+    void toggleSetting(const KeyCommandEntry& entry, char key);
+    void cycleTTSLevel(const KeyCommandEntry& entry, char key);
+    void slower(const KeyCommandEntry& entry, char key);
+    void faster(const KeyCommandEntry& entry, char key);
+    void louder(const KeyCommandEntry& entry, char key);
+    void softer(const KeyCommandEntry& entry, char key);
+    void readGuide(const KeyCommandEntry& entry, char key);
+    void readNewestBreakdown(const KeyCommandEntry& entry, char key);
+    void readRecent(const KeyCommandEntry& entry, char key);
+    void openDeviceSettingsKey(const KeyCommandEntry& entry, char key);
+    void requestExportKey(const KeyCommandEntry& entry, char key);
 
     void setShowUserGuide(bool on);
     void setShowDeviceSettings(bool on);

@@ -45,8 +45,8 @@ constexpr std::string_view usage =
     "                        blanks, presses KEY just before event packet N (packet lines\n"
     "                        counted from 0 over all files; keys past the last packet are\n"
     "                        pressed at the end), e.g. 'T@0 5@10'. KEY is one of\n"
-    "                        12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down; E exports nothing\n"
-    "                        here (see --csv)\n"
+    "                        12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM, Up or Down; E exports\n"
+    "                        nothing here (see --csv)\n"
     "  --speech BACKEND      speechd, espeak or none (default: speechd, then espeak)\n"
     "  --speech-log FILE     write one line per utterance: seconds since the start, outcome\n"
     "                        (spoken, dropped-busy, cut-off or failed), source id, voice, rate,\n"
@@ -61,6 +61,9 @@ constexpr std::string_view usage =
     "8 hex digits; '#' starts a comment; an optional first line '@source NAME' names the source.\n"
     "A CSV export of the monitor reads back too. A line holds at most 65536 bytes and a file at\n"
     "most 256 MiB; a source name longer than 256 bytes is cut, with a warning.\n";
+
+static_assert(usage.find(acceptedKeyCharacters) != std::string_view::npos,
+              "the usage names every key of the window");
 
 // A value that must be one of a few words: "--pace expects fast or recorded, found 'slow'".
 template <typename Value, std::size_t N>

@@ -15,8 +15,6 @@ namespace umbrascope {
 
 namespace {
 
-constexpr std::string_view acceptedCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
-
 // One per application object: a new application gets a new router.
 QPointer<KeyRouter> currentRouter;
 
@@ -44,17 +42,21 @@ void KeyRouter::setHandler(QWidget* window, KeyHandler handler) {
     if (window && handler) routes_.push_back(Route{window, std::move(handler)});
 }
 
-std::optional<KeyCommand> KeyRouter::commandFor(const QKeyEvent& event) {
+std::optional<WindowKey> KeyRouter::commandFor(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers =
         event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     if (modifiers != Qt::NoModifier) return std::nullopt;
-    if (event.key() == Qt::Key_Up) return KeyCommand{KeyCommand::Kind::upArrow, 0};
-    if (event.key() == Qt::Key_Down) return KeyCommand{KeyCommand::Kind::downArrow, 0};
+    std::optional<WindowKey> key;
+    if (event.key() == Qt::Key_Up) key = WindowKey::of(ArrowKey::up);
+    if (event.key() == Qt::Key_Down) key = WindowKey::of(ArrowKey::down);
     const QString text = event.text();
-    if (text.size() != 1 || text[0].unicode() > 0x7F) return std::nullopt;
-    const char character = static_cast<char>(text[0].unicode());
-    if (acceptedCharacters.find(character) == std::string_view::npos) return std::nullopt;
-    return KeyCommand{KeyCommand::Kind::character, character};
+    if (!key && text.size() == 1 && text[0].unicode() <= 0x7F) {
+        key = WindowKey::typed(static_cast<char>(text[0].unicode()));
+        // The screen reader's desktop layout owns the keypad's + and -.
+        if ((event.modifiers() & Qt::KeypadModifier) && !text[0].isDigit()) return std::nullopt;
+    }
+    if (!key || !findKeyCommand(*key)) return std::nullopt;
+    return key;
 }
 
 bool KeyRouter::isTextField(const QWidget* widget) {

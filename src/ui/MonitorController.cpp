@@ -16,29 +16,6 @@
 
 namespace umbrascope {
 
-namespace {
-
-// The window's filter switches and the store's settings they stand for, in FilterSwitch order.
-struct FilterBinding {
-    FilterSwitch filter;
-    bool (MIDIManager::*get)() const;
-    void (MIDIManager::*set)(bool);
-};
-constexpr std::array<FilterBinding, 4> filterBindings{{
-    {FilterSwitch::hideActiveSensing, &MIDIManager::hideActiveSensing,
-     &MIDIManager::setHideActiveSensing},
-    {FilterSwitch::hideMidiClock, &MIDIManager::hideMidiClock, &MIDIManager::setHideMidiClock},
-    {FilterSwitch::onlyUMPSources, &MIDIManager::onlyUMPSources, &MIDIManager::setOnlyUMPSources},
-    {FilterSwitch::midi1ProtocolOnly, &MIDIManager::midi1ProtocolOnly,
-     &MIDIManager::setMidi1ProtocolOnly},
-}};
-
-const FilterBinding& bindingFor(FilterSwitch filter) {
-    return filterBindings[static_cast<std::size_t>(filter)];
-}
-
-} // namespace
-
 SheetOpeners SheetOpeners::standard() {
     return {openBreakdownSheet, openDeviceSettingsSheet, openUserGuideSheet};
 }
@@ -95,10 +72,8 @@ void MonitorController::showEverything() {
     window_.setBufferSize(static_cast<int>(view_.midiManager().maxMessages()));
     window_.setBufferFull(view_.midiManager().isBufferFull());
     showHiddenTypes();
-    showFilters();
+    showSwitches();
     window_.setNarrationLevel(view_.ttsLevel());
-    window_.setLastInterrupts(view_.lastInterrupts());
-    window_.setClickOnMessage(view_.clickOnMessage());
     SpeechAnnouncer& speech = view_.speechAnnouncer();
     window_.setRateRange(speech.synthesizer().minimumRate(), speech.synthesizer().maximumRate());
     window_.setRate(speech.rate());
@@ -117,22 +92,12 @@ void MonitorController::bindWindowToView() {
     connect(w, &MonitorWindow::exportClicked, this, [this] { view_.requestExport(); });
     connect(w, &MonitorWindow::clearClicked, this, [&manager] { manager.clearMessages(); });
     connect(w, &MonitorWindow::userGuideClicked, this, [this] { view_.openUserGuide(); });
-    connect(w, &MonitorWindow::typeShownToggled, this, [&manager](UMPMessageType type, bool shown) {
-        MessageTypeSet hidden = manager.hiddenMessageTypes();
-        if (shown)
-            hidden.erase(type);
-        else
-            hidden.insert(type);
-        manager.setHiddenMessageTypes(hidden);
-    });
-    connect(w, &MonitorWindow::filterToggled, this,
-            [&manager](FilterSwitch filter, bool on) { (manager.*bindingFor(filter).set)(on); });
+    connect(w, &MonitorWindow::typeShownToggled, this,
+            [this](UMPMessageType type, bool shown) { view_.setTypeHidden(type, !shown); });
+    connect(w, &MonitorWindow::switchToggled, this,
+            [this](SettingSwitch setting, bool on) { entryFor(setting).set(view_, on); });
     connect(w, &MonitorWindow::narrationLevelChosen, this,
             [this](TTSLevel level) { view_.chooseTTSLevel(level); });
-    connect(w, &MonitorWindow::lastInterruptsToggled, this,
-            [this](bool on) { view_.setLastInterrupts(on); });
-    connect(w, &MonitorWindow::clickOnMessageToggled, this,
-            [this](bool on) { view_.setClickOnMessage(on); });
     // The sliders are silent: only the keys announce a new rate or volume.
     connect(w, &MonitorWindow::rateMoved, this, [&speech](float rate) { speech.setRate(rate); });
     connect(w, &MonitorWindow::volumeMoved, this,
@@ -141,21 +106,8 @@ void MonitorController::bindWindowToView() {
         if (const MIDIMessage* message = window_.messageModel().messageAt(row))
             view_.openBreakdown(*message);
     });
-    window_.setKeyHandler([this](const KeyCommand& command) {
-        switch (command.kind) {
-        case KeyCommand::Kind::upArrow:
-            return view_.handleKey(ArrowKey::up) == KeyResult::handled;
-        case KeyCommand::Kind::downArrow:
-            return view_.handleKey(ArrowKey::down) == KeyResult::handled;
-        case KeyCommand::Kind::character:
-            break;
-        }
-        return handleKey(command.character);
-    });
-}
-
-bool MonitorController::handleKey(char character) {
-    return view_.handleKey(std::string_view(&character, 1)) == KeyResult::handled;
+    window_.setKeyHandler(
+        [this](const WindowKey& key) { return view_.handleKey(key) == KeyResult::handled; });
 }
 
 bool MonitorController::eventFilter(QObject* watched, QEvent* event) {
@@ -182,10 +134,8 @@ void MonitorController::viewChanged(ContentViewProperty property) {
     using P = ContentViewProperty;
     switch (property) {
     case P::clickOnMessage:
-        window_.setClickOnMessage(view_.clickOnMessage());
-        break;
     case P::lastInterrupts:
-        window_.setLastInterrupts(view_.lastInterrupts());
+        showSwitches();
         break;
     case P::ttsLevel:
         window_.setNarrationLevel(view_.ttsLevel());
@@ -233,7 +183,7 @@ void MonitorController::managerChanged(MIDIManagerProperty property) {
     case P::hideMidiClock:
     case P::onlyUMPSources:
     case P::midi1ProtocolOnly:
-        showFilters();
+        showSwitches();
         break;
     default:
         break;
@@ -260,10 +210,9 @@ void MonitorController::showHiddenTypes() {
         window_.setTypeShown(type, !hidden.contains(type));
 }
 
-void MonitorController::showFilters() {
-    const MIDIManager& manager = view_.midiManager();
-    for (const FilterBinding& binding : filterBindings)
-        window_.setFilter(binding.filter, (manager.*binding.get)());
+void MonitorController::showSwitches() {
+    for (const SettingSwitchEntry& entry : settingSwitches)
+        window_.setSwitch(entry.setting, entry.get(view_));
 }
 
 void MonitorController::showConnectedSources() {

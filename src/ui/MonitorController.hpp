@@ -59,10 +59,9 @@ private:
     void managerChanged(MIDIManagerProperty property);
     void speechChanged(SpeechAnnouncerProperty property);
     void visibleChanged(const VisibleChange& change);
-    bool handleKey(char character);
     void showMessageCount();
     void showHiddenTypes();
-    void showFilters();
+    void showSwitches();
     void showConnectedSources();
 
     Sheet requestedSheet() const;

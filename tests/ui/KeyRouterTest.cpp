@@ -19,8 +19,8 @@ using test::waitFor;
 class Routed : public ::testing::Test {
 protected:
     void SetUp() override {
-        window.setKeyHandler([this](const KeyCommand& command) {
-            received.push_back(command);
+        window.setKeyHandler([this](const WindowKey& key) {
+            received.push_back(key);
             return true;
         });
         window.show();
@@ -41,7 +41,7 @@ protected:
     }
 
     MonitorWindow window;
-    std::vector<KeyCommand> received;
+    std::vector<WindowKey> received;
 };
 
 TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
@@ -52,15 +52,17 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
         const char* text;
         Qt::KeyboardModifiers modifiers;
         bool autoRepeat;
-        std::optional<KeyCommand> command;
+        std::optional<WindowKey> command;
     } cases[] = {
-        {"digit", Qt::Key_1, "1", Qt::NoModifier, false, KeyCommand{{}, '1'}},
-        {"shifted", Qt::Key_T, "T", Qt::ShiftModifier, false, KeyCommand{{}, 'T'}},
-        {"repeated", Qt::Key_M, "m", Qt::NoModifier, true, KeyCommand{{}, 'm'}},
-        {"bracket", Qt::Key_BracketRight, "]", Qt::NoModifier, false, KeyCommand{{}, ']'}},
-        {"up", Qt::Key_Up, "", Qt::NoModifier, false, KeyCommand{KeyCommand::Kind::upArrow, 0}},
-        {"down", Qt::Key_Down, "", Qt::KeypadModifier, false,
-         KeyCommand{KeyCommand::Kind::downArrow, 0}},
+        {"digit", Qt::Key_1, "1", Qt::NoModifier, false, WindowKey::typed('1')},
+        {"shifted", Qt::Key_T, "T", Qt::ShiftModifier, false, WindowKey::typed('T')},
+        {"repeated", Qt::Key_M, "m", Qt::NoModifier, true, WindowKey::typed('m')},
+        {"bracket", Qt::Key_BracketRight, "]", Qt::NoModifier, false, WindowKey::typed(']')},
+        {"plus", Qt::Key_Plus, "+", Qt::ShiftModifier, false, WindowKey::typed('+')},
+        {"up", Qt::Key_Up, "", Qt::NoModifier, false, WindowKey::of(ArrowKey::up)},
+        {"down", Qt::Key_Down, "", Qt::KeypadModifier, false, WindowKey::of(ArrowKey::down)},
+        // The screen reader's desktop layout reads with the keypad's + and -.
+        {"keypadMinus", Qt::Key_Minus, "-", Qt::KeypadModifier, false, std::nullopt},
         {"nine", Qt::Key_9, "9", Qt::NoModifier, false, std::nullopt},
         {"letterOutsideTheSet", Qt::Key_A, "a", Qt::NoModifier, false, std::nullopt},
         {"controlT", Qt::Key_T, "t", Qt::ControlModifier, false, std::nullopt},
@@ -85,8 +87,8 @@ TEST_F(Routed, ATextFieldKeepsItsKeysUnlessReadOnlyAndAnIgnoredKeyIsAskedOnce) {
     press(Qt::Key_M, "m");
     EXPECT_EQ(received.size(), 1u);
 
-    window.setKeyHandler([this](const KeyCommand& command) {
-        received.push_back(command);
+    window.setKeyHandler([this](const WindowKey& key) {
+        received.push_back(key);
         return false;
     });
     press(Qt::Key_T, "t");
