@@ -57,7 +57,8 @@ ContentView::~ContentView() {
 
 void ContentView::bufferChanged(const MessagesChange& change) {
     if (change.cleared) {
-        if (inspected_) closeInspected();
+        if (sheets_.messagesDropped(std::numeric_limits<std::int64_t>::max()))
+            sheetChanged(Sheet::breakdown);
         rebuildVisible();
         return;
     }
@@ -70,7 +71,7 @@ void ContentView::bufferChanged(const MessagesChange& change) {
         visible_.pop_front();
         ++removed;
     }
-    if (inspected_ && inspected_->sequenceNumber < firstKept) closeInspected();
+    if (sheets_.messagesDropped(firstKept)) sheetChanged(Sheet::breakdown);
 
     // The appended messages that survived the trim are the last ones of the buffer.
     const std::size_t fresh = std::min(change.appended, messages.size());
@@ -327,7 +328,7 @@ void ContentView::readGuide(const KeyCommandEntry&, char) {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(guideReadingText(showUserGuide_));
+        speechAnnouncer_.speakNow(guideReadingText(showUserGuide()));
 }
 
 void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
@@ -337,7 +338,7 @@ void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
     }
     if (visible_.empty()) return;
     const MIDIMessage& newest = *visible_.back().message;
-    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspected_.has_value()),
+    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspectedMessage() != nullptr),
                               newest.sourceID);
 }
 
@@ -398,66 +399,38 @@ void ContentView::exportCSV() {
 // --- Window and sheets ----------------------------------------------------------------------
 
 void ContentView::contentAppeared() {
-    setWindowFocused(true);
     scrollRequests_.notify(ScrollRequest{false});
 }
 
-void ContentView::setWindowFocused(bool on) {
-    if (on == isWindowFocused_) return;
-    isWindowFocused_ = on;
-    observers_.notify(ContentViewProperty::isWindowFocused);
+void ContentView::changeSheet(Sheet sheet, const MIDIMessage* message) {
+    const Sheet before = sheets_.open();
+    if (sheets_.show(sheet, message)) sheetChanged(before);
 }
 
-void ContentView::setShowUserGuide(bool on) {
-    if (on == showUserGuide_) return;
-    showUserGuide_ = on;
-    observers_.notify(ContentViewProperty::showUserGuide);
-}
-
-void ContentView::setShowDeviceSettings(bool on) {
-    if (on == showDeviceSettings_) return;
-    showDeviceSettings_ = on;
-    observers_.notify(ContentViewProperty::showDeviceSettings);
+void ContentView::sheetChanged(Sheet before) {
+    // The guide's and the breakdown's readings end with their sheet.
+    if (before == Sheet::userGuide || before == Sheet::breakdown) speechAnnouncer_.stop();
+    observers_.notify(ContentViewProperty::sheet);
 }
 
 void ContentView::openUserGuide() {
-    setShowUserGuide(true);
-}
-
-void ContentView::closeUserGuide() {
-    setShowUserGuide(false);
-    speechAnnouncer_.stop();
+    changeSheet(Sheet::userGuide);
 }
 
 void ContentView::openDeviceSettings() {
-    setShowDeviceSettings(true);
+    changeSheet(Sheet::deviceSettings);
     say("Devices");
-}
-
-void ContentView::closeDeviceSettings() {
-    setShowDeviceSettings(false);
 }
 
 void ContentView::openBreakdown(const MIDIMessage& message) {
     const auto& messages = midiManager_.messages();
     const auto found = std::find_if(messages.rbegin(), messages.rend(),
                                     [&](const MIDIMessage& m) { return m.id == message.id; });
-    if (found == messages.rend()) return;
-    inspected_ = Inspected{&*found, found->sequenceNumber};
-    observers_.notify(ContentViewProperty::inspectedMessage);
+    if (found != messages.rend()) changeSheet(Sheet::breakdown, &*found);
 }
 
-void ContentView::closeBreakdown() {
-    if (inspected_) {
-        inspected_.reset();
-        observers_.notify(ContentViewProperty::inspectedMessage);
-    }
-    speechAnnouncer_.stop();
-}
-
-// Its message left the buffer: the sheet closes as if the user had closed it.
-void ContentView::closeInspected() {
-    closeBreakdown();
+void ContentView::closeSheet(Sheet sheet) {
+    if (sheets_.close(sheet)) sheetChanged(sheet);
 }
 
 void ContentView::toggleBreakdownReading() {
@@ -465,8 +438,8 @@ void ContentView::toggleBreakdownReading() {
         speechAnnouncer_.stop();
         return;
     }
-    if (!inspected_) return;
-    const MIDIMessage& message = *inspected_->message;
+    if (!inspectedMessage()) return;
+    const MIDIMessage& message = *inspectedMessage();
     speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID);
 }
 

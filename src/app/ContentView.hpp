@@ -17,6 +17,7 @@
 #include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
 #include "app/SettingSwitches.hpp"
+#include "app/SheetState.hpp"
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
@@ -38,10 +39,7 @@ enum class ContentViewProperty {
     clickOnMessage,
     lastInterrupts,
     ttsLevel,
-    showUserGuide,
-    showDeviceSettings,
-    inspectedMessage,
-    isWindowFocused,
+    sheet,
     isIdle,
     notice,
 };
@@ -123,22 +121,17 @@ public:
     void setClickOnMessage(bool on);
     bool lastInterrupts() const { return lastInterrupts_; }
     void setLastInterrupts(bool on);
-    MonoTime currentTime() const { return currentTime_; }
     TTSLevel ttsLevel() const { return ttsLevel_; }
     // Silent: the T key and the level buttons speak the level themselves.
     void setTTSLevel(TTSLevel level);
     // A level button: sets the level and always says it.
     void chooseTTSLevel(TTSLevel level);
-    std::optional<std::int64_t> lastSpokenSequence() const { return lastSpokenSequence_; }
-    std::optional<RunningVoiceStatus> runningVoiceStatus() const { return runningVoiceStatus_; }
-    bool showUserGuide() const { return showUserGuide_; }
-    bool showDeviceSettings() const { return showDeviceSettings_; }
-    // The message of the open breakdown sheet, in the buffer; none when no sheet is open. It is
-    // cleared (and the sheet closes) when its message leaves the buffer.
-    const MIDIMessage* inspectedMessage() const {
-        return inspected_ ? inspected_->message : nullptr;
-    }
-    bool isWindowFocused() const { return isWindowFocused_; }
+    // The sheet in front, if any. A breakdown closes when its message leaves the buffer.
+    Sheet openSheet() const { return sheets_.open(); }
+    bool showUserGuide() const { return sheets_.open() == Sheet::userGuide; }
+    bool showDeviceSettings() const { return sheets_.open() == Sheet::deviceSettings; }
+    // The message of the open breakdown sheet, in the buffer; none when no breakdown is open.
+    const MIDIMessage* inspectedMessage() const { return sheets_.inspected(); }
 
     // The buffer without what the filters hide, oldest first; a random-access range of
     // MIDIMessage that stays valid until the next visible change.
@@ -182,19 +175,18 @@ public:
     // background, and the result is spoken.
     void exportCSV();
 
-    // The window's content appeared: it takes the focus and shows the end of the list.
+    // The window's content appeared: it shows the end of the list.
     void contentAppeared();
 
+    // One sheet at a time: opening one closes the one in front. The guide and the breakdown stop
+    // speech when they close, however that happens.
     void openUserGuide();
-    // Closing the guide always stops speech.
-    void closeUserGuide();
     // The D key and the "Devices" button.
     void openDeviceSettings();
-    void closeDeviceSettings();
     // A row's "More" button; a message no longer in the buffer opens nothing.
     void openBreakdown(const MIDIMessage& message);
-    // Closing the breakdown always stops speech.
-    void closeBreakdown();
+    // Closes `sheet` if it is in front.
+    void closeSheet(Sheet sheet);
     // The sheets' read-aloud buttons: stop when speaking, else read.
     void toggleBreakdownReading();
     void toggleGuideReading();
@@ -205,10 +197,6 @@ public:
 
 private:
     using Switches = std::array<bool, settingSwitchCount>;
-    struct Inspected {
-        const MIDIMessage* message;
-        std::int64_t sequenceNumber;
-    };
 
     // State, in the window's order.
     MIDIManager midiManager_;
@@ -221,10 +209,7 @@ private:
     TTSLevel ttsLevel_ = TTSLevel::off;
     std::optional<std::int64_t> lastSpokenSequence_;
     std::optional<RunningVoiceStatus> runningVoiceStatus_;
-    bool showUserGuide_ = false;
-    bool showDeviceSettings_ = false;
-    std::optional<Inspected> inspected_; // by identity: a pointer into the buffer
-    bool isWindowFocused_ = false;
+    SheetState sheets_;
     std::unique_ptr<ScheduledTask> idleTimer_;
 
     // Services and what the state is derived from. The token comes before the exporter, which
@@ -260,7 +245,6 @@ private:
     void handleNewMessages();
     void resetAnnouncePosition();
     void updateIdle();
-    void closeInspected();
     void inputOverrunsChanged();
 
     // Announcements of setting changes.
@@ -283,9 +267,8 @@ private:
     void openDeviceSettingsKey(const KeyCommandEntry& entry, char key);
     void requestExportKey(const KeyCommandEntry& entry, char key);
 
-    void setShowUserGuide(bool on);
-    void setShowDeviceSettings(bool on);
-    void setWindowFocused(bool on);
+    void changeSheet(Sheet sheet, const MIDIMessage* message = nullptr);
+    void sheetChanged(Sheet before);
 };
 
 } // namespace umbrascope

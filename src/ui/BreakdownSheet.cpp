@@ -23,9 +23,8 @@ QString toQString(const std::string& text) {
 } // namespace
 
 BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QWidget* window)
-    : SheetDialog(window, QStringLiteral("Message Fields"), sheetSize,
-                  [&view] { view.closeBreakdown(); }),
-      view_(view), message_(message) {
+    : SheetDialog(window, QStringLiteral("Message Fields"), sheetSize), view_(view),
+      message_(message) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -101,12 +100,6 @@ BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QW
         rows_.front()->setFocus();
     else
         read_->setFocus();
-
-    subscription_ = view_.observers().subscribe([this](ContentViewProperty property) {
-        if (property != ContentViewProperty::inspectedMessage) return;
-        const MIDIMessage* inspected = view_.inspectedMessage();
-        if (!inspected || inspected->id != message_.id) closeFromState();
-    });
 }
 
 } // namespace umbrascope

@@ -47,9 +47,7 @@ QString DeviceSettingsSheet::voiceEntry(const Voice& voice) {
 }
 
 DeviceSettingsSheet::DeviceSettingsSheet(ContentView& view, QWidget* window)
-    : SheetDialog(window, QStringLiteral("Devices"), sheetSize,
-                  [&view] { view.closeDeviceSettings(); }),
-      view_(view) {
+    : SheetDialog(window, QStringLiteral("Devices"), sheetSize), view_(view) {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
@@ -73,10 +71,6 @@ DeviceSettingsSheet::DeviceSettingsSheet(ContentView& view, QWidget* window)
 
     rebuild();
 
-    viewSubscription_ = view_.observers().subscribe([this](ContentViewProperty property) {
-        if (property == ContentViewProperty::showDeviceSettings && !view_.showDeviceSettings())
-            closeFromState();
-    });
     managerSubscription_ =
         view_.midiManager().observers().subscribe([this](MIDIManagerProperty property) {
             if (property == MIDIManagerProperty::availableSources) rebuild();

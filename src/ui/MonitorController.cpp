@@ -56,7 +56,7 @@ MonitorController::MonitorController(ContentView& view, MonitorWindow& window, S
         appeared_ = true;
         view_.contentAppeared();
     }
-    syncSheets(Sheet::none);
+    syncSheet();
 }
 
 MonitorController::~MonitorController() {
@@ -143,19 +143,11 @@ void MonitorController::viewChanged(ContentViewProperty property) {
     case P::isIdle:
         window_.setIdle(view_.isIdle());
         break;
-    case P::showUserGuide:
-        syncSheets(Sheet::userGuide);
-        break;
-    case P::showDeviceSettings:
-        syncSheets(Sheet::deviceSettings);
-        break;
-    case P::inspectedMessage:
-        syncSheets(Sheet::breakdown);
+    case P::sheet:
+        syncSheet();
         break;
     case P::notice:
         window_.setNotice(QString::fromStdString(view_.notice()));
-        break;
-    case P::isWindowFocused:
         break;
     }
 }
@@ -224,65 +216,15 @@ void MonitorController::showConnectedSources() {
 
 // --- Sheets -------------------------------------------------------------------------------
 
-bool MonitorController::isRequested(Sheet sheet) const {
-    switch (sheet) {
-    case Sheet::breakdown:
-        return view_.inspectedMessage() != nullptr;
-    case Sheet::deviceSettings:
-        return view_.showDeviceSettings();
-    case Sheet::userGuide:
-        return view_.showUserGuide();
-    case Sheet::none:
-        break;
-    }
-    return false;
-}
-
-MonitorController::Sheet MonitorController::requestedSheet() const {
-    for (const Sheet sheet : {Sheet::breakdown, Sheet::deviceSettings, Sheet::userGuide})
-        if (isRequested(sheet)) return sheet;
-    return Sheet::none;
-}
-
-void MonitorController::closeRequest(Sheet sheet) {
-    switch (sheet) {
-    case Sheet::breakdown:
-        view_.closeBreakdown();
-        break;
-    case Sheet::deviceSettings:
-        view_.closeDeviceSettings();
-        break;
-    case Sheet::userGuide:
-        view_.closeUserGuide();
-        break;
-    case Sheet::none:
-        break;
-    }
-}
-
-void MonitorController::syncSheets(Sheet changed) {
-    // Closing a sheet calls the view, which tells us again: the outer pass settles everything.
+// The one place where sheets open and close: the sheet in front follows the view's state.
+void MonitorController::syncSheet() {
+    // Closing a sheet may tell the view, which tells us again: the outer pass settles it.
     if (syncing_) return;
     syncing_ = true;
-    if (front_ && sheetKind_ == Sheet::breakdown && view_.inspectedMessage() &&
-        view_.inspectedMessage() != sheetMessage_) {
-        // Another message: the sheet closes, which clears the request, and opens again on it.
-        const MIDIMessage* wanted = view_.inspectedMessage();
-        closeSheet();
-        if (!view_.inspectedMessage()) view_.openBreakdown(*wanted);
-    } else if (front_ && !isRequested(sheetKind_)) {
-        closeSheet();
-    }
-    if (front_ && changed != Sheet::none && changed != sheetKind_ && isRequested(changed)) {
-        // One sheet at a time: the newest request wins, the sheet in front closes.
-        const Sheet replaced = sheetKind_;
-        closeSheet();
-        closeRequest(replaced);
-    }
-    if (!front_) {
-        const Sheet next = isRequested(changed) ? changed : requestedSheet();
-        if (next != Sheet::none) openSheet(next);
-    }
+    const Sheet wanted = view_.openSheet();
+    if (front_ && (wanted != sheetKind_ || view_.inspectedMessage() != sheetMessage_))
+        closeSheet(); // withdrawn, or replaced by a newer request
+    if (!front_ && wanted != Sheet::none) openSheet(wanted);
     syncing_ = false;
 }
 
@@ -304,38 +246,40 @@ void MonitorController::openSheet(Sheet sheet) {
     QDialog* dialog = *opener ? (*opener)(view_, &window_) : nullptr;
     if (!dialog) {
         // A request that shows nothing must not stay set, or the next one would change nothing.
-        closeRequest(sheet);
+        view_.closeSheet(sheet);
         return;
     }
     sheet_ = dialog;
     front_ = dialog;
     sheetKind_ = sheet;
     sheetMessage_ = view_.inspectedMessage();
-    connect(dialog, &QDialog::finished, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
-    connect(dialog, &QObject::destroyed, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
+    connect(dialog, &QDialog::finished, this, [this, dialog] { sheetGone(dialog); });
+    connect(dialog, &QObject::destroyed, this, [this, dialog] { sheetGone(dialog); });
 }
 
 void MonitorController::closeSheet() {
     const QPointer<QDialog> dialog = sheet_;
-    sheet_ = nullptr;
-    front_ = nullptr;
-    sheetKind_ = Sheet::none;
-    sheetMessage_ = nullptr;
+    forgetSheet();
     if (dialog && dialog->isVisible()) dialog->close();
     returnFocus();
 }
 
-// The dialog closed on its own (Close, Escape) or was deleted: forget it, make sure its request is
-// cleared, and show a sheet asked for meanwhile.
-void MonitorController::sheetGone(const QObject* dialog, Sheet sheet) {
-    if (front_ != dialog || front_ == nullptr) return;
+void MonitorController::forgetSheet() {
     sheet_ = nullptr;
     front_ = nullptr;
     sheetKind_ = Sheet::none;
     sheetMessage_ = nullptr;
+}
+
+// The user closed the sheet in front (its button, Escape, the title bar) or it was deleted: the
+// view's state follows.
+void MonitorController::sheetGone(const QObject* dialog) {
+    if (front_ != dialog || front_ == nullptr) return;
+    const Sheet sheet = sheetKind_;
+    forgetSheet();
     returnFocus();
-    if (isRequested(sheet)) closeRequest(sheet);
-    syncSheets(Sheet::none);
+    view_.closeSheet(sheet);
+    syncSheet();
 }
 
 void MonitorController::returnFocus() {

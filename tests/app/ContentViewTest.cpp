@@ -145,13 +145,34 @@ TEST(ContentViewReading, EachReaderStopsSpeechElseReadsInItsVoice) {
     }
 }
 
-TEST(ContentViewSheets, ClosingASheetStopsSpeech) {
-    for (const auto close : {&ContentView::closeUserGuide, &ContentView::closeBreakdown}) {
+TEST(ContentViewSheets, TheGuideAndTheBreakdownStopSpeechWhenTheyCloseOrAreReplaced) {
+    const struct {
+        const char* name;
+        Step open;
+        Step close;
+        bool stops;
+    } rows[] = {
+        {"guideClosed", [](Window& w) { w.view->openUserGuide(); },
+         [](Window& w) { w.view->closeSheet(Sheet::userGuide); }, true},
+        {"breakdownClosed",
+         [](Window& w) { w.view->openBreakdown(w.view->midiManager().messages()[0]); },
+         [](Window& w) { w.view->closeSheet(Sheet::breakdown); }, true},
+        {"guideReplaced", [](Window& w) { w.view->openUserGuide(); }, pressing("d"), true},
+        {"devicesClosed", pressing("d"),
+         [](Window& w) { w.view->closeSheet(Sheet::deviceSettings); }, false},
+        {"anotherSheetNamed", [](Window& w) { w.view->openUserGuide(); },
+         [](Window& w) { w.view->closeSheet(Sheet::breakdown); }, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         Window w;
+        w.receive({midi1NoteOn});
+        row.open(w);
         w.view->speechAnnouncer().speakNow("something long");
         w.queue.drain();
-        ((*w.view).*close)();
-        EXPECT_FALSE(w.view->speechAnnouncer().busy());
+        row.close(w);
+        w.queue.drain();
+        EXPECT_EQ(w.view->speechAnnouncer().busy(), !row.stops);
     }
 }
 
@@ -327,7 +348,6 @@ TEST(ContentViewScroll, BurstsScrollOnceAfterTheLastMessageAndIdleScrollsToo) {
         requests.emplace_back(w.clock.monotonicNow() - MonoTime{}, r.animated);
     });
     w.view->contentAppeared();
-    EXPECT_TRUE(w.view->isWindowFocused());
     EXPECT_TRUE(w.view->isIdle()) << "no message yet";
     w.runFor(250ms);
     for (int i = 0; i < 3; ++i) {
