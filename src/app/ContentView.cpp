@@ -324,29 +324,35 @@ void ContentView::softer(const KeyCommandEntry&, char) {
     speechAnnouncer_.adjustVolume(-volumeStep);
 }
 
+// With narration on an announcement is nearly always under way: G, M and R cut it and read, and
+// stop only a reading. With narration off anything being said is stopped.
+bool ContentView::stoppedReading() {
+    const std::optional<Utterance>& current = speechAnnouncer_.currentUtterance();
+    const bool stops = ttsLevel_ == TTSLevel::off
+                           ? speechAnnouncer_.isSpeaking()
+                           : speechAnnouncer_.busy() && current && current->id == readingID_;
+    if (stops) speechAnnouncer_.stop();
+    return stops;
+}
+
+void ContentView::startReading(std::string text, std::optional<std::int32_t> sourceID) {
+    speechAnnouncer_.speakNow(std::move(text), sourceID);
+    const std::optional<Utterance>& current = speechAnnouncer_.currentUtterance();
+    readingID_ = current ? current->id : 0;
+}
+
 void ContentView::readGuide(const KeyCommandEntry&, char) {
-    if (speechAnnouncer_.isSpeaking())
-        speechAnnouncer_.stop();
-    else
-        speechAnnouncer_.speakNow(guideReadingText(showUserGuide()));
+    if (!stoppedReading()) startReading(guideReadingText(showUserGuide()));
 }
 
 void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
-    if (speechAnnouncer_.isSpeaking()) {
-        speechAnnouncer_.stop();
-        return;
-    }
-    if (visible_.empty()) return;
+    if (stoppedReading() || visible_.empty()) return;
     const MIDIMessage& newest = *visible_.back().message;
-    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspectedMessage() != nullptr),
-                              newest.sourceID);
+    startReading(breakdownReadingText(newest, inspectedMessage() != nullptr), newest.sourceID);
 }
 
 void ContentView::readRecent(const KeyCommandEntry&, char) {
-    if (speechAnnouncer_.isSpeaking())
-        speechAnnouncer_.stop();
-    else
-        speechAnnouncer_.speakNow(recentSummaryText());
+    if (!stoppedReading()) startReading(recentSummaryText());
 }
 
 void ContentView::openDeviceSettingsKey(const KeyCommandEntry&, char) {
@@ -440,14 +446,14 @@ void ContentView::toggleBreakdownReading() {
     }
     if (!inspectedMessage()) return;
     const MIDIMessage& message = *inspectedMessage();
-    speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID);
+    startReading(breakdownReadingText(message, true), message.sourceID);
 }
 
 void ContentView::toggleGuideReading() {
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(guideReadingText(true));
+        startReading(guideReadingText(true));
 }
 
 } // namespace umbrascope

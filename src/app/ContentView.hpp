@@ -210,6 +210,7 @@ private:
     std::optional<std::int64_t> lastSpokenSequence_;
     std::optional<RunningVoiceStatus> runningVoiceStatus_;
     SheetState sheets_;
+    std::uint64_t readingID_ = 0; // the utterance of the last reading
     std::unique_ptr<ScheduledTask> idleTimer_;
 
     // Services and what the state is derived from. The token comes before the exporter, which
@@ -266,6 +267,10 @@ private:
     void readRecent(const KeyCommandEntry& entry, char key);
     void openDeviceSettingsKey(const KeyCommandEntry& entry, char key);
     void requestExportKey(const KeyCommandEntry& entry, char key);
+
+    // G, M and R and the sheets' buttons: a reading, remembered to tell it from announcements.
+    bool stoppedReading();
+    void startReading(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
 
     void changeSheet(Sheet sheet, const MIDIMessage* message = nullptr);
     void sheetChanged(Sheet before);

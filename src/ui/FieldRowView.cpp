@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/KeyRouter.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TypeColors.hpp"
 
@@ -52,7 +54,22 @@ FieldRowView::FieldRowView(const FieldRow& row, int depth, UMPMessageType type, 
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setAccessibleName(combinedText());
+    setProperty(KeyRouter::usesArrowsProperty, true);
     hexColumnWidth_ = naturalHexWidth();
+}
+
+void FieldRowView::keyPressEvent(QKeyEvent* event) {
+    const int step = event->key() == Qt::Key_Up ? -1 : event->key() == Qt::Key_Down ? 1 : 0;
+    if (step == 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QList<FieldRowView*> rows =
+        parentWidget()->findChildren<FieldRowView*>(Qt::FindDirectChildrenOnly);
+    const qsizetype next = rows.indexOf(this) + step;
+    // At either end the key is spent, so it never turns the volume from a list.
+    if (next >= 0 && next < rows.size()) rows[next]->setFocus(Qt::OtherFocusReason);
+    event->accept();
 }
 
 QString FieldRowView::combinedText() const {

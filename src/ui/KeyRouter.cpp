@@ -1,5 +1,8 @@
 #include "ui/KeyRouter.hpp"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -69,6 +72,18 @@ bool KeyRouter::isTextField(const QWidget* widget) {
     return qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
 }
 
+bool KeyRouter::usesArrows(const QWidget* widget) {
+    if (!widget) return false;
+    if (widget->property(usesArrowsProperty).toBool()) return true;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->autoExclusive(); // radio buttons move between themselves
+    return qobject_cast<const QAbstractItemView*>(widget) ||
+           qobject_cast<const QAbstractSlider*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget);
+}
+
 const KeyRouter::Route* KeyRouter::routeFor(const QWidget* window) const {
     // A dialog of ours has one of our windows among its ancestors.
     for (const QWidget* w = window; w; w = w->parentWidget()) {
@@ -91,6 +106,8 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!route) return false;
     const auto command = commandFor(*static_cast<QKeyEvent*>(event));
     if (!command) return false;
+    // A screen reader's user reads lists, text and pickers with the arrows.
+    if (command->arrow && usesArrows(window->focusWidget())) return false;
     // Copied: the handler may replace itself.
     const KeyHandler handler = route->handler;
     if (!handler(*command)) return false;

@@ -18,7 +18,8 @@ using KeyHandler = std::function<bool(const WindowKey&)>;
 
 // Routes the single-key commands to a window's handler, application-wide: while that window or a
 // dialog of it is the active window, whichever widget has the focus, except a text field (where
-// the keys are typing) or an open popup (menus and drop-down lists keep their arrows). Only
+// the keys are typing) or an open popup (menus and drop-down lists keep their arrows); the arrows
+// also stay with a focused control that uses them. Only
 // unmodified or shifted keys are commands; auto-repeat repeats. Main thread only.
 class KeyRouter final : public QObject {
     Q_OBJECT
@@ -34,6 +35,10 @@ public:
     static std::optional<WindowKey> commandFor(const QKeyEvent& event);
     // A widget where keys are typed as text.
     static bool isTextField(const QWidget* widget);
+    // A control that moves within itself with the arrows (lists, text, pickers, sliders, radio
+    // buttons, or a widget that says so with this property); elsewhere they turn the volume.
+    static constexpr const char* usesArrowsProperty = "usesArrows";
+    static bool usesArrows(const QWidget* widget);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

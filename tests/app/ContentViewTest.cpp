@@ -145,6 +145,33 @@ TEST(ContentViewReading, EachReaderStopsSpeechElseReadsInItsVoice) {
     }
 }
 
+// With narration on an announcement is nearly always under way; the keys must still read.
+TEST(ContentViewReading, WithNarrationOnAKeyCutsAnAnnouncementAndStopsOnlyAReading) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"g", "To stop this reading, press G again. Umbrascope"},
+        {"m", "To stop this reading, press M again. Fields are"},
+        {"r", "Note On C4"},
+    };
+    for (const auto& [key, reading] : rows) {
+        SCOPED_TRACE(key);
+        Window w;
+        w.speechOn();
+        w.receive({midi2NoteOn(60)});
+        w.report(SpeechReport::started);
+        ASSERT_EQ(w.spoken(), Texts{"Note On C4"});
+        w.log->calls.clear();
+        w.key(key);
+        ASSERT_EQ(w.spoken().size(), 1u) << "read at once";
+        EXPECT_TRUE(w.spoken()[0].starts_with(reading)) << w.spoken()[0];
+        // Handed over, not yet started: under way all the same.
+        w.log->calls.clear();
+        w.key(key);
+        EXPECT_TRUE(w.spoken().empty());
+        EXPECT_EQ(w.stops(), 1u);
+        EXPECT_FALSE(w.view->speechAnnouncer().busy());
+    }
+}
+
 TEST(ContentViewSheets, TheGuideAndTheBreakdownStopSpeechWhenTheyCloseOrAreReplaced) {
     const struct {
         const char* name;

@@ -1,6 +1,12 @@
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <optional>
@@ -59,8 +65,8 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
         {"repeated", Qt::Key_M, "m", Qt::NoModifier, true, WindowKey::typed('m')},
         {"bracket", Qt::Key_BracketRight, "]", Qt::NoModifier, false, WindowKey::typed(']')},
         {"plus", Qt::Key_Plus, "+", Qt::ShiftModifier, false, WindowKey::typed('+')},
-        {"up", Qt::Key_Up, "", Qt::NoModifier, false, WindowKey::of(ArrowKey::up)},
-        {"down", Qt::Key_Down, "", Qt::KeypadModifier, false, WindowKey::of(ArrowKey::down)},
+        {"upMovesInTheList", Qt::Key_Up, "", Qt::NoModifier, false, std::nullopt},
+        {"minus", Qt::Key_Minus, "-", Qt::NoModifier, false, WindowKey::typed('-')},
         // The screen reader's desktop layout reads with the keypad's + and -.
         {"keypadMinus", Qt::Key_Minus, "-", Qt::KeypadModifier, false, std::nullopt},
         {"nine", Qt::Key_9, "9", Qt::NoModifier, false, std::nullopt},
@@ -75,6 +81,46 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
         press(c.key, c.text, c.modifiers, c.autoRepeat);
         const auto got = received.empty() ? std::nullopt : std::optional(received.front());
         EXPECT_EQ(got, c.command) << c.name;
+    }
+}
+
+// A screen reader's user reads with the arrows wherever the focused control uses them; there
+// minus and equals still turn the volume.
+TEST_F(Routed, TheArrowsStayWithAFocusedControlThatUsesThem) {
+    QWidget* parent = window.centralWidget();
+    auto* rowLike = new QWidget(parent);
+    rowLike->setFocusPolicy(Qt::StrongFocus);
+    rowLike->setProperty(KeyRouter::usesArrowsProperty, true);
+    auto* readOnly = new QPlainTextEdit(parent);
+    readOnly->setReadOnly(true);
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    const struct {
+        const char* name;
+        QWidget* widget;
+        bool arrowsRouted;
+    } rows[] = {
+        {"messageList", &window.messageList(), false},
+        {"readOnlyText", readOnly, false},
+        {"picker", new QComboBox(parent), false},
+        {"slider", slider, false},
+        {"radioButton", new QRadioButton(QStringLiteral("TTS Off"), parent), false},
+        {"fieldRow", rowLike, false},
+        {"button", new QPushButton(QStringLiteral("Clear"), parent), true},
+        {"checkBox", new QCheckBox(QStringLiteral("Tick on Message"), parent), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        focusOn(row.widget);
+        received.clear();
+        press(Qt::Key_Down, "");
+        press(Qt::Key_Up, "");
+        press(Qt::Key_Minus, "-");
+        press(Qt::Key_Equal, "=");
+        std::vector<WindowKey> expected{WindowKey::typed('-'), WindowKey::typed('=')};
+        if (row.arrowsRouted)
+            expected.insert(expected.begin(),
+                            {WindowKey::of(ArrowKey::down), WindowKey::of(ArrowKey::up)});
+        EXPECT_EQ(received, expected);
     }
 }
 

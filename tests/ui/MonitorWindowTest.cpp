@@ -226,7 +226,7 @@ TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
     frontSheet()->reject();
 
     // The keys announce a new rate or volume; the sliders are silent.
-    press(Qt::Key_Down);
+    type('-');
     type('[');
     w.queue.drain();
     EXPECT_EQ(named<QSlider>(window, "Speech volume")->value(), 90);
@@ -287,6 +287,7 @@ TEST_F(Bound, EveryKeyOfTheTableActsThroughTheRouter) {
             SCOPED_TRACE(key);
             pressed.insert(key);
             button(window, "Clear")->setFocus(); // a control without arrows of its own
+            w.view->speechAnnouncer().stop();    // else G, M and R stop the reading before
             w.log->calls.clear();
             if (entry.arrow)
                 press(*entry.arrow == ArrowKey::up ? Qt::Key_Up : Qt::Key_Down);
