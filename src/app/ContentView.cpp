@@ -56,6 +56,7 @@ ContentView::~ContentView() {
 // --- The message store ----------------------------------------------------------------------
 
 void ContentView::bufferChanged(const MessagesChange& change) {
+    owner_.check("ContentView::bufferChanged");
     if (change.cleared) {
         if (sheets_.messagesDropped(std::numeric_limits<std::int64_t>::max()))
             sheetChanged(Sheet::breakdown);
@@ -86,6 +87,7 @@ void ContentView::bufferChanged(const MessagesChange& change) {
 }
 
 void ContentView::managerChanged(MIDIManagerProperty property) {
+    owner_.check("ContentView::managerChanged");
     using P = MIDIManagerProperty;
     switch (property) {
     case P::hideActiveSensing:
@@ -177,6 +179,7 @@ std::string ContentView::notice() const {
 }
 
 void ContentView::showSpeechNotice(std::string text) {
+    owner_.check("ContentView::showSpeechNotice");
     speechNotice_ = std::move(text);
     observers_.notify(ContentViewProperty::notice);
     say(speechNotice_);
@@ -225,6 +228,7 @@ void ContentView::say(std::string text) {
 // --- Settings -------------------------------------------------------------------------------
 
 void ContentView::setClickOnMessage(bool on) {
+    owner_.check("ContentView::setClickOnMessage");
     if (on == clickOnMessage_) return;
     clickOnMessage_ = on;
     observers_.notify(ContentViewProperty::clickOnMessage);
@@ -232,6 +236,7 @@ void ContentView::setClickOnMessage(bool on) {
 }
 
 void ContentView::setLastInterrupts(bool on) {
+    owner_.check("ContentView::setLastInterrupts");
     if (on == lastInterrupts_) return;
     lastInterrupts_ = on;
     observers_.notify(ContentViewProperty::lastInterrupts);
@@ -239,6 +244,7 @@ void ContentView::setLastInterrupts(bool on) {
 }
 
 void ContentView::setTTSLevel(TTSLevel level) {
+    owner_.check("ContentView::setTTSLevel");
     if (level == ttsLevel_) return;
     ttsLevel_ = level;
     resetAnnouncePosition();
@@ -246,6 +252,7 @@ void ContentView::setTTSLevel(TTSLevel level) {
 }
 
 void ContentView::chooseTTSLevel(TTSLevel level) {
+    owner_.check("ContentView::chooseTTSLevel");
     setTTSLevel(level);
     speechAnnouncer_.speakNow(std::string(rawValue(level)));
 }
@@ -257,6 +264,7 @@ void ContentView::toggleHiddenType(int keyNumber) {
 }
 
 void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
+    owner_.check("ContentView::setTypeHidden");
     MessageTypeSet types = midiManager_.hiddenMessageTypes();
     if (hidden)
         types.insert(type);
@@ -268,6 +276,7 @@ void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
 // --- Keys -----------------------------------------------------------------------------------
 
 KeyResult ContentView::handleKey(const WindowKey& key) {
+    owner_.check("ContentView::handleKey");
     using Run = void (ContentView::*)(const KeyCommandEntry&, char);
     // Indexed by Command.
     static constexpr std::array<Run, commandCount> commands{
@@ -383,6 +392,7 @@ std::string ContentView::recentSummaryText() const {
 // --- Export ---------------------------------------------------------------------------------
 
 void ContentView::requestExport() {
+    owner_.check("ContentView::requestExport");
     if (midiManager_.messages().empty()) {
         say("No Messages To Export");
         return;
@@ -392,6 +402,7 @@ void ContentView::requestExport() {
 }
 
 void ContentView::exportCSV() {
+    owner_.check("ContentView::exportCSV");
     if (!askForExportLocation_) return;
     askForExportLocation_(lifetime_.guard([this](std::optional<std::filesystem::path> location) {
         if (!location) return;
@@ -405,6 +416,7 @@ void ContentView::exportCSV() {
 // --- Window and sheets ----------------------------------------------------------------------
 
 void ContentView::contentAppeared() {
+    owner_.check("ContentView::contentAppeared");
     scrollRequests_.notify(ScrollRequest{false});
 }
 
@@ -420,15 +432,18 @@ void ContentView::sheetChanged(Sheet before) {
 }
 
 void ContentView::openUserGuide() {
+    owner_.check("ContentView::openUserGuide");
     changeSheet(Sheet::userGuide);
 }
 
 void ContentView::openDeviceSettings() {
+    owner_.check("ContentView::openDeviceSettings");
     changeSheet(Sheet::deviceSettings);
     say("Devices");
 }
 
 void ContentView::openBreakdown(const MIDIMessage& message) {
+    owner_.check("ContentView::openBreakdown");
     const auto& messages = midiManager_.messages();
     const auto found = std::find_if(messages.rbegin(), messages.rend(),
                                     [&](const MIDIMessage& m) { return m.id == message.id; });
@@ -436,10 +451,12 @@ void ContentView::openBreakdown(const MIDIMessage& message) {
 }
 
 void ContentView::closeSheet(Sheet sheet) {
+    owner_.check("ContentView::closeSheet");
     if (sheets_.close(sheet)) sheetChanged(sheet);
 }
 
 void ContentView::toggleBreakdownReading() {
+    owner_.check("ContentView::toggleBreakdownReading");
     if (speechAnnouncer_.isSpeaking()) {
         speechAnnouncer_.stop();
         return;
@@ -450,6 +467,7 @@ void ContentView::toggleBreakdownReading() {
 }
 
 void ContentView::toggleGuideReading() {
+    owner_.check("ContentView::toggleGuideReading");
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else

@@ -26,6 +26,7 @@
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
+#include "core/OwnerThread.hpp"
 #include "core/Scheduler.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/MessageFilter.hpp"
@@ -198,6 +199,7 @@ public:
 private:
     using Switches = std::array<bool, settingSwitchCount>;
 
+    OwnerThread owner_; // checks the entry points; first, so the others may use it
     // State, in the window's order.
     MIDIManager midiManager_;
     SpeechAnnouncer speechAnnouncer_;
