@@ -131,7 +131,6 @@ public:
     void setMidi1ProtocolOnly(bool on);
     // Times the service lost incoming events, as last reported by it.
     std::uint64_t inputOverruns() const { return inputOverruns_; }
-    MidiService::ClientRef client() const { return client_; }
     MidiService::PortRef inputPort() const { return inputPort_; }
 
 private:

@@ -8,19 +8,12 @@
 
 #include "breakdown/BreakdownRows.hpp"
 #include "ui/FieldRowView.hpp"
+#include "ui/QtText.hpp"
 #include "ui/ReadAloudButton.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TypeColors.hpp"
 
 namespace umbrascope {
-
-namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QWidget* window)
     : SheetDialog(window, QStringLiteral("Message Fields"), sheetSize), view_(view),

@@ -12,15 +12,12 @@
 #include <utility>
 
 #include "ui/PanSlider.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 
 namespace umbrascope {
 
 namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A device's name as a button label: an ampersand is a character, not a shortcut marker.
 QString literalLabel(QString text) {

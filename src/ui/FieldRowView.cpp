@@ -11,16 +11,13 @@
 #include <cmath>
 
 #include "ui/KeyRouter.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TypeColors.hpp"
 
 namespace umbrascope {
 
 namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString bitCount(std::int64_t bits) {
     return QString::number(bits) + (bits == 1 ? QStringLiteral(" bit") : QStringLiteral(" bits"));

@@ -27,6 +27,7 @@
 #include "ui/MessageListView.hpp"
 #include "ui/MessageRowDelegate.hpp"
 #include "ui/NarrationLevelSelector.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TextBlock.hpp"
 #include "ui/TypeColors.hpp"
@@ -40,10 +41,6 @@ constexpr int sliderSteps = 100;
 constexpr int legendColumnMinimum = 190;
 constexpr int legendColumnSpacing = 12;
 constexpr int badgeInset = 10;
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QFont sizedFont(const QFont& base, double delta, bool bold = false) {
     QFont font = base;

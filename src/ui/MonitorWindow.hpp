@@ -65,9 +65,6 @@ public:
     // The key commands of this window and its dialogs.
     void setKeyHandler(KeyHandler handler);
 
-    // The open About dialog, if any.
-    AboutDialog* aboutDialog() const { return about_; }
-    QAction* aboutAction() const { return aboutAction_; }
     void showAbout();
 
 signals:

@@ -9,18 +9,11 @@
 #include "app/AppInfo.hpp"
 #include "app/UserGuide.hpp"
 #include "ui/LinkButton.hpp"
+#include "ui/QtText.hpp"
 #include "ui/ReadAloudButton.hpp"
 #include "ui/SheetStyle.hpp"
 
 namespace umbrascope {
-
-namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 QString UserGuideSheet::linkLabel(const QString& url) {
     QString label = url;
