@@ -14,29 +14,8 @@ namespace umbrascope {
 
 namespace {
 
-struct SwitchAnnouncement {
-    std::string_view text;
-    std::string_view whenTrue;
-    std::string_view whenFalse;
-};
-
-// Indexed by ContentView::Switch. The hide switches speak of what is heard: hiding Active
-// Sensing turns it "Off".
-constexpr std::array<SwitchAnnouncement, 6> switchAnnouncements{{
-    {"Active Sensing ", "Off", "On"},
-    {"MIDI Clock ", "Off", "On"},
-    {"Only U. M. Pea-Native Connections ", "On", "Off"},
-    {"MIDI 1 point 0 Protocol Only ", "On", "Off"},
-    {"Tick on Message ", "On", "Off"},
-    {"Last Interrupts ", "On", "Off"},
-}};
-
 constexpr float rateStep = 0.05f;
 constexpr float volumeStep = 0.1f;
-
-char lowered(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The first type, in the set's order, that is in `a` and not in `b`.
 std::optional<UMPMessageType> firstMissing(MessageTypeSet a, MessageTypeSet b) {
@@ -77,8 +56,10 @@ ContentView::~ContentView() {
 // --- The message store ----------------------------------------------------------------------
 
 void ContentView::bufferChanged(const MessagesChange& change) {
+    owner_.check("ContentView::bufferChanged");
     if (change.cleared) {
-        if (inspected_) closeInspected();
+        if (sheets_.messagesDropped(std::numeric_limits<std::int64_t>::max()))
+            sheetChanged(Sheet::breakdown);
         rebuildVisible();
         return;
     }
@@ -91,7 +72,7 @@ void ContentView::bufferChanged(const MessagesChange& change) {
         visible_.pop_front();
         ++removed;
     }
-    if (inspected_ && inspected_->sequenceNumber < firstKept) closeInspected();
+    if (sheets_.messagesDropped(firstKept)) sheetChanged(Sheet::breakdown);
 
     // The appended messages that survived the trim are the last ones of the buffer.
     const std::size_t fresh = std::min(change.appended, messages.size());
@@ -106,6 +87,7 @@ void ContentView::bufferChanged(const MessagesChange& change) {
 }
 
 void ContentView::managerChanged(MIDIManagerProperty property) {
+    owner_.check("ContentView::managerChanged");
     using P = MIDIManagerProperty;
     switch (property) {
     case P::hideActiveSensing:
@@ -198,6 +180,7 @@ std::string ContentView::notice() const {
 }
 
 void ContentView::showSpeechNotice(std::string text) {
+    owner_.check("ContentView::showSpeechNotice");
     speechNotice_ = std::move(text);
     observers_.notify(ContentViewProperty::notice);
     say(speechNotice_);
@@ -221,20 +204,18 @@ void ContentView::inputOverrunsChanged() {
 // --- Announcements --------------------------------------------------------------------------
 
 ContentView::Switches ContentView::currentSwitches() const {
-    return {midiManager_.hideActiveSensing(),
-            midiManager_.hideMidiClock(),
-            midiManager_.onlyUMPSources(),
-            midiManager_.midi1ProtocolOnly(),
-            clickOnMessage_,
-            lastInterrupts_};
+    Switches now{};
+    for (std::size_t i = 0; i < now.size(); ++i)
+        now[i] = settingSwitches[i].get(*this);
+    return now;
 }
 
 void ContentView::announceSwitchChanges() {
     const Switches now = currentSwitches();
     for (std::size_t i = 0; i < now.size(); ++i) {
         if (now[i] == switches_[i]) continue;
-        const auto& a = switchAnnouncements[i];
-        say(std::string(a.text).append(now[i] ? a.whenTrue : a.whenFalse));
+        const SettingSwitchEntry& a = settingSwitches[i];
+        say(std::string(a.spokenName).append(now[i] ? a.whenOn : a.whenOff));
     }
     switches_ = now;
 }
@@ -255,6 +236,7 @@ void ContentView::say(std::string text) {
 // --- Settings -------------------------------------------------------------------------------
 
 void ContentView::setClickOnMessage(bool on) {
+    owner_.check("ContentView::setClickOnMessage");
     if (on == clickOnMessage_) return;
     clickOnMessage_ = on;
     observers_.notify(ContentViewProperty::clickOnMessage);
@@ -262,6 +244,7 @@ void ContentView::setClickOnMessage(bool on) {
 }
 
 void ContentView::setLastInterrupts(bool on) {
+    owner_.check("ContentView::setLastInterrupts");
     if (on == lastInterrupts_) return;
     lastInterrupts_ = on;
     observers_.notify(ContentViewProperty::lastInterrupts);
@@ -269,6 +252,7 @@ void ContentView::setLastInterrupts(bool on) {
 }
 
 void ContentView::setTTSLevel(TTSLevel level) {
+    owner_.check("ContentView::setTTSLevel");
     if (level == ttsLevel_) return;
     ttsLevel_ = level;
     resetAnnouncePosition();
@@ -276,6 +260,7 @@ void ContentView::setTTSLevel(TTSLevel level) {
 }
 
 void ContentView::chooseTTSLevel(TTSLevel level) {
+    owner_.check("ContentView::chooseTTSLevel");
     setTTSLevel(level);
     std::string text(rawValue(level));
     // One utterance: a second one would cut the first off.
@@ -289,119 +274,116 @@ void ContentView::chooseTTSLevel(TTSLevel level) {
 void ContentView::toggleHiddenType(int keyNumber) {
     if (keyNumber < 1 || keyNumber > static_cast<int>(legendOrder.size())) return;
     const UMPMessageType type = legendOrder[static_cast<std::size_t>(keyNumber - 1)];
+    setTypeHidden(type, !midiManager_.hiddenMessageTypes().contains(type));
+}
+
+void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
+    owner_.check("ContentView::setTypeHidden");
     MessageTypeSet types = midiManager_.hiddenMessageTypes();
-    if (types.contains(type))
-        types.erase(type);
-    else
+    if (hidden)
         types.insert(type);
+    else
+        types.erase(type);
     midiManager_.setHiddenMessageTypes(types);
 }
 
 // --- Keys -----------------------------------------------------------------------------------
 
-KeyResult ContentView::handleKey(std::string_view characters) {
-    struct LetterCommand {
-        char key;
-        void (ContentView::*run)();
+KeyResult ContentView::handleKey(const WindowKey& key) {
+    owner_.check("ContentView::handleKey");
+    using Run = void (ContentView::*)(const KeyCommandEntry&, char);
+    // Indexed by Command.
+    static constexpr std::array<Run, commandCount> commands{
+        &ContentView::showOrHideType,
+        &ContentView::toggleSetting,
+        &ContentView::cycleTTSLevel,
+        &ContentView::slower,
+        &ContentView::faster,
+        &ContentView::louder,
+        &ContentView::softer,
+        &ContentView::readGuide,
+        &ContentView::readNewestBreakdown,
+        &ContentView::readRecent,
+        &ContentView::openDeviceSettingsKey,
+        &ContentView::requestExportKey,
     };
-    static constexpr std::array<LetterCommand, 14> letterCommands{{
-        {'u', &ContentView::toggleOnlyUMPSources},
-        {'l', &ContentView::toggleMidi1ProtocolOnly},
-        {'s', &ContentView::toggleHideActiveSensing},
-        {'c', &ContentView::toggleHideMidiClock},
-        {'t', &ContentView::cycleTTSLevel},
-        {'[', &ContentView::slower},
-        {']', &ContentView::faster},
-        {'g', &ContentView::readGuide},
-        {'m', &ContentView::readNewestBreakdown},
-        {'k', &ContentView::toggleClickOnMessage},
-        {'i', &ContentView::toggleLastInterrupts},
-        {'r', &ContentView::readRecent},
-        {'d', &ContentView::openDeviceSettings},
-        {'e', &ContentView::requestExport},
-    }};
-
-    if (characters.size() != 1 ||
-        acceptedKeyCharacters.find(characters[0]) == std::string_view::npos)
-        return KeyResult::ignored;
-    const char key = lowered(characters[0]);
-    if (key >= '1' && key <= '8') {
-        toggleHiddenType(key - '0');
-        return KeyResult::handled;
-    }
-    for (const auto& command : letterCommands)
-        if (command.key == key) {
-            (this->*command.run)();
-            return KeyResult::handled;
-        }
-    return KeyResult::ignored;
-}
-
-KeyResult ContentView::handleKey(ArrowKey arrow) {
-    speechAnnouncer_.adjustVolume(arrow == ArrowKey::up ? volumeStep : -volumeStep);
+    const KeyCommandEntry* entry = findKeyCommand(key);
+    if (!entry) return KeyResult::ignored;
+    (this->*commands[static_cast<std::size_t>(entry->command)])(*entry, lowerCase(key.character));
     return KeyResult::handled;
 }
 
-void ContentView::toggleOnlyUMPSources() {
-    midiManager_.setOnlyUMPSources(!midiManager_.onlyUMPSources());
+KeyResult ContentView::handleKey(std::string_view characters) {
+    if (characters.size() != 1) return KeyResult::ignored;
+    return handleKey(WindowKey::typed(characters[0]));
 }
 
-void ContentView::toggleMidi1ProtocolOnly() {
-    midiManager_.setMidi1ProtocolOnly(!midiManager_.midi1ProtocolOnly());
+void ContentView::showOrHideType(const KeyCommandEntry&, char key) {
+    toggleHiddenType(key - '0');
 }
 
-void ContentView::toggleHideActiveSensing() {
-    midiManager_.setHideActiveSensing(!midiManager_.hideActiveSensing());
+void ContentView::toggleSetting(const KeyCommandEntry& entry, char) {
+    const SettingSwitchEntry& setting = entryFor(entry.setting);
+    setting.set(*this, !setting.get(*this));
 }
 
-void ContentView::toggleHideMidiClock() {
-    midiManager_.setHideMidiClock(!midiManager_.hideMidiClock());
-}
-
-void ContentView::cycleTTSLevel() {
+void ContentView::cycleTTSLevel(const KeyCommandEntry&, char) {
     chooseTTSLevel(nextTTSLevel(ttsLevel_));
 }
 
-void ContentView::slower() {
+void ContentView::slower(const KeyCommandEntry&, char) {
     speechAnnouncer_.adjustRate(-rateStep);
 }
 
-void ContentView::faster() {
+void ContentView::faster(const KeyCommandEntry&, char) {
     speechAnnouncer_.adjustRate(rateStep);
 }
 
-void ContentView::readGuide() {
-    if (speechAnnouncer_.isSpeaking())
-        speechAnnouncer_.stop();
-    else
-        speechAnnouncer_.speakNow(guideReadingText(showUserGuide_), std::nullopt,
-                                  UtteranceKind::reading);
+void ContentView::louder(const KeyCommandEntry&, char) {
+    speechAnnouncer_.adjustVolume(volumeStep);
 }
 
-void ContentView::readNewestBreakdown() {
-    if (speechAnnouncer_.isSpeaking()) {
-        speechAnnouncer_.stop();
-        return;
-    }
-    if (visible_.empty()) return;
+void ContentView::softer(const KeyCommandEntry&, char) {
+    speechAnnouncer_.adjustVolume(-volumeStep);
+}
+
+// With narration on an announcement is nearly always under way: G, M and R cut it and read, and
+// stop only a reading. With narration off anything being said is stopped.
+bool ContentView::stoppedReading() {
+    const std::optional<Utterance>& current = speechAnnouncer_.currentUtterance();
+    const bool stops = ttsLevel_ == TTSLevel::off
+                           ? speechAnnouncer_.isSpeaking()
+                           : speechAnnouncer_.busy() && current && current->id == readingID_;
+    if (stops) speechAnnouncer_.stop();
+    return stops;
+}
+
+void ContentView::startReading(std::string text, std::optional<std::int32_t> sourceID) {
+    speechAnnouncer_.speakNow(std::move(text), sourceID, UtteranceKind::reading);
+    const std::optional<Utterance>& current = speechAnnouncer_.currentUtterance();
+    readingID_ = current ? current->id : 0;
+}
+
+void ContentView::readGuide(const KeyCommandEntry&, char) {
+    if (!stoppedReading()) startReading(guideReadingText(showUserGuide()));
+}
+
+void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
+    if (stoppedReading() || visible_.empty()) return;
     const MIDIMessage& newest = *visible_.back().message;
-    speechAnnouncer_.speakNow(breakdownReadingText(newest, inspected_.has_value()), newest.sourceID,
-                              UtteranceKind::reading);
+    startReading(breakdownReadingText(newest, inspectedMessage() != nullptr), newest.sourceID);
 }
 
-void ContentView::toggleClickOnMessage() {
-    setClickOnMessage(!clickOnMessage_);
+void ContentView::readRecent(const KeyCommandEntry&, char) {
+    if (!stoppedReading()) startReading(recentSummaryText());
 }
 
-void ContentView::toggleLastInterrupts() {
-    setLastInterrupts(!lastInterrupts_);
+void ContentView::openDeviceSettingsKey(const KeyCommandEntry&, char) {
+    openDeviceSettings();
 }
 
-void ContentView::readRecent() {
-    if (speechAnnouncer_.isSpeaking())
-        speechAnnouncer_.stop();
-    else
-        speechAnnouncer_.speakNow(recentSummaryText(), std::nullopt, UtteranceKind::reading);
+void ContentView::requestExportKey(const KeyCommandEntry&, char) {
+    requestExport();
 }
 
 std::string ContentView::recentSummaryText() const {
@@ -424,6 +406,7 @@ std::string ContentView::recentSummaryText() const {
 // --- Export ---------------------------------------------------------------------------------
 
 void ContentView::requestExport() {
+    owner_.check("ContentView::requestExport");
     if (midiManager_.messages().empty()) {
         say("No Messages To Export");
         return;
@@ -433,6 +416,7 @@ void ContentView::requestExport() {
 }
 
 void ContentView::exportCSV() {
+    owner_.check("ContentView::exportCSV");
     if (!askForExportLocation_) return;
     askForExportLocation_(lifetime_.guard([this](std::optional<std::filesystem::path> location) {
         if (!location) return;
@@ -446,84 +430,62 @@ void ContentView::exportCSV() {
 // --- Window and sheets ----------------------------------------------------------------------
 
 void ContentView::contentAppeared() {
-    setWindowFocused(true);
+    owner_.check("ContentView::contentAppeared");
     scrollRequests_.notify(ScrollRequest{false});
 }
 
-void ContentView::setWindowFocused(bool on) {
-    if (on == isWindowFocused_) return;
-    isWindowFocused_ = on;
-    observers_.notify(ContentViewProperty::isWindowFocused);
+void ContentView::changeSheet(Sheet sheet, const MIDIMessage* message) {
+    const Sheet before = sheets_.open();
+    if (sheets_.show(sheet, message)) sheetChanged(before);
 }
 
-void ContentView::setShowUserGuide(bool on) {
-    if (on == showUserGuide_) return;
-    showUserGuide_ = on;
-    observers_.notify(ContentViewProperty::showUserGuide);
-}
-
-void ContentView::setShowDeviceSettings(bool on) {
-    if (on == showDeviceSettings_) return;
-    showDeviceSettings_ = on;
-    observers_.notify(ContentViewProperty::showDeviceSettings);
+void ContentView::sheetChanged(Sheet before) {
+    // The guide's and the breakdown's readings end with their sheet.
+    if (before == Sheet::userGuide || before == Sheet::breakdown) speechAnnouncer_.stop();
+    observers_.notify(ContentViewProperty::sheet);
 }
 
 void ContentView::openUserGuide() {
-    setShowUserGuide(true);
-}
-
-void ContentView::closeUserGuide() {
-    setShowUserGuide(false);
-    speechAnnouncer_.stop();
+    owner_.check("ContentView::openUserGuide");
+    changeSheet(Sheet::userGuide);
 }
 
 void ContentView::openDeviceSettings() {
-    setShowDeviceSettings(true);
+    owner_.check("ContentView::openDeviceSettings");
+    changeSheet(Sheet::deviceSettings);
     say("Devices");
 }
 
-void ContentView::closeDeviceSettings() {
-    setShowDeviceSettings(false);
-}
-
 void ContentView::openBreakdown(const MIDIMessage& message) {
+    owner_.check("ContentView::openBreakdown");
     const auto& messages = midiManager_.messages();
     const auto found = std::find_if(messages.rbegin(), messages.rend(),
                                     [&](const MIDIMessage& m) { return m.id == message.id; });
-    if (found == messages.rend()) return;
-    inspected_ = Inspected{&*found, found->sequenceNumber};
-    observers_.notify(ContentViewProperty::inspectedMessage);
+    if (found != messages.rend()) changeSheet(Sheet::breakdown, &*found);
 }
 
-void ContentView::closeBreakdown() {
-    if (inspected_) {
-        inspected_.reset();
-        observers_.notify(ContentViewProperty::inspectedMessage);
-    }
-    speechAnnouncer_.stop();
-}
-
-// Its message left the buffer: the sheet closes as if the user had closed it.
-void ContentView::closeInspected() {
-    closeBreakdown();
+void ContentView::closeSheet(Sheet sheet) {
+    owner_.check("ContentView::closeSheet");
+    if (sheets_.close(sheet)) sheetChanged(sheet);
 }
 
 void ContentView::toggleBreakdownReading() {
+    owner_.check("ContentView::toggleBreakdownReading");
     if (speechAnnouncer_.isSpeaking()) {
         speechAnnouncer_.stop();
         return;
     }
-    if (!inspected_) return;
-    const MIDIMessage& message = *inspected_->message;
-    speechAnnouncer_.speakNow(breakdownReadingText(message, true), message.sourceID,
-                              UtteranceKind::reading);
+    if (!inspectedMessage()) return;
+    const MIDIMessage& message = *inspectedMessage();
+    startReading(breakdownReadingText(message, true), message.sourceID);
 }
 
 void ContentView::toggleGuideReading() {
+    owner_.check("ContentView::toggleGuideReading");
     if (speechAnnouncer_.isSpeaking())
         speechAnnouncer_.stop();
     else
-        speechAnnouncer_.speakNow(guideReadingText(true), std::nullopt, UtteranceKind::reading);
+        startReading(guideReadingText(true));
 }
 
 } // namespace umbrascope

@@ -15,6 +15,9 @@
 
 #include "app/BackgroundQueue.hpp"
 #include "app/CsvExport.hpp"
+#include "app/KeyCommands.hpp"
+#include "app/SettingSwitches.hpp"
+#include "app/SheetState.hpp"
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
@@ -23,6 +26,7 @@
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
+#include "core/OwnerThread.hpp"
 #include "core/Scheduler.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/MessageFilter.hpp"
@@ -31,18 +35,12 @@
 
 namespace umbrascope {
 
-enum class ArrowKey { up, down };
-enum class KeyResult { handled, ignored };
-
 // The window's own published state, named to observers after it changes.
 enum class ContentViewProperty {
     clickOnMessage,
     lastInterrupts,
     ttsLevel,
-    showUserGuide,
-    showDeviceSettings,
-    inspectedMessage,
-    isWindowFocused,
+    sheet,
     isIdle,
     notice,
 };
@@ -100,7 +98,6 @@ struct ContentViewServices {
 // directly; every change is announced here, whoever made it.
 class ContentView {
 public:
-    static constexpr std::string_view acceptedKeyCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
     static constexpr std::string_view exportDialogTitle = "Export Messages to CSV";
     static constexpr std::string_view exportFileName = "Umbrascope-Export.csv";
     static constexpr Duration scrollDelay = std::chrono::milliseconds(80);
@@ -125,22 +122,17 @@ public:
     void setClickOnMessage(bool on);
     bool lastInterrupts() const { return lastInterrupts_; }
     void setLastInterrupts(bool on);
-    MonoTime currentTime() const { return currentTime_; }
     TTSLevel ttsLevel() const { return ttsLevel_; }
     // Silent: the T key and the level buttons speak the level themselves.
     void setTTSLevel(TTSLevel level);
     // A level button: sets the level and always says it.
     void chooseTTSLevel(TTSLevel level);
-    std::optional<std::int64_t> lastSpokenSequence() const { return lastSpokenSequence_; }
-    std::optional<RunningVoiceStatus> runningVoiceStatus() const { return runningVoiceStatus_; }
-    bool showUserGuide() const { return showUserGuide_; }
-    bool showDeviceSettings() const { return showDeviceSettings_; }
-    // The message of the open breakdown sheet, in the buffer; none when no sheet is open. It is
-    // cleared (and the sheet closes) when its message leaves the buffer.
-    const MIDIMessage* inspectedMessage() const {
-        return inspected_ ? inspected_->message : nullptr;
-    }
-    bool isWindowFocused() const { return isWindowFocused_; }
+    // The sheet in front, if any. A breakdown closes when its message leaves the buffer.
+    Sheet openSheet() const { return sheets_.open(); }
+    bool showUserGuide() const { return sheets_.open() == Sheet::userGuide; }
+    bool showDeviceSettings() const { return sheets_.open() == Sheet::deviceSettings; }
+    // The message of the open breakdown sheet, in the buffer; none when no breakdown is open.
+    const MIDIMessage* inspectedMessage() const { return sheets_.inspected(); }
 
     // The buffer without what the filters hide, oldest first; a random-access range of
     // MIDIMessage that stays valid until the next visible change.
@@ -168,12 +160,15 @@ public:
     void showMidiNotice(std::string text);
     const std::string& midiNotice() const { return midiNotice_; }
 
-    // One key press: exactly one of acceptedKeyCharacters (upper case acts as lower case), else
-    // ignored.
+    // One key press: a key of keyCommands, else ignored.
+    KeyResult handleKey(const WindowKey& key);
+    // The characters of one key press: exactly one of acceptedKeyCharacters, else ignored.
     KeyResult handleKey(std::string_view characters);
-    KeyResult handleKey(ArrowKey arrow);
+    KeyResult handleKey(ArrowKey arrow) { return handleKey(WindowKey::of(arrow)); }
     // `keyNumber` 1 to 8 in legendOrder; others do nothing.
     void toggleHiddenType(int keyNumber);
+    // The legend's check boxes and the digit keys.
+    void setTypeHidden(UMPMessageType type, bool hidden);
 
     // The R key's catch-up: the last 10 visible messages of the last 10 seconds, short wording.
     std::string recentSummaryText() const;
@@ -185,19 +180,18 @@ public:
     // background, and the result is spoken.
     void exportCSV();
 
-    // The window's content appeared: it takes the focus and shows the end of the list.
+    // The window's content appeared: it shows the end of the list.
     void contentAppeared();
 
+    // One sheet at a time: opening one closes the one in front. The guide and the breakdown stop
+    // speech when they close, however that happens.
     void openUserGuide();
-    // Closing the guide always stops speech.
-    void closeUserGuide();
     // The D key and the "Devices" button.
     void openDeviceSettings();
-    void closeDeviceSettings();
     // A row's "More" button; a message no longer in the buffer opens nothing.
     void openBreakdown(const MIDIMessage& message);
-    // Closing the breakdown always stops speech.
-    void closeBreakdown();
+    // Closes `sheet` if it is in front.
+    void closeSheet(Sheet sheet);
     // The sheets' read-aloud buttons: stop when speaking, else read.
     void toggleBreakdownReading();
     void toggleGuideReading();
@@ -207,22 +201,9 @@ public:
     ObserverList<ScrollRequest>& scrollRequests() { return scrollRequests_; }
 
 private:
-    // Settings whose changes are announced, in the order of the announcement table.
-    enum class Switch {
-        hideActiveSensing,
-        hideMidiClock,
-        onlyUMPSources,
-        midi1ProtocolOnly,
-        clickOnMessage,
-        lastInterrupts,
-        count
-    };
-    using Switches = std::array<bool, static_cast<std::size_t>(Switch::count)>;
-    struct Inspected {
-        const MIDIMessage* message;
-        std::int64_t sequenceNumber;
-    };
+    using Switches = std::array<bool, settingSwitchCount>;
 
+    OwnerThread owner_; // checks the entry points; first, so the others may use it
     // State, in the window's order.
     MIDIManager midiManager_;
     SpeechAnnouncer speechAnnouncer_;
@@ -234,10 +215,8 @@ private:
     TTSLevel ttsLevel_ = TTSLevel::off;
     std::optional<std::int64_t> lastSpokenSequence_;
     std::optional<RunningVoiceStatus> runningVoiceStatus_;
-    bool showUserGuide_ = false;
-    bool showDeviceSettings_ = false;
-    std::optional<Inspected> inspected_; // by identity: a pointer into the buffer
-    bool isWindowFocused_ = false;
+    SheetState sheets_;
+    std::uint64_t readingID_ = 0; // the utterance of the last reading
     std::unique_ptr<ScheduledTask> idleTimer_;
 
     // Services and what the state is derived from. The token comes before the exporter, which
@@ -275,7 +254,6 @@ private:
     void handleNewMessages();
     void resetAnnouncePosition();
     void updateIdle();
-    void closeInspected();
     void inputOverrunsChanged();
 
     // Announcements of setting changes.
@@ -284,23 +262,26 @@ private:
     void announceHiddenTypeChange();
     void say(std::string text); // speakNow in the default voice when the level is not off
 
-    // Key commands.
-    void toggleOnlyUMPSources();
-    void toggleMidi1ProtocolOnly();
-    void toggleHideActiveSensing();
-    void toggleHideMidiClock();
-    void cycleTTSLevel();
-    void slower();
-    void faster();
-    void readGuide();
-    void readNewestBreakdown();
-    void toggleClickOnMessage();
-    void toggleLastInterrupts();
-    void readRecent();
+    // Key commands, one per Command; `key` is the character pressed, lower case.
+    void showOrHideType(const KeyCommandEntry& entry, char key);
+    void toggleSetting(const KeyCommandEntry& entry, char key);
+    void cycleTTSLevel(const KeyCommandEntry& entry, char key);
+    void slower(const KeyCommandEntry& entry, char key);
+    void faster(const KeyCommandEntry& entry, char key);
+    void louder(const KeyCommandEntry& entry, char key);
+    void softer(const KeyCommandEntry& entry, char key);
+    void readGuide(const KeyCommandEntry& entry, char key);
+    void readNewestBreakdown(const KeyCommandEntry& entry, char key);
+    void readRecent(const KeyCommandEntry& entry, char key);
+    void openDeviceSettingsKey(const KeyCommandEntry& entry, char key);
+    void requestExportKey(const KeyCommandEntry& entry, char key);
 
-    void setShowUserGuide(bool on);
-    void setShowDeviceSettings(bool on);
-    void setWindowFocused(bool on);
+    // G, M and R and the sheets' buttons: a reading, remembered to tell it from announcements.
+    bool stoppedReading();
+    void startReading(std::string text, std::optional<std::int32_t> sourceID = std::nullopt);
+
+    void changeSheet(Sheet sheet, const MIDIMessage* message = nullptr);
+    void sheetChanged(Sheet before);
 };
 
 } // namespace umbrascope

@@ -8,25 +8,18 @@ namespace umbrascope {
 
 namespace {
 
-struct ArrowName {
-    std::string_view name; // lower case
-    ArrowKey key;
-};
-constexpr std::array<ArrowName, 2> arrowNames{{{"up", ArrowKey::up}, {"down", ArrowKey::down}}};
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 bool equalsIgnoringCase(std::string_view text, std::string_view lower) {
     return text.size() == lower.size() &&
-           std::equal(text.begin(), text.end(), lower.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-           });
+           std::equal(text.begin(), text.end(), lower.begin(),
+                      [](char a, char b) { return lowerCase(a) == lowerCase(b); });
 }
 
 std::string expectedKey() {
-    return "a key (one of " + std::string(ContentView::acceptedKeyCharacters) + ", Up or Down)";
+    return "a key (one of " + keyScriptKeys() + ")";
 }
 
 ScriptedKey parseEntry(std::string_view entry, std::size_t column) {
@@ -35,16 +28,16 @@ ScriptedKey parseEntry(std::string_view entry, std::size_t column) {
     if (name.empty()) throw KeyScriptError(column, "expected " + expectedKey() + " before '@'");
 
     ScriptedKey key;
-    if (name.size() == 1 && ContentView::acceptedKeyCharacters.find(name[0]) != std::string::npos) {
+    if (name.size() == 1 && findKeyCommand(WindowKey::typed(name[0]))) {
         key.key = name[0];
     } else {
-        const auto arrow =
-            std::find_if(arrowNames.begin(), arrowNames.end(),
-                         [&](const ArrowName& a) { return equalsIgnoringCase(name, a.name); });
-        if (arrow == arrowNames.end())
+        const auto arrow = std::find_if(keyCommands.begin(), keyCommands.end(), [&](const auto& e) {
+            return e.arrow && equalsIgnoringCase(name, arrowName(*e.arrow));
+        });
+        if (arrow == keyCommands.end())
             throw KeyScriptError(column, "expected " + expectedKey() + ", found '" +
                                              std::string(name) + "'");
-        key.key = arrow->key;
+        key.key = *arrow->arrow;
     }
     if (at == std::string_view::npos)
         throw KeyScriptError(column + entry.size(),
@@ -67,6 +60,17 @@ ScriptedKey parseEntry(std::string_view entry, std::size_t column) {
 }
 
 } // namespace
+
+std::string keyScriptKeys() {
+    std::string text(acceptedKeyCharacters);
+    std::string_view separator = ", ";
+    for (const KeyCommandEntry& entry : keyCommands)
+        if (entry.arrow) {
+            text.append(separator).append(arrowName(*entry.arrow));
+            separator = " or ";
+        }
+    return text;
+}
 
 KeyScriptError::KeyScriptError(std::size_t column, const std::string& message)
     : std::invalid_argument("column " + std::to_string(column) + ": " + message), column_(column),

@@ -32,10 +32,13 @@ private:
     std::string detail_;
 };
 
+// The keys a script may name: "12345678uU…, Up or Down".
+std::string keyScriptKeys();
+
 // Parses a key script such as "T@0 5@10 Up@3": entries separated by blanks, each a key, '@' and
-// a packet index. A key is one of ContentView::acceptedKeyCharacters or Up or Down (any case)
-// for the arrows. The keys come back ordered by packet; keys before the same packet keep their
-// written order. Throws KeyScriptError.
+// a packet index. A key is one of acceptedKeyCharacters, or an arrow by its name (any case). The
+// keys come back ordered by packet; keys before the same packet keep their written order. Throws
+// KeyScriptError.
 std::vector<ScriptedKey> parseKeyScript(std::string_view script);
 
 // Presses the key on the window.

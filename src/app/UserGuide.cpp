@@ -5,12 +5,13 @@
 #include <utility>
 
 #include "app/AppInfo.hpp"
+#include "app/KeyCommands.hpp"
 
 namespace umbrascope {
 
 namespace {
 
-constexpr std::string_view writtenText =
+constexpr std::string_view writtenOpening =
     "Umbrascope shows every MIDI message your computer receives, in real time, decoded into plain "
     "English and colour-coded by UMP (Universal MIDI Packet) message type. Nearly every command "
     "has a single key and is confirmed by speech, so the monitor works without looking at the "
@@ -59,24 +60,11 @@ constexpr std::string_view writtenText =
     "Articulation, Piano and Drums Profiles).\n"
     "\n"
     "KEYBOARD SHORTCUTS\n"
+    "\n";
+
+// After the shortcut list.
+constexpr std::string_view writtenClosing =
     "\n"
-    "1–8   Show/hide each message type (matches the legend order)\n"
-    "U   Toggle Only UMP-Native Connections\n"
-    "L   Toggle MIDI 1.0 Protocol Only (see what a MIDI 1.0 app receives)\n"
-    "S   Toggle No Active Sensing\n"
-    "C   Toggle No MIDI Clock\n"
-    "T   Cycle TTS: Off → Short → Verbose\n"
-    "K   Toggle Tick on Message\n"
-    "I   Toggle Last Interrupts\n"
-    "R   Speak a quick catch-up of the last 10 seconds (max 10 messages)\n"
-    "D   Open the Devices panel\n"
-    "E   Export the buffer to CSV\n"
-    "[   ]   Speech rate: slower / faster\n"
-    "↑   ↓   Speech volume: up / down\n"
-    "G   Read this guide aloud / stop reading — works anytime, this window doesn't need to be "
-    "open\n"
-    "M   Read the More data (full field breakdown) of the most recently received message aloud / "
-    "stop reading — works anytime, the More popup doesn't need to be open\n"
     "\n"
     "The User Guide button at the bottom left of the main window opens this window. Read Guide "
     "Aloud does the same as G, and the Read More Aloud button of a message's breakdown does the "
@@ -111,24 +99,46 @@ constexpr std::string_view spokenText =
     "row per message. The Devices button, or D, lists the sources: turn each on or off, choose "
     "the English voice that speaks it, and place its click in the stereo field. The More button "
     "of a message opens its field by field breakdown, with the bit width and meaning of every "
-    "field. Per-note attribute types and data are decoded by profile. Keyboard shortcuts: Keys 1 "
-    "through 8 show or hide each message type, matching the legend order. U toggles Only U. M. "
-    "Pea-Native Connections. L toggles MIDI 1 point 0 Protocol Only. S toggles No Active Sensing. "
-    "C toggles No MIDI Clock. T cycles TTS through Off, Short and Verbose. K toggles Tick on "
-    "Message. I toggles Last Interrupts. R speaks a quick catch-up of the last 10 seconds. D "
-    "opens the Devices panel. E exports the buffer to C. S. V. The left and right square brackets "
-    "make speech slower and faster. The up and down arrow keys turn the speech volume up and "
-    "down. M reads the More data of the most recently received message aloud, or stops reading; "
-    "it works whether or not the More popup is open.";
+    "field. Per-note attribute types and data are decoded by profile. Keyboard shortcuts:";
+
+std::string writtenKey(const KeyCommandEntry& entry) {
+    return entry.written.empty() ? std::string(1, upperCase(entry.characters.front()))
+                                 : std::string(entry.written);
+}
+
+// One line per key, or per keys that share a line: the keys joined by three spaces, three
+// spaces, the line.
+std::string writtenShortcuts() {
+    std::string text;
+    for (auto entry = keyCommands.begin(); entry != keyCommands.end(); ++entry) {
+        if (entry->guideLine.empty()) continue;
+        if (!text.empty()) text += '\n';
+        text += writtenKey(*entry);
+        for (auto next = entry + 1; next != keyCommands.end() && next->guideLine.empty(); ++next)
+            text += "   " + writtenKey(*next);
+        text.append("   ").append(entry->guideLine);
+    }
+    return text;
+}
+
+std::string spokenShortcuts() {
+    std::string text;
+    for (const KeyCommandEntry& entry : keyCommands)
+        if (!entry.spokenLine.empty()) text.append(" ").append(entry.spokenLine);
+    return text;
+}
 
 } // namespace
 
-std::string_view writtenGuide() {
-    return writtenText;
+const std::string& writtenGuide() {
+    static const std::string text =
+        std::string(writtenOpening) + writtenShortcuts() + std::string(writtenClosing);
+    return text;
 }
 
 const std::string& spokenGuideBody() {
-    static const std::string body = std::string(spokenText) + " Umbrascope's web site is at " +
+    static const std::string body = std::string(spokenText) + spokenShortcuts() +
+                                    " Umbrascope's web site is at " +
                                     spokenWebAddress(homepageURL()) + ".";
     return body;
 }

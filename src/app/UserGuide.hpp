@@ -11,7 +11,7 @@ inline constexpr std::string_view guideSheetStopHint =
 inline constexpr std::string_view guideKeyStopHint = "To stop this reading, press G again.";
 
 // The guide as shown in its window: plain text, paragraphs separated by blank lines.
-std::string_view writtenGuide();
+const std::string& writtenGuide();
 
 // The same guide rewritten for a speech synthesizer: one line, no symbols to stumble on, ending
 // with the web site's address spelled for the ear. Built once, on first use.

@@ -48,8 +48,8 @@ constexpr std::string_view usageBeforeSpeech =
     "                        blanks, presses KEY just before event packet N (packet lines\n"
     "                        counted from 0 over all files; keys past the last packet are\n"
     "                        pressed at the end), e.g. 'T@0 5@10'. KEY is one of\n"
-    "                        12345678uUsScCtTgGmMkKrRdDeEiIlL[], Up or Down; E exports nothing\n"
-    "                        here (see --csv)\n";
+    "                        12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM, Up or Down; E exports\n"
+    "                        nothing here (see --csv)\n";
 constexpr std::string_view usageAfterSpeech =
     "  --speech-log FILE     write one line per utterance: seconds since the start, outcome\n"
     "                        (spoken, dropped-busy, cut-off or failed), source id, voice, rate,\n"
@@ -66,6 +66,9 @@ constexpr std::string_view usageAfterSpeech =
     "most 256 MiB; a source name longer than 256 bytes is cut, with a warning. A FILE named\n"
     "without a folder and not in the current folder is looked for among the captures that come\n"
     "with Umbrascope: 'umbrascope-cli replay demo.ump' plays the demo from anywhere.\n";
+
+static_assert(usageBeforeSpeech.find(acceptedKeyCharacters) != std::string_view::npos,
+              "the usage names every key of the window");
 
 // A value that must be one of a few words: "--pace expects fast or recorded, found 'slow'".
 template <typename Value, std::size_t N>

@@ -147,7 +147,6 @@ public:
     std::uint64_t inputOverruns() const {
         return sources_.inputOverruns() + backlogLossesPublished_;
     }
-    MidiService::ClientRef client() const { return sources_.client(); }
     MidiService::PortRef inputPort() const { return sources_.inputPort(); }
 
 private:

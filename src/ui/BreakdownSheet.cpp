@@ -8,24 +8,16 @@
 
 #include "breakdown/BreakdownRows.hpp"
 #include "ui/FieldRowView.hpp"
+#include "ui/QtText.hpp"
 #include "ui/ReadAloudButton.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TypeColors.hpp"
 
 namespace umbrascope {
 
-namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QWidget* window)
-    : SheetDialog(window, QStringLiteral("Message Fields"), sheetSize,
-                  [&view] { view.closeBreakdown(); }),
-      view_(view), message_(message) {
+    : SheetDialog(window, QStringLiteral("Message Fields"), sheetSize), view_(view),
+      message_(message) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -101,12 +93,6 @@ BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QW
         rows_.front()->setFocus();
     else
         read_->setFocus();
-
-    subscription_ = view_.observers().subscribe([this](ContentViewProperty property) {
-        if (property != ContentViewProperty::inspectedMessage) return;
-        const MIDIMessage* inspected = view_.inspectedMessage();
-        if (!inspected || inspected->id != message_.id) closeFromState();
-    });
 }
 
 } // namespace umbrascope

@@ -16,8 +16,7 @@ class ReadAloudButton;
 
 // The field breakdown of one message: its hex words in the type's colour, the rows and sub-rows
 // of its breakdown, and the button that reads them aloud in the source's voice. It shows a copy
-// of the message it was opened with and closes when the window stops inspecting it. The view
-// must outlive the sheet.
+// of the message it was opened with. The view must outlive the sheet.
 class BreakdownSheet final : public SheetDialog {
     Q_OBJECT
 public:
@@ -41,7 +40,6 @@ private:
     QScrollArea* area_ = nullptr;
     std::vector<FieldRowView*> rows_;
     ReadAloudButton* read_ = nullptr;
-    ObserverList<ContentViewProperty>::Subscription subscription_;
 };
 
 } // namespace umbrascope

@@ -12,15 +12,12 @@
 #include <utility>
 
 #include "ui/PanSlider.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 
 namespace umbrascope {
 
 namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A device's name as a button label: an ampersand is a character, not a shortcut marker.
 QString literalLabel(QString text) {
@@ -52,9 +49,7 @@ QString DeviceSettingsSheet::voiceEntry(const Voice& voice) {
 }
 
 DeviceSettingsSheet::DeviceSettingsSheet(ContentView& view, QWidget* window)
-    : SheetDialog(window, QStringLiteral("Devices"), sheetSize,
-                  [&view] { view.closeDeviceSettings(); }),
-      view_(view) {
+    : SheetDialog(window, QStringLiteral("Devices"), sheetSize), view_(view) {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
@@ -78,10 +73,6 @@ DeviceSettingsSheet::DeviceSettingsSheet(ContentView& view, QWidget* window)
 
     rebuild();
 
-    viewSubscription_ = view_.observers().subscribe([this](ContentViewProperty property) {
-        if (property == ContentViewProperty::showDeviceSettings && !view_.showDeviceSettings())
-            closeFromState();
-    });
     managerSubscription_ =
         view_.midiManager().observers().subscribe([this](MIDIManagerProperty property) {
             if (property == MIDIManagerProperty::availableSources) rebuild();

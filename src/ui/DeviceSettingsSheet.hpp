@@ -19,8 +19,7 @@ class PanSlider;
 
 // Per MIDI source: whether it is received, the voice that speaks it and the stereo position of
 // its clicks, each with a test. Every control reads and writes the services at once; nothing is
-// kept here or stored. Follows the source list while open and closes when the window stops
-// showing it. The view must outlive the sheet.
+// kept here or stored. Follows the source list while open. The view must outlive the sheet.
 class DeviceSettingsSheet final : public SheetDialog {
     Q_OBJECT
 public:
@@ -63,7 +62,6 @@ private:
     QLabel* empty_ = nullptr;
     std::vector<MIDISourceInfo> shown_;
     std::vector<SourceRow> rows_;
-    ObserverList<ContentViewProperty>::Subscription viewSubscription_;
     ObserverList<MIDIManagerProperty>::Subscription managerSubscription_;
     ObserverList<SpeechAnnouncerProperty>::Subscription announcerSubscription_;
 };

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QStringList>
@@ -9,16 +10,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/KeyRouter.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TypeColors.hpp"
 
 namespace umbrascope {
 
 namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString bitCount(std::int64_t bits) {
     return QString::number(bits) + (bits == 1 ? QStringLiteral(" bit") : QStringLiteral(" bits"));
@@ -52,7 +51,22 @@ FieldRowView::FieldRowView(const FieldRow& row, int depth, UMPMessageType type, 
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setAccessibleName(combinedText());
+    setProperty(KeyRouter::usesArrowsProperty, true);
     hexColumnWidth_ = naturalHexWidth();
+}
+
+void FieldRowView::keyPressEvent(QKeyEvent* event) {
+    const int step = event->key() == Qt::Key_Up ? -1 : event->key() == Qt::Key_Down ? 1 : 0;
+    if (step == 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QList<FieldRowView*> rows =
+        parentWidget()->findChildren<FieldRowView*>(Qt::FindDirectChildrenOnly);
+    const qsizetype next = rows.indexOf(this) + step;
+    // At either end the key is spent, so it never turns the volume from a list.
+    if (next >= 0 && next < rows.size()) rows[next]->setFocus(Qt::OtherFocusReason);
+    event->accept();
 }
 
 QString FieldRowView::combinedText() const {

@@ -9,7 +9,8 @@ namespace umbrascope {
 
 // One row of a field breakdown: its hex digits, its bit count and its label in columns, indented
 // by its depth (0 for a row, 1 for a sub-row). The label wraps. It is one focus stop and one
-// element for screen readers, named by its texts together. Main thread only.
+// element for screen readers, named by its texts together; the arrows move between the rows.
+// Main thread only.
 class FieldRowView final : public QWidget {
     Q_OBJECT
 public:
@@ -24,8 +25,6 @@ public:
 
     int depth() const { return depth_; }
     const QString& hexText() const { return hex_; }
-    const QString& bitsText() const { return bits_; }
-    const QString& labelText() const { return label_; }
     // The texts joined by ", ", empty ones left out.
     QString combinedText() const;
 
@@ -50,6 +49,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // Up and Down move to the row before and after, as in a list.
+    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -1,5 +1,8 @@
 #include "ui/KeyRouter.hpp"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -14,8 +17,6 @@
 namespace umbrascope {
 
 namespace {
-
-constexpr std::string_view acceptedCharacters = "12345678uUsScCtTgGmMkKrRdDeEiIlL[]";
 
 // One per application object: a new application gets a new router.
 QPointer<KeyRouter> currentRouter;
@@ -44,17 +45,21 @@ void KeyRouter::setHandler(QWidget* window, KeyHandler handler) {
     if (window && handler) routes_.push_back(Route{window, std::move(handler)});
 }
 
-std::optional<KeyCommand> KeyRouter::commandFor(const QKeyEvent& event) {
+std::optional<WindowKey> KeyRouter::commandFor(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers =
         event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     if (modifiers != Qt::NoModifier) return std::nullopt;
-    if (event.key() == Qt::Key_Up) return KeyCommand{KeyCommand::Kind::upArrow, 0};
-    if (event.key() == Qt::Key_Down) return KeyCommand{KeyCommand::Kind::downArrow, 0};
+    std::optional<WindowKey> key;
+    if (event.key() == Qt::Key_Up) key = WindowKey::of(ArrowKey::up);
+    if (event.key() == Qt::Key_Down) key = WindowKey::of(ArrowKey::down);
     const QString text = event.text();
-    if (text.size() != 1 || text[0].unicode() > 0x7F) return std::nullopt;
-    const char character = static_cast<char>(text[0].unicode());
-    if (acceptedCharacters.find(character) == std::string_view::npos) return std::nullopt;
-    return KeyCommand{KeyCommand::Kind::character, character};
+    if (!key && text.size() == 1 && text[0].unicode() <= 0x7F) {
+        key = WindowKey::typed(static_cast<char>(text[0].unicode()));
+        // The screen reader's desktop layout owns the keypad's + and -.
+        if ((event.modifiers() & Qt::KeypadModifier) && !text[0].isDigit()) return std::nullopt;
+    }
+    if (!key || !findKeyCommand(*key)) return std::nullopt;
+    return key;
 }
 
 bool KeyRouter::isTextField(const QWidget* widget) {
@@ -65,6 +70,18 @@ bool KeyRouter::isTextField(const QWidget* widget) {
         return !plain->isReadOnly();
     if (const auto* combo = qobject_cast<const QComboBox*>(widget)) return combo->isEditable();
     return qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
+}
+
+bool KeyRouter::usesArrows(const QWidget* widget) {
+    if (!widget) return false;
+    if (widget->property(usesArrowsProperty).toBool()) return true;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->autoExclusive(); // radio buttons move between themselves
+    return qobject_cast<const QAbstractItemView*>(widget) ||
+           qobject_cast<const QAbstractSlider*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget);
 }
 
 const KeyRouter::Route* KeyRouter::routeFor(const QWidget* window) const {
@@ -89,6 +106,8 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!route) return false;
     const auto command = commandFor(*static_cast<QKeyEvent*>(event));
     if (!command) return false;
+    // A screen reader's user reads lists, text and pickers with the arrows.
+    if (command->arrow && usesArrows(window->focusWidget())) return false;
     // Copied: the handler may replace itself.
     const KeyHandler handler = route->handler;
     if (!handler(*command)) return false;

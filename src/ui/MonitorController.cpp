@@ -16,29 +16,6 @@
 
 namespace umbrascope {
 
-namespace {
-
-// The window's filter switches and the store's settings they stand for, in FilterSwitch order.
-struct FilterBinding {
-    FilterSwitch filter;
-    bool (MIDIManager::*get)() const;
-    void (MIDIManager::*set)(bool);
-};
-constexpr std::array<FilterBinding, 4> filterBindings{{
-    {FilterSwitch::hideActiveSensing, &MIDIManager::hideActiveSensing,
-     &MIDIManager::setHideActiveSensing},
-    {FilterSwitch::hideMidiClock, &MIDIManager::hideMidiClock, &MIDIManager::setHideMidiClock},
-    {FilterSwitch::onlyUMPSources, &MIDIManager::onlyUMPSources, &MIDIManager::setOnlyUMPSources},
-    {FilterSwitch::midi1ProtocolOnly, &MIDIManager::midi1ProtocolOnly,
-     &MIDIManager::setMidi1ProtocolOnly},
-}};
-
-const FilterBinding& bindingFor(FilterSwitch filter) {
-    return filterBindings[static_cast<std::size_t>(filter)];
-}
-
-} // namespace
-
 SheetOpeners SheetOpeners::standard() {
     return {openBreakdownSheet, openDeviceSettingsSheet, openUserGuideSheet};
 }
@@ -79,7 +56,7 @@ MonitorController::MonitorController(ContentView& view, MonitorWindow& window, S
         appeared_ = true;
         view_.contentAppeared();
     }
-    syncSheets(Sheet::none);
+    syncSheet();
 }
 
 MonitorController::~MonitorController() {
@@ -95,10 +72,8 @@ void MonitorController::showEverything() {
     window_.setBufferSize(static_cast<int>(view_.midiManager().maxMessages()));
     window_.setBufferFull(view_.midiManager().isBufferFull());
     showHiddenTypes();
-    showFilters();
+    showSwitches();
     window_.setNarrationLevel(view_.ttsLevel());
-    window_.setLastInterrupts(view_.lastInterrupts());
-    window_.setClickOnMessage(view_.clickOnMessage());
     SpeechAnnouncer& speech = view_.speechAnnouncer();
     window_.setRateRange(speech.synthesizer().minimumRate(), speech.synthesizer().maximumRate());
     window_.setRate(speech.rate());
@@ -119,22 +94,12 @@ void MonitorController::bindWindowToView() {
     connect(w, &MonitorWindow::exportClicked, this, [this] { view_.requestExport(); });
     connect(w, &MonitorWindow::clearClicked, this, [&manager] { manager.clearMessages(); });
     connect(w, &MonitorWindow::userGuideClicked, this, [this] { view_.openUserGuide(); });
-    connect(w, &MonitorWindow::typeShownToggled, this, [&manager](UMPMessageType type, bool shown) {
-        MessageTypeSet hidden = manager.hiddenMessageTypes();
-        if (shown)
-            hidden.erase(type);
-        else
-            hidden.insert(type);
-        manager.setHiddenMessageTypes(hidden);
-    });
-    connect(w, &MonitorWindow::filterToggled, this,
-            [&manager](FilterSwitch filter, bool on) { (manager.*bindingFor(filter).set)(on); });
+    connect(w, &MonitorWindow::typeShownToggled, this,
+            [this](UMPMessageType type, bool shown) { view_.setTypeHidden(type, !shown); });
+    connect(w, &MonitorWindow::switchToggled, this,
+            [this](SettingSwitch setting, bool on) { entryFor(setting).set(view_, on); });
     connect(w, &MonitorWindow::narrationLevelChosen, this,
             [this](TTSLevel level) { view_.chooseTTSLevel(level); });
-    connect(w, &MonitorWindow::lastInterruptsToggled, this,
-            [this](bool on) { view_.setLastInterrupts(on); });
-    connect(w, &MonitorWindow::clickOnMessageToggled, this,
-            [this](bool on) { view_.setClickOnMessage(on); });
     // The sliders are silent: only the keys announce a new rate or volume.
     connect(w, &MonitorWindow::rateMoved, this, [&speech](float rate) { speech.setRate(rate); });
     connect(w, &MonitorWindow::volumeMoved, this,
@@ -143,21 +108,8 @@ void MonitorController::bindWindowToView() {
         if (const MIDIMessage* message = window_.messageModel().messageAt(row))
             view_.openBreakdown(*message);
     });
-    window_.setKeyHandler([this](const KeyCommand& command) {
-        switch (command.kind) {
-        case KeyCommand::Kind::upArrow:
-            return view_.handleKey(ArrowKey::up) == KeyResult::handled;
-        case KeyCommand::Kind::downArrow:
-            return view_.handleKey(ArrowKey::down) == KeyResult::handled;
-        case KeyCommand::Kind::character:
-            break;
-        }
-        return handleKey(command.character);
-    });
-}
-
-bool MonitorController::handleKey(char character) {
-    return view_.handleKey(std::string_view(&character, 1)) == KeyResult::handled;
+    window_.setKeyHandler(
+        [this](const WindowKey& key) { return view_.handleKey(key) == KeyResult::handled; });
 }
 
 bool MonitorController::eventFilter(QObject* watched, QEvent* event) {
@@ -184,10 +136,8 @@ void MonitorController::viewChanged(ContentViewProperty property) {
     using P = ContentViewProperty;
     switch (property) {
     case P::clickOnMessage:
-        window_.setClickOnMessage(view_.clickOnMessage());
-        break;
     case P::lastInterrupts:
-        window_.setLastInterrupts(view_.lastInterrupts());
+        showSwitches();
         break;
     case P::ttsLevel:
         window_.setNarrationLevel(view_.ttsLevel());
@@ -195,19 +145,11 @@ void MonitorController::viewChanged(ContentViewProperty property) {
     case P::isIdle:
         window_.setIdle(view_.isIdle());
         break;
-    case P::showUserGuide:
-        syncSheets(Sheet::userGuide);
-        break;
-    case P::showDeviceSettings:
-        syncSheets(Sheet::deviceSettings);
-        break;
-    case P::inspectedMessage:
-        syncSheets(Sheet::breakdown);
+    case P::sheet:
+        syncSheet();
         break;
     case P::notice:
         window_.setNotice(QString::fromStdString(view_.notice()));
-        break;
-    case P::isWindowFocused:
         break;
     }
 }
@@ -235,7 +177,7 @@ void MonitorController::managerChanged(MIDIManagerProperty property) {
     case P::hideMidiClock:
     case P::onlyUMPSources:
     case P::midi1ProtocolOnly:
-        showFilters();
+        showSwitches();
         break;
     default:
         break;
@@ -262,10 +204,9 @@ void MonitorController::showHiddenTypes() {
         window_.setTypeShown(type, !hidden.contains(type));
 }
 
-void MonitorController::showFilters() {
-    const MIDIManager& manager = view_.midiManager();
-    for (const FilterBinding& binding : filterBindings)
-        window_.setFilter(binding.filter, (manager.*binding.get)());
+void MonitorController::showSwitches() {
+    for (const SettingSwitchEntry& entry : settingSwitches)
+        window_.setSwitch(entry.setting, entry.get(view_));
 }
 
 void MonitorController::showConnectedSources() {
@@ -277,65 +218,15 @@ void MonitorController::showConnectedSources() {
 
 // --- Sheets -------------------------------------------------------------------------------
 
-bool MonitorController::isRequested(Sheet sheet) const {
-    switch (sheet) {
-    case Sheet::breakdown:
-        return view_.inspectedMessage() != nullptr;
-    case Sheet::deviceSettings:
-        return view_.showDeviceSettings();
-    case Sheet::userGuide:
-        return view_.showUserGuide();
-    case Sheet::none:
-        break;
-    }
-    return false;
-}
-
-MonitorController::Sheet MonitorController::requestedSheet() const {
-    for (const Sheet sheet : {Sheet::breakdown, Sheet::deviceSettings, Sheet::userGuide})
-        if (isRequested(sheet)) return sheet;
-    return Sheet::none;
-}
-
-void MonitorController::closeRequest(Sheet sheet) {
-    switch (sheet) {
-    case Sheet::breakdown:
-        view_.closeBreakdown();
-        break;
-    case Sheet::deviceSettings:
-        view_.closeDeviceSettings();
-        break;
-    case Sheet::userGuide:
-        view_.closeUserGuide();
-        break;
-    case Sheet::none:
-        break;
-    }
-}
-
-void MonitorController::syncSheets(Sheet changed) {
-    // Closing a sheet calls the view, which tells us again: the outer pass settles everything.
+// The one place where sheets open and close: the sheet in front follows the view's state.
+void MonitorController::syncSheet() {
+    // Closing a sheet may tell the view, which tells us again: the outer pass settles it.
     if (syncing_) return;
     syncing_ = true;
-    if (front_ && sheetKind_ == Sheet::breakdown && view_.inspectedMessage() &&
-        view_.inspectedMessage() != sheetMessage_) {
-        // Another message: the sheet closes, which clears the request, and opens again on it.
-        const MIDIMessage* wanted = view_.inspectedMessage();
-        closeSheet();
-        if (!view_.inspectedMessage()) view_.openBreakdown(*wanted);
-    } else if (front_ && !isRequested(sheetKind_)) {
-        closeSheet();
-    }
-    if (front_ && changed != Sheet::none && changed != sheetKind_ && isRequested(changed)) {
-        // One sheet at a time: the newest request wins, the sheet in front closes.
-        const Sheet replaced = sheetKind_;
-        closeSheet();
-        closeRequest(replaced);
-    }
-    if (!front_) {
-        const Sheet next = isRequested(changed) ? changed : requestedSheet();
-        if (next != Sheet::none) openSheet(next);
-    }
+    const Sheet wanted = view_.openSheet();
+    if (front_ && (wanted != sheetKind_ || view_.inspectedMessage() != sheetMessage_))
+        closeSheet(); // withdrawn, or replaced by a newer request
+    if (!front_ && wanted != Sheet::none) openSheet(wanted);
     syncing_ = false;
 }
 
@@ -357,38 +248,40 @@ void MonitorController::openSheet(Sheet sheet) {
     QDialog* dialog = *opener ? (*opener)(view_, &window_) : nullptr;
     if (!dialog) {
         // A request that shows nothing must not stay set, or the next one would change nothing.
-        closeRequest(sheet);
+        view_.closeSheet(sheet);
         return;
     }
     sheet_ = dialog;
     front_ = dialog;
     sheetKind_ = sheet;
     sheetMessage_ = view_.inspectedMessage();
-    connect(dialog, &QDialog::finished, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
-    connect(dialog, &QObject::destroyed, this, [this, dialog, sheet] { sheetGone(dialog, sheet); });
+    connect(dialog, &QDialog::finished, this, [this, dialog] { sheetGone(dialog); });
+    connect(dialog, &QObject::destroyed, this, [this, dialog] { sheetGone(dialog); });
 }
 
 void MonitorController::closeSheet() {
     const QPointer<QDialog> dialog = sheet_;
-    sheet_ = nullptr;
-    front_ = nullptr;
-    sheetKind_ = Sheet::none;
-    sheetMessage_ = nullptr;
+    forgetSheet();
     if (dialog && dialog->isVisible()) dialog->close();
     returnFocus();
 }
 
-// The dialog closed on its own (Close, Escape) or was deleted: forget it, make sure its request is
-// cleared, and show a sheet asked for meanwhile.
-void MonitorController::sheetGone(const QObject* dialog, Sheet sheet) {
-    if (front_ != dialog || front_ == nullptr) return;
+void MonitorController::forgetSheet() {
     sheet_ = nullptr;
     front_ = nullptr;
     sheetKind_ = Sheet::none;
     sheetMessage_ = nullptr;
+}
+
+// The user closed the sheet in front (its button, Escape, the title bar) or it was deleted: the
+// view's state follows.
+void MonitorController::sheetGone(const QObject* dialog) {
+    if (front_ != dialog || front_ == nullptr) return;
+    const Sheet sheet = sheetKind_;
+    forgetSheet();
     returnFocus();
-    if (isRequested(sheet)) closeRequest(sheet);
-    syncSheets(Sheet::none);
+    view_.closeSheet(sheet);
+    syncSheet();
 }
 
 void MonitorController::returnFocus() {

@@ -29,9 +29,9 @@ struct SheetOpeners {
 
 // Joins one ContentView to one MonitorWindow in both directions: the view's visible messages are
 // the list's rows and every property reaches its setter; every user action in the window reaches
-// the view's operations or its services' setters, so the view announces it. Shows the sheet whose
-// flag the view sets (one at a time: a newly set flag closes the sheet in front) and closes it when
-// the flag clears; the keyboard focus then returns to the list.
+// the view's operations or its services' setters, so the view announces it. Shows the sheet the
+// view has in front and closes it when the view closes or replaces it, and tells the view when the
+// user closes it; the keyboard focus then returns to the list.
 //
 // Main thread only. The view and the window must outlive the controller; sheets hold the view and
 // are children of the window, so the window goes before the view.
@@ -49,8 +49,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Sheet { none, breakdown, deviceSettings, userGuide };
-
     class VisibleRows;
 
     void bindWindowToView();
@@ -59,19 +57,16 @@ private:
     void managerChanged(MIDIManagerProperty property);
     void speechChanged(SpeechAnnouncerProperty property);
     void visibleChanged(const VisibleChange& change);
-    bool handleKey(char character);
     void showMessageCount();
     void showHiddenTypes();
-    void showFilters();
+    void showSwitches();
     void showConnectedSources();
 
-    Sheet requestedSheet() const;
-    bool isRequested(Sheet sheet) const;
-    void closeRequest(Sheet sheet);
-    void syncSheets(Sheet changed);
+    void syncSheet();
     void openSheet(Sheet sheet);
     void closeSheet();
-    void sheetGone(const QObject* dialog, Sheet sheet);
+    void forgetSheet();
+    void sheetGone(const QObject* dialog);
     void returnFocus();
 
     ContentView& view_;

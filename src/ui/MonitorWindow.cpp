@@ -27,6 +27,7 @@
 #include "ui/MessageListView.hpp"
 #include "ui/MessageRowDelegate.hpp"
 #include "ui/NarrationLevelSelector.hpp"
+#include "ui/QtText.hpp"
 #include "ui/SheetStyle.hpp"
 #include "ui/TextBlock.hpp"
 #include "ui/TypeColors.hpp"
@@ -40,10 +41,6 @@ constexpr int sliderSteps = 100;
 constexpr int legendColumnMinimum = 190;
 constexpr int legendColumnSpacing = 12;
 constexpr int badgeInset = 10;
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QFont sizedFont(const QFont& base, double delta, bool bold = false) {
     QFont font = base;
@@ -239,38 +236,27 @@ void MonitorWindow::layoutLegend() {
     }
 }
 
+void MonitorWindow::addSwitches(SwitchRow row, QWidget* parent, QBoxLayout* layout) {
+    for (const SettingSwitchEntry& entry : settingSwitches) {
+        if (entry.row != row) continue;
+        auto* box = new QCheckBox(toQString(entry.label), parent);
+        box->setFont(captionFont(font()));
+        describe(box, QString::fromStdString(switchHint(entry)));
+        if (!entry.tooltip.empty()) box->setToolTip(toQString(entry.tooltip));
+        const SettingSwitch setting = entry.setting;
+        connect(box, &QCheckBox::toggled, this,
+                [this, setting](bool on) { emit switchToggled(setting, on); });
+        switchBoxes_[static_cast<std::size_t>(setting)] = box;
+        layout->addWidget(box);
+    }
+}
+
 QWidget* MonitorWindow::buildFilters() {
-    struct Row {
-        FilterSwitch filter;
-        const char* label;
-        const char* hint;
-        const char* tooltip;
-    };
-    static constexpr std::array<Row, 4> rows{{
-        {FilterSwitch::hideActiveSensing, "No Active Sensing", "Keyboard shortcut S", nullptr},
-        {FilterSwitch::hideMidiClock, "No MIDI Clock", "Keyboard shortcut C", nullptr},
-        {FilterSwitch::onlyUMPSources, "Only UMP-Native Connections", "Keyboard shortcut U",
-         nullptr},
-        {FilterSwitch::midi1ProtocolOnly, "MIDI 1.0 Protocol Only", "Keyboard shortcut L",
-         "Receive as a MIDI 1.0-only app would: MIDI 2.0 messages are converted to MIDI 1.0 "
-         "before they arrive"},
-    }};
     auto* filters = new QWidget(this);
     auto* row = new QHBoxLayout(filters);
     row->setContentsMargins(10, 6, 10, 6);
     row->setSpacing(24);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Row& r = rows[i];
-        auto* box = new QCheckBox(QString::fromUtf8(r.label), filters);
-        box->setFont(captionFont(font()));
-        describe(box, QString::fromUtf8(r.hint));
-        if (r.tooltip) box->setToolTip(QString::fromUtf8(r.tooltip));
-        const FilterSwitch filter = r.filter;
-        connect(box, &QCheckBox::toggled, this,
-                [this, filter](bool on) { emit filterToggled(filter, on); });
-        filterBoxes_[i] = box;
-        row->addWidget(box);
-    }
+    addSwitches(SwitchRow::filters, filters, row);
     row->addStretch(1);
     return filters;
 }
@@ -288,22 +274,7 @@ QWidget* MonitorWindow::buildSpeechRow() {
             &MonitorWindow::narrationLevelChosen);
     row->addWidget(narration_);
 
-    lastInterrupts_ = new QCheckBox(QStringLiteral("Last Interrupts"), speech);
-    lastInterrupts_->setFont(caption);
-    describe(lastInterrupts_, QStringLiteral("Keyboard shortcut I. When on, every new message "
-                                             "interrupts whatever's currently speaking instead of "
-                                             "being dropped while busy"));
-    connect(lastInterrupts_, &QCheckBox::toggled, this, &MonitorWindow::lastInterruptsToggled);
-    row->addWidget(lastInterrupts_);
-
-    clickOnMessage_ = new QCheckBox(QStringLiteral("Tick on Message"), speech);
-    clickOnMessage_->setFont(caption);
-    describe(clickOnMessage_,
-             QStringLiteral("Keyboard shortcut K. Plays a short tick for every new "
-                            "message — useful while speech is busy reading "
-                            "another and can't announce it"));
-    connect(clickOnMessage_, &QCheckBox::toggled, this, &MonitorWindow::clickOnMessageToggled);
-    row->addWidget(clickOnMessage_);
+    addSwitches(SwitchRow::speech, speech, row);
 
     const auto addSlider = [&](const QString& low, const QString& high, int width,
                                const QString& name, const QString& hint) {
@@ -331,7 +302,8 @@ QWidget* MonitorWindow::buildSpeechRow() {
                             QStringLiteral("Keyboard shortcuts: [ for slower, ] for faster"));
     volumeSlider_ = addSlider(
         QStringLiteral("soft"), QStringLiteral("loud"), 100, QStringLiteral("Speech volume"),
-        QStringLiteral("Keyboard shortcuts: up arrow louder, down arrow softer"));
+        QStringLiteral("Keyboard shortcuts: = louder, - softer, wherever the focus is; up "
+                       "arrow louder, down arrow softer where the focus does not use the arrows"));
     connect(rateSlider_, &QSlider::valueChanged, this, [this](int value) {
         emit rateMoved(rateMinimum_ + (rateMaximum_ - rateMinimum_) * static_cast<float>(value) /
                                           static_cast<float>(sliderSteps));
@@ -512,24 +484,14 @@ void MonitorWindow::setTypeShown(UMPMessageType type, bool shown) {
     }
 }
 
-void MonitorWindow::setFilter(FilterSwitch filter, bool on) {
-    QCheckBox* box = filterBoxes_[static_cast<std::size_t>(filter)];
+void MonitorWindow::setSwitch(SettingSwitch setting, bool on) {
+    QCheckBox* box = switchBoxes_[static_cast<std::size_t>(setting)];
     const QSignalBlocker blocker(box);
     box->setChecked(on);
 }
 
 void MonitorWindow::setNarrationLevel(TTSLevel level) {
     narration_->setLevel(level);
-}
-
-void MonitorWindow::setLastInterrupts(bool on) {
-    const QSignalBlocker blocker(lastInterrupts_);
-    lastInterrupts_->setChecked(on);
-}
-
-void MonitorWindow::setClickOnMessage(bool on) {
-    const QSignalBlocker blocker(clickOnMessage_);
-    clickOnMessage_->setChecked(on);
 }
 
 void MonitorWindow::setRateRange(float minimum, float maximum) {

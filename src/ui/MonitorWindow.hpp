@@ -5,12 +5,14 @@
 #include <array>
 #include <vector>
 
+#include "app/SettingSwitches.hpp"
 #include "model/UMPMessageType.hpp"
 #include "text/TTSLevel.hpp"
 #include "ui/AboutDialog.hpp"
 #include "ui/KeyRouter.hpp"
 
 class QAction;
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -25,8 +27,6 @@ class MessageListView;
 class NarrationLevelSelector;
 class RowSource;
 class TextBlock;
-
-enum class FilterSwitch { hideActiveSensing, hideMidiClock, onlyUMPSources, midi1ProtocolOnly };
 
 // The monitor window as a plain view: setters for everything it shows, signals for everything the
 // user does; it holds no monitor state of its own. The list shows a RowSource whose changes its
@@ -49,10 +49,8 @@ public:
 
     // Legend, filters and speech row.
     void setTypeShown(UMPMessageType type, bool shown);
-    void setFilter(FilterSwitch filter, bool on);
+    void setSwitch(SettingSwitch setting, bool on);
     void setNarrationLevel(TTSLevel level);
-    void setLastInterrupts(bool on);
-    void setClickOnMessage(bool on);
     void setRateRange(float minimum, float maximum);
     void setRate(float rate);
     void setVolume(float volume);
@@ -70,9 +68,6 @@ public:
     // The key commands of this window and its dialogs.
     void setKeyHandler(KeyHandler handler);
 
-    // The open About dialog, if any.
-    AboutDialog* aboutDialog() const { return about_; }
-    QAction* aboutAction() const { return aboutAction_; }
     void showAbout();
 
 signals:
@@ -82,11 +77,9 @@ signals:
     void clearClicked();
     void userGuideClicked();
     void typeShownToggled(UMPMessageType type, bool shown);
-    void filterToggled(FilterSwitch filter, bool on);
+    void switchToggled(SettingSwitch setting, bool on);
     // Also when the level shown is picked again.
     void narrationLevelChosen(TTSLevel level);
-    void lastInterruptsToggled(bool on);
-    void clickOnMessageToggled(bool on);
     void rateMoved(float rate);
     void volumeMoved(float volume);
     void moreRequested(int row);
@@ -106,6 +99,7 @@ private:
     QWidget* buildListArea();
     QWidget* buildNotice();
     QWidget* buildBottomBar();
+    void addSwitches(SwitchRow row, QWidget* parent, QBoxLayout* layout);
     void refreshTitleBlock();
     void refreshCount();
     void layoutLegend();
@@ -128,10 +122,8 @@ private:
     QPushButton* clearButton_ = nullptr;
     QWidget* legend_ = nullptr;
     std::array<QCheckBox*, legendOrder.size()> legendBoxes_{};
-    std::array<QCheckBox*, 4> filterBoxes_{};
+    std::array<QCheckBox*, settingSwitchCount> switchBoxes_{};
     NarrationLevelSelector* narration_ = nullptr;
-    QCheckBox* lastInterrupts_ = nullptr;
-    QCheckBox* clickOnMessage_ = nullptr;
     QSlider* rateSlider_ = nullptr;
     QSlider* volumeSlider_ = nullptr;
     std::vector<QLabel*> scaleLabels_; // slow, fast, soft, loud

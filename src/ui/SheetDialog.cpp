@@ -8,30 +8,13 @@
 
 namespace umbrascope {
 
-SheetDialog::SheetDialog(QWidget* window, const QString& title, QSize size,
-                         std::function<void()> onClose)
-    : QDialog(window), onClose_(std::move(onClose)) {
+SheetDialog::SheetDialog(QWidget* window, const QString& title, QSize size) : QDialog(window) {
     installSheetAccessibles();
     setWindowTitle(title);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size);
     setSizeGripEnabled(false);
-}
-
-void SheetDialog::closeFromState() {
-    if (closing_) return;
-    closedByState_ = true;
-    done(QDialog::Rejected);
-}
-
-void SheetDialog::done(int result) {
-    if (!closing_) {
-        // Set first: the close operation changes the window's state, which closes sheets.
-        closing_ = true;
-        if (!closedByState_ && onClose_) onClose_();
-    }
-    QDialog::done(result);
 }
 
 void SheetDialog::keyPressEvent(QKeyEvent* event) {

@@ -10,6 +10,7 @@
 
 #include "ui/BreakdownSheet.hpp"
 #include "ui/DeviceSettingsSheet.hpp"
+#include "ui/QtText.hpp"
 #include "ui/UserGuideSheet.hpp"
 
 namespace umbrascope {
@@ -17,10 +18,6 @@ namespace umbrascope {
 namespace {
 
 const QString exportDialogName = QStringLiteral("exportLocationDialog");
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString startFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

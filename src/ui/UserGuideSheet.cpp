@@ -9,18 +9,11 @@
 #include "app/AppInfo.hpp"
 #include "app/UserGuide.hpp"
 #include "ui/LinkButton.hpp"
+#include "ui/QtText.hpp"
 #include "ui/ReadAloudButton.hpp"
 #include "ui/SheetStyle.hpp"
 
 namespace umbrascope {
-
-namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 QString UserGuideSheet::linkLabel(const QString& url) {
     QString label = url;
@@ -32,9 +25,7 @@ QString UserGuideSheet::linkLabel(const QString& url) {
 }
 
 UserGuideSheet::UserGuideSheet(ContentView& view, QWidget* window)
-    : SheetDialog(window, QStringLiteral("User Guide"), sheetSize,
-                  [&view] { view.closeUserGuide(); }),
-      view_(view) {
+    : SheetDialog(window, QStringLiteral("User Guide"), sheetSize), view_(view) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -80,11 +71,6 @@ UserGuideSheet::UserGuideSheet(ContentView& view, QWidget* window)
     setTabOrder(text_, read_);
     setTabOrder(read_, link_);
     text_->setFocus();
-
-    subscription_ = view_.observers().subscribe([this](ContentViewProperty property) {
-        if (property == ContentViewProperty::showUserGuide && !view_.showUserGuide())
-            closeFromState();
-    });
 }
 
 } // namespace umbrascope

@@ -12,8 +12,7 @@ class LinkButton;
 class ReadAloudButton;
 
 // The user guide: the written guide, the button that reads the spoken guide aloud, and the link
-// to the project's home page. Closes when the window stops showing it. The view must outlive the
-// sheet.
+// to the project's home page. The view must outlive the sheet.
 class UserGuideSheet final : public SheetDialog {
     Q_OBJECT
 public:
@@ -35,7 +34,6 @@ private:
     QPlainTextEdit* text_ = nullptr;
     ReadAloudButton* read_ = nullptr;
     LinkButton* link_ = nullptr;
-    ObserverList<ContentViewProperty>::Subscription subscription_;
 };
 
 } // namespace umbrascope

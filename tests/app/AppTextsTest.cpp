@@ -37,6 +37,37 @@ TEST(SpokenGuide, PlainWordsForTheEarWithoutTheScreenOnlyPartsEndingWithTheAddre
         body.ends_with(std::string(" ").append(spokenWebAddress(homepageURL())).append(".")));
 }
 
+TEST(WrittenGuide, ListsEveryKeyOnItsLine) {
+    const std::string& guide = writtenGuide();
+    const auto from = guide.find("KEYBOARD SHORTCUTS\n\n");
+    const auto to = guide.find("\n\nThe User Guide button");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    EXPECT_EQ(guide.substr(from + 20, to - from - 20),
+              "1–8   Show/hide each message type (matches the legend order)\n"
+              "U   Toggle Only UMP-Native Connections\n"
+              "L   Toggle MIDI 1.0 Protocol Only (see what a MIDI 1.0 app receives)\n"
+              "S   Toggle No Active Sensing\n"
+              "C   Toggle No MIDI Clock\n"
+              "T   Cycle TTS: Off → Short → Verbose\n"
+              "K   Toggle Tick on Message\n"
+              "I   Toggle Last Interrupts\n"
+              "R   Speak a quick catch-up of the last 10 seconds (max 10 messages)\n"
+              "D   Open the Devices panel\n"
+              "E   Export the buffer to CSV\n"
+              "[   ]   Speech rate: slower / faster\n"
+              "↑   ↓   Speech volume: up / down, where the focus does not use the arrows\n"
+              "-   =   Speech volume: down / up, wherever the focus is\n"
+              "G   Read this guide aloud / stop reading — works anytime, this window doesn't need "
+              "to be open\n"
+              "M   Read the More data (full field breakdown) of the most recently received "
+              "message aloud / stop reading — works anytime, the More popup doesn't need to be "
+              "open");
+    EXPECT_TRUE(contains(spokenGuideBody(),
+                         "Keyboard shortcuts: Keys 1 through 8 show or hide each message type"));
+    EXPECT_TRUE(contains(spokenGuideBody(), "The minus and equals keys turn the speech volume"));
+}
+
 TEST(SpokenWebAddress, SaysEverySymbol) {
     const std::pair<std::string_view, std::string_view> rows[] = {
         {"https://github.com/umbrascope/umbrascope",

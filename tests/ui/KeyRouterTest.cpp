@@ -1,6 +1,12 @@
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <optional>
@@ -19,8 +25,8 @@ using test::waitFor;
 class Routed : public ::testing::Test {
 protected:
     void SetUp() override {
-        window.setKeyHandler([this](const KeyCommand& command) {
-            received.push_back(command);
+        window.setKeyHandler([this](const WindowKey& key) {
+            received.push_back(key);
             return true;
         });
         window.show();
@@ -41,7 +47,7 @@ protected:
     }
 
     MonitorWindow window;
-    std::vector<KeyCommand> received;
+    std::vector<WindowKey> received;
 };
 
 TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
@@ -52,15 +58,17 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
         const char* text;
         Qt::KeyboardModifiers modifiers;
         bool autoRepeat;
-        std::optional<KeyCommand> command;
+        std::optional<WindowKey> command;
     } cases[] = {
-        {"digit", Qt::Key_1, "1", Qt::NoModifier, false, KeyCommand{{}, '1'}},
-        {"shifted", Qt::Key_T, "T", Qt::ShiftModifier, false, KeyCommand{{}, 'T'}},
-        {"repeated", Qt::Key_M, "m", Qt::NoModifier, true, KeyCommand{{}, 'm'}},
-        {"bracket", Qt::Key_BracketRight, "]", Qt::NoModifier, false, KeyCommand{{}, ']'}},
-        {"up", Qt::Key_Up, "", Qt::NoModifier, false, KeyCommand{KeyCommand::Kind::upArrow, 0}},
-        {"down", Qt::Key_Down, "", Qt::KeypadModifier, false,
-         KeyCommand{KeyCommand::Kind::downArrow, 0}},
+        {"digit", Qt::Key_1, "1", Qt::NoModifier, false, WindowKey::typed('1')},
+        {"shifted", Qt::Key_T, "T", Qt::ShiftModifier, false, WindowKey::typed('T')},
+        {"repeated", Qt::Key_M, "m", Qt::NoModifier, true, WindowKey::typed('m')},
+        {"bracket", Qt::Key_BracketRight, "]", Qt::NoModifier, false, WindowKey::typed(']')},
+        {"plus", Qt::Key_Plus, "+", Qt::ShiftModifier, false, WindowKey::typed('+')},
+        {"upMovesInTheList", Qt::Key_Up, "", Qt::NoModifier, false, std::nullopt},
+        {"minus", Qt::Key_Minus, "-", Qt::NoModifier, false, WindowKey::typed('-')},
+        // The screen reader's desktop layout reads with the keypad's + and -.
+        {"keypadMinus", Qt::Key_Minus, "-", Qt::KeypadModifier, false, std::nullopt},
         {"nine", Qt::Key_9, "9", Qt::NoModifier, false, std::nullopt},
         {"letterOutsideTheSet", Qt::Key_A, "a", Qt::NoModifier, false, std::nullopt},
         {"controlT", Qt::Key_T, "t", Qt::ControlModifier, false, std::nullopt},
@@ -76,6 +84,46 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
     }
 }
 
+// A screen reader's user reads with the arrows wherever the focused control uses them; there
+// minus and equals still turn the volume.
+TEST_F(Routed, TheArrowsStayWithAFocusedControlThatUsesThem) {
+    QWidget* parent = window.centralWidget();
+    auto* rowLike = new QWidget(parent);
+    rowLike->setFocusPolicy(Qt::StrongFocus);
+    rowLike->setProperty(KeyRouter::usesArrowsProperty, true);
+    auto* readOnly = new QPlainTextEdit(parent);
+    readOnly->setReadOnly(true);
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    const struct {
+        const char* name;
+        QWidget* widget;
+        bool arrowsRouted;
+    } rows[] = {
+        {"messageList", &window.messageList(), false},
+        {"readOnlyText", readOnly, false},
+        {"picker", new QComboBox(parent), false},
+        {"slider", slider, false},
+        {"radioButton", new QRadioButton(QStringLiteral("TTS Off"), parent), false},
+        {"fieldRow", rowLike, false},
+        {"button", new QPushButton(QStringLiteral("Clear"), parent), true},
+        {"checkBox", new QCheckBox(QStringLiteral("Tick on Message"), parent), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        focusOn(row.widget);
+        received.clear();
+        press(Qt::Key_Down, "");
+        press(Qt::Key_Up, "");
+        press(Qt::Key_Minus, "-");
+        press(Qt::Key_Equal, "=");
+        std::vector<WindowKey> expected{WindowKey::typed('-'), WindowKey::typed('=')};
+        if (row.arrowsRouted)
+            expected.insert(expected.begin(),
+                            {WindowKey::of(ArrowKey::down), WindowKey::of(ArrowKey::up)});
+        EXPECT_EQ(received, expected);
+    }
+}
+
 TEST_F(Routed, ATextFieldKeepsItsKeysUnlessReadOnlyAndAnIgnoredKeyIsAskedOnce) {
     auto* field = static_cast<QLineEdit*>(focusOn(new QLineEdit(window.centralWidget())));
     press(Qt::Key_M, "m");
@@ -85,8 +133,8 @@ TEST_F(Routed, ATextFieldKeepsItsKeysUnlessReadOnlyAndAnIgnoredKeyIsAskedOnce) {
     press(Qt::Key_M, "m");
     EXPECT_EQ(received.size(), 1u);
 
-    window.setKeyHandler([this](const KeyCommand& command) {
-        received.push_back(command);
+    window.setKeyHandler([this](const WindowKey& key) {
+        received.push_back(key);
         return false;
     });
     press(Qt::Key_T, "t");

@@ -37,12 +37,10 @@ struct Monitor : testing_support::ViewOnFakes<RecordingMidiService> {
         log->voices = std::move(voices);
         makeView();
         queue.drain(); // the first scan publishes the sources
-        window.setKeyHandler([this](const KeyCommand& command) {
-            if (command.kind == KeyCommand::Kind::character)
-                return key(std::string(1, command.character)) == KeyResult::handled;
-            const auto arrow =
-                command.kind == KeyCommand::Kind::upArrow ? ArrowKey::up : ArrowKey::down;
-            return view->handleKey(arrow) == KeyResult::handled;
+        window.setKeyHandler([this](const WindowKey& pressed) {
+            const KeyResult result = view->handleKey(pressed);
+            queue.drain();
+            return result == KeyResult::handled;
         });
         window.resize(900, 600);
         window.show();

@@ -5,6 +5,8 @@
 #include <QSlider>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 #include "MonitorFixture.hpp"
 #include "ui/AboutDialog.hpp"
@@ -41,10 +43,10 @@ TEST(MonitorWindow, TheHeaderReadsAsOneElementWithoutSources) {
 TEST(MonitorWindow, SettersShowValuesSilentlyAndTheRateSliderSpansTheRange) {
     MonitorWindow window;
     QSignalSpy types(&window, &MonitorWindow::typeShownToggled);
-    QSignalSpy filters(&window, &MonitorWindow::filterToggled);
+    QSignalSpy filters(&window, &MonitorWindow::switchToggled);
     QSignalSpy rate(&window, &MonitorWindow::rateMoved);
     window.setTypeShown(UMPMessageType::data128, false);
-    window.setFilter(FilterSwitch::midi1ProtocolOnly, true);
+    window.setSwitch(SettingSwitch::midi1ProtocolOnly, true);
     window.setRateRange(0.2f, 0.8f);
     window.setRate(0.8f);
     EXPECT_EQ(types.size() + filters.size() + rate.size(), 0);
@@ -224,7 +226,6 @@ public:
 };
 
 TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
-    EXPECT_TRUE(w.view->isWindowFocused());
     MIDIManager& manager = w.view->midiManager();
     const auto hidden = [&](UMPMessageType type) {
         return [&manager, type] { return manager.hiddenMessageTypes().contains(type); };
@@ -277,7 +278,7 @@ TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
     frontSheet()->reject();
 
     // The keys announce a new rate or volume; the sliders are silent.
-    press(Qt::Key_Down);
+    type('-');
     type('[');
     w.queue.drain();
     EXPECT_EQ(named<QSlider>(window, "Speech volume")->value(), 90);
@@ -292,6 +293,66 @@ TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
     EXPECT_EQ(w.view->speechAnnouncer().rate(), 0.0f);
     EXPECT_EQ(w.view->speechAnnouncer().volume(), 0.25f);
     EXPECT_TRUE(w.spoken().empty());
+}
+
+// Every key of the window, pressed where the system delivers keys, through the real router.
+TEST_F(Bound, EveryKeyOfTheTableActsThroughTheRouter) {
+    EXPECT_EQ(acceptedKeyCharacters, "12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM");
+    const std::map<std::string, std::string> said{
+        {"1", "MIDI 1.0 Channel Voice Off"},
+        {"2", "MIDI 2.0 Channel Voice Off"},
+        {"3", "System Real-Time / Common Off"},
+        {"4", "SysEx (7-bit) Off"},
+        {"5", "SysEx (8-bit) / Mixed Data Off"},
+        {"6", "Utility Off"},
+        {"7", "Flex Data Off"},
+        {"8", "U. M. Pea Stream Off"},
+        {"u", "Only U. M. Pea-Native Connections On"},
+        {"l", "MIDI 1 point 0 Protocol Only On"},
+        {"s", "Active Sensing Off"},
+        {"c", "MIDI Clock Off"},
+        {"t", "TTS Verbose"},
+        {"k", "Tick on Message On"},
+        {"i", "Last Interrupts On"},
+        {"r", "Note On C4"},
+        {"d", "Devices"},
+        {"e", "Export CSV"},
+        {"[", "Speech Rate Slower"},
+        {"]", "Speech Rate Faster"},
+        {"Up", "TTS Volume Up"},
+        {"Down", "TTS Volume Down"},
+        {"-", "TTS Volume Down"},
+        {"=", "TTS Volume Up"},
+        {"+", "TTS Volume Up"},
+        {"g", "To stop this reading, press G again. Umbrascope shows"},
+        {"m", "To stop this reading, press M again. Fields are"},
+    };
+    w.receive(note);
+    w.speechOn();
+    std::set<std::string> pressed;
+    for (const KeyCommandEntry& entry : keyCommands) {
+        std::vector<std::string> keys;
+        for (const char c : entry.characters)
+            keys.emplace_back(1, c);
+        if (entry.arrow) keys.emplace_back(arrowName(*entry.arrow));
+        for (const std::string& key : keys) {
+            SCOPED_TRACE(key);
+            pressed.insert(key);
+            button(window, "Clear")->setFocus(); // a control without arrows of its own
+            w.view->speechAnnouncer().stop();    // else G, M and R stop the reading before
+            w.log->calls.clear();
+            if (entry.arrow)
+                press(*entry.arrow == ArrowKey::up ? Qt::Key_Up : Qt::Key_Down);
+            else
+                type(key[0]);
+            w.queue.drain();
+            ASSERT_FALSE(w.spoken().empty());
+            EXPECT_TRUE(w.spoken().back().starts_with(said.at(key))) << w.spoken().back();
+            if (frontSheet()) frontSheet()->reject();
+            if (entry.command == Command::showOrHideType) type(key[0]); // shown again
+        }
+    }
+    EXPECT_EQ(pressed.size(), said.size()) << "every key of the window is in the table";
 }
 
 TEST_F(Bound, TheHeaderCountsTheWholeBufferAndExportNeedsMessages) {

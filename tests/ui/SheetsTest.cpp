@@ -46,28 +46,35 @@ const std::string noteOnReading =
     "Type: 2, MIDI 1.0 Channel Voice Message. 4 bits, Group 1. 4 bits, Note On. 4 bits, Channel "
     "1. 8 bits, Note Number: C4. 8 bits, Velocity: 64 (50.39%).";
 
-// Sheets opened as the controller opens them, on an unbound monitor window.
+// Sheets opened by the view's state, on the bound monitor window.
 struct Sheets : ::testing::Test {
     Monitor w{test::twoSources, installedVoices};
+    Sheets() { w.bind(); }
 
-    template <typename Sheet>
-    Sheet* show(QDialog* (*open)(ContentView&, QWidget*)) {
-        auto* sheet = static_cast<Sheet*>(open(*w.view, &w.window));
+    // Typed where the system delivers it; what the key says reaches the synthesizer.
+    void type(char key) {
+        test::type(key);
+        w.queue.drain();
+    }
+
+    template <typename S>
+    S* front() {
+        auto* sheet = qobject_cast<S*>(w.controller->sheet());
         EXPECT_TRUE(test::activate(sheet));
         return sheet;
     }
     BreakdownSheet* breakdown(const Words& words = {0x20903C40}) {
         w.receive(words);
         w.view->openBreakdown(w.newest());
-        return show<BreakdownSheet>(openBreakdownSheet);
+        return front<BreakdownSheet>();
     }
     DeviceSettingsSheet* devices() {
         w.view->openDeviceSettings();
-        return show<DeviceSettingsSheet>(openDeviceSettingsSheet);
+        return front<DeviceSettingsSheet>();
     }
     UserGuideSheet* guide() {
         w.view->openUserGuide();
-        return show<UserGuideSheet>(openUserGuideSheet);
+        return front<UserGuideSheet>();
     }
 };
 
@@ -101,7 +108,7 @@ const std::vector<SheetCase>& sheets() {
              return o;
          },
          [](const ContentView& v) { return v.inspectedMessage() != nullptr; },
-         [](ContentView& v) { v.closeBreakdown(); }, true, 'm', noteOnReading, "v-amy"},
+         [](ContentView& v) { v.closeSheet(Sheet::breakdown); }, true, 'm', noteOnReading, "v-amy"},
         {"devices",
          [](Sheets& t) {
              DeviceSettingsSheet* s = t.devices();
@@ -112,7 +119,7 @@ const std::vector<SheetCase>& sheets() {
              return o;
          },
          [](const ContentView& v) { return v.showDeviceSettings(); },
-         [](ContentView& v) { v.closeDeviceSettings(); },
+         [](ContentView& v) { v.closeSheet(Sheet::deviceSettings); },
          false,
          0,
          {},
@@ -126,7 +133,7 @@ const std::vector<SheetCase>& sheets() {
                            s->readButton()};
          },
          [](const ContentView& v) { return v.showUserGuide(); },
-         [](ContentView& v) { v.closeUserGuide(); }, true, 'g', guideReadingText(true),
+         [](ContentView& v) { v.closeSheet(Sheet::userGuide); }, true, 'g', guideReadingText(true),
          std::nullopt},
     };
     return cases;
@@ -190,11 +197,11 @@ TEST_F(Sheets, TheReadingButtonAndItsKeyReadTheSameTextAndStopAnySpeech) {
         EXPECT_FALSE(w.view->speechAnnouncer().isSpeaking()) << "stops instead of reading";
         EXPECT_EQ(w.spoken().size(), 2u);
 
-        test::type(sheet.key);
+        type(sheet.key);
         EXPECT_EQ(w.spoken().back(), sheet.reading) << "the key reads what the button reads";
         w.report(SpeechReport::started);
         const std::size_t stops = w.stops();
-        test::type(sheet.key);
+        type(sheet.key);
         EXPECT_EQ(w.stops(), stops + 1) << "and stops it";
         EXPECT_EQ(read->text(), label);
         opened.header->click();
@@ -506,7 +513,7 @@ TEST_F(Sheets, TheExportDialogIsOursAsksForACsvFileOnceAndCancellingSaysAndWrite
             answer(location);
         });
     };
-    test::type('e');
+    type('e');
     ASSERT_EQ(w.spoken(), std::vector<std::string>{"Export CSV"});
     QFileDialog* dialog = nullptr;
     ASSERT_TRUE(waitFor([&] {

@@ -196,7 +196,9 @@ CONTROLS = [
      "reading another and can't announce it"),
     ("panel", "Speech narration level", "Keyboard shortcut T cycles through levels"),
     ("slider", "Speech rate", "Keyboard shortcuts: [ for slower, ] for faster"),
-    ("slider", "Speech volume", "Keyboard shortcuts: up arrow louder, down arrow softer"),
+    ("slider", "Speech volume",
+     "Keyboard shortcuts: = louder, - softer, wherever the focus is; up arrow louder, down arrow "
+     "softer where the focus does not use the arrows"),
     ("combo box", "500", "How many messages are kept before the oldest are discarded"),
     ("label", "Message buffer size", ""),
 ]

@@ -15,9 +15,11 @@ namespace umbrascope {
 namespace {
 
 void pull(void* userdata, Uint8* stream, int length) {
-    auto* mixer = static_cast<Mixer*>(userdata);
-    mixer->render(reinterpret_cast<float*>(stream),
-                  static_cast<std::size_t>(length) / (2 * sizeof(float)));
+    const auto* puller = static_cast<const SdlAudioOutput::Puller*>(userdata);
+    // The audio thread must never be the one it would keep waiting: the starting thread.
+    puller->starter.checkOther("the audio callback");
+    puller->mixer->render(reinterpret_cast<float*>(stream),
+                          static_cast<std::size_t>(length) / (2 * sizeof(float)));
 }
 
 #if UMBRASCOPE_SDL_QUIET_ALSA
@@ -55,7 +57,8 @@ bool SdlAudioOutput::start(Mixer& mixer) {
     wanted.channels = 2;
     wanted.samples = 512;
     wanted.callback = pull;
-    wanted.userdata = &mixer;
+    puller_ = Puller{&mixer, OwnerThread{}};
+    wanted.userdata = &puller_;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to the device's own format behind the callback.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/AudioOutput.hpp"
+#include "core/OwnerThread.hpp"
 
 namespace umbrascope {
 
@@ -18,7 +19,14 @@ public:
     // counts as no device.
     std::string problem() const override { return problem_; }
 
+    // What SDL's callback is given.
+    struct Puller {
+        Mixer* mixer = nullptr;
+        OwnerThread starter;
+    };
+
 private:
+    Puller puller_;
     std::string problem_;
     std::uint32_t device_ = 0;
     bool initialized_ = false;
