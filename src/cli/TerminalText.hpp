@@ -12,6 +12,8 @@ namespace umbrascope::cli {
 // \u202E), so no such text can move the cursor, retitle the window, reorder or hide output.
 // Printable text is unchanged. The one path for all of it.
 std::string terminalSafe(std::string_view text);
+// The same, appended to `out`.
+void appendTerminalSafe(std::string& out, std::string_view text);
 
 // A command-line token as an error line shows it: in quotes, terminal-safe, cut short when long.
 std::string quotedToken(std::string_view token);
