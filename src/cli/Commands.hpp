@@ -25,6 +25,8 @@ int runVoices(Arguments args, std::ostream& out, std::ostream& err);
 int runSay(Arguments args, std::ostream& out, std::ostream& err);
 int runSources(Arguments args, std::ostream& out, std::ostream& err);
 int runTranslate(Arguments args, std::ostream& out, std::ostream& err);
+// In the terminal front end (src/terminal).
+int runMonitor(Arguments args, std::ostream& out, std::ostream& err);
 
 // The whole tool: picks the command named by the first argument and runs it. Running out of
 // memory anywhere ends with one line on `err` and status 1.

@@ -19,6 +19,7 @@ constexpr std::array commands{
     Command{"say", "speak a text as the monitor would", runSay},
     Command{"sources", "list MIDI sources: id, name, native or not", runSources},
     Command{"translate", "MIDI 1.0 bytes as a port gets them", runTranslate},
+    Command{"monitor", "the monitor in a terminal: live sources, keys, speech", runMonitor},
 };
 
 void printUsage(std::ostream& out) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <stop_token>
@@ -28,6 +30,9 @@ public:
 
     // Runs every posted task and every due timer, including those they add, without waiting.
     void runPending();
+    // A round of the loop runs at most this many tasks before the due timers and `done`, so a
+    // flood of posts cannot hold off the keys and the output.
+    static constexpr std::size_t roundTasks = 256;
     // Runs the loop until `deadline` on the clock's monotonic time, until `done` holds (asked after
     // each round of tasks) or until a stop. False when stopped, or when the deadline came first.
     bool runUntil(MonoTime deadline, std::stop_token stop, const std::function<bool()>& done);
@@ -37,10 +42,14 @@ public:
 private:
     enum class Ended { done, deadline, stopped };
     Ended run(MonoTime deadline, std::stop_token stop, const std::function<bool()>& done);
+    // Runs up to `limit` tasks in post order; returns how many ran.
+    std::size_t runTasks(std::size_t limit);
+    std::size_t pendingTasks() const;
 
     const Clock& clock_;
     Sleeper& waiter_;
-    ManualQueue queue_;
+    mutable std::mutex tasksMutex_;
+    std::deque<std::function<void()>> tasks_;
     ManualScheduler scheduler_;
     std::mutex wakeMutex_;
     std::stop_source* wake_ = nullptr; // the wait under way, ended by a post

@@ -8,6 +8,7 @@
 namespace umbrascope::cli {
 
 // The desktop program's stderr uses the same escaping.
+using umbrascope::appendTerminalSafe;
 using umbrascope::terminalSafe;
 
 // A command-line token as an error line shows it: in quotes, terminal-safe, cut short when long.

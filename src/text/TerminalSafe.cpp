@@ -45,7 +45,18 @@ void appendByteEscape(std::string& out, unsigned value) {
 std::string terminalSafe(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    appendTerminalSafe(out, text);
+    return out;
+}
+
+void appendTerminalSafe(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        // Printable ASCII, most of any text, goes over a run at a time.
+        const std::size_t run = i;
+        while (i < text.size() && text[i] >= ' ' && text[i] <= '~')
+            ++i;
+        out.append(text.substr(run, i - run));
+        if (i == text.size()) break;
         const Utf8Sequence c = nextUtf8Sequence(text, i);
         if (!c.valid) {
             for (const char byte : text.substr(i, c.length))
@@ -69,7 +80,6 @@ std::string terminalSafe(std::string_view text) {
         }
         i += c.length;
     }
-    return out;
 }
 
 } // namespace umbrascope

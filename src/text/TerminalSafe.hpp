@@ -12,5 +12,7 @@ namespace umbrascope {
 // \u202E), so no such text can move the cursor, retitle the window, reorder or hide output.
 // Printable text is unchanged. The one path for all of it.
 std::string terminalSafe(std::string_view text);
+// The same, appended to `out`.
+void appendTerminalSafe(std::string& out, std::string_view text);
 
 } // namespace umbrascope
