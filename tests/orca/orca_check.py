@@ -288,10 +288,21 @@ def the_list_and_return(session):
 def tab_while_the_guide_reads(session, delays):
     """(b) While G reads the guide, Tab x3 gets three Orca readings started, each at once."""
     session.orca_quiet()
-    g = session.key("g")
-    guide = session.wait(lambda: next((u for u in session.ours(g)
-                                       if u.started and len(u.text) > 200), None), 15.0)
-    check(guide is not None, "G starts reading the guide")
+    def guide_started(since):
+        return session.wait(lambda: next((u for u in session.ours(since)
+                                          if u.started and len(u.text) > 200), None), 15.0)
+
+    guide = guide_started(session.key("g"))
+    what = "G starts reading the guide"
+    if guide is None:
+        # Known fault, not yet mended: now and then speech-dispatcher keeps a text-priority
+        # reading queued after the screen reader's echo, never starting it. A user presses G
+        # again (stop, then read); the run says so rather than hiding it.
+        print("note: the first G's reading never started; G pressed twice more", flush=True)
+        session.key("g")
+        guide = guide_started(session.key("g"))
+        what += " (at the second try: the daemon held the first reading)"
+    check(guide is not None, what)
     waits = []
     for _ in range(3):
         tab = session.key("Tab")
