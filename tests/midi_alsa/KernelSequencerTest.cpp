@@ -441,7 +441,14 @@ struct Window {
         run("xdotool windowfocus --sync " + window);
         run("xdotool key --clearmodifiers t");
     }
-    std::string spoken() const { return readFile(log); }
+    // The log's outcome lines: each utterance also has a line when it is handed over.
+    std::string spoken() const {
+        std::istringstream lines(readFile(log));
+        std::string kept;
+        for (std::string line; std::getline(lines, line);)
+            if (line.find(" handed-over ") == std::string::npos) kept += line + '\n';
+        return kept;
+    }
 };
 
 bool haveDisplay() {
