@@ -1,4 +1,5 @@
 #include "audio/speechd/LibspeechdConnection.hpp"
+#include "audio/speechd/SpeechdVoices.hpp"
 
 #include <libspeechd.h>
 #include <poll.h>
@@ -85,20 +86,7 @@ public:
         return ::poll(&watched, 1, 0) == 1 &&
                (watched.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
-    std::vector<Voice> voices() override {
-        std::vector<Voice> found;
-        if (SPDVoice** list = spd_list_synthesis_voices(connection_)) {
-            for (SPDVoice** voice = list; *voice; ++voice) {
-                if (!(*voice)->name) continue;
-                const std::string variant = (*voice)->variant ? (*voice)->variant : "";
-                found.push_back({(*voice)->name, (*voice)->name,
-                                 (*voice)->language ? (*voice)->language : "",
-                                 variant == "none" ? "" : variant});
-            }
-            free_spd_voices(list);
-        }
-        return found;
-    }
+    std::vector<Voice> voices() override { return voicesOf(connection_); }
 
 private:
     // spd_get_voice_type reads the answer as a number, which it is not ("251-MALE1").

@@ -1,4 +1,5 @@
 #include "audio/speechd/SpeechDispatcherVoiceList.hpp"
+#include "audio/speechd/SpeechdVoices.hpp"
 
 #include <libspeechd.h>
 
@@ -7,14 +8,7 @@
 
 namespace umbrascope {
 
-std::vector<Voice> listSpeechDispatcherVoices() {
-    char* failure = nullptr;
-    constexpr int autospawn = 0;
-    // Single mode: no event thread and no callbacks, which belong to the speaking connection.
-    SPDConnection* connection =
-        spd_open2("umbrascope", "voices", nullptr, SPD_MODE_SINGLE, nullptr, autospawn, &failure);
-    std::free(failure);
-    if (!connection) return {};
+std::vector<Voice> voicesOf(SPDConnection* connection) {
     std::vector<Voice> found;
     if (SPDVoice** list = spd_list_synthesis_voices(connection)) {
         for (SPDVoice** voice = list; *voice; ++voice) {
@@ -26,6 +20,18 @@ std::vector<Voice> listSpeechDispatcherVoices() {
         }
         free_spd_voices(list);
     }
+    return found;
+}
+
+std::vector<Voice> listSpeechDispatcherVoices() {
+    char* failure = nullptr;
+    constexpr int autospawn = 0;
+    // Single mode: no event thread and no callbacks, which belong to the speaking connection.
+    SPDConnection* connection =
+        spd_open2("umbrascope", "voices", nullptr, SPD_MODE_SINGLE, nullptr, autospawn, &failure);
+    std::free(failure);
+    if (!connection) return {};
+    std::vector<Voice> found = voicesOf(connection);
     spd_close(connection);
     return found;
 }
