@@ -15,7 +15,8 @@ namespace umbrascope::desktop {
 
 // What the monitor is started with: the system's MIDI sources always, plus these.
 struct MonitorRequest {
-    std::vector<Capture> captures; // read before any window opens
+    // Read before any window opens; every window shares them.
+    std::vector<std::shared_ptr<const Capture>> captures;
     bool demo = false;
     std::string speech; // a speech backend name; empty picks the first that works
     // Opened before any window, so a file that cannot be written is an error at start-up; it logs

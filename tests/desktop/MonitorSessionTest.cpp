@@ -19,10 +19,15 @@ std::size_t messageCount(MonitorSession& session) {
 TEST(MonitorSession, EveryWindowIsAnIndependentMonitorOfEveryCaptureAndClosingOneKeepsTheOther) {
     MonitorRequest request;
     request.speech = "none";
-    request.captures.push_back(parseCapture("40903C00 FFFF0000\n40803C00 00000000\n", "keys.ump"));
-    request.captures.push_back(parseCapture("@source Pads\n20993C40\n", "pads.ump"));
-    MonitorApplication app(request);
+    const auto keys = std::make_shared<const Capture>(
+        parseCapture("40903C00 FFFF0000\n40803C00 00000000\n", "keys.ump"));
+    request.captures.push_back(keys);
+    request.captures.push_back(
+        std::make_shared<const Capture>(parseCapture("@source Pads\n20993C40\n", "pads.ump")));
+    MonitorApplication app(std::move(request));
     MonitorSession& first = app.openWindow();
+    // Ours, the application's for later windows, and the window's until it has played it.
+    EXPECT_EQ(keys.use_count(), 3);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&first.window()));
     // Where the system delivers keys: no click has chosen a widget.
     const auto focused = [] {
@@ -36,6 +41,8 @@ TEST(MonitorSession, EveryWindowIsAnIndependentMonitorOfEveryCaptureAndClosingOn
     MonitorSession& second = *app.sessions()[1];
     EXPECT_TRUE(second.window().isVisible());
     ASSERT_TRUE(waitFor([&] { return messageCount(first) == 3 && messageCount(second) == 3; }));
+    // Shared, not copied, and let go of by each window once played.
+    EXPECT_TRUE(waitFor([&] { return keys.use_count() == 2; })) << keys.use_count();
     // Every line of every capture, from the first.
     EXPECT_EQ(first.view().midiManager().messages().front().sequenceNumber, 0);
     const QString header =
