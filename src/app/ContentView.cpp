@@ -176,7 +176,15 @@ std::string ContentView::notice() const {
                            : "Incoming MIDI was lost " + std::to_string(lost) +
                                  " times (input overruns)");
     if (!speechNotice_.empty()) text += (text.empty() ? "" : "; ") + speechNotice_;
+    if (!fileNotice_.empty()) text += (text.empty() ? "" : "; ") + fileNotice_;
     return text;
+}
+
+void ContentView::showFileNotice(std::string text) {
+    owner_.check("ContentView::showFileNotice");
+    fileNotice_ = std::move(text);
+    observers_.notify(ContentViewProperty::notice);
+    if (!fileNotice_.empty()) say(fileNotice_);
 }
 
 void ContentView::showSpeechNotice(std::string text) {

@@ -159,6 +159,8 @@ public:
     // notice and said once: now, or when narration is first turned on.
     void showMidiNotice(std::string text);
     const std::string& midiNotice() const { return midiNotice_; }
+    // Why a file could not be opened, shown in the notice and said; empty takes it away.
+    void showFileNotice(std::string text);
 
     // One key press: a key of keyCommands, else ignored.
     KeyResult handleKey(const WindowKey& key);
@@ -234,6 +236,7 @@ private:
     bool isIdle_ = true;
     std::string speechNotice_;
     std::string midiNotice_;
+    std::string fileNotice_;
     bool midiNoticeSaid_ = false;
     std::optional<MonoTime> overrunSaid_;
 

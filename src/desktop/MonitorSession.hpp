@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/BackgroundQueue.hpp"
+#include "app/CaptureFiles.hpp"
 #include "app/ContentView.hpp"
 #include "audio/AudioEngine.hpp"
 #include "desktop/CommandLine.hpp"
@@ -18,10 +19,10 @@ class MonitorWindow;
 
 namespace umbrascope::desktop {
 
-// One monitor window with services of its own: MIDI sources as requested (the captures copied),
-// speech, clicks, queues, and settings at their start values. The capture and demo playing starts
-// once the window's store has published its first scan, so no early line finds its source still
-// disabled. Main thread only.
+// One monitor window with services of its own: MIDI sources as requested (the captures shared
+// with the other windows), speech, clicks, queues, and settings at their start values. The capture
+// and demo playing starts once the window's store has published its first scan, so no early line
+// finds its source still disabled. Main thread only.
 class MonitorSession final : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
 
     MonitorWindow& window() { return *window_; }
     ContentView& view() { return *view_; }
+    CaptureFiles& captureFiles() { return *captureFiles_; }
 
 signals:
     // The user asked for another monitor window (Ctrl+N).
@@ -57,6 +59,7 @@ private:
     ObserverList<const std::string&>::Subscription speechNotice_;
     std::unique_ptr<MonitorWindow> window_;
     std::unique_ptr<MonitorController> controller_;
+    std::unique_ptr<CaptureFiles> captureFiles_;
 };
 
 } // namespace umbrascope::desktop

@@ -1,5 +1,12 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include "desktop/MonitorApplication.hpp"
 #include "desktop/MonitorSession.hpp"
@@ -11,6 +18,12 @@ namespace umbrascope::desktop {
 namespace {
 
 using test::waitFor;
+
+// Where the system delivers keys: no click has chosen a widget.
+QWidget* focusedWidget() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->focusWidget() ? active->focusWidget() : active;
+}
 
 std::size_t messageCount(MonitorSession& session) {
     return session.view().midiManager().messages().size();
@@ -78,6 +91,64 @@ TEST(MonitorSession, ASpeechLogThatCannotBeWrittenIsToldOnce) {
     EXPECT_TRUE(waitFor([&] { return session.view().notice().ends_with(problem); }))
         << session.view().notice();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "umbrascope: " + problem + "\n");
+}
+
+// The File menu's Open and Save, through their dialogs, in the window as the program builds it.
+TEST(MonitorSession, TheFileMenuOpensACaptureAsASourceAndSavesTheBuffer) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("umbrascope-session-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "keys.ump") << "@source Opened Keys\n20903C64\n+0.001 20803C00\n";
+    MonitorRequest request;
+    request.speech = "none";
+    MonitorApplication app(request);
+    MonitorSession& session = app.openWindow();
+    MonitorWindow& window = session.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(window.menuBar()->actions().value(0)->text(), QStringLiteral("&File"));
+    auto* open = window.findChild<QAction*>(QStringLiteral("openCaptureAction"));
+    auto* save = window.findChild<QAction*>(QStringLiteral("saveCaptureAction"));
+    ASSERT_TRUE(open && save);
+    EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    const auto dialogNamed = [&](const char* name) {
+        QFileDialog* dialog = nullptr;
+        waitFor([&] {
+            dialog = window.findChild<QFileDialog*>(QLatin1String(name));
+            return dialog && dialog->isVisible();
+        });
+        return dialog;
+    };
+    QTest::keyClick(focusedWidget(), Qt::Key_O, Qt::ControlModifier);
+    QFileDialog* dialog = dialogNamed("captureOpenDialog");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Open Capture"));
+    auto* playAtOnce = dialog->findChild<QCheckBox*>();
+    ASSERT_NE(playAtOnce, nullptr);
+    EXPECT_EQ(playAtOnce->text(), QStringLiteral("Play at once"));
+    playAtOnce->setChecked(true);
+    dialog->selectFile(QString::fromStdString((folder / "keys.ump").string()));
+    static_cast<QDialog*>(dialog)->accept(); // as the Open or Save button does
+    const MIDIManager& manager = session.view().midiManager();
+    ASSERT_TRUE(waitFor([&] { return messageCount(session) == 2; }));
+    EXPECT_EQ(manager.messages().front().sourceName(), "Opened Keys");
+    EXPECT_TRUE(std::ranges::any_of(manager.availableSources(), [](const MIDISourceInfo& s) {
+        return s.name == "Opened Keys";
+    })) << "listed under Devices";
+
+    QTest::keyClick(focusedWidget(), Qt::Key_S, Qt::ControlModifier);
+    dialog = dialogNamed("captureSaveDialog");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Capture"));
+    dialog->selectFile(QString::fromStdString((folder / "saved.ump").string()));
+    static_cast<QDialog*>(dialog)->accept(); // as the Open or Save button does
+    ASSERT_TRUE(waitFor([&] { return fs::exists(folder / "saved.ump"); }));
+    const Capture saved = loadCapture(folder / "saved.ump");
+    EXPECT_EQ(saved.sourceName, "Opened Keys");
+    EXPECT_EQ(saved.wordStore, (std::vector<std::uint32_t>{0x20903C64, 0x20803C00}));
+    fs::remove_all(folder);
 }
 
 } // namespace
