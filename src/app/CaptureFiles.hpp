@@ -72,6 +72,8 @@ public:
     void requestSave();
     // Ctrl+O: says what happens and asks for the file.
     void requestOpen();
+    // Opens a file as the dialog's answer does.
+    void open(CaptureToOpen choice);
 
 private:
     struct Pending {
@@ -82,7 +84,6 @@ private:
     };
 
     void save(std::filesystem::path location);
-    void open(CaptureToOpen choice);
     void opened(Capture capture, ReplayPace pace, const std::filesystem::path& file);
     void sourcesChanged();
     std::string freeName(const std::string& name) const;

@@ -17,6 +17,9 @@ namespace umbrascope::desktop {
 struct MonitorRequest {
     // Read before any window opens; every window shares them.
     std::vector<std::shared_ptr<const Capture>> captures;
+    // Where each of `captures` was read, in the same order: a window opened after the others have
+    // played a capture reads it again. A capture without a file here is held for later windows.
+    std::vector<std::filesystem::path> captureFiles;
     bool demo = false;
     std::string speech; // a speech backend name; empty picks the first that works
     // Opened before any window, so a file that cannot be written is an error at start-up; it logs

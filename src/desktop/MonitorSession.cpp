@@ -36,7 +36,9 @@ platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQue
 
 } // namespace
 
-MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
+MonitorSession::MonitorSession(const MonitorRequest& request,
+                               const std::vector<std::filesystem::path>& reread)
+    : midi_(midiRequest(request)) {
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
     // Ready before Device Settings first asks, and listed without holding up speech.
     platform::preloadVoices(speech);
@@ -80,6 +82,8 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
              return midi_.addOpened(std::move(capture));
          },
          [this](SourceRef source, ReplayPace pace) { midi_.playOpened(source, pace); }}});
+    for (const auto& file : reread)
+        captureFiles_->open({file, false});
     addWindowMenu();
     window_->installEventFilter(this);
     // Queued behind the store's first scan.

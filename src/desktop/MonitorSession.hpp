@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/BackgroundQueue.hpp"
 #include "app/CaptureFiles.hpp"
@@ -26,7 +28,10 @@ namespace umbrascope::desktop {
 class MonitorSession final : public QObject {
     Q_OBJECT
 public:
-    explicit MonitorSession(const MonitorRequest& request);
+    // `reread`: capture files of the request that the other windows have played and let go of,
+    // read again in the background and added as they are read.
+    explicit MonitorSession(const MonitorRequest& request,
+                            const std::vector<std::filesystem::path>& reread = {});
     ~MonitorSession() override;
 
     MonitorWindow& window() { return *window_; }

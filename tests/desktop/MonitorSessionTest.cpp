@@ -93,6 +93,29 @@ TEST(MonitorSession, ASpeechLogThatCannotBeWrittenIsToldOnce) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "umbrascope: " + problem + "\n");
 }
 
+// A capture read from a file goes once every window has played it; a later window reads it again.
+TEST(MonitorSession, APlayedCaptureIsLetGoOfAndALaterWindowReadsItsFileAgain) {
+    namespace fs = std::filesystem;
+    const fs::path file =
+        fs::temp_directory_path() / ("umbrascope-reread-" + std::to_string(::getpid()) + ".ump");
+    std::ofstream(file) << "@source Keys\n20903C64\n20803C00\n";
+    MonitorRequest request;
+    request.speech = "none";
+    request.captures.push_back(std::make_shared<const Capture>(loadCapture(file)));
+    request.captureFiles.push_back(file);
+    const std::weak_ptr<const Capture> capture = request.captures.front();
+    MonitorApplication app(std::move(request));
+    MonitorSession& first = app.openWindow();
+    ASSERT_TRUE(waitFor([&] { return messageCount(first) == 2; }));
+    EXPECT_TRUE(waitFor([&] { return capture.expired(); })) << "held by nothing once played";
+
+    MonitorSession& second = app.openWindow();
+    ASSERT_TRUE(waitFor([&] { return messageCount(second) == 2; }));
+    EXPECT_EQ(second.view().midiManager().messages().front().sourceName(), "Keys");
+    EXPECT_EQ(second.view().notice().find("Capture"), std::string::npos) << second.view().notice();
+    fs::remove(file);
+}
+
 // The File menu's Open and Save, through their dialogs, in the window as the program builds it.
 TEST(MonitorSession, TheFileMenuOpensACaptureAsASourceAndSavesTheBuffer) {
     namespace fs = std::filesystem;

@@ -36,11 +36,11 @@ struct PlaybackOptions {
 
 // Capture files as MIDI sources. Every capture is one native UMP source whose unique id follows
 // from its name, so the same name keeps its id from run to run. Lines are delivered one event list
-// each, on the thread that calls play() or playAll(), or on the service's own playing thread.
+// each, on the thread that calls play() or playAll(), or on the service's own playing threads.
 //
 // Threads: addSource and play may run on different threads; the source queries and
-// setReceiveCallback are safe from any thread. startPlaying and stopPlaying belong to one thread
-// (the main thread); destruction stops the playing thread first.
+// setReceiveCallback are safe from any thread. The start and stop calls belong to one thread
+// (the main thread); destruction stops the playing threads first.
 class ReplayService final : public MidiService {
 public:
     explicit ReplayService(const Clock& clock = SystemClock::instance()) : clock_(clock) {}
