@@ -44,13 +44,7 @@ std::string captureSaveResultText(const std::optional<std::string>& failure, std
 CaptureFiles::CaptureFiles(Services services)
     : view_(services.view), background_(services.background), main_(services.main),
       askSaveLocation_(std::move(services.askSaveLocation)),
-      askToOpen_(std::move(services.askToOpen)), sources_(std::move(services.sources)),
-      writer_(std::move(services.writer)), loader_(std::move(services.loader)) {
-    if (!writer_)
-        writer_ = [](const std::filesystem::path& location, std::string_view text) {
-            return writeFileAtomically(location, text);
-        };
-    if (!loader_) loader_ = [](const std::filesystem::path& file) { return loadCapture(file); };
+      askToOpen_(std::move(services.askToOpen)), sources_(std::move(services.sources)) {
     sourcesSubscription_ =
         view_.midiManager().observers().subscribe([this](MIDIManagerProperty property) {
             if (property == MIDIManagerProperty::availableSources) sourcesChanged();
@@ -68,6 +62,7 @@ void CaptureFiles::say(const std::string& text) {
 // --- Save -------------------------------------------------------------------------------------
 
 void CaptureFiles::requestSave() {
+    owner_.check("CaptureFiles::requestSave");
     if (view_.midiManager().messages().empty()) {
         say("No Messages To Save");
         return;
@@ -82,12 +77,12 @@ void CaptureFiles::requestSave() {
 void CaptureFiles::save(std::filesystem::path location) {
     // Taken now, after the answer: messages received while the dialog was open are included.
     const auto& messages = view_.midiManager().messages();
-    background_.post([&main = main_, writer = writer_, location = std::move(location),
+    background_.post([&main = main_, location = std::move(location),
                       messages = std::vector<MIDIMessage>(messages.begin(), messages.end()),
                       done = lifetime_.guard([this](const std::string& result) { say(result); })] {
         std::optional<std::string> failure;
         try {
-            failure = writer(location, captureText(messages));
+            failure = writeFileAtomically(location, captureText(messages));
         } catch (const std::bad_alloc&) {
             failure = location.string() + ": out of memory";
         }
@@ -99,6 +94,7 @@ void CaptureFiles::save(std::filesystem::path location) {
 // --- Open -------------------------------------------------------------------------------------
 
 void CaptureFiles::requestOpen() {
+    owner_.check("CaptureFiles::requestOpen");
     say(std::string(openDialogTitle));
     if (!askToOpen_) return;
     askToOpen_(lifetime_.guard([this](std::optional<CaptureToOpen> choice) {
@@ -107,8 +103,9 @@ void CaptureFiles::requestOpen() {
 }
 
 void CaptureFiles::open(CaptureToOpen choice) {
+    owner_.check("CaptureFiles::open");
     const ReplayPace pace = choice.playAtOnce ? ReplayPace::asFastAsPossible : ReplayPace::recorded;
-    background_.post([&main = main_, loader = loader_, file = std::move(choice.file), pace,
+    background_.post([&main = main_, file = std::move(choice.file), pace,
                       done = lifetime_.guard([this, pace](std::shared_ptr<Loaded> loaded,
                                                           const std::filesystem::path& file) {
                           if (loaded->capture)
@@ -118,7 +115,7 @@ void CaptureFiles::open(CaptureToOpen choice) {
                       })] {
         auto loaded = std::make_shared<Loaded>();
         try {
-            loaded->capture = loader(file);
+            loaded->capture = loadCapture(file);
         } catch (const CaptureError& error) {
             loaded->failure = error.what();
         } catch (const std::bad_alloc&) {

@@ -13,6 +13,7 @@
 #include "app/ContentView.hpp"
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
+#include "core/OwnerThread.hpp"
 #include "midi/replay/CaptureFile.hpp"
 #include "midi/replay/ReplayService.hpp"
 
@@ -49,9 +50,6 @@ public:
     static constexpr std::string_view saveDialogTitle = "Save Capture";
     static constexpr std::string_view saveFileName = "Umbrascope-Capture.ump";
     static constexpr std::string_view openDialogTitle = "Open Capture";
-    using FileWriter = CsvExporter::FileWriter;
-    using Loader = std::function<Capture(const std::filesystem::path&)>;
-
     struct Services {
         ContentView& view;
         BackgroundQueue& background;
@@ -59,8 +57,6 @@ public:
         AskForExportLocation askSaveLocation;
         AskForCaptureToOpen askToOpen;
         OpenedCaptureSources sources;
-        FileWriter writer{}; // writeFileAtomically when none
-        Loader loader{};     // loadCapture when none
     };
 
     explicit CaptureFiles(Services services);
@@ -89,14 +85,13 @@ private:
     std::string freeName(const std::string& name) const;
     void say(const std::string& text);
 
+    OwnerThread owner_;
     ContentView& view_;
     BackgroundQueue& background_;
     MainQueue& main_;
     AskForExportLocation askSaveLocation_;
     AskForCaptureToOpen askToOpen_;
     OpenedCaptureSources sources_;
-    FileWriter writer_;
-    Loader loader_;
     // Opened, waiting for the store to list (and so enable) them before they play.
     std::vector<Pending> pending_;
     ObserverList<MIDIManagerProperty>::Subscription sourcesSubscription_;
