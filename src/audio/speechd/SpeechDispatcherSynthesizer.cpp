@@ -7,7 +7,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <thread>
 #include <utility>
 
@@ -73,7 +72,6 @@ struct SpeechDispatcherSynthesizer::Shared {
     std::map<std::uint64_t, Pending> pending;     // handed over and not yet ended
     std::map<std::size_t, std::uint64_t> byMessage;
     std::multimap<std::size_t, SsipEvent> early; // arrived before say() returned the id
-    std::set<std::size_t> superseded; // messages replaced by a new one: their notices are old news
     std::vector<Voice> voices;
     std::optional<bool> connected;
     bool workerDone = false;
@@ -138,10 +136,6 @@ struct SpeechDispatcherSynthesizer::Shared {
         wake.notify_all();
     }
     void notify(std::size_t messageID, SsipEvent event) {
-        if (superseded.contains(messageID)) {
-            if (event != SsipEvent::begin) superseded.erase(messageID);
-            return;
-        }
         const auto found = byMessage.find(messageID);
         if (found == byMessage.end()) {
             early.emplace(messageID, event);
@@ -194,11 +188,10 @@ struct SpeechDispatcherSynthesizer::Shared {
                 stalledReadings.push_back(id);
         }
         // Said again, the daemon drops the waiting copy itself (a `text` message replaces the
-        // one queued before it), so there is never a second voice.
+        // one queued before it), so there is never a second voice; the copy's notices find no
+        // utterance.
         for (const auto id : stalledReadings) {
-            auto& p = pending.at(id);
-            ++p.unbegunRetries;
-            superseded.insert(*p.messageID);
+            ++pending.at(id).unbegunRetries;
             sayAgain(id);
         }
         for (const auto id : overdue) {
@@ -212,7 +205,6 @@ struct SpeechDispatcherSynthesizer::Shared {
         }
         // Notices for messages we never learned the id of are kept only briefly.
         if (early.size() > 256) early.clear();
-        if (superseded.size() > 256) superseded.clear();
     }
 
     // Ends overdue utterances even while the worker is stuck in a call the daemon never answers.

@@ -20,11 +20,12 @@ struct SpeechDispatcherBounds {
     std::chrono::milliseconds begin{10000};
     std::chrono::milliseconds endBase{4000};
     std::chrono::milliseconds endPerCharacter{200};
-    // A reading that another client cancels this soon after it was handed over was cut by the
-    // screen reader's echo of the key that asked for it: it is said once more.
+    // A begun reading that another client cuts off this soon after it was handed over was cut
+    // by the screen reader's echo of the key that asked for it: it is said once more.
     std::chrono::milliseconds echo{1000};
-    // An announcement is not begun this soon after another client cut one of ours off: the
-    // screen reader's next words (the reading after its key echo) would have to stop it first.
+    // An announcement or a heading is not begun this soon after another client cut one of ours
+    // off: the screen reader's next words (the reading after its key echo) would have to stop
+    // it first.
     std::chrono::milliseconds quietAfterOthers{1000};
     // A reading the daemon took and has not begun this long, while no other client has cut one
     // of ours in that time, is handed over again: a daemon with nothing else to say has lost it.
