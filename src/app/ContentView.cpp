@@ -226,11 +226,11 @@ void ContentView::setTTSLevel(TTSLevel level) {
 void ContentView::chooseTTSLevel(TTSLevel level) {
     owner_.check("ContentView::chooseTTSLevel");
     setTTSLevel(level);
-    std::string text(rawValue(level));
-    // One utterance: a second one would cut the first off.
+    speechAnnouncer_.speakNow(std::string(rawValue(level)));
+    // After the confirmation, as a reading: a screen reader's echo of the key waits for neither.
     if (level != TTSLevel::off)
-        if (const auto unsaid = notices_.takeUnsaidMidiNotice()) text += ". " + *unsaid;
-    speechAnnouncer_.speakNow(std::move(text));
+        if (const auto unsaid = notices_.takeUnsaidMidiNotice())
+            speechAnnouncer_.speakAfter(*unsaid, std::nullopt, UtteranceKind::reading);
 }
 
 void ContentView::toggleHiddenType(int keyNumber) {
@@ -416,7 +416,9 @@ void ContentView::openUserGuide() {
 void ContentView::openDeviceSettings() {
     owner_.check("ContentView::openDeviceSettings");
     changeSheet(Sheet::deviceSettings);
-    say("Devices");
+    // A screen reader reads the sheet itself: its heading must not hold that reading back.
+    if (ttsLevel_ != TTSLevel::off)
+        speechAnnouncer_.speakNow("Devices", std::nullopt, UtteranceKind::heading);
 }
 
 void ContentView::openBreakdown(const MIDIMessage& message) {
