@@ -67,6 +67,8 @@ public:
         const bool current = view_->currentIndex() == index_;
         state.focused = current && view_->hasFocus();
         state.active = current;
+        state.selectable = true;
+        state.selected = view_->selectionModel()->isRowSelected(index_.row(), QModelIndex());
         if (!view_->viewport()->rect().intersects(view_->visualRect(index_)))
             state.offscreen = true;
         return state;
@@ -101,6 +103,12 @@ public:
 
     MessageListView* view() const { return static_cast<MessageListView*>(widget()); }
 
+    // Shift and Ctrl select rows for copying.
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.multiSelectable = true;
+        return state;
+    }
     int childCount() const override { return view()->model()->rowCount(); }
     QAccessibleInterface* child(int index) const override { return view()->rowAccessible(index); }
     int indexOfChild(const QAccessibleInterface* child) const override {
