@@ -67,8 +67,10 @@ public:
         const bool current = view_->currentIndex() == index_;
         state.focused = current && view_->hasFocus();
         state.active = current;
-        state.selectable = true;
+        // Only a row selected for copying says so: a list that claimed every row selectable
+        // would have a screen reader add "not selected" to each row it reads.
         state.selected = view_->selectionModel()->isRowSelected(index_.row(), QModelIndex());
+        state.selectable = state.selected;
         if (!view_->viewport()->rect().intersects(view_->visualRect(index_)))
             state.offscreen = true;
         return state;
@@ -103,12 +105,6 @@ public:
 
     MessageListView* view() const { return static_cast<MessageListView*>(widget()); }
 
-    // Shift and Ctrl select rows for copying.
-    QAccessible::State state() const override {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.multiSelectable = true;
-        return state;
-    }
     int childCount() const override { return view()->model()->rowCount(); }
     QAccessibleInterface* child(int index) const override { return view()->rowAccessible(index); }
     int indexOfChild(const QAccessibleInterface* child) const override {

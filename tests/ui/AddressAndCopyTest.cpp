@@ -136,7 +136,11 @@ TEST(MonitorWindowCopy, TheCurrentRowOrTheSelectedRowsGoToTheClipboard) {
     EXPECT_EQ(w.spoken(), Texts{"Copied"});
     EXPECT_FALSE(w.view->midiManager().hideMidiClock());
 
+    EXPECT_FALSE(list.rowAccessible(2)->state().selectable) << "no 'not selected' on each row";
     test::press(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_TRUE(list.rowAccessible(1)->state().selected);
+    EXPECT_TRUE(list.rowAccessible(2)->state().selected);
+    EXPECT_FALSE(list.rowAccessible(0)->state().selectable);
     test::press(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QStringLiteral("40903C00  FFFF0000\n10FA0000\n"));
