@@ -147,6 +147,13 @@ std::string ContentView::notice() const {
     return notices_.line(midiManager_.inputOverruns());
 }
 
+void ContentView::showFileNotice(std::string text) {
+    owner_.check("ContentView::showFileNotice");
+    const std::string& said = notices_.showFileNotice(std::move(text));
+    observers_.notify(ContentViewProperty::notice);
+    if (!said.empty()) say(said);
+}
+
 void ContentView::showSpeechNotice(std::string text) {
     owner_.check("ContentView::showSpeechNotice");
     const std::string& said = notices_.showSpeechNotice(std::move(text));

@@ -150,6 +150,8 @@ public:
     // notice and said once: now, or when narration is first turned on.
     void showMidiNotice(std::string text);
     const std::string& midiNotice() const { return notices_.midiNotice(); }
+    // Why a file could not be opened, shown in the notice and said; empty takes it away.
+    void showFileNotice(std::string text);
 
     // One key press: a key of keyCommands, else ignored.
     KeyResult handleKey(const WindowKey& key);

@@ -61,6 +61,13 @@ constexpr std::string_view writtenOpening =
     "Shift and the arrow keys (or Shift- and Ctrl-click), one line per message; Ctrl+Shift+C "
     "copies their descriptions and field breakdowns. Both are in the Edit menu.\n"
     "\n"
+    "• Save Capture in the File menu, or Ctrl+S, saves the buffer as a capture file (.ump) that "
+    "keeps the time between the messages. Open Capture, or Ctrl+O, adds a capture file as a "
+    "source that plays once, at the pace it was recorded at, or as fast as the window takes it "
+    "with Play at once checked; it is listed under Devices like any other source. A capture file "
+    "names one source: the messages of other sources are saved in it too, and play back under "
+    "the first one's name.\n"
+    "\n"
     "• The Devices button (top right), or D, lists the sources: turn each on or off, choose the "
     "English voice that speaks it, and place its click in the stereo field.\n"
     "\n"
@@ -110,11 +117,16 @@ constexpr std::string_view spokenText =
     "as a C. S. V. file, with source device, raw hex, TTS Short text and TTS Verbose text, one "
     "row per message. Control C copies the hex words of the current message, or of the messages "
     "selected with Shift and the arrow keys, one line per message; Control Shift C copies their "
-    "descriptions and field breakdowns. The Devices button, or D, lists the sources: turn each on "
-    "or off, choose "
-    "the English voice that speaks it, and place its click in the stereo field. The More button "
-    "of a message opens its field by field breakdown, with the bit width and meaning of every "
-    "field. Per-note attribute types and data are decoded by profile. Keyboard shortcuts:";
+    "descriptions and field breakdowns. Save Capture in the File menu, or Control S, saves the "
+    "buffer as a capture file that keeps the time between the messages. Open Capture, or Control "
+    "O, adds a capture file as a source that plays once, at the pace it was recorded at, or as "
+    "fast as the window takes it with Play at once checked; it is listed under Devices like any "
+    "other source. A capture file names one source: the messages of other sources are saved in "
+    "it too, and play back under the first one's name. The Devices button, or D, lists the "
+    "sources: turn each on or off, choose the English voice that speaks it, and place its click "
+    "in the stereo field. The More button of a message opens its field by field breakdown, with "
+    "the bit width and meaning of every field. Per-note attribute types and data are decoded by "
+    "profile. Keyboard shortcuts:";
 
 std::string writtenKey(const KeyCommandEntry& entry) {
     return entry.written.empty() ? std::string(1, upperCase(entry.characters.front()))

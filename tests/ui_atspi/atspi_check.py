@@ -212,6 +212,8 @@ CONTROLS = [
     ("menu item", "Copy Hex", None),
     ("menu item", "Copy Description and Breakdown", None),
 ]
+OPEN_HINT = ("Plays the file as fast as the window takes it, instead of at the pace it was "
+             "recorded at")
 HEADER = (r"Umbrascope v[0-9.]+ \([0-9]+\), Showing Universal MIDI Packet Data, "
           r"Connected: (.*, )?Demo")
 CLASSES = ("MIDI 1.0 Channel Voice|MIDI 2.0 Channel Voice|System Real-Time / Common|"
@@ -455,6 +457,23 @@ def check_demo_window(path):
         wait_for(lambda: find(app, "dialog", title) is None, "Escape closes %r" % title)
         wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
                  "the list has the focus after the save dialog")
+
+    # The File menu's capture dialogs, by their keys: named, the Open one with its check box.
+    for item in ("Open Capture\u2026", "Save Capture\u2026"):
+        check(find(app, "menu item", item) is not None, "the File menu has %r" % item)
+    for shortcut, title in (("ctrl+o", "Open Capture"), ("ctrl+s", "Save Capture")):
+        key(shortcut)
+        dialog = wait_for(lambda: find(app, "dialog", title), "%s opens %r" % (shortcut, title))
+        if not dialog:
+            continue
+        if title == "Open Capture":
+            box = find(dialog, "check box", "Play at once")
+            if check(box is not None, "the Open dialog has the check box 'Play at once'"):
+                check(box.description == OPEN_HINT, "description of 'Play at once'")
+        key("Escape")
+        wait_for(lambda: find(app, "dialog", title) is None, "Escape closes %r" % title)
+    wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
+             "the list has the focus after the capture dialogs")
 
     # Clear while a row is current: the Demo keeps playing, so only the survival is certain.
     stale = messages.getChildAtIndex(0)
