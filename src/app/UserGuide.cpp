@@ -101,7 +101,7 @@ constexpr std::string_view spokenText =
     "again; keys 1 to 8 do the same. The filter switches hide Active Sensing, MIDI Clock, and "
     "messages from sources that are not U. M. Pea native. A filter also hides matching messages "
     "already in the list. The Channel and Group pickers show the messages of one MIDI channel or "
-    "one group only; Alt C or Alt G moves to them, then the arrow keys choose. Messages without a "
+    "one group only: press Alt C or Alt G, then choose with the arrow keys. Messages without a "
     "channel or without a group always show, and All channels or All groups shows everything "
     "again. MIDI 1 point 0 Protocol Only, or the L key, shows what a MIDI 1 point 0 "
     "only application would receive from the system's MIDI sources: MIDI 2 point 0 channel voice "
