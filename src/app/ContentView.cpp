@@ -37,7 +37,7 @@ ContentView::ContentView(ContentViewServices services)
           [this, watch = lifetime_.watch()] { return watch.expired() ? TTSLevel::off : ttsLevel_; },
           lifetime_.guard(
               [this](std::string text) { speechAnnouncer_.speakNow(std::move(text)); })),
-      visible_(midiManager_.messageFilter()), switches_(currentSwitches()),
+      visible_(visibleFilter()), switches_(currentSwitches()),
       hiddenTypes_(midiManager_.hiddenMessageTypes()) {
     bufferSubscription_ = midiManager_.messageChanges().subscribe(
         [this](const MessagesChange& change) { bufferChanged(change); });
@@ -96,7 +96,14 @@ void ContentView::managerChanged(MIDIManagerProperty property) {
 }
 
 void ContentView::filterChanged() {
-    visibleUpdated(visible_.setFilter(midiManager_.messages(), midiManager_.messageFilter()));
+    visibleUpdated(visible_.setFilter(midiManager_.messages(), visibleFilter()));
+}
+
+MessageFilter ContentView::visibleFilter() const {
+    MessageFilter filter = midiManager_.messageFilter();
+    filter.shownChannel = shownAddress(AddressField::channel);
+    filter.shownGroup = shownAddress(AddressField::group);
+    return filter;
 }
 
 void ContentView::visibleUpdated(const VisibleUpdate& update) {
@@ -247,6 +254,30 @@ void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
     else
         types.erase(type);
     midiManager_.setHiddenMessageTypes(types);
+}
+
+void ContentView::setShownAddress(AddressField field, std::optional<std::uint8_t> value) {
+    owner_.check("ContentView::setShownAddress");
+    if (value && *value >= addressValueCount) return;
+    auto& shown = shownAddress_[static_cast<std::size_t>(field)];
+    if (shown == value) return;
+    shown = value;
+    filterChanged();
+    observers_.notify(ContentViewProperty::shownAddress);
+    say(addressChoiceText(field, value));
+}
+
+// --- Copy -----------------------------------------------------------------------------------
+
+std::optional<std::string> ContentView::copyMessages(CopyKind kind,
+                                                     std::span<const MIDIMessage* const> messages) {
+    owner_.check("ContentView::copyMessages");
+    if (messages.empty()) {
+        say("No Message To Copy");
+        return std::nullopt;
+    }
+    say("Copied");
+    return copyText(kind, messages);
 }
 
 // --- Keys -----------------------------------------------------------------------------------

@@ -10,10 +10,13 @@
 #include <memory>
 #include <optional>
 #include <ranges>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "app/AddressChoice.hpp"
 #include "app/BackgroundQueue.hpp"
+#include "app/CopyText.hpp"
 #include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
 #include "app/Notices.hpp"
@@ -45,6 +48,7 @@ enum class ContentViewProperty {
     sheet,
     isIdle,
     notice,
+    shownAddress, // the Channel or Group picker's choice
 };
 
 // Scroll the list so that its end element is in view.
@@ -157,6 +161,20 @@ public:
     // The legend's check boxes and the digit keys.
     void setTypeHidden(UMPMessageType type, bool hidden);
 
+    // The Channel and Group pickers' choices: 0-based, none for all. They only hide from the
+    // visible list (the receive path keeps every channel and group), so choosing all again shows
+    // what they hid.
+    std::optional<std::uint8_t> shownAddress(AddressField field) const {
+        return shownAddress_[static_cast<std::size_t>(field)];
+    }
+    // Says the new choice ("Channel 10", "All channels") when it changes.
+    void setShownAddress(AddressField field, std::optional<std::uint8_t> value);
+
+    // The Edit menu's copies of `messages` (oldest first): the text for the clipboard, said as
+    // "Copied"; with no message there is nothing to copy, and that is said instead.
+    std::optional<std::string> copyMessages(CopyKind kind,
+                                            std::span<const MIDIMessage* const> messages);
+
     // The R key's catch-up: the last 10 visible messages of the last 10 seconds, short wording.
     std::string recentSummaryText() const;
 
@@ -213,6 +231,7 @@ private:
     const Clock& clock_;
     AskForExportLocation askForExportLocation_;
     CsvExporter exporter_;
+    std::array<std::optional<std::uint8_t>, addressFieldCount> shownAddress_{};
     VisibleList visible_;
     Switches switches_{};
     MessageTypeSet hiddenTypes_;
@@ -229,6 +248,8 @@ private:
     void bufferChanged(const MessagesChange& change);
     void managerChanged(MIDIManagerProperty property);
     void filterChanged();
+    // The receive path's filter with the pickers' choices.
+    MessageFilter visibleFilter() const;
     void visibleUpdated(const VisibleUpdate& update);
     // Run whenever the newest visible message changes: the debounced scroll and the announce
     // pass.

@@ -60,6 +60,8 @@ private:
     void showMessageCount();
     void showHiddenTypes();
     void showSwitches();
+    void showAddressChoices();
+    void copy(CopyKind kind);
     void showConnectedSources();
 
     void syncSheet();
