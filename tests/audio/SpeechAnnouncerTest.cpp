@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 
 #include "audio/SpeechAnnouncer.hpp"
 #include "core/MainQueue.hpp"
@@ -145,6 +146,24 @@ TEST(SpeechAnnouncer, AnAnnouncementDoesNotCutAConfirmationOff) {
         EXPECT_EQ(a.calls(), row.calls) << row.name;
         EXPECT_EQ(a.log->calls[1].utterance.kind, row.current) << row.name;
     }
+}
+
+// The announcer's thread rule checks itself where checks are built in: a request, or a report
+// delivered by a queue that runs its tasks on another thread, stops the program and says where.
+TEST(SpeechAnnouncer, ACallOffTheMainThreadStopsWhereChecksAreOn) {
+#if UMBRASCOPE_THREAD_CHECKS
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Announcer a;
+    EXPECT_DEATH(std::thread([&] { a.announcer.speakNow("a"); }).join(),
+                 "SpeechAnnouncer::speakNow called off its owner thread");
+    a.announcer.speakNow("a");
+    a.queue.drain();
+    a.log->send(a.current(), SpeechReport::finished);
+    EXPECT_DEATH(std::thread([&] { a.queue.drain(); }).join(),
+                 "SpeechAnnouncer::handleReport called off its owner thread");
+#else
+    GTEST_SKIP() << "thread checks are compiled out of Release builds";
+#endif
 }
 
 } // namespace
