@@ -37,6 +37,7 @@ struct SettingSwitchEntry {
     std::string_view whenOn;
     std::string_view whenOff;
     std::string_view replayOption; // the flag that starts a replay with it on; empty: none
+    std::string_view replayHelp;   // the flag's line of the replay usage
     bool (*get)(const ContentView&);
     void (*set)(ContentView&, bool);
 };
@@ -59,27 +60,30 @@ void setLastInterrupts(ContentView& view, bool on);
 // Indexed by SettingSwitch; the window shows each row's boxes in this order.
 inline constexpr std::array<SettingSwitchEntry, settingSwitchCount> settingSwitches{{
     {SettingSwitch::hideActiveSensing, 's', SwitchRow::filters, "No Active Sensing", "", "",
-     "Active Sensing ", "Off", "On", "--no-active-sensing", &switch_access::hideActiveSensing,
-     &switch_access::setHideActiveSensing},
+     "Active Sensing ", "Off", "On", "--no-active-sensing", "drop Active Sensing",
+     &switch_access::hideActiveSensing, &switch_access::setHideActiveSensing},
     {SettingSwitch::hideMidiClock, 'c', SwitchRow::filters, "No MIDI Clock", "", "", "MIDI Clock ",
-     "Off", "On", "--no-clock", &switch_access::hideMidiClock, &switch_access::setHideMidiClock},
+     "Off", "On", "--no-clock", "drop Timing Clock", &switch_access::hideMidiClock,
+     &switch_access::setHideMidiClock},
     {SettingSwitch::onlyUMPSources, 'u', SwitchRow::filters, "Only UMP-Native Connections", "", "",
      "Only U. M. Pea-Native Connections ", "On", "Off", "--only-ump",
-     &switch_access::onlyUMPSources, &switch_access::setOnlyUMPSources},
+     "keep only native UMP sources", &switch_access::onlyUMPSources,
+     &switch_access::setOnlyUMPSources},
     {SettingSwitch::midi1ProtocolOnly, 'l', SwitchRow::filters, "MIDI 1.0 Protocol Only", "",
      "Receive as a MIDI 1.0-only app would: MIDI 2.0 messages are converted to MIDI 1.0 before "
      "they arrive",
-     "MIDI 1 point 0 Protocol Only ", "On", "Off", "", &switch_access::midi1ProtocolOnly,
+     "MIDI 1 point 0 Protocol Only ", "On", "Off", "", "", &switch_access::midi1ProtocolOnly,
      &switch_access::setMidi1ProtocolOnly},
     {SettingSwitch::lastInterrupts, 'i', SwitchRow::speech, "Last Interrupts",
      "When on, every new message interrupts whatever's currently speaking instead of being "
      "dropped while busy",
-     "", "Last Interrupts ", "On", "Off", "", &switch_access::lastInterrupts,
+     "", "Last Interrupts ", "On", "Off", "", "", &switch_access::lastInterrupts,
      &switch_access::setLastInterrupts},
     {SettingSwitch::clickOnMessage, 'k', SwitchRow::speech, "Tick on Message",
      "Plays a short tick for every new message — useful while speech is busy reading another "
      "and can't announce it",
-     "", "Tick on Message ", "On", "Off", "--ticks", &switch_access::clickOnMessage,
+     "", "Tick on Message ", "On", "Off", "--ticks",
+     "click for every new message, panned per source", &switch_access::clickOnMessage,
      &switch_access::setClickOnMessage},
 }};
 
@@ -89,7 +93,8 @@ static_assert(
             // Not the accessors: GCC's UBSan build cannot compare them with null at compile time,
             // and the key tests call every one.
             if (static_cast<std::size_t>(settingSwitches[i].setting) != i ||
-                settingSwitches[i].key == 0)
+                settingSwitches[i].key == 0 ||
+                settingSwitches[i].replayOption.empty() != settingSwitches[i].replayHelp.empty())
                 return false;
         return true;
     }(),

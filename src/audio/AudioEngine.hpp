@@ -10,7 +10,7 @@ namespace umbrascope {
 
 // The mixer and the device that plays it. Started on first use; when the device cannot be opened
 // the fallback output (if any) runs instead, so sounds stay silent but still pass in real time.
-// start() and isRunning() may be called from any control thread.
+// Any control thread may call in, never the audio thread: stop() waits for it.
 class AudioEngine {
 public:
     explicit AudioEngine(std::unique_ptr<AudioOutput> output,

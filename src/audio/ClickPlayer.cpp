@@ -29,6 +29,7 @@ bool ClickPlayer::consumeTickToken() {
 }
 
 void ClickPlayer::playTick(std::int32_t sourceID) {
+    owner_.check("ClickPlayer::playTick");
     if (!consumeToken()) return;
     if (!consumeTickToken()) return;
     auto* node = playerNode(sourceID);
@@ -40,6 +41,7 @@ void ClickPlayer::playTick(std::int32_t sourceID) {
 }
 
 void ClickPlayer::setPan(std::int32_t sourceID, float pan) {
+    owner_.check("ClickPlayer::setPan");
     panForSource_[sourceID] = pan;
     if (const auto* node = findNode(sourceID)) engine_.mixer().setPan(node->node, pan);
 }

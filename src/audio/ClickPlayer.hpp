@@ -10,11 +10,13 @@
 #include "audio/Sound.hpp"
 #include "audio/TokenBucket.hpp"
 #include "core/Clock.hpp"
+#include "core/OwnerThread.hpp"
 
 namespace umbrascope {
 
-// A rate-limited, panned tick per source. Main thread only; the engine and the clock must outlive
-// the player. The tick's samples outlive every node that plays them.
+// A rate-limited, panned tick per source. Main thread only, the one that constructs it (checked in
+// Debug and sanitizer builds); the engine and the clock must outlive the player. The tick's
+// samples outlive every node that plays them.
 class ClickPlayer {
 public:
     static constexpr double maxTokens = 10.0;
@@ -44,6 +46,7 @@ private:
         std::uint64_t lastTick = 0; // tickCount_ at the node's last tick
     };
 
+    OwnerThread owner_;
     AudioEngine& engine_;
     const Clock& clock_;
     const std::vector<float>& tick_;

@@ -52,17 +52,18 @@ public:
     // None when every node slot is taken.
     std::optional<NodeId> createNode(float pan = 0.0f, Reports reports = Reports::wanted);
 
-    // Queues a buffer after the ones already queued. False when the queue is full.
+    // Queues a buffer after the ones already queued. False when the queue is full. The node's
+    // producer thread.
     bool enqueue(NodeId node, BufferRef buffer);
     // -1 is left only, 0 centred, +1 right only; a buffer keeps the pan it started with.
     void setPan(NodeId node, float pan);
     float pan(NodeId node) const;
     // Silences the node at once and drops everything queued on it before this call.
     void stop(NodeId node);
-    // True while a buffer is sounding or queued, as last seen by the audio thread.
+    // True while a buffer is sounding or queued, as last seen by the audio thread. Any thread.
     bool isPlaying(NodeId node) const;
     // The node's next started/finished/dropped report. Events that find the report queue full are
-    // lost, so a node whose owner needs them must be read regularly.
+    // lost, so a node whose owner needs them must be read regularly. The node's event consumer.
     bool nextEvent(NodeId node, MixerEvent& event);
 
     // Audio thread: writes `frames` interleaved stereo frames.

@@ -26,6 +26,7 @@ SpeechAnnouncer::SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer,
 }
 
 SpeechAnnouncer::~SpeechAnnouncer() {
+    owner_.check("SpeechAnnouncer::~SpeechAnnouncer");
     lifetime_.end();
     // Joins the synthesizer's threads before the rest of the announcer goes.
     synthesizer_.reset();
@@ -47,17 +48,20 @@ void SpeechAnnouncer::setSpeaking(bool speaking) {
 }
 
 void SpeechAnnouncer::setRate(float rate) {
+    owner_.check("SpeechAnnouncer::setRate");
     rate_ = std::clamp(rate, synthesizer_->minimumRate(), synthesizer_->maximumRate());
     observers_.notify(SpeechAnnouncerProperty::rate);
 }
 
 void SpeechAnnouncer::setVolume(float volume) {
+    owner_.check("SpeechAnnouncer::setVolume");
     volume_ = std::clamp(volume, 0.0f, 1.0f);
     observers_.notify(SpeechAnnouncerProperty::volume);
 }
 
 void SpeechAnnouncer::setVoiceForSource(std::int32_t sourceID,
                                         std::optional<std::string> voiceIdentifier) {
+    owner_.check("SpeechAnnouncer::setVoiceForSource");
     if (voiceIdentifier)
         voiceForSource_[sourceID] = std::move(*voiceIdentifier);
     else
@@ -66,6 +70,7 @@ void SpeechAnnouncer::setVoiceForSource(std::int32_t sourceID,
 }
 
 std::optional<std::string> SpeechAnnouncer::voiceFor(std::optional<std::int32_t> sourceID) const {
+    owner_.check("SpeechAnnouncer::voiceFor");
     if (!sourceID) return std::nullopt;
     const auto found = voiceForSource_.find(*sourceID);
     if (found == voiceForSource_.end() || !synthesizer_->hasVoice(found->second))
@@ -75,6 +80,7 @@ std::optional<std::string> SpeechAnnouncer::voiceFor(std::optional<std::int32_t>
 
 Utterance SpeechAnnouncer::makeUtterance(std::string text, std::optional<std::int32_t> sourceID,
                                          UtteranceKind kind) {
+    owner_.check("SpeechAnnouncer::makeUtterance");
     return Utterance{nextUtteranceID_++, std::move(text), rate_, volume_, voiceFor(sourceID), kind};
 }
 
@@ -113,6 +119,7 @@ void SpeechAnnouncer::handOver(Utterance utterance, std::optional<std::int32_t> 
 
 void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> sourceID,
                                   UtteranceKind kind) {
+    owner_.check("SpeechAnnouncer::speakIfIdle");
     if (busy_) {
         if (utteranceEvents_.size() > 0)
             tell(UtteranceEvent::Kind::droppedBusy,
@@ -124,6 +131,7 @@ void SpeechAnnouncer::speakIfIdle(std::string text, std::optional<std::int32_t> 
 
 void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sourceID,
                                UtteranceKind kind) {
+    owner_.check("SpeechAnnouncer::speakNow");
     // The user's own key is answered in full; the message that follows it is not worth more.
     if (kind == UtteranceKind::announcement && busy_ && currentUtterance_ &&
         (currentUtterance_->kind == UtteranceKind::confirmation ||
@@ -145,6 +153,7 @@ void SpeechAnnouncer::speakAfter(std::string text, std::optional<std::int32_t> s
 }
 
 void SpeechAnnouncer::stop() {
+    owner_.check("SpeechAnnouncer::stop");
     busy_ = false;
     dropFollowUp();
     endCurrent(UtteranceEvent::Kind::cutOff);
@@ -153,20 +162,24 @@ void SpeechAnnouncer::stop() {
 }
 
 std::vector<Voice> SpeechAnnouncer::availableVoices() const {
+    owner_.check("SpeechAnnouncer::availableVoices");
     return pickerVoices(synthesizer_->voices());
 }
 
 void SpeechAnnouncer::adjustRate(float delta) {
+    owner_.check("SpeechAnnouncer::adjustRate");
     setRate(rate_ + delta);
     speakNow(std::string("Speech Rate ") + (delta >= 0 ? "Faster" : "Slower"));
 }
 
 void SpeechAnnouncer::adjustVolume(float delta) {
+    owner_.check("SpeechAnnouncer::adjustVolume");
     setVolume(volume_ + delta);
     speakNow(std::string("TTS Volume ") + (delta >= 0 ? "Up" : "Down"));
 }
 
 void SpeechAnnouncer::handleReport(std::uint64_t utteranceID, SpeechReport kind) {
+    owner_.check("SpeechAnnouncer::handleReport");
     if (!currentUtterance_ || currentUtterance_->id != utteranceID) return;
     if (kind == SpeechReport::started) {
         setSpeaking(true);

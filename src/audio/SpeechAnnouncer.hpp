@@ -12,6 +12,7 @@
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
+#include "core/OwnerThread.hpp"
 
 namespace umbrascope {
 
@@ -39,7 +40,8 @@ struct UtteranceEvent {
 //
 // Main thread only. Calls into the synthesizer are posted to the main queue, and its reports are
 // posted back and matched to `currentUtterance` by identity, so late reports of replaced
-// utterances are harmless. The queue must outlive the announcer.
+// utterances are harmless. The queue must outlive the announcer. The thread that constructs it is
+// the main thread: Debug and sanitizer builds stop a call from any other.
 class SpeechAnnouncer {
 public:
     SpeechAnnouncer(std::unique_ptr<SpeechSynthesizer> synthesizer, MainQueue& mainQueue);
@@ -89,6 +91,7 @@ public:
     SpeechSynthesizer& synthesizer() { return *synthesizer_; }
 
 private:
+    OwnerThread owner_; // first, so the others may use it
     std::unique_ptr<SpeechSynthesizer> synthesizer_;
     MainQueue& mainQueue_;
     float rate_;

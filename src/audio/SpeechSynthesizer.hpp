@@ -42,6 +42,9 @@ enum class SpeechReport : std::uint8_t { started, finished, cancelled, failed };
 // A platform speech synthesizer. Calls never block the caller for longer than a queue push. Every
 // utterance handed to speak() ends with exactly one finished, cancelled or failed report, also
 // when the backend fails, so a caller waiting for the end is never stuck.
+//
+// Threads: the calls below come from one thread, the owner's (the announcer's main thread);
+// the handlers may be called on any.
 class SpeechSynthesizer {
 public:
     // Called on any thread, in order for one utterance: started at most once, then one end.

@@ -1,5 +1,6 @@
 #include "cli/ReplayCommand.hpp"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <limits>
@@ -24,7 +25,7 @@ namespace umbrascope::cli {
 
 namespace {
 
-constexpr std::string_view usageBeforeSpeech =
+constexpr std::string_view usageBeforeSwitches =
     "Usage: umbrascope-cli replay FILE... [OPTIONS]\n"
     "\n"
     "Plays capture files through the receive pipeline, one after another and as fast as\n"
@@ -36,14 +37,12 @@ constexpr std::string_view usageBeforeSpeech =
     "  --max-messages N      buffer size: 500 (default), 1000 or 5000\n"
     "  --hide-type NAME      drop a message class; NAME is one of utility, system,\n"
     "                        midi1ChannelVoice, data64, midi2ChannelVoice, data128, flexData,\n"
-    "                        umpStream, unknown (repeatable)\n"
-    "  --no-active-sensing   drop Active Sensing\n"
-    "  --no-clock            drop Timing Clock\n"
-    "  --only-ump            keep only native UMP sources\n"
+    "                        umpStream, unknown (repeatable)\n";
+// The window's switches follow here, from its own table.
+constexpr std::string_view usageBeforeSpeech =
     "  --pace PACE           fast (default) or recorded: wait each line's delay\n"
     "  --announce LEVEL      speak new messages as the monitor would: off (default), short,\n"
     "                        verbose\n"
-    "  --ticks               click for every new message, panned per source\n"
     "  --keys SCRIPT         press the window's keys between packets: KEY@N, separated by\n"
     "                        blanks, presses KEY just before event packet N (packet lines\n"
     "                        counted from 0 over all files; keys past the last packet are\n"
@@ -69,6 +68,25 @@ constexpr std::string_view usageAfterSpeech =
 
 static_assert(usageBeforeSpeech.find(acceptedKeyCharacters) != std::string_view::npos,
               "the usage names every key of the window");
+
+// Where an option's description starts in the usage.
+constexpr std::size_t usageColumn = 24;
+static_assert(std::ranges::all_of(settingSwitches,
+                                  [](const SettingSwitchEntry& entry) {
+                                      return 2 + entry.replayOption.size() < usageColumn;
+                                  }),
+              "every switch's flag leaves room for its description");
+
+std::string switchUsage() {
+    std::string text;
+    for (const SettingSwitchEntry& entry : settingSwitches) {
+        if (entry.replayOption.empty()) continue;
+        text.append("  ").append(entry.replayOption);
+        text.append(usageColumn - 2 - entry.replayOption.size(), ' ');
+        text.append(entry.replayHelp).append("\n");
+    }
+    return text;
+}
 
 // A value that must be one of a few words: "--pace expects fast or recorded, found 'slow'".
 template <typename Value, std::size_t N>
@@ -198,16 +216,14 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     line.arguments()
         .option("--max-messages")
         .option("--hide-type")
-        .flag("--no-active-sensing")
-        .flag("--no-clock")
-        .flag("--only-ump")
         .option("--pace")
         .option("--announce")
-        .flag("--ticks")
         .option("--keys")
         .option("--speech")
         .option("--speech-log")
         .option("--csv");
+    for (const SettingSwitchEntry& entry : settingSwitches)
+        if (!entry.replayOption.empty()) line.flag(std::string(entry.replayOption));
     if (!line.parse(args)) return std::nullopt;
 
     ReplayOptions options;
@@ -223,14 +239,14 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
                              quotedToken(name)};
         options.hidden.insert(*type);
     }
-    options.noActiveSensing = line.has("--no-active-sensing");
-    options.noClock = line.has("--no-clock");
-    options.onlyUMP = line.has("--only-ump");
+    for (const SettingSwitchEntry& entry : settingSwitches)
+        if (!entry.replayOption.empty())
+            options.switches[static_cast<std::size_t>(entry.setting)] =
+                line.has(std::string(entry.replayOption));
     if (const auto pace = line.value("--pace"))
         options.pace = oneOf("--pace", *pace, paces, "fast or recorded");
     if (const auto level = line.value("--announce"))
         options.announce = oneOf("--announce", *level, levels, "off, short or verbose");
-    options.ticks = line.has("--ticks");
     if (const auto keys = line.value("--keys")) options.keys = keysOption(*keys);
     options.speech = speechChoice(line.value("--speech"));
     options.speechLog = line.value("--speech-log");
@@ -241,6 +257,14 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
     if (options.files.empty())
         throw UsageError{"expected at least one capture file" + line.seeHelp()};
     return options;
+}
+
+std::string replayUsage(std::string_view speechChoices) {
+    std::string text(usageBeforeSwitches);
+    text.append(switchUsage()).append(usageBeforeSpeech);
+    text.append("  --speech BACKEND      ").append(speechChoices);
+    text.append(" (default: the first that works)\n").append(usageAfterSpeech);
+    return text;
 }
 
 namespace {
@@ -315,10 +339,8 @@ void setStartingState(ContentView& view, const ReplayOptions& options, SpeechLog
     MIDIManager& manager = view.midiManager();
     manager.setMaxMessages(options.maxMessages);
     manager.setHiddenMessageTypes(options.hidden);
-    manager.setHideActiveSensing(options.noActiveSensing);
-    manager.setHideMidiClock(options.noClock);
-    manager.setOnlyUMPSources(options.onlyUMP);
-    view.setClickOnMessage(options.ticks);
+    for (const SettingSwitchEntry& entry : settingSwitches)
+        if (!entry.replayOption.empty()) entry.set(view, options.isOn(entry.setting));
     view.setTTSLevel(options.announce);
     if (speechLog) speechLog->attach(view.speechAnnouncer(), clock);
 }
@@ -393,7 +415,7 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
     TerminalLoop loop(clock, runtime.waiter ? *runtime.waiter : systemSleeper);
     auto speech = speechFor(options, loop, err, runtime);
     if (!speech) return 1;
-    if (options.ticks) {
+    if (options.isOn(SettingSwitch::clickOnMessage)) {
         speech->engine->start();
         if (const auto problem = speech->engine->deviceProblem(); !problem.empty())
             err << "umbrascope-cli replay: the ticks go nowhere: " << problem << '\n';
@@ -419,9 +441,7 @@ int runReplay(Arguments args, std::ostream& out, std::ostream& err) {
     return withUsageErrors("replay", err, [&] {
         const auto options = parseReplayOptions(args);
         if (!options) {
-            out << usageBeforeSpeech << "  --speech BACKEND      "
-                << platform::speechBackendChoices() << " (default: the first that works)\n"
-                << usageAfterSpeech;
+            out << replayUsage(platform::speechBackendChoices());
             return 0;
         }
         StopOnSignals signals;

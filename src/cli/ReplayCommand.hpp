@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "app/KeyScript.hpp"
+#include "app/SettingSwitches.hpp"
 #include "cli/Commands.hpp"
 #include "cli/StopOnSignals.hpp"
 #include "cli/TerminalLoop.hpp"
@@ -25,18 +28,18 @@ struct ReplayOptions {
     std::vector<std::string> files;
     std::int64_t maxMessages = MIDIManager::defaultMaxMessages;
     MessageTypeSet hidden;
-    bool noActiveSensing = false;
-    bool noClock = false;
-    bool onlyUMP = false;
+    // Indexed by SettingSwitch: the window's switches that have a replay flag, and the others off.
+    std::array<bool, settingSwitchCount> switches{};
     ReplayPace pace = ReplayPace::asFastAsPossible;
     TTSLevel announce = TTSLevel::off;
-    bool ticks = false;
     std::string speech;
     std::optional<std::string> csvPath;
     // Ordered by packet: each is pressed just before the line of that index, counted over all
     // files from 0; the ones past the last line at the end.
     std::vector<ScriptedKey> keys;
     std::optional<std::string> speechLog;
+
+    bool isOn(SettingSwitch setting) const { return switches[static_cast<std::size_t>(setting)]; }
 };
 
 // What a replay runs on: the system's clock, real waiting and the platform's speech, unless a
@@ -55,6 +58,8 @@ struct ReplayRuntime {
 
 // Nothing when help was asked for. Throws UsageError.
 std::optional<ReplayOptions> parseReplayOptions(Arguments args);
+// What `replay --help` prints; `speechChoices` names the speech backends.
+std::string replayUsage(std::string_view speechChoices);
 
 // Reads every capture whole before anything plays, then plays them one after another through the
 // monitor's window (its filters, announcements, ticks and keys) and prints the buffer or writes

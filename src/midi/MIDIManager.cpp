@@ -30,6 +30,7 @@ MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock
 }
 
 MIDIManager::~MIDIManager() {
+    owner_.check("MIDIManager::~MIDIManager");
     { // a file waiting for room would hold up the detaching below
         std::lock_guard lock(pendingMutex_);
         closing_ = true;
@@ -41,6 +42,7 @@ MIDIManager::~MIDIManager() {
 }
 
 void MIDIManager::sourcesPublished(const std::vector<std::int32_t>& firstSeen) {
+    owner_.check("MIDIManager::sourcesPublished");
     // A source is enabled the first time it is seen and never again, so a source the user
     // disabled stays disabled through rescans, unplugging and replugging.
     bool enabledChanged = false;
@@ -117,6 +119,7 @@ void MIDIManager::handleEventList(const EventList& list, std::optional<SourceRef
 }
 
 void MIDIManager::publishBacklogLosses() {
+    owner_.check("MIDIManager::publishBacklogLosses");
     const std::uint64_t losses = backlogLosses_.load(std::memory_order_relaxed);
     if (losses == backlogLossesPublished_) return;
     backlogLossesPublished_ = losses;
@@ -151,6 +154,7 @@ std::shared_ptr<const std::string> MIDIManager::sharedSourceName(std::int32_t id
 }
 
 void MIDIManager::appendBatch(std::vector<MIDIMessage> batch) {
+    owner_.check("MIDIManager::appendBatch");
     const std::size_t appended = batch.size();
     for (auto& message : batch)
         messages_.push_back(std::move(message));
@@ -176,6 +180,7 @@ std::size_t MIDIManager::trimToLimit() {
 }
 
 void MIDIManager::clearMessages() {
+    owner_.check("MIDIManager::clearMessages");
     messages_.clear();
     lastMessageDate_.reset();
     lastMessageMonotonic_.reset();
@@ -187,6 +192,7 @@ void MIDIManager::clearMessages() {
 }
 
 void MIDIManager::trimToMaxMessages() {
+    owner_.check("MIDIManager::trimToMaxMessages");
     const bool wasFull = isBufferFull_;
     const std::size_t dropped = trimToLimit();
     if (dropped == 0) return;
@@ -196,6 +202,7 @@ void MIDIManager::trimToMaxMessages() {
 }
 
 void MIDIManager::setMaxMessages(std::int64_t limit) {
+    owner_.check("MIDIManager::setMaxMessages");
     maxMessages_ = std::max<std::int64_t>(limit, 0);
     observers_.notify(MIDIManagerProperty::maxMessages);
     trimToMaxMessages();
@@ -212,11 +219,13 @@ void MIDIManager::publishSettings(MIDIManagerProperty changed) {
 }
 
 void MIDIManager::setEnabledSourceIDs(SourceIDSet ids) {
+    owner_.check("MIDIManager::setEnabledSourceIDs");
     settings_.enabledSourceIDs = std::move(ids);
     publishSettings(MIDIManagerProperty::enabledSourceIDs);
 }
 
 void MIDIManager::setSourceEnabled(std::int32_t id, bool enabled) {
+    owner_.check("MIDIManager::setSourceEnabled");
     if (enabled)
         settings_.enabledSourceIDs.insert(id);
     else
@@ -225,21 +234,25 @@ void MIDIManager::setSourceEnabled(std::int32_t id, bool enabled) {
 }
 
 void MIDIManager::setOnlyUMPSources(bool on) {
+    owner_.check("MIDIManager::setOnlyUMPSources");
     settings_.filter.onlyUMPSources = on;
     publishSettings(MIDIManagerProperty::onlyUMPSources);
 }
 
 void MIDIManager::setHideActiveSensing(bool on) {
+    owner_.check("MIDIManager::setHideActiveSensing");
     settings_.filter.hideActiveSensing = on;
     publishSettings(MIDIManagerProperty::hideActiveSensing);
 }
 
 void MIDIManager::setHideMidiClock(bool on) {
+    owner_.check("MIDIManager::setHideMidiClock");
     settings_.filter.hideMidiClock = on;
     publishSettings(MIDIManagerProperty::hideMidiClock);
 }
 
 void MIDIManager::setHiddenMessageTypes(MessageTypeSet types) {
+    owner_.check("MIDIManager::setHiddenMessageTypes");
     settings_.filter.hiddenMessageTypes = types;
     publishSettings(MIDIManagerProperty::hiddenMessageTypes);
 }

@@ -19,6 +19,7 @@
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/ObserverList.hpp"
+#include "core/OwnerThread.hpp"
 #include "midi/EventList.hpp"
 #include "midi/MIDISourceInfo.hpp"
 #include "midi/MIDISources.hpp"
@@ -62,7 +63,8 @@ struct MessagesChange {
 // keeps the bounded buffer of messages.
 //
 // Threads: handleEventList runs on the service's delivery thread(s); everything else, including
-// construction and destruction, belongs to the main thread. The hand-over to the main thread is
+// construction and destruction, belongs to the main thread, which Debug and sanitizer builds
+// check at each function that changes the store. The hand-over to the main thread is
 // bounded (maxPendingMessages posted and not yet appended): a live source's list that finds no
 // room is dropped and counted with the input overruns, so a flood costs neither memory nor the
 // window's answers; a source that can wait (a file) waits for room, unless it delivers on the main
@@ -160,6 +162,7 @@ private:
     // Returns how many it dropped.
     std::size_t trimToLimit();
 
+    OwnerThread owner_; // first, so the others may use it
     MidiService& service_;
     MainQueue& mainQueue_;
     const Clock& clock_;

@@ -28,6 +28,7 @@ MIDISources::MIDISources(MidiService& service, MainQueue& mainQueue, Listener li
     : service_(service), mainQueue_(mainQueue), listener_(std::move(listener)) {}
 
 MIDISources::~MIDISources() {
+    owner_.check("MIDISources::~MIDISources");
     lifetime_.end();
     if (notificationGate_) {
         std::lock_guard lock(notificationGate_->mutex);
@@ -36,6 +37,7 @@ MIDISources::~MIDISources() {
 }
 
 void MIDISources::setup() {
+    owner_.check("MIDISources::setup");
     // The notification comes on a service thread: it only posts a rescan, which runs only while
     // this exists. The gate closes when this goes, so a late notification does not even touch
     // the queue, which may be gone too.
@@ -89,6 +91,7 @@ void MIDISources::postInputOverruns(const std::shared_ptr<NotificationGate>& gat
 }
 
 void MIDISources::updateInputOverruns() {
+    owner_.check("MIDISources::updateInputOverruns");
     const std::uint64_t count = service_.inputOverruns();
     if (count == inputOverruns_) return;
     inputOverruns_ = count;
@@ -96,6 +99,7 @@ void MIDISources::updateInputOverruns() {
 }
 
 void MIDISources::createInputPort() {
+    owner_.check("MIDISources::createInputPort");
     inputPort_ = service_.createInputPort(
         client_, inputPortName, midi1ProtocolOnly_ ? MidiProtocol::midi1 : MidiProtocol::midi2);
     connectedRefs_.clear();
@@ -106,6 +110,7 @@ void MIDISources::refresh() {
 }
 
 void MIDISources::rescan(bool reconnectAll) {
+    owner_.check("MIDISources::rescan");
     const std::vector<SourceRef> sources = service_.sources();
     std::vector<MIDISourceInfo> scanned;
     scanned.reserve(sources.size());
@@ -128,6 +133,7 @@ void MIDISources::rescan(bool reconnectAll) {
 }
 
 void MIDISources::publish(std::vector<MIDISourceInfo> scanned) {
+    owner_.check("MIDISources::publish");
     std::vector<std::string> names;
     names.reserve(scanned.size());
     for (const auto& source : scanned)
@@ -141,6 +147,7 @@ void MIDISources::publish(std::vector<MIDISourceInfo> scanned) {
 }
 
 void MIDISources::setMidi1ProtocolOnly(bool on) {
+    owner_.check("MIDISources::setMidi1ProtocolOnly");
     if (on == midi1ProtocolOnly_) return;
     midi1ProtocolOnly_ = on;
     if (inputPort_ != 0) {

@@ -11,6 +11,7 @@
 
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
+#include "core/OwnerThread.hpp"
 #include "midi/MIDISourceInfo.hpp"
 #include "midi/MidiService.hpp"
 
@@ -21,8 +22,9 @@ namespace umbrascope {
 // overrun count. Which sources are enabled stays with the store; it learns of sources seen for
 // the first time through `Listener::published`.
 //
-// Threads: main thread. The service's notifications arrive on its own thread and only post to
-// the main queue, and nothing posted runs once this is gone.
+// Threads: main thread, the one that constructs it (checked in Debug and sanitizer builds). The
+// service's notifications arrive on its own thread and only post to the main queue, and nothing
+// posted runs once this is gone.
 class MIDISources {
 public:
     using SourceIDSet = std::set<std::int32_t>;
@@ -54,7 +56,6 @@ public:
     // A change re-creates the input port with the other protocol and rescans.
     void setMidi1ProtocolOnly(bool on);
     std::uint64_t inputOverruns() const { return inputOverruns_; }
-    MidiService::ClientRef client() const { return client_; }
     MidiService::PortRef inputPort() const { return inputPort_; }
 
 private:
@@ -80,6 +81,7 @@ private:
                          MidiNotification notification);
     static void postInputOverruns(const std::shared_ptr<NotificationGate>& gate);
 
+    OwnerThread owner_;
     MidiService& service_;
     MainQueue& mainQueue_;
     Listener listener_;

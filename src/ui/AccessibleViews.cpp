@@ -11,9 +11,13 @@
 #include <QScrollBar>
 #include <QWindow>
 
+#include "ui/FieldRowView.hpp"
+#include "ui/LinkButton.hpp"
 #include "ui/MessageListModel.hpp"
 #include "ui/MessageListView.hpp"
 #include "ui/NarrationLevelSelector.hpp"
+#include "ui/PanSlider.hpp"
+#include "ui/SheetAccessibles.hpp"
 #include "ui/TextBlock.hpp"
 
 namespace umbrascope {
@@ -174,30 +178,63 @@ public:
     }
 };
 
+QAccessibleInterface* makeSeparator(QObject* frame) {
+    if (!frame->property(separatorProperty).toBool()) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(frame), QAccessible::Separator);
+}
+
+QAccessibleInterface* makeQuietScrollBar(QObject* bar) {
+    if (!bar->property(quietProperty).toBool()) return nullptr;
+    return new QuietAccessible(static_cast<QWidget*>(bar), QAccessible::ScrollBar);
+}
+
+QAccessibleInterface* makeQuietLabel(QObject* label) {
+    if (!label->property(quietProperty).toBool()) return nullptr;
+    return new QuietAccessible(static_cast<QWidget*>(label), QAccessible::StaticText);
+}
+
+QAccessibleInterface* makePicker(QObject* object) {
+    auto* box = static_cast<QComboBox*>(object);
+    return box->isEditable() ? nullptr : new PickerAccessible(box);
+}
+
+QAccessibleInterface* makeList(QObject* view) {
+    return new ListAccessible(static_cast<MessageListView*>(view));
+}
+
+QAccessibleInterface* makeTextBlock(QObject* block) {
+    return new ChildlessAccessible(static_cast<TextBlock*>(block), QAccessible::StaticText);
+}
+
+QAccessibleInterface* makeLevelGroup(QObject* selector) {
+    return new QAccessibleWidget(static_cast<NarrationLevelSelector*>(selector),
+                                 QAccessible::Grouping);
+}
+
+struct AccessibleKind {
+    const QMetaObject* type;
+    QAccessibleInterface* (*make)(QObject* object); // none: Qt's own interface serves
+};
+
+// Every kind of widget, in the window and its sheets, whose interface is ours, by its class.
+const AccessibleKind accessibleKinds[] = {
+    {&QFrame::staticMetaObject, makeSeparator},
+    {&QScrollBar::staticMetaObject, makeQuietScrollBar},
+    {&QLabel::staticMetaObject, makeQuietLabel},
+    {&QComboBox::staticMetaObject, makePicker},
+    {&MessageListView::staticMetaObject, makeList},
+    {&TextBlock::staticMetaObject, makeTextBlock},
+    {&NarrationLevelSelector::staticMetaObject, makeLevelGroup},
+    {&FieldRowView::staticMetaObject, makeFieldRowAccessible},
+    {&FieldList::staticMetaObject, makeFieldListAccessible},
+    {&PanSlider::staticMetaObject, makePanSliderAccessible},
+    {&LinkButton::staticMetaObject, makeLinkAccessible},
+};
+
+// Qt asks for the object's own class first, then for each base class, so each maker's cast holds.
 QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (className == QLatin1String("QFrame") && object->property(separatorProperty).toBool())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
-    if (object->property(quietProperty).toBool()) {
-        if (className == QLatin1String("QScrollBar"))
-            return new QuietAccessible(static_cast<QWidget*>(object), QAccessible::ScrollBar);
-        if (className == QLatin1String("QLabel"))
-            return new QuietAccessible(static_cast<QWidget*>(object), QAccessible::StaticText);
-    }
-    if (className == QLatin1String("QComboBox")) {
-        auto* box = qobject_cast<QComboBox*>(object);
-        if (box && !box->isEditable()) return new PickerAccessible(box);
-    }
-    if (className == QLatin1String(MessageListView::staticMetaObject.className())) {
-        if (auto* view = qobject_cast<MessageListView*>(object)) return new ListAccessible(view);
-    }
-    if (className == QLatin1String(TextBlock::staticMetaObject.className())) {
-        if (auto* block = qobject_cast<TextBlock*>(object))
-            return new ChildlessAccessible(block, QAccessible::StaticText);
-    }
-    if (className == QLatin1String(NarrationLevelSelector::staticMetaObject.className())) {
-        if (auto* selector = qobject_cast<NarrationLevelSelector*>(object))
-            return new QAccessibleWidget(selector, QAccessible::Grouping);
-    }
+    for (const AccessibleKind& kind : accessibleKinds)
+        if (className == QLatin1String(kind.type->className())) return kind.make(object);
     return nullptr;
 }
 

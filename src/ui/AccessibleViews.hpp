@@ -15,8 +15,9 @@ class MessageListView;
 // Our own accessible interfaces where Qt's defaults do not serve: the message list (Qt 6.4's
 // item-view interface faults without a current item and hands out null cells), its rows (one
 // item each, combining the row's texts, with a press action for "More"), text blocks read as one
-// element, the narration level group, and pickers (combo boxes) that
-// read their entry. Installs once; main thread only.
+// element, the narration level group, and pickers (combo boxes) that read their entry; with
+// the sheets' own (SheetAccessibles), all made by one factory. Installs it once; main thread
+// only.
 void installAccessibleViews();
 
 // A widget whose every change a screen reader need not hear (its events would flood it): a

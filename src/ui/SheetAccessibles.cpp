@@ -83,29 +83,22 @@ public:
     }
 };
 
-template <typename Widget>
-Widget* as(const QString& className, QObject* object) {
-    if (className != QLatin1String(Widget::staticMetaObject.className())) return nullptr;
-    return qobject_cast<Widget*>(object);
-}
-
-QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (auto* row = as<FieldRowView>(className, object))
-        return new ChildlessAccessible(row, QAccessible::ListItem);
-    if (auto* list = as<FieldList>(className, object)) return new FieldListAccessible(list);
-    if (auto* slider = as<PanSlider>(className, object)) return new PanSliderAccessible(slider);
-    if (auto* link = as<LinkButton>(className, object)) return new LinkAccessible(link);
-    return nullptr;
-}
-
 } // namespace
 
-void installSheetAccessibles() {
-    static const bool installed = [] {
-        QAccessible::installFactory(factory);
-        return true;
-    }();
-    (void)installed;
+QAccessibleInterface* makeFieldRowAccessible(QObject* row) {
+    return new ChildlessAccessible(static_cast<FieldRowView*>(row), QAccessible::ListItem);
+}
+
+QAccessibleInterface* makeFieldListAccessible(QObject* list) {
+    return new FieldListAccessible(static_cast<FieldList*>(list));
+}
+
+QAccessibleInterface* makePanSliderAccessible(QObject* slider) {
+    return new PanSliderAccessible(static_cast<PanSlider*>(slider));
+}
+
+QAccessibleInterface* makeLinkAccessible(QObject* link) {
+    return new LinkAccessible(static_cast<LinkButton*>(link));
 }
 
 } // namespace umbrascope

@@ -4,12 +4,12 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "ui/SheetAccessibles.hpp"
+#include "ui/AccessibleViews.hpp"
 
 namespace umbrascope {
 
 SheetDialog::SheetDialog(QWidget* window, const QString& title, QSize size) : QDialog(window) {
-    installSheetAccessibles();
+    installAccessibleViews();
     setWindowTitle(title);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);

@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "CliTestSupport.hpp"
+#include "app/SettingSwitches.hpp"
+#include "cli/ReplayCommand.hpp"
 
 namespace umbrascope::cli {
 namespace {
@@ -19,6 +21,31 @@ std::vector<std::string> firstColumns(const std::string& out) {
         result.push_back(line.substr(0, tab));
     }
     return result;
+}
+
+// The replay's switch flags come from the window's table: each one is accepted, turns on its
+// own switch and no other, and has its line in the usage; without flags every switch is off.
+TEST(ReplayOptions, EveryWindowSwitchWithAFlagIsAcceptedAndListed) {
+    const std::string usage = run({"replay", "--help"}).out;
+    const std::vector<std::string_view> none{"capture.ump"};
+    const auto plain = parseReplayOptions(none);
+    ASSERT_TRUE(plain);
+    for (const SettingSwitchEntry& entry : settingSwitches) {
+        EXPECT_FALSE(plain->isOn(entry.setting)) << entry.label;
+        if (entry.replayOption.empty()) continue;
+        const std::vector<std::string_view> args{"capture.ump", entry.replayOption};
+        const auto options = parseReplayOptions(args);
+        ASSERT_TRUE(options) << entry.replayOption;
+        for (const SettingSwitchEntry& other : settingSwitches)
+            EXPECT_EQ(options->isOn(other.setting), other.setting == entry.setting)
+                << entry.replayOption << " and " << other.label;
+        const std::string line = "\n  " + std::string(entry.replayOption) + " ";
+        const std::size_t at = usage.find(line);
+        ASSERT_NE(at, std::string::npos) << entry.replayOption << " is missing from\n" << usage;
+        // Counted from the newline before it: in the description column of the other options.
+        EXPECT_EQ(usage.substr(at, usage.find('\n', at + 1) - at).find(entry.replayHelp), 25u)
+            << entry.replayOption;
+    }
 }
 
 // Announcing and ticking leave the listing as it was.

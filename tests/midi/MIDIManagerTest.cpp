@@ -533,5 +533,31 @@ TEST(Composite, DetachingReachesEveryChild) {
     EXPECT_EQ(f.receive(*f.captures, f.pads), 0u);
 }
 
+// --- The thread rule checks itself where checks are built in -------------------------------
+
+// A setting changed, a batch appended or a rescan run on another thread stops the program and
+// says where; a delivery thread is the one that may call in.
+TEST(ThreadRule, OnlyTheReceiveSideRunsOffTheMainThread) {
+#if UMBRASCOPE_THREAD_CHECKS
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Fixture f;
+    const auto elsewhere = [](auto call) { std::thread(call).join(); };
+    elsewhere([&] { f.service.deliver(EventList{}, f.keys); });
+    EXPECT_DEATH(elsewhere([&] { f.manager->setHideMidiClock(true); }),
+                 "MIDIManager::setHideMidiClock called off its owner thread");
+    EXPECT_DEATH(elsewhere([&] { f.manager->refreshSources(); }),
+                 "MIDISources::rescan called off its owner thread");
+    elsewhere([&] {
+        EventList list;
+        list.add({0x20903C64});
+        f.service.deliver(list, f.keys);
+    });
+    EXPECT_DEATH(elsewhere([&] { f.queue.drain(); }),
+                 "MIDIManager::appendBatch called off its owner thread");
+#else
+    GTEST_SKIP() << "thread checks are compiled out of Release builds";
+#endif
+}
+
 } // namespace
 } // namespace umbrascope
