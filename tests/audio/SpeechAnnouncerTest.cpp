@@ -208,24 +208,25 @@ TEST(SpeechAnnouncer, AFollowUpIsSaidOnlyAfterTheUtteranceBeforeItWasSaidInFull)
     idle.announcer.speakAfter("Notice");
     idle.queue.drain();
     EXPECT_EQ(idle.calls(), (std::vector<std::string>{"Notice"})) << "nothing to wait for";
+}
 
-    // The announcer's thread rule checks itself where checks are built in: a request, or a report
-    // delivered by a queue that runs its tasks on another thread, stops the program and says where.
-    TEST(SpeechAnnouncer, ACallOffTheMainThreadStopsWhereChecksAreOn) {
+// The announcer's thread rule checks itself where checks are built in: a request, or a report
+// delivered by a queue that runs its tasks on another thread, stops the program and says where.
+TEST(SpeechAnnouncer, ACallOffTheMainThreadStopsWhereChecksAreOn) {
 #if UMBRASCOPE_THREAD_CHECKS
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
-        Announcer a;
-        EXPECT_DEATH(std::thread([&] { a.announcer.speakNow("a"); }).join(),
-                     "SpeechAnnouncer::speakNow called off its owner thread");
-        a.announcer.speakNow("a");
-        a.queue.drain();
-        a.log->send(a.current(), SpeechReport::finished);
-        EXPECT_DEATH(std::thread([&] { a.queue.drain(); }).join(),
-                     "SpeechAnnouncer::handleReport called off its owner thread");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Announcer a;
+    EXPECT_DEATH(std::thread([&] { a.announcer.speakNow("a"); }).join(),
+                 "SpeechAnnouncer::speakNow called off its owner thread");
+    a.announcer.speakNow("a");
+    a.queue.drain();
+    a.log->send(a.current(), SpeechReport::finished);
+    EXPECT_DEATH(std::thread([&] { a.queue.drain(); }).join(),
+                 "SpeechAnnouncer::handleReport called off its owner thread");
 #else
-        GTEST_SKIP() << "thread checks are compiled out of Release builds";
+    GTEST_SKIP() << "thread checks are compiled out of Release builds";
 #endif
-    }
+}
 
 } // namespace
 } // namespace umbrascope
