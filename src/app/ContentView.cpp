@@ -37,7 +37,7 @@ ContentView::ContentView(ContentViewServices services)
           [this, watch = lifetime_.watch()] { return watch.expired() ? TTSLevel::off : ttsLevel_; },
           lifetime_.guard(
               [this](std::string text) { speechAnnouncer_.speakNow(std::move(text)); })),
-      filter_(midiManager_.messageFilter()), switches_(currentSwitches()),
+      visible_(midiManager_.messageFilter()), switches_(currentSwitches()),
       hiddenTypes_(midiManager_.hiddenMessageTypes()) {
     bufferSubscription_ = midiManager_.messageChanges().subscribe(
         [this](const MessagesChange& change) { bufferChanged(change); });
@@ -57,33 +57,14 @@ ContentView::~ContentView() {
 
 void ContentView::bufferChanged(const MessagesChange& change) {
     owner_.check("ContentView::bufferChanged");
-    if (change.cleared) {
-        if (sheets_.messagesDropped(std::numeric_limits<std::int64_t>::max()))
-            sheetChanged(Sheet::breakdown);
-        rebuildVisible();
-        return;
-    }
     const auto& messages = midiManager_.messages();
-    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
-                                                    : messages.front().sequenceNumber;
-    // Dropped entries are recognised by number alone: their messages are gone.
-    std::size_t removed = 0;
-    while (!visible_.empty() && visible_.front().sequenceNumber < firstKept) {
-        visible_.pop_front();
-        ++removed;
-    }
+    // Everything goes with a clear, whatever the numbers.
+    const std::int64_t firstKept = change.cleared || messages.empty()
+                                       ? std::numeric_limits<std::int64_t>::max()
+                                       : messages.front().sequenceNumber;
+    const VisibleUpdate update = visible_.follow(messages, change);
     if (sheets_.messagesDropped(firstKept)) sheetChanged(Sheet::breakdown);
-
-    // The appended messages that survived the trim are the last ones of the buffer.
-    const std::size_t fresh = std::min(change.appended, messages.size());
-    std::size_t appended = 0;
-    for (auto it = messages.end() - static_cast<std::ptrdiff_t>(fresh); it != messages.end(); ++it)
-        if (!filter_.hides(*it)) {
-            visible_.push_back({&*it, it->sequenceNumber});
-            ++appended;
-        }
-    if (removed > 0 || appended > 0) visibleChanges_.notify(VisibleChange{removed, appended});
-    checkNewestVisible();
+    visibleUpdated(update);
 }
 
 void ContentView::managerChanged(MIDIManagerProperty property) {
@@ -115,25 +96,12 @@ void ContentView::managerChanged(MIDIManagerProperty property) {
 }
 
 void ContentView::filterChanged() {
-    if (midiManager_.messageFilter() == filter_) return;
-    filter_ = midiManager_.messageFilter();
-    rebuildVisible();
+    visibleUpdated(visible_.setFilter(midiManager_.messages(), midiManager_.messageFilter()));
 }
 
-void ContentView::rebuildVisible() {
-    visible_.clear();
-    for (const MIDIMessage& message : midiManager_.messages())
-        if (!filter_.hides(message)) visible_.push_back({&message, message.sequenceNumber});
-    visibleChanges_.notify(VisibleChange{0, 0, true});
-    checkNewestVisible();
-}
-
-void ContentView::checkNewestVisible() {
-    std::optional<Identifier> newest;
-    if (!visible_.empty()) newest = visible_.back().message->id;
-    if (newest == newestVisibleID_) return;
-    newestVisibleID_ = newest;
-    handleNewMessages();
+void ContentView::visibleUpdated(const VisibleUpdate& update) {
+    if (update.change) visibleChanges_.notify(*update.change);
+    if (update.newestChanged) handleNewMessages();
 }
 
 void ContentView::handleNewMessages() {
@@ -169,36 +137,25 @@ void ContentView::updateIdle() {
 // --- Notices --------------------------------------------------------------------------------
 
 std::string ContentView::notice() const {
-    std::string text = midiNotice_;
-    if (const std::uint64_t lost = midiManager_.inputOverruns(); lost > 0)
-        text += std::string(text.empty() ? "" : "; ") +
-                (lost == 1 ? "Incoming MIDI was lost once (input overrun)"
-                           : "Incoming MIDI was lost " + std::to_string(lost) +
-                                 " times (input overruns)");
-    if (!speechNotice_.empty()) text += (text.empty() ? "" : "; ") + speechNotice_;
-    return text;
+    return notices_.line(midiManager_.inputOverruns());
 }
 
 void ContentView::showSpeechNotice(std::string text) {
     owner_.check("ContentView::showSpeechNotice");
-    speechNotice_ = std::move(text);
+    const std::string& said = notices_.showSpeechNotice(std::move(text));
     observers_.notify(ContentViewProperty::notice);
-    say(speechNotice_);
+    say(said);
 }
 
 void ContentView::showMidiNotice(std::string text) {
-    midiNotice_ = std::move(text);
-    midiNoticeSaid_ = ttsLevel_ != TTSLevel::off;
+    const std::string& said = notices_.showMidiNotice(std::move(text), ttsLevel_ != TTSLevel::off);
     observers_.notify(ContentViewProperty::notice);
-    say(midiNotice_);
+    say(said);
 }
 
 void ContentView::inputOverrunsChanged() {
     observers_.notify(ContentViewProperty::notice);
-    const MonoTime now = clock_.monotonicNow();
-    if (overrunSaid_ && now - *overrunSaid_ < overrunSpeechInterval) return;
-    overrunSaid_ = now;
-    say("Incoming MIDI was lost");
+    if (auto said = notices_.inputOverran(clock_.monotonicNow())) say(std::move(*said));
 }
 
 // --- Announcements --------------------------------------------------------------------------
@@ -264,10 +221,8 @@ void ContentView::chooseTTSLevel(TTSLevel level) {
     setTTSLevel(level);
     std::string text(rawValue(level));
     // One utterance: a second one would cut the first off.
-    if (level != TTSLevel::off && !midiNotice_.empty() && !midiNoticeSaid_) {
-        text += ". " + midiNotice_;
-        midiNoticeSaid_ = true;
-    }
+    if (level != TTSLevel::off)
+        if (const auto unsaid = notices_.takeUnsaidMidiNotice()) text += ". " + *unsaid;
     speechAnnouncer_.speakNow(std::move(text));
 }
 
@@ -369,8 +324,8 @@ void ContentView::readGuide(const KeyCommandEntry&, char) {
 }
 
 void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
-    if (stoppedReading() || visible_.empty()) return;
-    const MIDIMessage& newest = *visible_.back().message;
+    if (stoppedReading() || !visible_.newest()) return;
+    const MIDIMessage& newest = *visible_.newest();
     startReading(breakdownReadingText(newest, inspectedMessage() != nullptr), newest.sourceID);
 }
 
@@ -389,7 +344,8 @@ void ContentView::requestExportKey(const KeyCommandEntry&, char) {
 std::string ContentView::recentSummaryText() const {
     const WallTime now = clock_.wallNow();
     std::vector<const MIDIMessage*> recent;
-    for (auto it = visible_.rbegin(); it != visible_.rend() && recent.size() < recentLimit; ++it)
+    const auto& entries = visible_.entries();
+    for (auto it = entries.rbegin(); it != entries.rend() && recent.size() < recentLimit; ++it)
         if (now - it->message->timestamp <= recentWindow) recent.push_back(it->message);
     std::reverse(recent.begin(), recent.end());
 

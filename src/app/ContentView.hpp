@@ -16,8 +16,10 @@
 #include "app/BackgroundQueue.hpp"
 #include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
+#include "app/Notices.hpp"
 #include "app/SettingSwitches.hpp"
 #include "app/SheetState.hpp"
+#include "app/VisibleList.hpp"
 #include "audio/AudioEngine.hpp"
 #include "audio/ClickPlayer.hpp"
 #include "audio/SpeechAnnouncer.hpp"
@@ -43,17 +45,6 @@ enum class ContentViewProperty {
     sheet,
     isIdle,
     notice,
-};
-
-// How the visible list changed, told after the change: `removed` messages left the front, then
-// `appended` joined the end. With `reset` the whole list changed (a filter changed or the buffer
-// was cleared) and is read again. A list model keeps its own row count and replays the change.
-struct VisibleChange {
-    std::size_t removed = 0;
-    std::size_t appended = 0;
-    bool reset = false;
-
-    friend bool operator==(const VisibleChange&, const VisibleChange&) = default;
 };
 
 // Scroll the list so that its end element is in view.
@@ -105,8 +96,6 @@ public:
     static constexpr Duration idleThreshold = std::chrono::seconds(2);
     static constexpr std::chrono::seconds recentWindow{10};
     static constexpr std::size_t recentLimit = 10;
-    // A flood can overrun the input many times a second: it is said at most this often.
-    static constexpr std::chrono::seconds overrunSpeechInterval{10};
 
     explicit ContentView(ContentViewServices services);
     ~ContentView();
@@ -136,17 +125,15 @@ public:
 
     // The buffer without what the filters hide, oldest first; a random-access range of
     // MIDIMessage that stays valid until the next visible change.
-    struct VisibleEntry {
-        const MIDIMessage* message;
-        std::int64_t sequenceNumber; // kept beside the pointer to find dropped entries
-    };
     struct EntryMessage {
         const MIDIMessage& operator()(const VisibleEntry& entry) const { return *entry.message; }
     };
     using VisibleMessages =
         std::ranges::transform_view<std::ranges::ref_view<const std::deque<VisibleEntry>>,
                                     EntryMessage>;
-    VisibleMessages visibleMessages() const { return VisibleMessages(visible_, EntryMessage{}); }
+    VisibleMessages visibleMessages() const {
+        return VisibleMessages(visible_.entries(), EntryMessage{});
+    }
 
     bool isIdle() const { return isIdle_; }
 
@@ -158,15 +145,13 @@ public:
     // Why there is no MIDI input at all (the system MIDI service did not open), shown in the
     // notice and said once: now, or when narration is first turned on.
     void showMidiNotice(std::string text);
-    const std::string& midiNotice() const { return midiNotice_; }
+    const std::string& midiNotice() const { return notices_.midiNotice(); }
 
     // One key press: a key of keyCommands, else ignored.
     KeyResult handleKey(const WindowKey& key);
     // The characters of one key press: exactly one of acceptedKeyCharacters, else ignored.
     KeyResult handleKey(std::string_view characters);
     KeyResult handleKey(ArrowKey arrow) { return handleKey(WindowKey::of(arrow)); }
-    // `keyNumber` 1 to 8 in legendOrder; others do nothing.
-    void toggleHiddenType(int keyNumber);
     // The legend's check boxes and the digit keys.
     void setTypeHidden(UMPMessageType type, bool hidden);
 
@@ -226,16 +211,11 @@ private:
     const Clock& clock_;
     AskForExportLocation askForExportLocation_;
     CsvExporter exporter_;
-    std::deque<VisibleEntry> visible_;
-    MessageFilter filter_;
+    VisibleList visible_;
     Switches switches_{};
     MessageTypeSet hiddenTypes_;
-    std::optional<Identifier> newestVisibleID_;
     bool isIdle_ = true;
-    std::string speechNotice_;
-    std::string midiNotice_;
-    bool midiNoticeSaid_ = false;
-    std::optional<MonoTime> overrunSaid_;
+    Notices notices_;
 
     ObserverList<ContentViewProperty> observers_;
     ObserverList<const VisibleChange&> visibleChanges_;
@@ -247,8 +227,7 @@ private:
     void bufferChanged(const MessagesChange& change);
     void managerChanged(MIDIManagerProperty property);
     void filterChanged();
-    void rebuildVisible();
-    void checkNewestVisible();
+    void visibleUpdated(const VisibleUpdate& update);
     // Run whenever the newest visible message changes: the debounced scroll and the announce
     // pass.
     void handleNewMessages();
@@ -261,6 +240,9 @@ private:
     void announceSwitchChanges();
     void announceHiddenTypeChange();
     void say(std::string text); // speakNow in the default voice when the level is not off
+
+    // `keyNumber` 1 to 8 in legendOrder; others do nothing.
+    void toggleHiddenType(int keyNumber);
 
     // Key commands, one per Command; `key` is the character pressed, lower case.
     void showOrHideType(const KeyCommandEntry& entry, char key);

@@ -2,100 +2,65 @@
 
 #include <chrono>
 
-#include "support/RecordingMidiService.hpp"
-#include "support/WindowFixture.hpp"
+#include "app/Notices.hpp"
+#include "support/FakeClock.hpp"
 
 namespace umbrascope {
 namespace {
 
 using namespace std::chrono_literals;
-using namespace testing_support;
 
-// A view on a service that reports input overruns.
-struct OverrunWindow : ViewOnFakes<RecordingMidiService> {
-    std::vector<std::string> notices;
-    ObserverList<ContentViewProperty>::Subscription watch;
-
-    OverrunWindow() {
-        makeView();
-        watch = view->observers().subscribe([this](ContentViewProperty property) {
-            if (property == ContentViewProperty::notice) notices.push_back(view->notice());
-        });
-        queue.drain();
-        speechOn();
+TEST(Notices, TheLineJoinsWhatIsWrongInItsOrder) {
+    const std::string midi = "The ALSA sequencer could not be opened";
+    const std::string speech = "Speech: the built-in espeak-ng speaks from now on";
+    const struct {
+        bool midi;
+        std::uint64_t overruns;
+        bool speech;
+        std::string line;
+    } rows[] = {
+        {false, 0, false, ""},
+        {false, 1, false, "Incoming MIDI was lost once (input overrun)"},
+        {false, 2, false, "Incoming MIDI was lost 2 times (input overruns)"},
+        {true, 0, false, midi},
+        {false, 0, true, speech},
+        {true, 0, true, midi + "; " + speech},
+        {false, 3, true, "Incoming MIDI was lost 3 times (input overruns); " + speech},
+        {true, 1, true, midi + "; Incoming MIDI was lost once (input overrun); " + speech},
+    };
+    for (const auto& row : rows) {
+        Notices notices;
+        if (row.midi) notices.showMidiNotice(midi, false);
+        if (row.speech) notices.showSpeechNotice(speech);
+        EXPECT_EQ(notices.line(row.overruns), row.line);
     }
-    void overrun(std::uint64_t total) {
-        service.overruns = total;
-        service.notify(MidiNotification::inputOverrun);
-        queue.drain();
-    }
-    // Lets the utterance under way end, so the next one is not cut off by it.
-    void finishSpeaking() {
-        if (view->speechAnnouncer().currentUtterance()) report(SpeechReport::finished);
-    }
-};
-
-TEST(Notices, InputOverrunsAreShownWithTheirCountAndSaidAtMostEveryTenSeconds) {
-    OverrunWindow w;
-    EXPECT_EQ(w.view->notice(), "");
-    std::vector<std::size_t> saidSoFar;
-    for (const auto& [after, total] : {std::pair{0s, 1}, {9s, 3}, {1s, 4}}) {
-        w.clock.advance(after);
-        w.overrun(static_cast<std::uint64_t>(total));
-        saidSoFar.push_back(w.spoken().size());
-        w.finishSpeaking();
-    }
-    EXPECT_EQ(w.notices, (std::vector<std::string>{
-                             "Incoming MIDI was lost once (input overrun)",
-                             "Incoming MIDI was lost 3 times (input overruns)",
-                             "Incoming MIDI was lost 4 times (input overruns)",
-                         }));
-    EXPECT_EQ(saidSoFar, (std::vector<std::size_t>{1, 1, 2})) << "said again only after 10 s";
-    EXPECT_EQ(w.spoken().back(), "Incoming MIDI was lost");
 }
 
-TEST(Notices, ASpeechFallbackJoinsTheOverrunsAndIsSaid) {
-    OverrunWindow w;
-    w.view->showSpeechNotice("Speech: the built-in espeak-ng speaks from now on");
-    EXPECT_EQ(w.view->notice(), "Speech: the built-in espeak-ng speaks from now on");
-    w.finishSpeaking();
-    w.overrun(2);
-    EXPECT_EQ(w.view->notice(), "Incoming MIDI was lost 2 times (input overruns); Speech: the "
-                                "built-in espeak-ng speaks from now on");
-    EXPECT_EQ(w.spoken().front(), "Speech: the built-in espeak-ng speaks from now on");
+TEST(Notices, TheMidiNoticeIsSaidOnceWhenShownOrWhenNarrationFirstComesOn) {
+    Notices notices;
+    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt) << "no notice yet";
+
+    EXPECT_EQ(notices.showMidiNotice("No input", false), "No input");
+    EXPECT_EQ(notices.midiNotice(), "No input");
+    EXPECT_EQ(notices.takeUnsaidMidiNotice(), "No input");
+    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt);
+
+    notices.showMidiNotice("Still no input", true);
+    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt) << "said when shown";
 }
 
-TEST(Notices, WithoutMidiInputTheCauseIsShownAndSaidOnce) {
-    const std::string problem = "The ALSA sequencer could not be opened: No such file or "
-                                "directory; is the snd-seq module loaded?";
-    struct Case {
-        const char* name;
-        bool narrationOnFirst;
-        std::vector<std::string> spoken; // after the notice and four presses of T
-    };
-    const Case cases[] = {
-        {"narrationOffSaysItWhenTurnedOn",
-         false,
-         {"TTS Short. " + problem, "TTS Verbose", "TTS Off", "TTS Short"}},
-        {"narrationOnSaysItAtOnce",
-         true,
-         {problem, "TTS Verbose", "TTS Off", "TTS Short", "TTS Verbose"}},
-    };
-    for (const Case& c : cases) {
-        OverrunWindow w;
-        if (!c.narrationOnFirst) w.view->setTTSLevel(TTSLevel::off);
-        w.view->showMidiNotice(problem);
-        EXPECT_EQ(w.view->notice(), problem) << c.name;
-        for (int press = 0; press < 4; ++press) {
-            w.finishSpeaking();
-            w.view->handleKey("t");
-        }
-        w.finishSpeaking();
-        EXPECT_EQ(w.spoken(), c.spoken) << c.name;
-        w.overrun(1);
-        EXPECT_EQ(w.view->notice(), problem + "; Incoming MIDI was lost once (input overrun)")
-            << c.name;
+TEST(Notices, OverrunsAreSaidAtMostOncePerInterval) {
+    static_assert(Notices::overrunSpeechInterval == 10s);
+    FakeClock clock;
+    Notices notices;
+    std::vector<bool> said;
+    for (const auto step : {0s, 9s, 0s, 1s, 5s, 5s, 30s}) {
+        clock.advance(step);
+        said.push_back(notices.inputOverran(clock.monotonicNow()).has_value());
     }
+    EXPECT_EQ(said, (std::vector<bool>{true, false, false, true, false, true, true}));
+    clock.advance(10s);
+    EXPECT_EQ(notices.inputOverran(clock.monotonicNow()), "Incoming MIDI was lost");
 }
 
 } // namespace

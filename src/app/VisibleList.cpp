@@ -1,0 +1,55 @@
+#include "app/VisibleList.hpp"
+
+#include <algorithm>
+#include <limits>
+
+namespace umbrascope {
+
+VisibleUpdate VisibleList::follow(const std::deque<MIDIMessage>& messages,
+                                  const MessagesChange& change) {
+    if (change.cleared) return rebuild(messages);
+    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
+                                                    : messages.front().sequenceNumber;
+    // Dropped entries are recognised by number alone: their messages are gone.
+    std::size_t removed = 0;
+    while (!entries_.empty() && entries_.front().sequenceNumber < firstKept) {
+        entries_.pop_front();
+        ++removed;
+    }
+    // The appended messages that survived the trim are the last ones of the buffer.
+    const std::size_t fresh = std::min(change.appended, messages.size());
+    std::size_t appended = 0;
+    for (auto it = messages.end() - static_cast<std::ptrdiff_t>(fresh); it != messages.end(); ++it)
+        if (!filter_.hides(*it)) {
+            entries_.push_back({&*it, it->sequenceNumber});
+            ++appended;
+        }
+    VisibleUpdate update;
+    if (removed > 0 || appended > 0) update.change = VisibleChange{removed, appended};
+    update.newestChanged = newestChanged();
+    return update;
+}
+
+VisibleUpdate VisibleList::setFilter(const std::deque<MIDIMessage>& messages,
+                                     const MessageFilter& filter) {
+    if (filter == filter_) return {};
+    filter_ = filter;
+    return rebuild(messages);
+}
+
+VisibleUpdate VisibleList::rebuild(const std::deque<MIDIMessage>& messages) {
+    entries_.clear();
+    for (const MIDIMessage& message : messages)
+        if (!filter_.hides(message)) entries_.push_back({&message, message.sequenceNumber});
+    return {VisibleChange{0, 0, true}, newestChanged()};
+}
+
+bool VisibleList::newestChanged() {
+    std::optional<Identifier> newest;
+    if (const MIDIMessage* message = this->newest()) newest = message->id;
+    if (newest == newestID_) return false;
+    newestID_ = newest;
+    return true;
+}
+
+} // namespace umbrascope
