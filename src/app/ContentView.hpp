@@ -124,7 +124,8 @@ public:
     Sheet openSheet() const { return sheets_.open(); }
     bool showUserGuide() const { return sheets_.open() == Sheet::userGuide; }
     bool showDeviceSettings() const { return sheets_.open() == Sheet::deviceSettings; }
-    // The message of the open breakdown sheet, in the buffer; none when no breakdown is open.
+    // The message of the open breakdown sheet, among the listed messages; none when no breakdown
+    // is open.
     const MIDIMessage* inspectedMessage() const { return sheets_.inspected(); }
 
     // The buffer without what the filters hide, oldest first; a random-access range of
