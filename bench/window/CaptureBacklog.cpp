@@ -105,7 +105,7 @@ struct CaptureWindow {
               platform::MidiRequest request;
               request.system = false;
               request.capturePace = ReplayPace::asFastAsPossible;
-              request.captures.push_back(std::move(capture));
+              request.captures.push_back(std::make_shared<const Capture>(std::move(capture)));
               return request;
           }()) {}
     QtMainQueue mainQueue;

@@ -46,8 +46,8 @@ ContentView::ContentView(ContentViewServices services)
           [this, watch = lifetime_.watch()] { return watch.expired() ? TTSLevel::off : ttsLevel_; },
           lifetime_.guard(
               [this](std::string text) { speechAnnouncer_.speakNow(std::move(text)); })),
-      visible_(midiManager_.messageFilter()), arrivalTimes_(services.clock),
-      switches_(currentSwitches()), hiddenTypes_(midiManager_.hiddenMessageTypes()) {
+      visible_(visibleFilter()), arrivalTimes_(services.clock), switches_(currentSwitches()),
+      hiddenTypes_(midiManager_.hiddenMessageTypes()) {
     bufferSubscription_ = midiManager_.messageChanges().subscribe(
         [this](const MessagesChange& change) { bufferChanged(change); });
     managerSubscription_ = midiManager_.observers().subscribe(
@@ -109,7 +109,7 @@ void ContentView::managerChanged(MIDIManagerProperty property) {
 }
 
 void ContentView::filterChanged() {
-    visibleUpdated(visible_.setFilter(listedMessages(), midiManager_.messageFilter()));
+    visibleUpdated(visible_.setFilter(listedMessages(), visibleFilter()));
 }
 
 void ContentView::heldBufferChanged(const MessagesChange& change) {
@@ -172,6 +172,13 @@ void ContentView::resume() {
     say(resumedText(count));
 }
 
+MessageFilter ContentView::visibleFilter() const {
+    MessageFilter filter = midiManager_.messageFilter();
+    filter.shownChannel = shownAddress(AddressField::channel);
+    filter.shownGroup = shownAddress(AddressField::group);
+    return filter;
+}
+
 void ContentView::visibleUpdated(const VisibleUpdate& update) {
     if (update.change) visibleChanges_.notify(*update.change);
     if (update.newestChanged) handleNewMessages();
@@ -213,6 +220,13 @@ void ContentView::updateIdle() {
 
 std::string ContentView::notice() const {
     return notices_.line(midiManager_.inputOverruns());
+}
+
+void ContentView::showFileNotice(std::string text) {
+    owner_.check("ContentView::showFileNotice");
+    const std::string& said = notices_.showFileNotice(std::move(text));
+    observers_.notify(ContentViewProperty::notice);
+    if (!said.empty()) say(said);
 }
 
 void ContentView::showSpeechNotice(std::string text) {
@@ -302,11 +316,11 @@ void ContentView::setTTSLevel(TTSLevel level) {
 void ContentView::chooseTTSLevel(TTSLevel level) {
     owner_.check("ContentView::chooseTTSLevel");
     setTTSLevel(level);
-    std::string text(rawValue(level));
-    // One utterance: a second one would cut the first off.
+    speechAnnouncer_.speakNow(std::string(rawValue(level)));
+    // After the confirmation, as a reading: a screen reader's echo of the key waits for neither.
     if (level != TTSLevel::off)
-        if (const auto unsaid = notices_.takeUnsaidMidiNotice()) text += ". " + *unsaid;
-    speechAnnouncer_.speakNow(std::move(text));
+        if (const auto unsaid = notices_.takeUnsaidMidiNotice())
+            speechAnnouncer_.speakAfter(*unsaid, std::nullopt, UtteranceKind::reading);
 }
 
 void ContentView::toggleHiddenType(int keyNumber) {
@@ -323,6 +337,30 @@ void ContentView::setTypeHidden(UMPMessageType type, bool hidden) {
     else
         types.erase(type);
     midiManager_.setHiddenMessageTypes(types);
+}
+
+void ContentView::setShownAddress(AddressField field, std::optional<std::uint8_t> value) {
+    owner_.check("ContentView::setShownAddress");
+    if (value && *value >= addressValueCount) return;
+    auto& shown = shownAddress_[static_cast<std::size_t>(field)];
+    if (shown == value) return;
+    shown = value;
+    filterChanged();
+    observers_.notify(ContentViewProperty::shownAddress);
+    say(addressChoiceText(field, value));
+}
+
+// --- Copy -----------------------------------------------------------------------------------
+
+std::optional<std::string> ContentView::copyMessages(CopyKind kind,
+                                                     std::span<const MIDIMessage* const> messages) {
+    owner_.check("ContentView::copyMessages");
+    if (messages.empty()) {
+        say("No Message To Copy");
+        return std::nullopt;
+    }
+    say("Copied");
+    return copyText(kind, messages);
 }
 
 // --- Keys -----------------------------------------------------------------------------------
@@ -501,7 +539,9 @@ void ContentView::openUserGuide() {
 void ContentView::openDeviceSettings() {
     owner_.check("ContentView::openDeviceSettings");
     changeSheet(Sheet::deviceSettings);
-    say("Devices");
+    // A screen reader reads the sheet itself: its heading must not hold that reading back.
+    if (ttsLevel_ != TTSLevel::off)
+        speechAnnouncer_.speakNow("Devices", std::nullopt, UtteranceKind::heading);
 }
 
 void ContentView::openBreakdown(const MIDIMessage& message) {

@@ -10,11 +10,14 @@
 #include <memory>
 #include <optional>
 #include <ranges>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "app/AddressChoice.hpp"
 #include "app/ArrivalTimes.hpp"
 #include "app/BackgroundQueue.hpp"
+#include "app/CopyText.hpp"
 #include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
 #include "app/Notices.hpp"
@@ -47,8 +50,9 @@ enum class ContentViewProperty {
     sheet,
     isIdle,
     notice,
-    paused,    // the pause began or ended, or its count of new messages grew
-    timeStyle, // the View menu's choice of how rows give their time
+    paused,       // the pause began or ended, or its count of new messages grew
+    timeStyle,    // the View menu's choice of how rows give their time
+    shownAddress, // the Channel or Group picker's choice
 };
 
 // Scroll the list so that its end element is in view.
@@ -172,6 +176,8 @@ public:
     // notice and said once: now, or when narration is first turned on.
     void showMidiNotice(std::string text);
     const std::string& midiNotice() const { return notices_.midiNotice(); }
+    // Why a file could not be opened, shown in the notice and said; empty takes it away.
+    void showFileNotice(std::string text);
 
     // One key press: a key of keyCommands, else ignored.
     KeyResult handleKey(const WindowKey& key);
@@ -180,6 +186,20 @@ public:
     KeyResult handleKey(ArrowKey arrow) { return handleKey(WindowKey::of(arrow)); }
     // The legend's check boxes and the digit keys.
     void setTypeHidden(UMPMessageType type, bool hidden);
+
+    // The Channel and Group pickers' choices: 0-based, none for all. They only hide from the
+    // visible list (the receive path keeps every channel and group), so choosing all again shows
+    // what they hid.
+    std::optional<std::uint8_t> shownAddress(AddressField field) const {
+        return shownAddress_[static_cast<std::size_t>(field)];
+    }
+    // Says the new choice ("Channel 10", "All channels") when it changes.
+    void setShownAddress(AddressField field, std::optional<std::uint8_t> value);
+
+    // The Edit menu's copies of `messages` (oldest first): the text for the clipboard, said as
+    // "Copied"; with no message there is nothing to copy, and that is said instead.
+    std::optional<std::string> copyMessages(CopyKind kind,
+                                            std::span<const MIDIMessage* const> messages);
 
     // The R key's catch-up: the last 10 visible messages of the last 10 seconds (before the pause,
     // while paused), short wording.
@@ -238,6 +258,7 @@ private:
     const Clock& clock_;
     AskForExportLocation askForExportLocation_;
     CsvExporter exporter_;
+    std::array<std::optional<std::uint8_t>, addressFieldCount> shownAddress_{};
     VisibleList visible_;
     PausedList paused_;
     ArrivalTimes arrivalTimes_;
@@ -262,6 +283,8 @@ private:
     void heldBufferSizeChanged();
     void pause();
     void resume();
+    // The receive path's filter with the pickers' choices.
+    MessageFilter visibleFilter() const;
     void visibleUpdated(const VisibleUpdate& update);
     // Run whenever the newest visible message changes: the debounced scroll and the announce
     // pass.

@@ -12,12 +12,18 @@ std::string Notices::line(std::uint64_t inputOverruns) const {
                                     : "Incoming MIDI was lost " + std::to_string(inputOverruns) +
                                           " times (input overruns)");
     if (!speechNotice_.empty()) text += (text.empty() ? "" : "; ") + speechNotice_;
+    if (!fileNotice_.empty()) text += (text.empty() ? "" : "; ") + fileNotice_;
     return text;
 }
 
 const std::string& Notices::showSpeechNotice(std::string text) {
     speechNotice_ = std::move(text);
     return speechNotice_;
+}
+
+const std::string& Notices::showFileNotice(std::string text) {
+    fileNotice_ = std::move(text);
+    return fileNotice_;
 }
 
 const std::string& Notices::showMidiNotice(std::string text, bool narrationOn) {

@@ -11,7 +11,8 @@
 namespace umbrascope {
 
 // What went wrong that the user should know of, and when it is said: a speech problem, why there
-// is no MIDI input, and input overruns. Each text stays until the program ends. The owner speaks
+// is no MIDI input, input overruns and a capture file that could not be opened. Each text stays
+// until the program ends, except the file's, which the next file replaces. The owner speaks
 // what the calls return (only while narration is on) and shows line().
 // Thread: main.
 class Notices {
@@ -25,6 +26,9 @@ public:
 
     // Returns what to say: the text itself.
     const std::string& showSpeechNotice(std::string text);
+
+    // Returns what to say: the text itself; empty takes the file's notice away.
+    const std::string& showFileNotice(std::string text);
 
     const std::string& midiNotice() const { return midiNotice_; }
     // Returns what to say: the text itself. It counts as said only when `narrationOn`; otherwise
@@ -40,6 +44,7 @@ public:
 private:
     std::string speechNotice_;
     std::string midiNotice_;
+    std::string fileNotice_;
     bool midiNoticeSaid_ = false;
     std::optional<MonoTime> overrunSaid_;
 };

@@ -87,9 +87,20 @@ void SpeechAnnouncer::endCurrent(UtteranceEvent::Kind how) {
     tell(how, ended, sourceID);
 }
 
+void SpeechAnnouncer::dropFollowUp() {
+    if (!followUp_) return;
+    FollowUp dropped = std::move(*followUp_);
+    followUp_.reset();
+    tell(UtteranceEvent::Kind::droppedBusy,
+         Utterance{0, std::move(dropped.text), rate_, volume_, voiceFor(dropped.sourceID),
+                   dropped.kind},
+         dropped.sourceID);
+}
+
 void SpeechAnnouncer::handOver(Utterance utterance, std::optional<std::int32_t> sourceID,
                                bool cutIn) {
     busy_ = true;
+    dropFollowUp();
     endCurrent(UtteranceEvent::Kind::cutOff);
     currentUtterance_ = utterance;
     currentSourceID_ = sourceID;
@@ -115,15 +126,27 @@ void SpeechAnnouncer::speakNow(std::string text, std::optional<std::int32_t> sou
                                UtteranceKind kind) {
     // The user's own key is answered in full; the message that follows it is not worth more.
     if (kind == UtteranceKind::announcement && busy_ && currentUtterance_ &&
-        currentUtterance_->kind == UtteranceKind::confirmation) {
+        (currentUtterance_->kind == UtteranceKind::confirmation ||
+         currentUtterance_->kind == UtteranceKind::heading)) {
         speakIfIdle(std::move(text), sourceID, kind);
         return;
     }
     handOver(makeUtterance(std::move(text), sourceID, kind), sourceID, true);
 }
 
+void SpeechAnnouncer::speakAfter(std::string text, std::optional<std::int32_t> sourceID,
+                                 UtteranceKind kind) {
+    if (!busy_) {
+        handOver(makeUtterance(std::move(text), sourceID, kind), sourceID, false);
+        return;
+    }
+    dropFollowUp();
+    followUp_ = FollowUp{std::move(text), sourceID, kind};
+}
+
 void SpeechAnnouncer::stop() {
     busy_ = false;
+    dropFollowUp();
     endCurrent(UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
     post([](SpeechSynthesizer& synthesizer) { synthesizer.stopSpeaking(); });
@@ -155,6 +178,14 @@ void SpeechAnnouncer::handleReport(std::uint64_t utteranceID, SpeechReport kind)
                : kind == SpeechReport::failed ? UtteranceEvent::Kind::failed
                                               : UtteranceEvent::Kind::cutOff);
     setSpeaking(false);
+    if (kind == SpeechReport::finished && followUp_) {
+        FollowUp next = std::move(*followUp_);
+        followUp_.reset();
+        handOver(makeUtterance(std::move(next.text), next.sourceID, next.kind), next.sourceID,
+                 false);
+        return;
+    }
+    dropFollowUp();
 }
 
 } // namespace umbrascope

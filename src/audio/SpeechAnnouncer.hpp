@@ -22,7 +22,8 @@ enum class SpeechAnnouncerProperty { rate, volume, isSpeaking, voiceForSource, a
 struct UtteranceEvent {
     enum class Kind {
         handedOver,  // given to the synthesizer; later spoken, cutOff or failed
-        droppedBusy, // speakIfIdle while busy: never handed over, and its utterance has id 0
+        droppedBusy, // speakIfIdle while busy, or a follow-up of an utterance that did not end
+                     // spoken: never handed over, and its utterance has id 0
         spoken,      // the synthesizer finished it
         cutOff,      // cancelled, replaced by speakNow, or stopped
         failed,      // the synthesizer took it and could not say it
@@ -33,7 +34,8 @@ struct UtteranceEvent {
 };
 
 // The one service that speaks. No queue: at most one utterance is current; a new one is dropped
-// while busy (speakIfIdle) or cuts in (speakNow).
+// while busy (speakIfIdle) or cuts in (speakNow). The current one may carry one follow-up
+// (speakAfter), said only once it has been said in full.
 //
 // Main thread only. Calls into the synthesizer are posted to the main queue, and its reports are
 // posted back and matched to `currentUtterance` by identity, so late reports of replaced
@@ -64,9 +66,16 @@ public:
 
     void speakIfIdle(std::string text, std::optional<std::int32_t> sourceID = std::nullopt,
                      UtteranceKind kind = UtteranceKind::confirmation);
-    // An announcement does not cut a confirmation off: it is dropped as if busy.
+    // An announcement does not cut the answer to a key (a confirmation or a heading) off: it is
+    // dropped as if busy.
     void speakNow(std::string text, std::optional<std::int32_t> sourceID = std::nullopt,
                   UtteranceKind kind = UtteranceKind::confirmation);
+    // Said after the current utterance once that has been said in full, so a confirmation stays
+    // short and what follows it can be of a kind that gives way to a screen reader. Dropped when
+    // the current one is cut off, fails, is stopped or replaced; said at once when nothing is
+    // current.
+    void speakAfter(std::string text, std::optional<std::int32_t> sourceID = std::nullopt,
+                    UtteranceKind kind = UtteranceKind::reading);
     void stop();
 
     // What the voice picker offers (pickerVoices).
@@ -89,6 +98,12 @@ private:
     bool busy_ = false;
     std::optional<Utterance> currentUtterance_;
     std::optional<std::int32_t> currentSourceID_;
+    struct FollowUp {
+        std::string text;
+        std::optional<std::int32_t> sourceID;
+        UtteranceKind kind;
+    };
+    std::optional<FollowUp> followUp_;
     std::uint64_t nextUtteranceID_ = 1;
     ObserverList<SpeechAnnouncerProperty> observers_;
     ObserverList<const UtteranceEvent&> utteranceEvents_;
@@ -101,6 +116,7 @@ private:
     void handOver(Utterance utterance, std::optional<std::int32_t> sourceID, bool cutIn);
     // Forgets the current utterance, telling the log how it ended.
     void endCurrent(UtteranceEvent::Kind how);
+    void dropFollowUp();
     void tell(UtteranceEvent::Kind kind, const Utterance& utterance,
               std::optional<std::int32_t> sourceID);
     void post(std::function<void(SpeechSynthesizer&)> call);

@@ -21,6 +21,7 @@ enum class UtteranceKind : std::uint8_t {
     confirmation, // the answer to the user's own key or control
     reading,      // a reading the user asked for: the guide, a breakdown, the catch-up
     announcement, // a new message, or a problem met on the way
+    heading,      // the name of a sheet the user opened, which a screen reader reads itself
 };
 
 // What a synthesizer is asked to say. Rate, volume and voice are fixed when it is built; `id`

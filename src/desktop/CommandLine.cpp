@@ -72,7 +72,8 @@ std::variant<MonitorRequest, int> readCommandLine(int argc, const char* const* a
             if (std::filesystem::is_fifo(std::filesystem::status(file, ignored)))
                 throw CaptureError(file + ": expected a capture file, found a FIFO "
                                           "(umbrascope-cli replay plays one as it comes)");
-            request.captures.push_back(loadCapture(file));
+            request.captures.push_back(std::make_shared<const Capture>(loadCapture(file)));
+            request.captureFiles.emplace_back(file);
         }
     } catch (const CaptureError& error) {
         printError(err, error.what());

@@ -15,7 +15,11 @@ namespace umbrascope::desktop {
 
 // What the monitor is started with: the system's MIDI sources always, plus these.
 struct MonitorRequest {
-    std::vector<Capture> captures; // read before any window opens
+    // Read before any window opens; every window shares them.
+    std::vector<std::shared_ptr<const Capture>> captures;
+    // Where each of `captures` was read, in the same order: a window opened after the others have
+    // played a capture reads it again. A capture without a file here is held for later windows.
+    std::vector<std::filesystem::path> captureFiles;
     bool demo = false;
     std::string speech; // a speech backend name; empty picks the first that works
     // Opened before any window, so a file that cannot be written is an error at start-up; it logs

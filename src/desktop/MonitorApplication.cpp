@@ -1,6 +1,7 @@
 #include "desktop/MonitorApplication.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "desktop/MonitorSession.hpp"
 #include "ui/MonitorWindow.hpp"
@@ -12,7 +13,19 @@ MonitorApplication::MonitorApplication(MonitorRequest request) : request_(std::m
 MonitorApplication::~MonitorApplication() = default;
 
 MonitorSession& MonitorApplication::openWindow() {
-    auto session = std::make_unique<MonitorSession>(request_);
+    fileCaptures_.resize(request_.captures.size());
+    MonitorRequest request = request_;
+    request.captures.clear();
+    std::vector<std::filesystem::path> reread;
+    for (std::size_t i = 0; i < request_.captures.size(); ++i) {
+        if (auto capture = request_.captures[i] ? request_.captures[i] : fileCaptures_[i].lock())
+            request.captures.push_back(std::move(capture));
+        else
+            reread.push_back(request_.captureFiles.at(i));
+    }
+    auto session = std::make_unique<MonitorSession>(request, reread);
+    for (std::size_t i = 0; i < request_.captureFiles.size() && i < request_.captures.size(); ++i)
+        if (request_.captures[i]) fileCaptures_[i] = std::exchange(request_.captures[i], nullptr);
     request_.speechLog.reset(); // later windows speak unlogged
     MonitorSession* opened = session.get();
     connect(opened, &MonitorSession::newWindowRequested, this, [this] { openWindow(); });

@@ -11,8 +11,9 @@ namespace umbrascope::desktop {
 class MonitorSession;
 
 // The monitor windows of the program: each an independent session made from the same request;
-// New Window (Ctrl+N) in any of them opens another. A closed window's session is deleted from the
-// event loop. Main thread only.
+// New Window (Ctrl+N) in any of them opens another. A capture read from a file is held by the
+// windows that have yet to play it, not here: a window opened once none holds it reads the file
+// again. A closed window's session is deleted from the event loop. Main thread only.
 class MonitorApplication final : public QObject {
     Q_OBJECT
 public:
@@ -26,7 +27,8 @@ public:
 private:
     void sessionClosed(MonitorSession* session);
 
-    MonitorRequest request_;
+    MonitorRequest request_; // after the first window, without the captures read from files
+    std::vector<std::weak_ptr<const Capture>> fileCaptures_; // those, by their place in request_
     std::vector<std::unique_ptr<MonitorSession>> sessions_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/PreloadedVoices.hpp"
 #include "platform/SpeechSetup.hpp"
+#include "ui/FileDialogs.hpp"
 #include "ui/MonitorController.hpp"
 #include "ui/MonitorWindow.hpp"
 #include "ui/Sheets.hpp"
@@ -35,7 +36,9 @@ platform::SpeechSetup windowSpeech(const std::string& choice, MainQueue& mainQue
 
 } // namespace
 
-MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiRequest(request)) {
+MonitorSession::MonitorSession(const MonitorRequest& request,
+                               const std::vector<std::filesystem::path>& reread)
+    : midi_(midiRequest(request)) {
     platform::SpeechSetup speech = windowSpeech(request.speech, mainQueue_);
     // Ready before Device Settings first asks, and listed without holding up speech.
     platform::preloadVoices(speech);
@@ -48,7 +51,7 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
     window_ = std::make_unique<MonitorWindow>();
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,
-        background_, SystemClock::instance(), exportLocationAsker(window_.get())});
+        background_, SystemClock::instance(), csvSaveAsker(window_.get())});
     if (const std::string& problem = midi_.systemMidiProblem(); !problem.empty()) {
         std::cerr << "umbrascope: " << problem << '\n';
         std::string notice = problem;
@@ -69,6 +72,18 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
                            });
     }
     controller_ = std::make_unique<MonitorController>(*view_, *window_);
+    captureFiles_ = std::make_unique<CaptureFiles>(CaptureFiles::Services{
+        *view_,
+        background_,
+        mainQueue_,
+        captureSaveAsker(window_.get()),
+        captureOpenAsker(window_.get()),
+        {[this](std::shared_ptr<const Capture> capture) {
+             return midi_.addOpened(std::move(capture));
+         },
+         [this](SourceRef source, ReplayPace pace) { midi_.playOpened(source, pace); }}});
+    for (const auto& file : reread)
+        captureFiles_->open({file, false});
     addWindowMenu();
     window_->installEventFilter(this);
     // Queued behind the store's first scan.
@@ -77,6 +92,7 @@ MonitorSession::MonitorSession(const MonitorRequest& request) : midi_(midiReques
 
 MonitorSession::~MonitorSession() {
     if (window_) window_->removeEventFilter(this);
+    captureFiles_.reset();
     controller_.reset();
     window_.reset();
     view_.reset();
@@ -88,6 +104,15 @@ void MonitorSession::addWindowMenu() {
     QAction* newWindow = menu->addAction(QStringLiteral("New Window"));
     newWindow->setShortcut(QKeySequence::New);
     connect(newWindow, &QAction::triggered, this, &MonitorSession::newWindowRequested);
+    QAction* open = menu->addAction(QStringLiteral("&Open Capture\u2026"));
+    open->setObjectName(QStringLiteral("openCaptureAction"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] { captureFiles_->requestOpen(); });
+    QAction* save = menu->addAction(QStringLiteral("&Save Capture\u2026"));
+    save->setObjectName(QStringLiteral("saveCaptureAction"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { captureFiles_->requestSave(); });
+    menu->addSeparator();
     QAction* close = menu->addAction(QStringLiteral("Close Window"));
     close->setShortcut(QKeySequence::Close);
     connect(close, &QAction::triggered, window_.get(), &QWidget::close);

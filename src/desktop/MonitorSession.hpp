@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/BackgroundQueue.hpp"
+#include "app/CaptureFiles.hpp"
 #include "app/ContentView.hpp"
 #include "audio/AudioEngine.hpp"
 #include "desktop/CommandLine.hpp"
@@ -18,18 +21,22 @@ class MonitorWindow;
 
 namespace umbrascope::desktop {
 
-// One monitor window with services of its own: MIDI sources as requested (the captures copied),
-// speech, clicks, queues, and settings at their start values. The capture and demo playing starts
-// once the window's store has published its first scan, so no early line finds its source still
-// disabled. Main thread only.
+// One monitor window with services of its own: MIDI sources as requested (the captures shared
+// with the other windows), speech, clicks, queues, and settings at their start values. The capture
+// and demo playing starts once the window's store has published its first scan, so no early line
+// finds its source still disabled. Main thread only.
 class MonitorSession final : public QObject {
     Q_OBJECT
 public:
-    explicit MonitorSession(const MonitorRequest& request);
+    // `reread`: capture files of the request that the other windows have played and let go of,
+    // read again in the background and added as they are read.
+    explicit MonitorSession(const MonitorRequest& request,
+                            const std::vector<std::filesystem::path>& reread = {});
     ~MonitorSession() override;
 
     MonitorWindow& window() { return *window_; }
     ContentView& view() { return *view_; }
+    CaptureFiles& captureFiles() { return *captureFiles_; }
 
 signals:
     // The user asked for another monitor window (Ctrl+N).
@@ -57,6 +64,7 @@ private:
     ObserverList<const std::string&>::Subscription speechNotice_;
     std::unique_ptr<MonitorWindow> window_;
     std::unique_ptr<MonitorController> controller_;
+    std::unique_ptr<CaptureFiles> captureFiles_;
 };
 
 } // namespace umbrascope::desktop

@@ -39,6 +39,9 @@ MidiServices::MidiServices(MidiRequest request) : capturePace_(request.capturePa
         demo_ = demo.get();
         children.push_back(std::move(demo));
     }
+    auto opened = std::make_unique<ReplayService>();
+    opened_ = opened.get();
+    children.push_back(std::move(opened));
     composite_ = std::make_unique<CompositeMidiService>(std::move(children));
 }
 
@@ -58,6 +61,15 @@ void MidiServices::startPlayback() {
 void MidiServices::stopPlayback() {
     if (captures_) captures_->stopPlaying();
     if (demo_) demo_->stopPlaying();
+    opened_->stopPlaying();
+}
+
+SourceRef MidiServices::addOpened(std::shared_ptr<const Capture> capture) {
+    return opened_->addSource(std::move(capture));
+}
+
+void MidiServices::playOpened(SourceRef source, ReplayPace pace) {
+    opened_->startPlayingSource(source, pace, true, sleeper_);
 }
 
 } // namespace umbrascope::platform

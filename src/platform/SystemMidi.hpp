@@ -17,15 +17,16 @@ struct MidiRequest {
     // The system's MIDI service (the ALSA sequencer), where it was built and a sequencer opens;
     // otherwise left out without a word.
     bool system = true;
-    // Capture files, each one source, played one after another from startPlayback.
-    std::vector<Capture> captures;
+    // Capture files, each one source, played one after another from startPlayback. Shared, since
+    // every window plays them; each window lets go of a capture once it has played it.
+    std::vector<std::shared_ptr<const Capture>> captures;
     ReplayPace capturePace = ReplayPace::recorded;
     // The built-in "Demo" source, looping at its recorded pace from startPlayback.
     bool demo = false;
 };
 
 // The MIDI services of one monitor, combined into the one service that its MIDIManager is given:
-// the system's sources first, then the capture files, then the Demo.
+// the system's sources first, then the capture files, then the Demo, then the files opened later.
 //
 // Threads: main thread. Create the MIDIManager on service(), then startPlayback once its first
 // scan is published (after the main queue has run once), so no early line meets a source that is
@@ -44,9 +45,16 @@ public:
     // was not asked for.
     const std::string& systemMidiProblem() const { return systemMidiProblem_; }
 
-    // Starts the capture and demo threads; stopPlayback stops them and waits for them.
+    // Starts the capture and demo threads; stopPlayback stops them, and those of the opened
+    // files, and waits for them.
     void startPlayback();
     void stopPlayback();
+
+    // A capture file opened while the monitor runs: listed at once, played from playOpened on
+    // (once the store has enabled it), and let go of once played. The reference is the opened
+    // files' own, for playOpened only.
+    SourceRef addOpened(std::shared_ptr<const Capture> capture);
+    void playOpened(SourceRef source, ReplayPace pace);
 
 private:
     SystemSleeper sleeper_; // outlives the services that wait on it
@@ -56,6 +64,7 @@ private:
     ReplayPace capturePace_;
     ReplayService* captures_ = nullptr; // owned by composite_
     ReplayService* demo_ = nullptr;     // owned by composite_
+    ReplayService* opened_ = nullptr;   // owned by composite_
 };
 
 // The system's MIDI service alone: the ALSA sequencer where it was built and a sequencer opens,

@@ -171,13 +171,13 @@ int runMonitor(const MonitorRequest& request, std::ostream& out, std::ostream& e
     midiRequest.demo = request.demo;
     try {
         for (const auto& file : request.files)
-            midiRequest.captures.push_back(loadCapture(file));
+            midiRequest.captures.push_back(std::make_shared<const Capture>(loadCapture(file)));
     } catch (const CaptureError& error) {
         cli::printCommandError("monitor", cli::terminalSafe(error.what()), err);
         return 2;
     }
     for (const auto& capture : midiRequest.captures)
-        for (const auto& warning : capture.warnings)
+        for (const auto& warning : capture->warnings)
             cli::printCommandError("monitor", "warning: " + cli::terminalSafe(warning), err);
     std::unique_ptr<SpeechLogFile> speechLog;
     try {

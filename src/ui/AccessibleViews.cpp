@@ -67,6 +67,10 @@ public:
         const bool current = view_->currentIndex() == index_;
         state.focused = current && view_->hasFocus();
         state.active = current;
+        // Only a row selected for copying says so: a list that claimed every row selectable
+        // would have a screen reader add "not selected" to each row it reads.
+        state.selected = view_->selectionModel()->isRowSelected(index_.row(), QModelIndex());
+        state.selectable = state.selected;
         if (!view_->viewport()->rect().intersects(view_->visualRect(index_)))
             state.offscreen = true;
         return state;

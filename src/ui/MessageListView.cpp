@@ -1,6 +1,7 @@
 #include "ui/MessageListView.hpp"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QTimer>
@@ -25,7 +26,7 @@ MessageListView::MessageListView(QWidget* parent)
     setVerticalScrollBar(quietBar);
     setModel(model_);
     setItemDelegate(delegate_);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(false);
@@ -155,6 +156,34 @@ void MessageListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+// Rows are selected only with Shift or Ctrl, for copying: a plain move or click leaves none
+// selected, so a screen reader moving through the list hears no "selected" on every row, and
+// the current row moving with new messages selects nothing.
+QItemSelectionModel::SelectionFlags MessageListView::selectionCommand(const QModelIndex& index,
+                                                                      const QEvent* event) const {
+    if (!event) return QItemSelectionModel::NoUpdate;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    if (event->type() == QEvent::KeyPress)
+        modifiers = static_cast<const QKeyEvent*>(event)->modifiers();
+    else if (event->type() == QEvent::MouseButtonPress ||
+             event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseMove)
+        modifiers = static_cast<const QMouseEvent*>(event)->modifiers();
+    else
+        return QListView::selectionCommand(index, event);
+    if ((modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) == 0)
+        return QItemSelectionModel::Clear;
+    return QListView::selectionCommand(index, event);
+}
+
+std::vector<int> MessageListView::rowsToCopy() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty() && currentIndex().isValid()) rows.push_back(currentIndex().row());
+    return rows;
 }
 
 void MessageListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -52,6 +52,9 @@ public:
     // True while the current row stays on its message whatever arrives.
     bool holdsCurrentRow() const;
 
+    // What the copy commands copy: the selected rows, oldest first, or else the current row.
+    std::vector<int> rowsToCopy() const;
+
     // The accessible item of a row, made on first use and kept until the row leaves the list.
     QAccessibleInterface* rowAccessible(int row);
     std::size_t liveRowAccessibleCount() const;
@@ -73,6 +76,8 @@ protected:
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void reset() override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     // The accessible item made for a row, and the message it was made for.

@@ -189,9 +189,10 @@ void MessageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect row = option.rect;
     painter->save();
 
-    if (option.state & QStyle::State_HasFocus) {
+    // Tints, not the highlight itself: the row's text keeps its own colours and contrast.
+    if (option.state & (QStyle::State_HasFocus | QStyle::State_Selected)) {
         QColor highlight = option.palette.color(QPalette::Highlight);
-        highlight.setAlphaF(0.12f);
+        highlight.setAlphaF((option.state & QStyle::State_Selected) ? 0.28f : 0.12f);
         painter->fillRect(row, highlight);
     }
 

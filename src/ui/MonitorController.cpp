@@ -1,5 +1,6 @@
 #include "ui/MonitorController.hpp"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
@@ -76,6 +77,7 @@ void MonitorController::showEverything() {
     window_.setBufferFull(view_.midiManager().isBufferFull());
     showHiddenTypes();
     showSwitches();
+    showAddressChoices();
     window_.setNarrationLevel(view_.ttsLevel());
     SpeechAnnouncer& speech = view_.speechAnnouncer();
     window_.setRateRange(speech.synthesizer().minimumRate(), speech.synthesizer().maximumRate());
@@ -106,6 +108,11 @@ void MonitorController::bindWindowToView() {
             [this](UMPMessageType type, bool shown) { view_.setTypeHidden(type, !shown); });
     connect(w, &MonitorWindow::switchToggled, this,
             [this](SettingSwitch setting, bool on) { entryFor(setting).set(view_, on); });
+    connect(w, &MonitorWindow::addressChosen, this, [this](AddressField field, int value) {
+        view_.setShownAddress(field, value < 0 ? std::nullopt
+                                               : std::optional(static_cast<std::uint8_t>(value)));
+    });
+    connect(w, &MonitorWindow::copyRequested, this, [this](CopyKind kind) { copy(kind); });
     connect(w, &MonitorWindow::narrationLevelChosen, this,
             [this](TTSLevel level) { view_.chooseTTSLevel(level); });
     // The sliders are silent: only the keys announce a new rate or volume.
@@ -158,6 +165,9 @@ void MonitorController::viewChanged(ContentViewProperty property) {
         break;
     case P::notice:
         window_.setNotice(QString::fromStdString(view_.notice()));
+        break;
+    case P::shownAddress:
+        showAddressChoices();
         break;
     case P::paused:
         showPause();
@@ -227,6 +237,21 @@ void MonitorController::showHiddenTypes() {
 void MonitorController::showSwitches() {
     for (const SettingSwitchEntry& entry : settingSwitches)
         window_.setSwitch(entry.setting, entry.get(view_));
+}
+
+void MonitorController::showAddressChoices() {
+    for (const AddressChoiceEntry& entry : addressChoices)
+        window_.setAddressChoice(entry.field, view_.shownAddress(entry.field));
+}
+
+// The current row, or the selected rows, through Qt's clipboard (X11 and Wayland alike).
+void MonitorController::copy(CopyKind kind) {
+    const MessageListModel& model = window_.messageModel();
+    std::vector<const MIDIMessage*> messages;
+    for (const int row : window_.messageList().rowsToCopy())
+        if (const MIDIMessage* message = model.messageAt(row)) messages.push_back(message);
+    if (const auto text = view_.copyMessages(kind, messages))
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
 }
 
 void MonitorController::showConnectedSources() {

@@ -62,6 +62,8 @@ private:
     std::optional<Identifier> inspectedID() const;
     void showHiddenTypes();
     void showSwitches();
+    void showAddressChoices();
+    void copy(CopyKind kind);
     void showConnectedSources();
 
     void syncSheet();

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -123,7 +124,9 @@ MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(buildBottomBar());
     setCentralWidget(central);
 
+    buildEditMenu();
     buildViewMenu();
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     aboutAction_ = help->addAction(QStringLiteral("About Umbrascope"));
     aboutAction_->setMenuRole(QAction::AboutRole);
@@ -265,8 +268,54 @@ QWidget* MonitorWindow::buildFilters() {
     row->setContentsMargins(10, 6, 10, 6);
     row->setSpacing(24);
     addSwitches(SwitchRow::filters, filters, row);
+    addAddressPickers(filters, row);
     row->addStretch(1);
     return filters;
+}
+
+// The arrows choose within a focused picker, so its key is its label's Alt mnemonic.
+void MonitorWindow::addAddressPickers(QWidget* parent, QBoxLayout* layout) {
+    static constexpr std::array<const char*, addressFieldCount> objectNames{"channelPicker",
+                                                                            "groupPicker"};
+    for (const AddressChoiceEntry& entry : addressChoices) {
+        const AddressField field = entry.field;
+        auto* pair = new QHBoxLayout;
+        pair->setSpacing(6);
+        auto* label = new QLabel(QStringLiteral("&") + toQString(entry.each), parent);
+        label->setFont(captionFont(font()));
+        auto* picker = new QComboBox(parent);
+        picker->setObjectName(QString::fromUtf8(objectNames[static_cast<std::size_t>(field)]));
+        picker->setFont(captionFont(font()));
+        picker->addItem(QString::fromStdString(addressChoiceText(field, std::nullopt)), -1);
+        for (int value = 0; value < addressValueCount; ++value)
+            picker->addItem(
+                QString::fromStdString(addressChoiceText(field, static_cast<std::uint8_t>(value))),
+                value);
+        picker->setAccessibleName(toQString(entry.name));
+        describe(picker, QString::fromStdString(addressChoiceHint(field)));
+        // As for the buffer picker: the label carries the name a screen reader reads.
+        label->setBuddy(picker);
+        label->setAccessibleName(toQString(entry.name));
+        connect(picker, &QComboBox::activated, this, [this, field, picker](int index) {
+            emit addressChosen(field, picker->itemData(index).toInt());
+        });
+        addressPickers_[static_cast<std::size_t>(field)] = picker;
+        pair->addWidget(label);
+        pair->addWidget(picker);
+        layout->addLayout(pair);
+    }
+}
+
+void MonitorWindow::buildEditMenu() {
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (const CopyCommand& command : copyCommands) {
+        QAction* action = edit->addAction(toQString(command.menuText));
+        action->setShortcut(QKeySequence(toQString(command.shortcut)));
+        action->setStatusTip(toQString(command.hint));
+        action->setToolTip(toQString(command.hint));
+        const CopyKind kind = command.kind;
+        connect(action, &QAction::triggered, this, [this, kind] { emit copyRequested(kind); });
+    }
 }
 
 QWidget* MonitorWindow::buildSpeechRow() {
@@ -541,6 +590,13 @@ void MonitorWindow::setSwitch(SettingSwitch setting, bool on) {
     QCheckBox* box = switchBoxes_[static_cast<std::size_t>(setting)];
     const QSignalBlocker blocker(box);
     box->setChecked(on);
+}
+
+void MonitorWindow::setAddressChoice(AddressField field, std::optional<std::uint8_t> value) {
+    QComboBox* picker = addressPickers_[static_cast<std::size_t>(field)];
+    const int index = picker->findData(value ? static_cast<int>(*value) : -1);
+    const QSignalBlocker blocker(picker);
+    if (index >= 0) picker->setCurrentIndex(index);
 }
 
 void MonitorWindow::setNarrationLevel(TTSLevel level) {

@@ -3,9 +3,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "app/AddressChoice.hpp"
 #include "app/ArrivalTimes.hpp"
+#include "app/CopyText.hpp"
 #include "app/SettingSwitches.hpp"
 #include "model/UMPMessageType.hpp"
 #include "text/TTSLevel.hpp"
@@ -54,6 +58,8 @@ public:
     // Legend, filters and speech row.
     void setTypeShown(UMPMessageType type, bool shown);
     void setSwitch(SettingSwitch setting, bool on);
+    // 0-based; none is the first choice, "All channels" or "All groups".
+    void setAddressChoice(AddressField field, std::optional<std::uint8_t> value);
     void setNarrationLevel(TTSLevel level);
     void setRateRange(float minimum, float maximum);
     void setRate(float rate);
@@ -86,6 +92,10 @@ signals:
     void userGuideClicked();
     void typeShownToggled(UMPMessageType type, bool shown);
     void switchToggled(SettingSwitch setting, bool on);
+    // `value` 0 to 15, or -1 for all; also when the choice shown is picked again.
+    void addressChosen(AddressField field, int value);
+    // The Edit menu's copy commands and their shortcuts.
+    void copyRequested(CopyKind kind);
     // Also when the level shown is picked again.
     void narrationLevelChosen(TTSLevel level);
     void rateMoved(float rate);
@@ -102,6 +112,8 @@ private:
     QWidget* buildHeader();
     QWidget* buildLegend();
     QWidget* buildFilters();
+    void addAddressPickers(QWidget* parent, QBoxLayout* layout);
+    void buildEditMenu();
     QWidget* buildSpeechRow();
     QWidget* buildColumnHeader();
     QWidget* buildListArea();
@@ -137,6 +149,7 @@ private:
     QWidget* legend_ = nullptr;
     std::array<QCheckBox*, legendOrder.size()> legendBoxes_{};
     std::array<QCheckBox*, settingSwitchCount> switchBoxes_{};
+    std::array<QComboBox*, addressFieldCount> addressPickers_{};
     NarrationLevelSelector* narration_ = nullptr;
     QSlider* rateSlider_ = nullptr;
     QSlider* volumeSlider_ = nullptr;

@@ -13,7 +13,5 @@ namespace umbrascope {
 QDialog* openBreakdownSheet(ContentView& view, QWidget* window);
 QDialog* openDeviceSettingsSheet(ContentView& view, QWidget* window);
 QDialog* openUserGuideSheet(ContentView& view, QWidget* window);
-// The save dialog of the CSV export, as ContentView asks for it.
-AskForExportLocation exportLocationAsker(QWidget* window);
 
 } // namespace umbrascope

@@ -102,6 +102,25 @@ TEST(ContentViewKeys, EachKeyActsAndSpeaksAlikeInEitherCase) {
     EXPECT_EQ(state(w), "TTS Off");
 }
 
+// Beside a screen reader: a key's answer goes first, a reading gives way to the screen reader's
+// speech, and a sheet's heading does not hold back the screen reader's own reading of the sheet.
+TEST(ContentViewKeys, EachAnswerIsOfTheKindThatLetsAScreenReaderThrough) {
+    const struct {
+        const char* key;
+        UtteranceKind kind;
+    } rows[] = {
+        {"t", UtteranceKind::confirmation},
+        {"d", UtteranceKind::heading},
+        {"g", UtteranceKind::reading},
+    };
+    for (const auto& row : rows) {
+        Window w;
+        w.speechOn();
+        w.key(row.key);
+        EXPECT_EQ(w.log->lastSpoken().kind, row.kind) << row.key;
+    }
+}
+
 TEST(ContentViewReading, EachReaderStopsSpeechElseReadsInItsVoice) {
     const std::string sheetHint = "To stop this reading, click Stop Reading, or close this window.";
     const struct {

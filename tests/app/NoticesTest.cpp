@@ -36,6 +36,15 @@ TEST(Notices, TheLineJoinsWhatIsWrongInItsOrder) {
     }
 }
 
+TEST(Notices, AFileNoticeComesLastAndTheNextFileReplacesIt) {
+    Notices notices;
+    notices.showSpeechNotice("Speech failed");
+    notices.showFileNotice("Capture not opened: a.ump:3: expected a packet");
+    EXPECT_EQ(notices.line(0), "Speech failed; Capture not opened: a.ump:3: expected a packet");
+    notices.showFileNotice("");
+    EXPECT_EQ(notices.line(0), "Speech failed");
+}
+
 TEST(Notices, TheMidiNoticeIsSaidOnceWhenShownOrWhenNarrationFirstComesOn) {
     Notices notices;
     EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt) << "no notice yet";

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "audio/SpeechAnnouncer.hpp"
 #include "core/MainQueue.hpp"
@@ -136,6 +139,7 @@ TEST(SpeechAnnouncer, AnAnnouncementDoesNotCutAConfirmationOff) {
         {"confirmation", K::confirmation, {"stop", "Last Interrupts On"}},
         {"reading", K::reading, {"stop", "Last Interrupts On", "stop", "E4"}},
         {"announcement", K::announcement, {"stop", "Last Interrupts On", "stop", "E4"}},
+        {"heading", K::heading, {"stop", "Last Interrupts On"}},
     };
     for (const auto& row : rows) {
         Announcer a;
@@ -145,6 +149,64 @@ TEST(SpeechAnnouncer, AnAnnouncementDoesNotCutAConfirmationOff) {
         EXPECT_EQ(a.calls(), row.calls) << row.name;
         EXPECT_EQ(a.log->calls[1].utterance.kind, row.current) << row.name;
     }
+}
+
+// A follow-up is said, at its own kind and without cutting anything, only after the utterance
+// before it was said in full; whatever else becomes of that one drops it.
+TEST(SpeechAnnouncer, AFollowUpIsSaidOnlyAfterTheUtteranceBeforeItWasSaidInFull) {
+    const struct {
+        const char* name;
+        std::function<void(Announcer&)> meanwhile; // what becomes of "TTS Short"
+        std::vector<std::string> calls;
+        std::vector<std::string> events;
+    } rows[] = {
+        {"finished",
+         [](Announcer& a) { a.report(a.current(), SpeechReport::finished); },
+         {"stop", "TTS Short", "Notice"},
+         {"handedOver TTS Short", "spoken TTS Short", "handedOver Notice"}},
+        {"cutOffByTheDaemon",
+         [](Announcer& a) { a.report(a.current(), SpeechReport::cancelled); },
+         {"stop", "TTS Short"},
+         {"handedOver TTS Short", "cutOff TTS Short", "droppedBusy Notice"}},
+        {"failed",
+         [](Announcer& a) { a.report(a.current(), SpeechReport::failed); },
+         {"stop", "TTS Short"},
+         {"handedOver TTS Short", "failed TTS Short", "droppedBusy Notice"}},
+        {"stopped",
+         [](Announcer& a) { a.announcer.stop(); },
+         {"stop", "TTS Short", "stop"},
+         {"handedOver TTS Short", "droppedBusy Notice", "cutOff TTS Short"}},
+        {"replaced",
+         [](Announcer& a) { a.announcer.speakNow("TTS Verbose"); },
+         {"stop", "TTS Short", "stop", "TTS Verbose"},
+         {"handedOver TTS Short", "droppedBusy Notice", "cutOff TTS Short",
+          "handedOver TTS Verbose"}},
+    };
+    for (const auto& row : rows) {
+        Announcer a;
+        std::vector<std::string> events;
+        auto subscription = a.announcer.utteranceEvents().subscribe([&](const UtteranceEvent& e) {
+            static constexpr const char* names[] = {"handedOver", "droppedBusy", "spoken", "cutOff",
+                                                    "failed"};
+            events.push_back(std::string(names[static_cast<int>(e.kind)]) + " " + e.utterance.text);
+        });
+        a.announcer.speakNow("TTS Short");
+        a.announcer.speakAfter("Notice");
+        a.queue.drain();
+        row.meanwhile(a);
+        a.queue.drain();
+        EXPECT_EQ(a.calls(), row.calls) << row.name;
+        EXPECT_EQ(events, row.events) << row.name;
+        EXPECT_EQ(a.log->lastSpoken().kind, row.calls.back() == "Notice"
+                                                ? UtteranceKind::reading
+                                                : UtteranceKind::confirmation)
+            << row.name;
+    }
+
+    Announcer idle;
+    idle.announcer.speakAfter("Notice");
+    idle.queue.drain();
+    EXPECT_EQ(idle.calls(), (std::vector<std::string>{"Notice"})) << "nothing to wait for";
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
+#include <string>
 #include <thread>
 
 #ifdef HAVE_UMBRASCOPE_SPEECHD
 #include "audio/speechd/SpeechDispatcherSynthesizer.hpp"
+#include "support/FakeClock.hpp"
 #include "support/FakeSpeechDaemon.hpp"
 #include "support/SpeechReports.hpp"
 #endif
@@ -152,6 +155,104 @@ TEST(SpeechDispatcherSynthesizer, EachKindHasItsPriorityAndAReadingCutByTheKeyEc
         EXPECT_EQ(reports.of(5), c.expected) << c.name;
         std::lock_guard lock(daemon->mutex);
         EXPECT_EQ(daemon->priorities, c.said) << c.name;
+    }
+}
+
+// A message from the screen reader drops a `text` message still queued with no more than a
+// cancel notice: a reading of which not a word was heard goes back in the queue behind it, a
+// bounded number of times; anything else, or a reading already begun, ends there.
+TEST(SpeechDispatcherSynthesizer, AReadingDroppedBeforeItBeganIsHandedOverAgain) {
+    using K = UtteranceKind;
+    const struct {
+        const char* name;
+        UtteranceKind kind;
+        std::vector<SsipEvent> first, later;
+        std::size_t said;
+        std::vector<SpeechReport> expected;
+    } cases[] = {
+        {"droppedOnce", K::reading, {E::cancel}, {E::begin, E::end}, 2, {R::started, R::finished}},
+        {"droppedEveryTime", K::reading, {E::cancel}, {E::cancel}, 4, {R::cancelled}},
+        {"droppedAfterTheEchoCut",
+         K::reading,
+         {E::begin, E::cancel},
+         {E::cancel},
+         5,
+         {R::started, R::cancelled}},
+        {"begunAndCut", K::reading, {E::begin, E::cancel}, {}, 1, {R::started, R::cancelled}},
+        {"confirmation", K::confirmation, {E::cancel}, {E::begin, E::end}, 1, {R::cancelled}},
+        {"heading", K::heading, {E::cancel}, {E::begin, E::end}, 1, {R::cancelled}},
+    };
+    for (const auto& c : cases) {
+        auto daemon = std::make_shared<FakeSpeechDaemon>();
+        daemon->eventsOnSay = c.first;
+        daemon->eventsOnLaterSays = c.later;
+        // The key's echo cuts only where the case says so: a begun reading is cut within it.
+        const auto echo = c.name == std::string("begunAndCut") ? std::chrono::milliseconds(0)
+                                                               : std::chrono::minutes(10);
+        SpeechReports reports;
+        {
+            const auto forever = std::chrono::minutes(10);
+            SpeechDispatcherSynthesizer synthesizer(
+                FakeSpeechDaemon::connector(daemon),
+                {forever, forever, std::chrono::milliseconds(0), echo, forever, forever, 3});
+            reports.listenTo(synthesizer);
+            synthesizer.speak({5, "User guide", 0.5f, 1.0f, std::nullopt, c.kind});
+            reports.waitFor(c.expected.size());
+            EXPECT_EQ(synthesizer.failureReason(), "") << c.name;
+        }
+        EXPECT_EQ(reports.of(5), c.expected) << c.name;
+        std::lock_guard lock(daemon->mutex);
+        EXPECT_EQ(daemon->said.size(), c.said) << c.name;
+    }
+}
+
+// The daemon took a reading and, with no other client's speech in sight, never began it: said
+// again, the queued copy is dropped by the daemon itself, so the user hears it once.
+TEST(SpeechDispatcherSynthesizer, AReadingTheDaemonHoldsWhileQuietIsHandedOverAgain) {
+    auto daemon = std::make_shared<FakeSpeechDaemon>();
+    daemon->eventsOnLaterSays = {{E::begin, E::end}};
+    FakeClock clock;
+    SpeechReports reports;
+    const auto day = std::chrono::hours(24);
+    SpeechDispatcherSynthesizer synthesizer(
+        FakeSpeechDaemon::connector(daemon),
+        {day, day, std::chrono::milliseconds(0), day, day, std::chrono::seconds(3), 3}, clock);
+    reports.listenTo(synthesizer);
+    synthesizer.speak({5, "User guide", 0.5f, 1.0f, std::nullopt, UtteranceKind::reading});
+    // Time passes for the daemon until the watchdog has acted.
+    reports.waitFor(2, [&] {
+        clock.advance(std::chrono::seconds(1));
+        return false;
+    });
+    EXPECT_EQ(reports.of(5), (std::vector<SpeechReport>{R::started, R::finished}));
+    EXPECT_EQ(synthesizer.failureReason(), "");
+    std::lock_guard lock(daemon->mutex);
+    EXPECT_EQ(daemon->priorities,
+              (std::vector<SsipPriority>{SsipPriority::text, SsipPriority::text}));
+}
+
+TEST(SpeechDispatcherSynthesizer, AReadingHasStalledOnlyWhenNoOtherClientSpokeMeanwhile) {
+    using namespace std::chrono_literals;
+    const MonoTime taken{};
+    const struct {
+        const char* name;
+        std::chrono::milliseconds waited;
+        std::optional<std::chrono::milliseconds> othersSpokeAfterTaking;
+        bool stalled;
+    } cases[] = {
+        {"notLongEnough", 2999ms, std::nullopt, false},
+        {"longEnough", 3000ms, std::nullopt, true},
+        {"othersSpokeLately", 5000ms, 2500ms, false},
+        {"othersSpokeLongAgo", 7000ms, 1000ms, true},
+        {"othersSpokeBeforeItWasTaken", 3000ms, -500ms, true},
+    };
+    SpeechDispatcherBounds bounds;
+    bounds.stalled = 3s;
+    for (const auto& c : cases) {
+        std::optional<MonoTime> othersSpoke;
+        if (c.othersSpokeAfterTaking) othersSpoke = taken + *c.othersSpokeAfterTaking;
+        EXPECT_EQ(readingStalled(taken, othersSpoke, taken + c.waited, bounds), c.stalled)
+            << c.name;
     }
 }
 

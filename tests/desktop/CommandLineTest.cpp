@@ -114,9 +114,11 @@ TEST_F(CommandLine, CapturesAreReadInOrderAsSources) {
     ASSERT_TRUE(std::holds_alternative<MonitorRequest>(outcome.result)) << outcome.err;
     const auto& request = std::get<MonitorRequest>(outcome.result);
     ASSERT_EQ(request.captures.size(), 2u);
-    EXPECT_EQ(request.captures[0].sourceName, "keys");
-    EXPECT_EQ(request.captures[0].lines.size(), 2u);
-    EXPECT_EQ(request.captures[1].sourceName, "Drum Pads");
+    EXPECT_EQ(request.captures[0]->sourceName, "keys");
+    EXPECT_EQ(request.captures[0]->lines.size(), 2u);
+    EXPECT_EQ(request.captures[1]->sourceName, "Drum Pads");
+    EXPECT_EQ(request.captureFiles, (std::vector<std::filesystem::path>{keys, named}))
+        << "to read again for a later window";
     EXPECT_TRUE(request.demo);
     EXPECT_EQ(request.speech, "none");
     EXPECT_FALSE(request.screenshot.has_value());

@@ -105,6 +105,25 @@ TEST(Replay, PassesKeepTheRecordedPaceAndLoopsPause) {
     EXPECT_EQ(service.displayName(service.sources()[0]), "a");
 }
 
+// Every window plays the same capture from one copy, and each lets go of it once played.
+TEST(Replay, ServicesShareACaptureUntilEachHasPlayedIt) {
+    FakeClock clock;
+    FakeSleeper sleeper{clock};
+    const auto capture = std::make_shared<const Capture>(parseCapture("10F80000\n", "shared"));
+    ReplayService first{clock};
+    ReplayService second{clock};
+    first.addSource(capture);
+    second.addSource(capture);
+    EXPECT_EQ(capture.use_count(), 3);
+    PlaybackOptions once{ReplayPace::asFastAsPossible, false};
+    once.releasePlayed = true;
+    EXPECT_TRUE(first.playAll(once, sleeper));
+    EXPECT_EQ(capture.use_count(), 2);
+    EXPECT_EQ(first.displayName(first.sources().at(0)), "shared") << "still listed by name";
+    EXPECT_TRUE(second.playAll(once, sleeper));
+    EXPECT_EQ(capture.use_count(), 1);
+}
+
 // Waits for real, and tells when a wait begins.
 class WatchedSleeper final : public Sleeper {
 public:

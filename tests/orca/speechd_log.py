@@ -3,6 +3,9 @@ priority, and when the daemon started it, stopped it or never played it.
 
 A client's "SPEECH OUTPUT" says only what it sent; this log says what was heard. Times are the
 daemon's, as seconds since the epoch, so they compare with time.time() of the same machine.
+
+A message the daemon drops from its queue by its priority rules is not in the log before
+speech-dispatcher 0.11.5, so the rules are applied here as each message is queued.
 """
 import difflib
 import html
@@ -15,6 +18,7 @@ DATA = re.compile(r"\s*(\d+):DATA:\|(.*)", re.S)
 CLIENT_NAME = re.compile(r'SET SELF CLIENT_NAME "?[^:"]*:([^:"]*)', re.I)
 QUEUED = re.compile(r"\s*Queueing message \|(.*)\| with priority (\d)", re.S)
 STARTED = re.compile(r"\s*Incoming text: \|(.*)\|", re.S)
+REMOVED = re.compile(r"\s*Removing message \|(.*)\| with priority (\d) from queue", re.S)
 PRIORITIES = {1: "important", 2: "message", 3: "text", 4: "notification", 5: "progress"}
 
 
@@ -39,6 +43,7 @@ class Utterance:
         self.ended = None  # when its playback ended or was stopped
         self.stopped = False
         self.cancelled = None  # when its client cancelled it before it started
+        self.dropped = None  # when the daemon dropped it unstarted for another message
 
     def wait(self):
         """Seconds from queueing to starting, None when it never started."""
@@ -116,7 +121,17 @@ class SpeechdLog:
             utterance = Utterance(self.clients.get(self.fd, "?"), int(queued.group(2)),
                                   queued.group(1), at)
             self.utterances.append(utterance)
-            self.waiting.append(utterance)
+            self._drop_for(utterance, at)
+            if utterance.dropped is None:
+                self.waiting.append(utterance)
+            return
+        removed = REMOVED.match(body)
+        if removed:
+            gone = words(removed.group(1))
+            for utterance in self.waiting:
+                if utterance.words == gone:
+                    self._drop(utterance, at)
+                    break
             return
         started = STARTED.match(body)
         if started:
@@ -132,6 +147,28 @@ class SpeechdLog:
             self.playing.ended = at
             self.playing.stopped = body.endswith("stopped")
             self.playing = None
+
+    def _drop(self, utterance, at):
+        utterance.dropped = at
+        if utterance in self.waiting:
+            self.waiting.remove(utterance)
+
+    def _drop_for(self, new, at):
+        """The daemon's rules for a new message (resolve_priorities): `important` drops waiting
+        notifications, `message` drops waiting text and notifications, `text` the text queued
+        before it and notifications, and a notification is dropped itself while anything else
+        plays."""
+        order = ("important", "message", "text", "notification", "progress")
+        rank = order.index(new.priority) if new.priority in order else None
+        if rank is None:
+            return
+        drops = {0: ("notification", "progress"), 1: ("text", "notification", "progress"),
+                 2: ("text", "notification", "progress"), 3: ("notification",)}.get(rank, ())
+        for utterance in [u for u in self.waiting if u.priority in drops]:
+            self._drop(utterance, at)
+        if (new.priority == "notification" and self.playing is not None
+                and self.playing.priority != "notification"):
+            new.dropped = at
 
     def _match(self, started):
         """The waiting utterance that the daemon started: its own text after the daemon's symbol
@@ -182,6 +219,7 @@ class SpeechdLog:
                 continue
             state = ("started +%.3f s" % u.wait() if u.started
                      else "cancelled +%.3f s" % (u.cancelled - u.queued) if u.cancelled
+                     else "dropped +%.3f s" % (u.dropped - u.queued) if u.dropped
                      else "never started")
             if u.stopped:
                 state += ", stopped after %.2f s" % (u.ended - u.started)

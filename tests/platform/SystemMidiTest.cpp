@@ -15,7 +15,8 @@ using testing_support::drainUntil;
 TEST(SystemMidi, FilesAndDemoFeedOneManager) {
     MidiRequest request;
     request.system = false;
-    request.captures.push_back(parseCapture("@source Keys\n20903C64\n", "keys.ump"));
+    request.captures.push_back(
+        std::make_shared<const Capture>(parseCapture("@source Keys\n20903C64\n", "keys.ump")));
     request.demo = true;
     MidiServices services(std::move(request));
     ManualQueue queue;
@@ -46,8 +47,16 @@ TEST(SystemMidi, WithoutASequencerTheSystemIsLeftOutWithItsReason) {
     ManualQueue queue;
     MIDIManager manager(services.service(), queue);
     EXPECT_EQ(queue.drain(), 0u) << "no sources, nothing to publish";
-    EXPECT_EQ(manager.inputPort(), 0u);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    // A file opened later still has a port to arrive at.
+    const SourceRef opened = services.addOpened(
+        std::make_shared<const Capture>(parseCapture("20903C64\n+0.5 20803C00\n", "later.ump")));
+    queue.drain();
+    EXPECT_EQ(manager.availableSources(),
+              (std::vector<MIDISourceInfo>{{replaySourceID("later"), "later"}}));
+    services.playOpened(opened, ReplayPace::asFastAsPossible);
+    EXPECT_TRUE(drainUntil(queue, [&] { return manager.messages().size() == 2; }));
 }
 
 } // namespace

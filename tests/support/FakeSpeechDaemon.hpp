@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/speechd/SsipConnection.hpp"
@@ -12,8 +13,9 @@
 namespace umbrascope::testing_support {
 
 // A daemon behind a fake connection: it answers say() with the events a test scripts, sent before
-// say() returns (as a fast daemon's can be), and records what it was asked. Shared with the
-// synthesizer's worker, which may outlive the test's frame by a moment.
+// say() returns (as a fast daemon's can be), and records what it was asked. As the real one, it
+// drops a `text` message still waiting (one given no event) for a new `text` one, with a cancel
+// notice. Shared with the synthesizer's worker, which may outlive the test's frame by a moment.
 struct FakeSpeechDaemon {
     std::mutex mutex;
     bool running = true;
@@ -29,6 +31,7 @@ struct FakeSpeechDaemon {
     std::optional<std::string> voice;      // none: the daemon's default
     std::vector<std::string> voicesOfSays; // "" for the default
     std::size_t nextMessage = 40;
+    std::optional<std::size_t> waitingText;
     SsipConnection::EventHandler handler;
 
     void release() {
@@ -56,6 +59,7 @@ struct FakeSpeechDaemon {
         std::optional<std::size_t> say(const std::string& text, SsipPriority priority) override {
             std::vector<SsipEvent> events;
             std::size_t message = 0;
+            std::optional<std::size_t> replaced;
             EventHandler handler;
             {
                 std::unique_lock lock(daemon_->mutex);
@@ -69,7 +73,12 @@ struct FakeSpeechDaemon {
                              ? *daemon_->eventsOnLaterSays
                              : daemon_->eventsOnSay;
                 handler = daemon_->handler;
+                if (priority == SsipPriority::text) {
+                    replaced = std::exchange(daemon_->waitingText, std::nullopt);
+                    if (events.empty()) daemon_->waitingText = message;
+                }
             }
+            if (replaced) handler(*replaced, SsipEvent::cancel);
             for (const auto event : events)
                 handler(message, event);
             std::lock_guard lock(daemon_->mutex);

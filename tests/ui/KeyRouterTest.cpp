@@ -73,6 +73,12 @@ TEST_F(Routed, OurKeysReachTheHandlerWithoutAClickAndOthersDoNot) {
         {"letterOutsideTheSet", Qt::Key_A, "a", Qt::NoModifier, false, std::nullopt},
         {"controlT", Qt::Key_T, "t", Qt::ControlModifier, false, std::nullopt},
         {"altM", Qt::Key_M, "m", Qt::AltModifier, false, std::nullopt},
+        // C is a filter key; with Ctrl it copies, with Alt it reaches the Channel picker.
+        {"c", Qt::Key_C, "c", Qt::NoModifier, false, WindowKey::typed('c')},
+        {"controlC", Qt::Key_C, "\x03", Qt::ControlModifier, false, std::nullopt},
+        {"controlShiftC", Qt::Key_C, "C", Qt::ControlModifier | Qt::ShiftModifier, false,
+         std::nullopt},
+        {"altC", Qt::Key_C, "c", Qt::AltModifier, false, std::nullopt},
         {"controlUp", Qt::Key_Up, "", Qt::ControlModifier, false, std::nullopt},
         {"left", Qt::Key_Left, "", Qt::NoModifier, false, std::nullopt},
     };

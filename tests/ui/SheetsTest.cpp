@@ -18,6 +18,7 @@
 #include "ui/BreakdownSheet.hpp"
 #include "ui/DeviceSettingsSheet.hpp"
 #include "ui/FieldRowView.hpp"
+#include "ui/FileDialogs.hpp"
 #include "ui/LinkButton.hpp"
 #include "ui/PanSlider.hpp"
 #include "ui/ReadAloudButton.hpp"
@@ -509,7 +510,7 @@ TEST_F(Sheets, TheExportDialogIsOursAsksForACsvFileOnceAndCancellingSaysAndWrite
     const auto record = [&](std::optional<std::filesystem::path> location) {
         answers.push_back(location);
     };
-    const AskForExportLocation ask = exportLocationAsker(&w.window);
+    const AskForExportLocation ask = csvSaveAsker(&w.window);
     w.asker = [&](ExportLocationAnswer answer) {
         ask([&, answer](std::optional<std::filesystem::path> location) {
             record(location);

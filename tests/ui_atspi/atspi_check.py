@@ -204,7 +204,19 @@ CONTROLS = [
      "softer where the focus does not use the arrows"),
     ("combo box", "500", "How many messages are kept before the oldest are discarded"),
     ("label", "Message buffer size", ""),
+    ("combo box", "All channels",
+     "Keyboard shortcut Alt+C. Shows only the messages of one MIDI channel; messages without a "
+     "channel always show"),
+    ("label", "Channel filter", ""),
+    ("combo box", "All groups",
+     "Keyboard shortcut Alt+G. Shows only the messages of one group; messages without a group "
+     "always show"),
+    ("label", "Group filter", ""),
+    ("menu item", "Copy Hex", None),
+    ("menu item", "Copy Description and Breakdown", None),
 ]
+OPEN_HINT = ("Plays the file as fast as the window takes it, instead of at the pace it was "
+             "recorded at")
 HEADER = (r"Umbrascope v[0-9.]+ \([0-9]+\), Showing Universal MIDI Packet Data, "
           r"Connected: (.*, )?Demo")
 CLASSES = ("MIDI 1.0 Channel Voice|MIDI 2.0 Channel Voice|System Real-Time / Common|"
@@ -374,7 +386,8 @@ def check_demo_window(path):
     for role, name, description in CONTROLS:
         node = find(frame, role, name)
         if check(node is not None, "found %s %r" % (role, name)):
-            check(node.description == description, "description of %r" % name)
+            check(description is None or node.description == description,
+                  "description of %r" % name)
     combo = find(frame, "combo box", "500")
     if combo:
         labels = [r for r in combo.getRelationSet()
@@ -384,6 +397,13 @@ def check_demo_window(path):
         # Orca reads a closed picker's value from its text.
         text = combo.queryText()
         check(text.getText(0, text.characterCount) == "500", "the buffer picker reads '500'")
+    for name, label in (("All channels", "Channel filter"), ("All groups", "Group filter")):
+        picker = find(frame, "combo box", name)
+        if picker:
+            labels = [r for r in picker.getRelationSet()
+                      if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+            check(labels and labels[0].getTarget(0).name == label,
+                  "the %r picker is labelled %r" % (name, label))
     wait_for(lambda: find(frame, "label", None, HEADER), "the header reads as one element")
     check(find(frame, "image", None) is None and find(frame, "icon", None) is None,
           "no logo image is exposed")
@@ -431,6 +451,23 @@ def check_demo_window(path):
     key("s")
     sensing = find(frame, "check box", "No Active Sensing")
     wait_for(lambda: checked(sensing), "key S checks 'No Active Sensing'")
+    # Alt and the label's letter reach a picker, where the arrows choose; C alone is still
+    # the MIDI Clock switch.
+    channels = find(frame, "combo box", "All channels")
+    key("alt+c")
+    wait_for(lambda: channels is not None and has_state(channels, pyatspi.STATE_FOCUSED),
+             "Alt+C focuses the channel picker")
+    key("Down")
+    wait_for(lambda: channels.name == "Channel 1", "Down chooses 'Channel 1'")
+    key("Up")
+    wait_for(lambda: channels.name == "All channels", "Up chooses 'All channels' again")
+    key("Escape")
+    clock = find(frame, "check box", "No MIDI Clock")
+    messages.queryComponent().grabFocus()
+    key("c")
+    wait_for(lambda: checked(clock), "key C still checks 'No MIDI Clock'")
+    key("c")
+    wait_for(lambda: not checked(clock), "key C again unchecks it")
 
     # The sheets: the breakdown by a row's More (its press action) and by Enter on the current
     # row, Device Settings by D, the User Guide by its button, pressed and by keyboard. The keys M
@@ -466,6 +503,23 @@ def check_demo_window(path):
         wait_for(lambda: find(app, "dialog", title) is None, "Escape closes %r" % title)
         wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
                  "the list has the focus after the save dialog")
+
+    # The File menu's capture dialogs, by their keys: named, the Open one with its check box.
+    for item in ("Open Capture\u2026", "Save Capture\u2026"):
+        check(find(app, "menu item", item) is not None, "the File menu has %r" % item)
+    for shortcut, title in (("ctrl+o", "Open Capture"), ("ctrl+s", "Save Capture")):
+        key(shortcut)
+        dialog = wait_for(lambda: find(app, "dialog", title), "%s opens %r" % (shortcut, title))
+        if not dialog:
+            continue
+        if title == "Open Capture":
+            box = find(dialog, "check box", "Play at once")
+            if check(box is not None, "the Open dialog has the check box 'Play at once'"):
+                check(box.description == OPEN_HINT, "description of 'Play at once'")
+        key("Escape")
+        wait_for(lambda: find(app, "dialog", title) is None, "Escape closes %r" % title)
+    wait_for(lambda: has_state(messages, pyatspi.STATE_FOCUSED),
+             "the list has the focus after the capture dialogs")
 
     # Clear while a row is current: the Demo keeps playing, so only the survival is certain.
     stale = messages.getChildAtIndex(0)

@@ -12,17 +12,20 @@
 
 namespace umbrascope {
 
-namespace {
-using SteadyClock = std::chrono::steady_clock;
-} // namespace
-
 SsipPriority daemonPriority(UtteranceKind kind) {
     static constexpr SsipPriority priorities[] = {
         SsipPriority::important,    // confirmation
         SsipPriority::text,         // reading
         SsipPriority::notification, // announcement
+        SsipPriority::notification, // heading
     };
     return priorities[static_cast<std::size_t>(kind)];
+}
+
+bool readingStalled(MonoTime taken, std::optional<MonoTime> othersSpoke, MonoTime now,
+                    const SpeechDispatcherBounds& bounds) {
+    const bool othersLately = othersSpoke && now - *othersSpoke < bounds.stalled;
+    return now - taken >= bounds.stalled && !othersLately;
 }
 
 namespace {
@@ -43,19 +46,23 @@ struct SpeechDispatcherSynthesizer::Shared {
     };
     struct Pending {
         Utterance utterance;
-        SteadyClock::time_point handedOver;
+        MonoTime handedOver;
         // None while it waits its turn behind other speech, which is no failure.
-        std::optional<SteadyClock::time_point> deadline;
+        std::optional<MonoTime> deadline;
+        std::optional<MonoTime> taken; // when the daemon took the message it has now
         bool begun = false;
         bool startReported = false;
-        bool saidAgain = false;
+        bool saidAgain = false; // after a cut by the key's echo
+        int unbegunRetries = 0;
         std::optional<std::size_t> messageID;
     };
 
-    Shared(SsipConnector c, SpeechDispatcherBounds b) : connector(std::move(c)), bounds(b) {}
+    Shared(SsipConnector c, SpeechDispatcherBounds b, const Clock& k)
+        : connector(std::move(c)), bounds(b), clock(k) {}
 
     const SsipConnector connector;
     const SpeechDispatcherBounds bounds;
+    const Clock& clock;
 
     std::mutex mutex;
     std::condition_variable wake;
@@ -72,7 +79,7 @@ struct SpeechDispatcherSynthesizer::Shared {
     bool voicesLoaded = false;
     bool hasPlayed = false; // the daemon ended one of ours: it has an audio output
     bool lost = false;      // the daemon closed the connection: the worker opens a new one
-    std::optional<SteadyClock::time_point> othersSpoke; // another client cut one of ours off
+    std::optional<MonoTime> othersSpoke; // another client cut one of ours off
     std::string connectionError;
     std::string failure;
     std::condition_variable connectedChanged;
@@ -99,19 +106,30 @@ struct SpeechDispatcherSynthesizer::Shared {
     }
     void cancelled(std::uint64_t id) {
         // Ours are stopped by us only after they have ended: this was another client.
-        othersSpoke = SteadyClock::now();
+        const MonoTime now = clock.monotonicNow();
+        othersSpoke = now;
         auto& p = pending.at(id);
-        const bool echoCut = p.utterance.kind == UtteranceKind::reading && !p.saidAgain &&
-                             SteadyClock::now() - p.handedOver < bounds.echo;
-        if (!echoCut) {
+        const bool reading = p.utterance.kind == UtteranceKind::reading;
+        // Dropped from the queue for the screen reader's speech: not a word of it was heard.
+        const bool dropped = reading && !p.begun && p.unbegunRetries < bounds.unbegunRetries;
+        const bool echoCut = reading && p.begun && !p.saidAgain && now - p.handedOver < bounds.echo;
+        if (!dropped && !echoCut) {
             end(id, SpeechReport::cancelled);
             return;
         }
-        // Said once more; it waits for the screen reader's echo to end. The user hears one
-        // reading, so its start is not told again.
-        p.saidAgain = true;
+        if (dropped)
+            ++p.unbegunRetries;
+        else
+            p.saidAgain = true;
+        sayAgain(id);
+    }
+    // Hands the utterance over again; it waits for the other client's speech to end. The user
+    // hears one reading, so its start is not told again.
+    void sayAgain(std::uint64_t id) {
+        auto& p = pending.at(id);
         p.begun = false;
-        p.deadline = SteadyClock::now() + bounds.begin;
+        p.taken.reset();
+        p.deadline = clock.monotonicNow() + bounds.begin;
         byMessage.erase(*p.messageID);
         p.messageID.reset();
         commands.push_front({Command::Kind::speak, p.utterance});
@@ -128,7 +146,7 @@ struct SpeechDispatcherSynthesizer::Shared {
         case SsipEvent::begin:
             if (auto p = pending.find(id); p != pending.end() && !p->second.begun) {
                 p->second.begun = true;
-                p->second.deadline = SteadyClock::now() + bounds.endBase +
+                p->second.deadline = clock.monotonicNow() + bounds.endBase +
                                      bounds.endPerCharacter *
                                          static_cast<std::int64_t>(p->second.utterance.text.size());
                 if (!std::exchange(p->second.startReported, true) && owner)
@@ -159,10 +177,23 @@ struct SpeechDispatcherSynthesizer::Shared {
             lost = true;
             failAll(connectionLost);
         }
-        const auto now = SteadyClock::now();
+        const auto now = clock.monotonicNow();
         std::vector<std::uint64_t> overdue;
-        for (const auto& [id, p] : pending)
+        std::vector<std::uint64_t> stalledReadings;
+        for (const auto& [id, p] : pending) {
             if (p.deadline && *p.deadline < now) overdue.push_back(id);
+            if (p.utterance.kind == UtteranceKind::reading && p.taken && !p.begun &&
+                p.unbegunRetries < bounds.unbegunRetries &&
+                readingStalled(*p.taken, othersSpoke, now, bounds))
+                stalledReadings.push_back(id);
+        }
+        // Said again, the daemon drops the waiting copy itself (a `text` message replaces the
+        // one queued before it), so there is never a second voice; the copy's notices find no
+        // utterance.
+        for (const auto id : stalledReadings) {
+            ++pending.at(id).unbegunRetries;
+            sayAgain(id);
+        }
         for (const auto id : overdue) {
             const bool begun = pending.at(id).begun;
             // Begun and never ended by a daemon that has played before: something else holds
@@ -198,8 +229,9 @@ int SpeechDispatcherSynthesizer::toDaemonScale(float value) {
 }
 
 SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer(SsipConnector connector,
-                                                         SpeechDispatcherBounds bounds)
-    : shared_(std::make_shared<Shared>(std::move(connector), bounds)) {
+                                                         SpeechDispatcherBounds bounds,
+                                                         const Clock& clock)
+    : shared_(std::make_shared<Shared>(std::move(connector), bounds, clock)) {
     shared_->owner = this;
     shared_->commands.push_back({Shared::Command::Kind::connect, {}});
     // The threads hold the shared state, so a worker stuck in a call that never returns can be
@@ -225,7 +257,7 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer() {
 
 void SpeechDispatcherSynthesizer::speak(const Utterance& utterance) {
     std::lock_guard lock(shared_->mutex);
-    const auto now = SteadyClock::now();
+    const auto now = shared_->clock.monotonicNow();
     auto& pending = shared_->pending[utterance.id];
     pending.utterance = utterance;
     pending.handedOver = now;
@@ -367,8 +399,8 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
     {
         std::lock_guard lock(mutex);
         if (!pending.contains(utterance.id)) return; // stopped before its turn
-        if (utterance.kind == UtteranceKind::announcement && othersSpoke &&
-            SteadyClock::now() - *othersSpoke < bounds.quietAfterOthers) {
+        if (daemonPriority(utterance.kind) == SsipPriority::notification && othersSpoke &&
+            clock.monotonicNow() - *othersSpoke < bounds.quietAfterOthers) {
             end(utterance.id, SpeechReport::cancelled);
             return;
         }
@@ -403,6 +435,7 @@ void SpeechDispatcherSynthesizer::Shared::say(const Utterance& utterance) {
     const auto found = pending.find(utterance.id);
     if (found == pending.end()) return; // stopped while the daemon was answering
     found->second.messageID = *messageID;
+    found->second.taken = clock.monotonicNow();
     if (!found->second.begun) found->second.deadline.reset(); // taken: it waits its turn
     byMessage[*messageID] = utterance.id;
     const auto [first, last] = early.equal_range(*messageID);

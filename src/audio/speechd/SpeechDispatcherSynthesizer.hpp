@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/SpeechSynthesizer.hpp"
 #include "audio/speechd/LibspeechdConnection.hpp"
 #include "audio/speechd/SsipConnection.hpp"
+#include "core/Clock.hpp"
 
 namespace umbrascope {
 
@@ -18,18 +20,34 @@ struct SpeechDispatcherBounds {
     std::chrono::milliseconds begin{10000};
     std::chrono::milliseconds endBase{4000};
     std::chrono::milliseconds endPerCharacter{200};
-    // A reading that another client cancels this soon after it was handed over was cut by the
-    // screen reader's echo of the key that asked for it: it is said once more.
+    // A begun reading that another client cuts off this soon after it was handed over was cut
+    // by the screen reader's echo of the key that asked for it: it is said once more.
     std::chrono::milliseconds echo{1000};
-    // An announcement is not begun this soon after another client cut one of ours off: the
-    // screen reader's next words (the reading after its key echo) would have to stop it first.
+    // An announcement or a heading is not begun this soon after another client cut one of ours
+    // off: the screen reader's next words (the reading after its key echo) would have to stop
+    // it first.
     std::chrono::milliseconds quietAfterOthers{1000};
+    // A reading the daemon took and has not begun this long, while no other client has cut one
+    // of ours in that time, is handed over again: a daemon with nothing else to say has lost it.
+    std::chrono::milliseconds stalled{3000};
+    // How often one reading is handed over again because it never began: the daemon dropped it
+    // from its queue for another client's speech, or held it while quiet.
+    int unbegunRetries = 3;
 };
 
 // The daemon's priority for each kind of utterance, beside a screen reader that speaks at
 // `message`: a confirmation goes first (`important`), a reading waits for the screen reader and
-// gives way to it (`text`), an announcement is said only when nothing else is (`notification`).
+// gives way to it (`text`), an announcement or a sheet's heading is said only when nothing else
+// is (`notification`), so the screen reader's own reading of the sheet is never held back.
+// A `text` message still queued when a `message` one arrives is dropped with no more than a
+// cancel notice (and the daemon's log says nothing of it): a reading that never began is handed
+// over again, behind the speech that dropped it.
 SsipPriority daemonPriority(UtteranceKind kind);
+
+// Whether a reading the daemon took at `taken` and has not begun has waited in vain by `now`:
+// `othersSpoke` is when another client last cut one of ours, the one sign of its speech we get.
+bool readingStalled(MonoTime taken, std::optional<MonoTime> othersSpoke, MonoTime now,
+                    const SpeechDispatcherBounds& bounds);
 
 // Speech through the desktop's speech-dispatcher daemon, so the monitor speaks with the voices the
 // user already has. It connects to a running daemon and never starts one (see
@@ -41,11 +59,12 @@ SsipPriority daemonPriority(UtteranceKind kind);
 // begin, or does not end, within its bounds is reported failed by a watchdog thread, also while
 // the worker is blocked; so is every utterance under way once the daemon closes the connection.
 // Stop cancels only our own connection's messages: the user's screen reader shares the daemon.
-// One instance at a time.
+// One instance at a time; `clock`, which times the bounds, outlives it.
 class SpeechDispatcherSynthesizer final : public SpeechSynthesizer {
 public:
     explicit SpeechDispatcherSynthesizer(SsipConnector connector = openLibspeechdConnection,
-                                         SpeechDispatcherBounds bounds = {});
+                                         SpeechDispatcherBounds bounds = {},
+                                         const Clock& clock = SystemClock::instance());
     ~SpeechDispatcherSynthesizer() override;
 
     void speak(const Utterance& utterance) override;

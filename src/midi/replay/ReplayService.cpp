@@ -14,8 +14,13 @@ std::int32_t replaySourceID(std::string_view name) {
 }
 
 SourceRef ReplayService::addSource(Capture capture) {
-    const std::int32_t id = replaySourceID(capture.sourceName);
-    auto source = std::make_shared<const Source>(Source{std::move(capture), id});
+    return addSource(std::make_shared<const Capture>(std::move(capture)));
+}
+
+SourceRef ReplayService::addSource(std::shared_ptr<const Capture> capture) {
+    std::string name = capture->sourceName;
+    const std::int32_t id = replaySourceID(name);
+    auto source = std::make_shared<const Source>(Source{std::move(name), id, std::move(capture)});
     SourceRef ref;
     {
         std::lock_guard lock(sourcesMutex_);
@@ -78,7 +83,7 @@ std::shared_ptr<const ReplayService::Source> ReplayService::find(SourceRef sourc
 std::optional<std::string> ReplayService::displayName(SourceRef source) const {
     const auto found = find(source);
     if (!found) return std::nullopt;
-    return found->capture.sourceName;
+    return found->name;
 }
 
 std::int32_t ReplayService::uniqueID(SourceRef source) const {
@@ -99,13 +104,13 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
                          const std::function<void()>& afterEachList,
                          const std::function<void()>& beforeEachLine) {
     const auto found = find(source);
-    if (!found) return true;
+    if (!found || !found->capture) return true;
     MonoTime due = clock_.monotonicNow();
     MidiProtocol protocol = portProtocol_;
     UmpTranslator translator(protocol);
     std::vector<std::uint32_t> translated;
     EventList list(protocol);
-    for (const CaptureLine& line : found->capture.lines) {
+    for (const CaptureLine& line : found->capture->lines) {
         if (stop.stop_requested() || isRemoved(source)) return false;
         if (pace == ReplayPace::recorded && line.delay.count() > 0) {
             due += line.delay;
@@ -122,11 +127,11 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
         list.clear();
         if (translate) {
             translated.clear();
-            translator.translateWords(found->capture.words(line), translated);
+            translator.translateWords(found->capture->words(line), translated);
             if (translated.empty()) continue; // nothing this port can receive
             list.add(translated);
         } else {
-            list.add(found->capture.words(line));
+            list.add(found->capture->words(line));
         }
         {
             std::lock_guard lock(receiverMutex_);
@@ -142,10 +147,7 @@ void ReplayService::releaseLines(SourceRef source) {
     std::lock_guard lock(sourcesMutex_);
     if (source.value == 0 || source.value > sources_.size()) return;
     auto& slot = sources_[source.value - 1];
-    Capture nameOnly;
-    nameOnly.sourceName = slot->capture.sourceName;
-    old =
-        std::exchange(slot, std::make_shared<const Source>(Source{std::move(nameOnly), slot->id}));
+    old = std::exchange(slot, std::make_shared<const Source>(Source{slot->name, slot->id, {}}));
 }
 
 bool ReplayService::playAll(const PlaybackOptions& options, Sleeper& sleeper,
@@ -168,7 +170,18 @@ void ReplayService::startPlaying(PlaybackOptions options, Sleeper& sleeper) {
     });
 }
 
+void ReplayService::startPlayingSource(SourceRef source, ReplayPace pace, bool releasePlayed,
+                                       Sleeper& sleeper) {
+    sourcePlayers_.emplace_back(
+        [this, source, pace, releasePlayed, &sleeper](std::stop_token stop) {
+            if (play(source, pace, sleeper, stop) && releasePlayed) releaseLines(source);
+        });
+}
+
 void ReplayService::stopPlaying() {
+    for (auto& player : sourcePlayers_)
+        player.request_stop();
+    sourcePlayers_.clear(); // joins
     if (!player_.joinable()) return;
     player_.request_stop();
     player_.join();

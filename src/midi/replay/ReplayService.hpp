@@ -36,16 +36,19 @@ struct PlaybackOptions {
 
 // Capture files as MIDI sources. Every capture is one native UMP source whose unique id follows
 // from its name, so the same name keeps its id from run to run. Lines are delivered one event list
-// each, on the thread that calls play() or playAll(), or on the service's own playing thread.
+// each, on the thread that calls play() or playAll(), or on the service's own playing threads.
 //
 // Threads: addSource and play may run on different threads; the source queries and
-// setReceiveCallback are safe from any thread. startPlaying and stopPlaying belong to one thread
-// (the main thread); destruction stops the playing thread first.
+// setReceiveCallback are safe from any thread. The start and stop calls belong to one thread
+// (the main thread); destruction stops the playing threads first.
 class ReplayService final : public MidiService {
 public:
     explicit ReplayService(const Clock& clock = SystemClock::instance()) : clock_(clock) {}
 
     SourceRef addSource(Capture capture);
+    // Shared with whoever else plays it (every window plays the command line's captures); the
+    // service lets go of it once it has played with `releasePlayed`.
+    SourceRef addSource(std::shared_ptr<const Capture> capture);
 
     // Plays one source from its first line to its last. `afterEachList` runs after every delivery,
     // outside any lock (the CLI drains its queue there); `beforeEachLine` runs once per line when
@@ -61,7 +64,11 @@ public:
     // playAll on a thread of the service's own, in place of any earlier playing. The sleeper must
     // outlive the playing.
     void startPlaying(PlaybackOptions options, Sleeper& sleeper);
-    // Stops the playing thread and waits for it; a wait in progress ends at once.
+    // Plays one source once on a thread of its own, beside any other playing (a file opened while
+    // the others play), and lets go of its lines after it when `releasePlayed`.
+    void startPlayingSource(SourceRef source, ReplayPace pace, bool releasePlayed,
+                            Sleeper& sleeper);
+    // Stops every playing thread and waits for them; a wait in progress ends at once.
     void stopPlaying();
 
     // Unplugs a source: it leaves the source list, stops playing and the client is told. Its
@@ -88,8 +95,9 @@ public:
 
 private:
     struct Source {
-        Capture capture;
+        std::string name;
         std::int32_t id;
+        std::shared_ptr<const Capture> capture; // none once released
     };
     std::shared_ptr<const Source> find(SourceRef source) const;
     // Keeps only the name and id of a source that has played.
@@ -109,8 +117,9 @@ private:
     std::atomic<MidiProtocol> portProtocol_{MidiProtocol::midi2};
     std::atomic<bool> upscaleMidi1_{false};
     std::atomic<PortRef> lastPort_{0};
-    // Last, so it stops before anything it uses goes.
+    // Last, so they stop before anything they use goes.
     std::jthread player_;
+    std::vector<std::jthread> sourcePlayers_;
 };
 
 // The non-zero id of a replay source of this name.
