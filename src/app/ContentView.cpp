@@ -24,6 +24,15 @@ std::optional<UMPMessageType> firstMissing(MessageTypeSet a, MessageTypeSet b) {
     return std::nullopt;
 }
 
+// The message numbered `sequenceNumber` in `messages` (in number order), or null.
+const MIDIMessage* findNumbered(const std::deque<MIDIMessage>& messages,
+                                std::int64_t sequenceNumber) {
+    const auto found =
+        std::lower_bound(messages.begin(), messages.end(), sequenceNumber,
+                         [](const MIDIMessage& m, std::int64_t n) { return m.sequenceNumber < n; });
+    return found != messages.end() && found->sequenceNumber == sequenceNumber ? &*found : nullptr;
+}
+
 } // namespace
 
 ContentView::ContentView(ContentViewServices services)
@@ -37,7 +46,7 @@ ContentView::ContentView(ContentViewServices services)
           [this, watch = lifetime_.watch()] { return watch.expired() ? TTSLevel::off : ttsLevel_; },
           lifetime_.guard(
               [this](std::string text) { speechAnnouncer_.speakNow(std::move(text)); })),
-      visible_(visibleFilter()), switches_(currentSwitches()),
+      visible_(visibleFilter()), arrivalTimes_(services.clock), switches_(currentSwitches()),
       hiddenTypes_(midiManager_.hiddenMessageTypes()) {
     bufferSubscription_ = midiManager_.messageChanges().subscribe(
         [this](const MessagesChange& change) { bufferChanged(change); });
@@ -57,6 +66,7 @@ ContentView::~ContentView() {
 
 void ContentView::bufferChanged(const MessagesChange& change) {
     owner_.check("ContentView::bufferChanged");
+    if (paused_.isPaused()) return heldBufferChanged(change);
     const auto& messages = midiManager_.messages();
     // Everything goes with a clear, whatever the numbers.
     const std::int64_t firstKept = change.cleared || messages.empty()
@@ -90,13 +100,76 @@ void ContentView::managerChanged(MIDIManagerProperty property) {
     case P::inputOverruns:
         inputOverrunsChanged();
         break;
+    case P::maxMessages:
+        if (paused_.isPaused()) heldBufferSizeChanged();
+        break;
     default:
         break;
     }
 }
 
 void ContentView::filterChanged() {
-    visibleUpdated(visible_.setFilter(midiManager_.messages(), visibleFilter()));
+    visibleUpdated(visible_.setFilter(listedMessages(), visibleFilter()));
+}
+
+void ContentView::heldBufferChanged(const MessagesChange& change) {
+    if (!change.cleared) {
+        paused_.received(change.appended);
+        if (change.appended > 0) observers_.notify(ContentViewProperty::paused);
+        return;
+    }
+    paused_.clear();
+    if (sheets_.messagesDropped(std::numeric_limits<std::int64_t>::max()))
+        sheetChanged(Sheet::breakdown);
+    visibleUpdated(visible_.follow(paused_.messages(), change));
+    observers_.notify(ContentViewProperty::paused);
+}
+
+void ContentView::heldBufferSizeChanged() {
+    const std::size_t dropped =
+        paused_.trimTo(static_cast<std::size_t>(midiManager_.maxMessages()));
+    if (dropped == 0) return;
+    const auto& held = paused_.messages();
+    if (sheets_.messagesDropped(held.empty() ? std::numeric_limits<std::int64_t>::max()
+                                             : held.front().sequenceNumber))
+        sheetChanged(Sheet::breakdown);
+    visibleUpdated(visible_.follow(held, MessagesChange{0, dropped, false}));
+}
+
+void ContentView::togglePause() {
+    owner_.check("ContentView::togglePause");
+    if (paused_.isPaused())
+        resume();
+    else
+        pause();
+}
+
+void ContentView::pause() {
+    paused_.pause(midiManager_.messages(), clock_.wallNow());
+    const auto& held = paused_.messages();
+    const VisibleUpdate update = visible_.hold(held);
+    if (const MIDIMessage* inspected = sheets_.inspected();
+        inspected && sheets_.moveInspected(findNumbered(held, inspected->sequenceNumber)))
+        sheetChanged(Sheet::breakdown);
+    visibleUpdated(update);
+    observers_.notify(ContentViewProperty::paused);
+    say("Paused");
+}
+
+void ContentView::resume() {
+    const auto& messages = midiManager_.messages();
+    const auto& held = paused_.messages();
+    const auto lastHeld = held.empty() ? std::nullopt : std::optional(held.back().sequenceNumber);
+    if (const MIDIMessage* inspected = sheets_.inspected();
+        inspected && sheets_.moveInspected(findNumbered(messages, inspected->sequenceNumber)))
+        sheetChanged(Sheet::breakdown);
+    const VisibleUpdate update = visible_.rejoin(messages, lastHeld);
+    const std::uint64_t count = paused_.resume();
+    // What came meanwhile is shown, neither announced nor ticked.
+    resetAnnouncePosition();
+    observers_.notify(ContentViewProperty::paused);
+    visibleUpdated(update);
+    say(resumedText(count));
 }
 
 MessageFilter ContentView::visibleFilter() const {
@@ -115,6 +188,8 @@ void ContentView::handleNewMessages() {
     if (scrollWorkItem_) scrollWorkItem_->cancel();
     scrollWorkItem_ =
         scheduler_.defer(scrollDelay, [this] { scrollRequests_.notify(ScrollRequest{true}); });
+    // A filter changed while paused: nothing new arrived in the list, and the pause is silent.
+    if (paused_.isPaused()) return;
 
     AnnounceState state{ttsLevel_, lastInterrupts_, clickOnMessage_, lastSpokenSequence_,
                         runningVoiceStatus_};
@@ -205,6 +280,14 @@ void ContentView::say(std::string text) {
 }
 
 // --- Settings -------------------------------------------------------------------------------
+
+void ContentView::setTimeStyle(TimeStyle style) {
+    owner_.check("ContentView::setTimeStyle");
+    if (style == arrivalTimes_.style()) return;
+    arrivalTimes_.setStyle(style);
+    observers_.notify(ContentViewProperty::timeStyle);
+    say(std::string(entryFor(style).label));
+}
 
 void ContentView::setClickOnMessage(bool on) {
     owner_.check("ContentView::setClickOnMessage");
@@ -299,6 +382,7 @@ KeyResult ContentView::handleKey(const WindowKey& key) {
         &ContentView::readRecent,
         &ContentView::openDeviceSettingsKey,
         &ContentView::requestExportKey,
+        &ContentView::togglePauseKey,
     };
     const KeyCommandEntry* entry = findKeyCommand(key);
     if (!entry) return KeyResult::ignored;
@@ -364,7 +448,9 @@ void ContentView::readGuide(const KeyCommandEntry&, char) {
 void ContentView::readNewestBreakdown(const KeyCommandEntry&, char) {
     if (stoppedReading() || !visible_.newest()) return;
     const MIDIMessage& newest = *visible_.newest();
-    startReading(breakdownReadingText(newest, inspectedMessage() != nullptr), newest.sourceID);
+    startReading(
+        breakdownReadingText(newest, inspectedMessage() != nullptr, arrivalTimes_.sentence(newest)),
+        newest.sourceID);
 }
 
 void ContentView::readRecent(const KeyCommandEntry&, char) {
@@ -379,8 +465,13 @@ void ContentView::requestExportKey(const KeyCommandEntry&, char) {
     requestExport();
 }
 
+void ContentView::togglePauseKey(const KeyCommandEntry&, char) {
+    togglePause();
+}
+
 std::string ContentView::recentSummaryText() const {
-    const WallTime now = clock_.wallNow();
+    // A held list is caught up with as it stood at the pause.
+    const WallTime now = paused_.isPaused() ? paused_.pausedAt() : clock_.wallNow();
     std::vector<const MIDIMessage*> recent;
     const auto& entries = visible_.entries();
     for (auto it = entries.rbegin(); it != entries.rend() && recent.size() < recentLimit; ++it)
@@ -401,7 +492,7 @@ std::string ContentView::recentSummaryText() const {
 
 void ContentView::requestExport() {
     owner_.check("ContentView::requestExport");
-    if (midiManager_.messages().empty()) {
+    if (listedMessages().empty()) {
         say("No Messages To Export");
         return;
     }
@@ -414,8 +505,9 @@ void ContentView::exportCSV() {
     if (!askForExportLocation_) return;
     askForExportLocation_(lifetime_.guard([this](std::optional<std::filesystem::path> location) {
         if (!location) return;
-        // Taken now, after the answer: messages received while the dialog was open are included.
-        const auto& messages = midiManager_.messages();
+        // Taken now, after the answer: messages received while the dialog was open are included,
+        // unless the list is paused.
+        const auto& messages = listedMessages();
         exporter_.exportCSV(std::vector<MIDIMessage>(messages.begin(), messages.end()),
                             std::move(*location));
     }));
@@ -454,7 +546,7 @@ void ContentView::openDeviceSettings() {
 
 void ContentView::openBreakdown(const MIDIMessage& message) {
     owner_.check("ContentView::openBreakdown");
-    const auto& messages = midiManager_.messages();
+    const auto& messages = listedMessages();
     const auto found = std::find_if(messages.rbegin(), messages.rend(),
                                     [&](const MIDIMessage& m) { return m.id == message.id; });
     if (found != messages.rend()) changeSheet(Sheet::breakdown, &*found);
@@ -473,7 +565,8 @@ void ContentView::toggleBreakdownReading() {
     }
     if (!inspectedMessage()) return;
     const MIDIMessage& message = *inspectedMessage();
-    startReading(breakdownReadingText(message, true), message.sourceID);
+    startReading(breakdownReadingText(message, true, arrivalTimes_.sentence(message)),
+                 message.sourceID);
 }
 
 void ContentView::toggleGuideReading() {

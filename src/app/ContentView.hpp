@@ -15,11 +15,13 @@
 #include <string_view>
 
 #include "app/AddressChoice.hpp"
+#include "app/ArrivalTimes.hpp"
 #include "app/BackgroundQueue.hpp"
 #include "app/CopyText.hpp"
 #include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
 #include "app/Notices.hpp"
+#include "app/PausedList.hpp"
 #include "app/SettingSwitches.hpp"
 #include "app/SheetState.hpp"
 #include "app/VisibleList.hpp"
@@ -48,6 +50,8 @@ enum class ContentViewProperty {
     sheet,
     isIdle,
     notice,
+    paused,       // the pause began or ended, or its count of new messages grew
+    timeStyle,    // the View menu's choice of how rows give their time
     shownAddress, // the Channel or Group picker's choice
 };
 
@@ -124,7 +128,8 @@ public:
     Sheet openSheet() const { return sheets_.open(); }
     bool showUserGuide() const { return sheets_.open() == Sheet::userGuide; }
     bool showDeviceSettings() const { return sheets_.open() == Sheet::deviceSettings; }
-    // The message of the open breakdown sheet, in the buffer; none when no breakdown is open.
+    // The message of the open breakdown sheet, among the listed messages; none when no breakdown
+    // is open.
     const MIDIMessage* inspectedMessage() const { return sheets_.inspected(); }
 
     // The buffer without what the filters hide, oldest first; a random-access range of
@@ -140,6 +145,27 @@ public:
     }
 
     bool isIdle() const { return isIdle_; }
+
+    // P and the Pause button. While paused the rows, the announcements and the ticks stand still;
+    // the buffer goes on receiving, and what it receives is counted. The list, M, R, the
+    // breakdowns and export read a copy of the buffer taken at the pause (PausedList); P again
+    // says how many came and shows them, without announcing or ticking them.
+    bool isPaused() const { return paused_.isPaused(); }
+    // The messages the buffer received since the pause, also those it has dropped again.
+    std::uint64_t newWhilePaused() const { return paused_.newCount(); }
+    void togglePause();
+    // The buffer as the list shows it: the buffer itself, or while paused the copy held. The
+    // header's count and export read it.
+    const std::deque<MIDIMessage>& listedMessages() const {
+        return paused_.isPaused() ? paused_.messages() : midiManager_.messages();
+    }
+
+    // When each message arrived, in the View menu's style, as the rows, the breakdown and its
+    // reading give it.
+    const ArrivalTimes& arrivalTimes() const { return arrivalTimes_; }
+    TimeStyle timeStyle() const { return arrivalTimes_.style(); }
+    // The View menu: says the choice when the level is not off.
+    void setTimeStyle(TimeStyle style);
 
     // What went wrong that the user should know of, in one line (input overruns, speech that
     // fell back to another synthesizer); empty while all is well. It stays until the program ends.
@@ -175,14 +201,15 @@ public:
     std::optional<std::string> copyMessages(CopyKind kind,
                                             std::span<const MIDIMessage* const> messages);
 
-    // The R key's catch-up: the last 10 visible messages of the last 10 seconds, short wording.
+    // The R key's catch-up: the last 10 visible messages of the last 10 seconds (before the pause,
+    // while paused), short wording.
     std::string recentSummaryText() const;
 
-    // The E key and the "Export CSV" button: says what happens, then exportCSV when the buffer
-    // holds messages.
+    // The E key and the "Export CSV" button: says what happens, then exportCSV when messages are
+    // listed.
     void requestExport();
-    // Asks for a location; the buffer is copied when the answer comes, then written in the
-    // background, and the result is spoken.
+    // Asks for a location; the listed messages are copied when the answer comes, then written in
+    // the background, and the result is spoken.
     void exportCSV();
 
     // The window's content appeared: it shows the end of the list.
@@ -193,7 +220,7 @@ public:
     void openUserGuide();
     // The D key and the "Devices" button.
     void openDeviceSettings();
-    // A row's "More" button; a message no longer in the buffer opens nothing.
+    // A row's "More" button; a message no longer listed opens nothing.
     void openBreakdown(const MIDIMessage& message);
     // Closes `sheet` if it is in front.
     void closeSheet(Sheet sheet);
@@ -233,6 +260,8 @@ private:
     CsvExporter exporter_;
     std::array<std::optional<std::uint8_t>, addressFieldCount> shownAddress_{};
     VisibleList visible_;
+    PausedList paused_;
+    ArrivalTimes arrivalTimes_;
     Switches switches_{};
     MessageTypeSet hiddenTypes_;
     bool isIdle_ = true;
@@ -248,6 +277,12 @@ private:
     void bufferChanged(const MessagesChange& change);
     void managerChanged(MIDIManagerProperty property);
     void filterChanged();
+    // While paused the list holds still: the buffer's changes only count, and a Clear or a
+    // smaller buffer empties or trims the copy held.
+    void heldBufferChanged(const MessagesChange& change);
+    void heldBufferSizeChanged();
+    void pause();
+    void resume();
     // The receive path's filter with the pickers' choices.
     MessageFilter visibleFilter() const;
     void visibleUpdated(const VisibleUpdate& update);
@@ -280,6 +315,7 @@ private:
     void readRecent(const KeyCommandEntry& entry, char key);
     void openDeviceSettingsKey(const KeyCommandEntry& entry, char key);
     void requestExportKey(const KeyCommandEntry& entry, char key);
+    void togglePauseKey(const KeyCommandEntry& entry, char key);
 
     // G, M and R and the sheets' buttons: a reading, remembered to tell it from announcements.
     bool stoppedReading();

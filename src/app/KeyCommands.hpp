@@ -35,8 +35,9 @@ enum class Command {
     readRecent,
     openDeviceSettings,
     requestExport,
+    togglePause,
 };
-inline constexpr std::size_t commandCount = 12;
+inline constexpr std::size_t commandCount = 13;
 
 struct KeyCommandEntry {
     std::string_view characters; // lower case, each its own key; empty for an arrow
@@ -56,7 +57,7 @@ constexpr std::string_view keyOf(SettingSwitch setting) {
 
 // Every key command of the window, in the order of the guide's shortcut list. The window, the
 // key router, the guide and the replay's key scripts all read it.
-inline constexpr std::array<KeyCommandEntry, 19> keyCommands{{
+inline constexpr std::array<KeyCommandEntry, 20> keyCommands{{
     {"12345678",
      {},
      Command::showOrHideType,
@@ -134,6 +135,14 @@ inline constexpr std::array<KeyCommandEntry, 19> keyCommands{{
      "",
      "Export the buffer to CSV",
      "E exports the buffer to C. S. V."},
+    {"p",
+     {},
+     Command::togglePause,
+     {},
+     "",
+     "Pause / resume the list, its speech and ticks (arrivals are still kept and counted)",
+     "P pauses the list, its speech and its ticks, and resumes them; what arrives meanwhile is "
+     "kept and counted."},
     {"[",
      {},
      Command::slower,

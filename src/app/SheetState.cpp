@@ -17,6 +17,13 @@ bool SheetState::close(Sheet sheet) {
     return show(Sheet::none);
 }
 
+bool SheetState::moveInspected(const MIDIMessage* copy) {
+    if (open_ != Sheet::breakdown) return false;
+    if (!copy) return show(Sheet::none);
+    message_ = copy;
+    return false;
+}
+
 bool SheetState::messagesDropped(std::int64_t firstKept) {
     if (open_ != Sheet::breakdown || sequenceNumber_ >= firstKept) return false;
     return show(Sheet::none);

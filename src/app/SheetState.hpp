@@ -24,6 +24,9 @@ public:
     bool close(Sheet sheet);
     // The buffer no longer holds the messages before `firstKept`: a breakdown of one closes.
     bool messagesDropped(std::int64_t firstKept);
+    // The breakdown's message now lives at `copy`, the same message elsewhere (the pause holds a
+    // copy of the buffer); none: it is gone, and the breakdown closes. Returns whether it closed.
+    bool moveInspected(const MIDIMessage* copy);
 
 private:
     Sheet open_ = Sheet::none;

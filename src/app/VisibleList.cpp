@@ -37,6 +37,50 @@ VisibleUpdate VisibleList::setFilter(const std::deque<MIDIMessage>& messages,
     return rebuild(messages);
 }
 
+VisibleUpdate VisibleList::hold(const std::deque<MIDIMessage>& copy) {
+    if (moveInto(copy)) return {};
+    return rebuild(copy);
+}
+
+VisibleUpdate VisibleList::rejoin(const std::deque<MIDIMessage>& messages,
+                                  std::optional<std::int64_t> lastHeld) {
+    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
+                                                    : messages.front().sequenceNumber;
+    std::size_t removed = 0;
+    while (!entries_.empty() && entries_.front().sequenceNumber < firstKept) {
+        entries_.pop_front();
+        ++removed;
+    }
+    if (!moveInto(messages)) return rebuild(messages);
+    auto fresh = messages.begin();
+    if (lastHeld)
+        fresh = std::upper_bound(
+            messages.begin(), messages.end(), *lastHeld,
+            [](std::int64_t n, const MIDIMessage& m) { return n < m.sequenceNumber; });
+    std::size_t appended = 0;
+    for (auto it = fresh; it != messages.end(); ++it)
+        if (!filter_.hides(*it)) {
+            entries_.push_back({&*it, it->sequenceNumber});
+            ++appended;
+        }
+    VisibleUpdate update;
+    if (removed > 0 || appended > 0) update.change = VisibleChange{removed, appended};
+    update.newestChanged = newestChanged();
+    return update;
+}
+
+bool VisibleList::moveInto(const std::deque<MIDIMessage>& messages) {
+    // Both in number order: one walk finds every entry.
+    auto at = messages.begin();
+    for (VisibleEntry& entry : entries_) {
+        while (at != messages.end() && at->sequenceNumber < entry.sequenceNumber)
+            ++at;
+        if (at == messages.end() || at->sequenceNumber != entry.sequenceNumber) return false;
+        entry.message = &*at;
+    }
+    return true;
+}
+
 VisibleUpdate VisibleList::rebuild(const std::deque<MIDIMessage>& messages) {
     entries_.clear();
     for (const MIDIMessage& message : messages)

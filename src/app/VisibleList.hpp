@@ -59,6 +59,16 @@ public:
     // Another filter: the list is read again, a reset, unless the filter is the same.
     VisibleUpdate setFilter(const std::deque<MIDIMessage>& messages, const MessageFilter& filter);
 
+    // The pause: the entries move, unchanged, into `copy`, a copy of the buffer they follow, which
+    // is then the one to follow. Nothing changes, unless the copy lacks an entry: then a reset.
+    VisibleUpdate hold(const std::deque<MIDIMessage>& copy);
+    // The end of the pause: back to the buffer `messages`, which meanwhile dropped messages from
+    // its front and received those after `lastHeld` (all of them when none was held). The entries
+    // it dropped leave the front, the others move back into it, and the received messages that
+    // the filter shows are appended.
+    VisibleUpdate rejoin(const std::deque<MIDIMessage>& messages,
+                         std::optional<std::int64_t> lastHeld);
+
 private:
     std::deque<VisibleEntry> entries_;
     MessageFilter filter_;
@@ -66,6 +76,8 @@ private:
 
     // The list read again from the whole buffer; always a reset.
     VisibleUpdate rebuild(const std::deque<MIDIMessage>& messages);
+    // Points every entry at its message in `messages`; false when one is not there.
+    bool moveInto(const std::deque<MIDIMessage>& messages);
     bool newestChanged();
 };
 

@@ -41,9 +41,11 @@ std::string fieldsSpeechText(const MIDIMessage& message) {
     return fieldsSpeechText(breakdownRows(message));
 }
 
-std::string breakdownReadingText(const MIDIMessage& message, bool sheetOpen) {
+std::string breakdownReadingText(const MIDIMessage& message, bool sheetOpen,
+                                 std::string_view arrival) {
     std::string text = sheetOpen ? "To stop this reading, click Stop Reading, or close this window."
                                  : "To stop this reading, press M again.";
+    if (!arrival.empty()) (text += ' ') += arrival;
     text += " Fields are, ";
     text += fieldsSpeechText(message);
     return text;

@@ -47,7 +47,7 @@ constexpr std::string_view usageBeforeSpeech =
     "                        blanks, presses KEY just before event packet N (packet lines\n"
     "                        counted from 0 over all files; keys past the last packet are\n"
     "                        pressed at the end), e.g. 'T@0 5@10'. KEY is one of\n"
-    "                        12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM, Up or Down; E exports\n"
+    "                        12345678uUlLsScCtTkKiIrRdDeEpP[]-=+gGmM, Up or Down; E exports\n"
     "                        nothing here (see --csv)\n";
 constexpr std::string_view usageAfterSpeech =
     "  --speech-log FILE     write one line per utterance: seconds since the start, outcome\n"
@@ -57,6 +57,9 @@ constexpr std::string_view usageAfterSpeech =
     "  --csv OUT.csv         write the buffer as the monitor's CSV export instead of printing\n"
     "                        it, replacing OUT.csv as a whole, and print 'Exported N Messages';\n"
     "                        OUT.csv must be a regular file (a link is followed) or not exist\n"
+    "  --time                begin every printed line and CSV row with when the message\n"
+    "                        arrived: seconds since the replay started, to the millisecond\n"
+    "                        (12.345); the CSV gains a leading Time column, which reads back\n"
     "  --help                show this help\n"
     "\n"
     "Capture file: one event packet per line, an optional delay +SECONDS then 1 to 64 words of\n"
@@ -111,11 +114,14 @@ constexpr std::pair<std::string_view, ReplayPace> paces[] = {{"fast", ReplayPace
 constexpr std::pair<std::string_view, TTSLevel> levels[] = {
     {"off", TTSLevel::off}, {"short", TTSLevel::short_}, {"verbose", TTSLevel::verbose}};
 
-void printBuffer(const MIDIManager& manager, std::ostream& out) {
-    for (const MIDIMessage& message : manager.messages())
+void printBuffer(const ContentView& view, bool withTime, std::ostream& out) {
+    const MIDIManager& manager = view.midiManager();
+    for (const MIDIMessage& message : manager.messages()) {
+        if (withTime) out << view.arrivalTimes().sinceStartText(message) << '\t';
         out << message.sequenceNumber << '\t' << terminalSafe(message.sourceName()) << '\t'
             << hexString(message) << '\t' << displayName(message.messageType) << '\t'
             << terminalSafe(message.description) << '\n';
+    }
     if (manager.isBufferFull()) out << "buffer full\n";
 }
 
@@ -221,7 +227,8 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
         .option("--keys")
         .option("--speech")
         .option("--speech-log")
-        .option("--csv");
+        .option("--csv")
+        .flag("--time");
     for (const SettingSwitchEntry& entry : settingSwitches)
         if (!entry.replayOption.empty()) line.flag(std::string(entry.replayOption));
     if (!line.parse(args)) return std::nullopt;
@@ -254,6 +261,7 @@ std::optional<ReplayOptions> parseReplayOptions(Arguments args) {
         throw UsageError{"--speech-log expects a file name"};
     options.csvPath = line.value("--csv");
     if (options.csvPath && options.csvPath->empty()) throw UsageError{"--csv expects a file name"};
+    options.time = line.has("--time");
     if (options.files.empty())
         throw UsageError{"expected at least one capture file" + line.seeHelp()};
     return options;
@@ -385,14 +393,17 @@ void finishSpeaking(ContentView& view, AudioEngine& engine, TerminalLoop& loop, 
 }
 
 // The buffer printed, or written as CSV; an interrupted export leaves the old file.
-int writeOutput(const MIDIManager& manager, const ReplayOptions& options, std::ostream& out,
+int writeOutput(const ContentView& view, const ReplayOptions& options, std::ostream& out,
                 std::ostream& err, const ReplayRuntime& runtime) {
     if (!options.csvPath) {
-        printBuffer(manager, out);
+        printBuffer(view, options.time, out);
         return 0;
     }
+    const MIDIManager& manager = view.midiManager();
     const std::vector<MIDIMessage> messages(manager.messages().begin(), manager.messages().end());
-    if (const auto error = writeFileAtomically(*options.csvPath, csvText(messages), runtime.stop)) {
+    const auto timesFrom = options.time ? std::optional(view.arrivalTimes().start()) : std::nullopt;
+    if (const auto error =
+            writeFileAtomically(*options.csvPath, csvText(messages, timesFrom), runtime.stop)) {
         if (interrupted(runtime)) return interruptedStatus;
         printCommandError("replay", terminalSafe(*error), err);
         return 1;
@@ -434,7 +445,7 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& err
             return 1;
         }
     if (runtime.stop.stop_requested()) return interruptedStatus;
-    return writeOutput(window.view().midiManager(), options, out, err, runtime);
+    return writeOutput(window.view(), options, out, err, runtime);
 }
 
 int runReplay(Arguments args, std::ostream& out, std::ostream& err) {

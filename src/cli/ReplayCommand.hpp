@@ -34,6 +34,8 @@ struct ReplayOptions {
     TTSLevel announce = TTSLevel::off;
     std::string speech;
     std::optional<std::string> csvPath;
+    // A leading column, printed and in the CSV: seconds since the replay started.
+    bool time = false;
     // Ordered by packet: each is pressed just before the line of that index, counted over all
     // files from 0; the ones past the last line at the end.
     std::vector<ScriptedKey> keys;

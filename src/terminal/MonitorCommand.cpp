@@ -47,6 +47,8 @@ constexpr std::string_view usage =
     "                        the monitor ends; 'replay FILE.ump --pace recorded' plays it back.\n"
     "                        A capture is one source: a change of source is a comment line\n"
     "  --export FILE.csv     where the E key exports (default Umbrascope-Export.csv)\n"
+    "  --time                begin every row with when its message arrived: seconds since the\n"
+    "                        monitor started, to the millisecond (12.345); JSON has its time\n"
     "  --max-messages N      buffer size: 500 (default), 1000 or 5000\n"
     "  --announce LEVEL      narration at the start: off (default), short, verbose\n"
     "  --speech BACKEND      @BACKENDS@ (default: the first that works)\n"
@@ -85,7 +87,8 @@ std::optional<MonitorRequest> parseMonitorRequest(cli::Arguments args) {
         .option("--max-messages")
         .option("--announce")
         .option("--speech")
-        .option("--speech-log");
+        .option("--speech-log")
+        .flag("--time");
     if (!line.parse(args)) return std::nullopt;
 
     MonitorRequest request;
@@ -106,6 +109,7 @@ std::optional<MonitorRequest> parseMonitorRequest(cli::Arguments args) {
     request.recordPath = fileOption("--record");
     if (const auto path = fileOption("--export")) request.exportPath = *path;
     request.speechLog = fileOption("--speech-log");
+    request.time = line.has("--time");
     if (const auto size = line.value("--max-messages")) {
         const auto found = std::find_if(
             MIDIManager::maxMessagesChoices.begin(), MIDIManager::maxMessagesChoices.end(),
@@ -187,6 +191,7 @@ int runMonitor(const MonitorRequest& request, std::ostream& out, std::ostream& e
     options.mode = request.mode.value_or(automaticMode(outputIsTerminal, std::getenv("TERM")));
     options.colour = useColour(options.mode, outputIsTerminal, std::getenv("NO_COLOR"));
     options.exportPath = request.exportPath;
+    options.time = request.time;
 
     const Clock& clock = SystemClock::instance();
     const bool keyboard = ::isatty(STDIN_FILENO) == 1;

@@ -25,6 +25,7 @@ struct MonitorRequest {
     TTSLevel announce = TTSLevel::off;
     std::string speech;
     std::optional<std::string> speechLog;
+    bool time = false;
 };
 
 // Nothing when help was asked for. Throws cli::UsageError.

@@ -9,6 +9,7 @@
 #include "cli/BreakdownOutput.hpp"
 #include "cli/Json.hpp"
 #include "cli/TerminalText.hpp"
+#include "text/Formatters.hpp"
 #include "text/SpokenText.hpp"
 
 namespace umbrascope::terminal {
@@ -60,7 +61,12 @@ const std::string& SafeSourceName::of(const MIDIMessage& message) {
     return safe_;
 }
 
-void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceName& names) {
+void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceName& names,
+                       std::string_view time) {
+    if (!time.empty()) {
+        out += time;
+        out += '\t';
+    }
     out += std::to_string(message.sequenceNumber);
     out += '\t';
     out += names.of(message);
@@ -111,7 +117,10 @@ std::vector<StatusItem> statusItems(ContentView& view) {
         {"Messages", std::to_string(view.visibleMessages().size()), true},
         {"Narration", std::string(rawValue(view.ttsLevel()))},
         {"Hidden", hiddenTypes(manager)},
+        {"Paused", view.isPaused() ? "Yes" : "No"},
     };
+    // What arrives while paused: counted with every batch, so not told again line by line.
+    if (view.isPaused()) items.push_back({"New", groupedNumber(view.newWhilePaused()), true});
     // The switches under the window's own labels.
     for (const SettingSwitchEntry& entry : settingSwitches)
         items.push_back({entry.label, onOff(entry.get(view))});
@@ -134,6 +143,8 @@ std::string newestBreakdownText(const ContentView& view) {
     std::string text = "Breakdown of ";
     SafeSourceName name;
     appendMessageLine(text, newest, name);
+    text += view.arrivalTimes().sentence(newest);
+    text += '\n';
     text += cli::breakdownPlainLines(breakdownRows(newest));
     return text;
 }

@@ -23,8 +23,10 @@ private:
 };
 
 // A message as one plain line: sequence number, source, hex words, class and description,
-// separated by tabs, as replay prints its buffer; device text made terminal-safe.
-void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceName& names);
+// separated by tabs, as replay prints its buffer; device text made terminal-safe. A `time`
+// ("12.345") leads, when given, as replay's --time puts it.
+void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceName& names,
+                       std::string_view time = {});
 
 // A message as one JSON object on a line: the fields decode --json gives a packet (words, type,
 // displayName, hex, description, short, verbose) and where and when it came from
@@ -40,8 +42,8 @@ struct StatusItem {
 };
 std::vector<StatusItem> statusItems(ContentView& view);
 
-// The newest visible message's field breakdown as the Enter key prints it; a line saying there
-// is none when the list is empty.
+// The newest visible message's field breakdown as the Enter key prints it, with when it arrived;
+// a line saying there is none when the list is empty.
 std::string newestBreakdownText(const ContentView& view);
 
 } // namespace umbrascope::terminal

@@ -96,8 +96,11 @@ TerminalMonitor::TerminalMonitor(ContentViewServices services, MonitorOptions op
         const auto count = std::min(change.appended, messages.size());
         for (auto it = messages.end() - static_cast<std::ptrdiff_t>(count); it != messages.end();
              ++it)
-            options_.mode == DisplayMode::json ? appendMessageJson(out_, *it)
-                                               : appendMessageLine(out_, *it, sourceNames_);
+            options_.mode == DisplayMode::json
+                ? appendMessageJson(out_, *it)
+                : appendMessageLine(out_, *it, sourceNames_,
+                                    options_.time ? view_.arrivalTimes().sinceStartText(*it)
+                                                  : std::string());
     });
     managerSubscription_ =
         view_.midiManager().observers().subscribe([this](MIDIManagerProperty property) {
@@ -340,6 +343,8 @@ void TerminalMonitor::drawScreen(std::string& out) {
          ++it) {
         const MIDIMessage& message = *it;
         std::size_t columns = width;
+        if (options_.time)
+            appendFitted(out, view_.arrivalTimes().sinceStartText(message) + "  ", columns);
         appendFitted(out, std::to_string(message.sequenceNumber) + "  ", columns);
         if (options_.colour) out += colourOf(message.messageType);
         appendFitted(out, hexString(message), columns);

@@ -23,6 +23,7 @@ struct MonitorOptions {
     DisplayMode mode = DisplayMode::lines;
     bool colour = false; // only ever in screen mode
     std::filesystem::path exportPath{ContentView::exportFileName};
+    bool time = false; // rows begin with the seconds since the start (screen and lines modes)
 };
 
 struct TerminalSize {

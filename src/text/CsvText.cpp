@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "text/SpokenText.hpp"
+#include "text/TimeText.hpp"
 
 namespace umbrascope {
 namespace {
@@ -58,16 +59,21 @@ std::string csvSourceField(std::string_view source) {
     return out;
 }
 
-std::string csvText(std::span<const MIDIMessage> messages) {
+std::string csvText(std::span<const MIDIMessage> messages, std::optional<WallTime> timesFrom) {
+    const std::string_view header = timesFrom ? csvTimedHeader : csvHeader;
     std::string out;
-    out.reserve(csvHeader.size() + 1 + messages.size() * typicalLineLength);
-    out += csvHeader;
+    out.reserve(header.size() + 1 + messages.size() * typicalLineLength);
+    out += header;
     out += '\n';
     std::optional<RunningVoiceStatus> shortStatus;
     std::optional<RunningVoiceStatus> verboseStatus;
     for (const MIDIMessage& message : messages) {
         const auto shortText = spokenText(message, TTSLevel::short_, shortStatus);
         const auto verboseText = spokenText(message, TTSLevel::verbose, verboseStatus);
+        if (timesFrom) {
+            out += secondsSinceText(*timesFrom, message.timestamp); // digits, '-' and '.' only
+            out += ',';
+        }
         appendSourceField(out, message.sourceName());
         out += ',';
         out += hexString(message); // hex digits and spaces only: never quoted

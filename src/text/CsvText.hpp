@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,6 +10,8 @@
 namespace umbrascope {
 
 inline constexpr std::string_view csvHeader = "Source,Hex,TTS Short,TTS Verbose";
+// The same columns after a leading Time column (replay's --time).
+inline constexpr std::string_view csvTimedHeader = "Time,Source,Hex,TTS Short,TTS Verbose";
 
 // A field quoted when it holds a comma, a double quote, a line feed or a carriage return (a bare
 // CR splits the row in spreadsheet readers); double quotes inside are doubled.
@@ -21,6 +24,9 @@ std::string csvSourceField(std::string_view source);
 
 // The whole export file: header, one line per message in order with the short and verbose spoken
 // texts (each column carrying its own running status from none), LF line ends and a final LF.
-std::string csvText(std::span<const MIDIMessage> messages);
+// Given `timesFrom`, every line starts with the seconds from it to the message's arrival
+// ("12.345") under csvTimedHeader; without it the columns are exactly csvHeader's.
+std::string csvText(std::span<const MIDIMessage> messages,
+                    std::optional<WallTime> timesFrom = std::nullopt);
 
 } // namespace umbrascope

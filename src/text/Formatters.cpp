@@ -91,4 +91,14 @@ std::string controllerDisplayName(int controller) {
     return out;
 }
 
+std::string groupedNumber(std::uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
 } // namespace umbrascope

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,7 @@ std::string centeredPercent(double value, double centre, double maximum);
 std::string panDisplayText(double value, double centre, double maximum);
 // "Volume (CC7)", "CC2".
 std::string controllerDisplayName(int controller);
+// "0", "999", "1,204", "100,000": thousands set apart by commas.
+std::string groupedNumber(std::uint64_t value);
 
 } // namespace umbrascope

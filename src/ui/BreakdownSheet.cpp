@@ -36,6 +36,11 @@ BreakdownSheet::BreakdownSheet(ContentView& view, const MIDIMessage& message, QW
     hexPalette.setColor(QPalette::WindowText, typeColor(message_.messageType));
     hex_->setPalette(hexPalette);
     titleColumn->addWidget(hex_);
+    // In the style of the rows, as the reading says it.
+    arrival_ = sheet::secondaryLabel(toQString(view_.arrivalTimes().sentence(message_)),
+                                     sheet::captionFont(font()), titles);
+    arrival_->setObjectName(QStringLiteral("arrivalTime"));
+    titleColumn->addWidget(arrival_);
     close_ = addHeader(layout, titles, QStringLiteral("Close"));
     layout->addWidget(sheet::divider(this));
 

@@ -14,9 +14,9 @@ namespace umbrascope {
 class FieldRowView;
 class ReadAloudButton;
 
-// The field breakdown of one message: its hex words in the type's colour, the rows and sub-rows
-// of its breakdown, and the button that reads them aloud in the source's voice. It shows a copy
-// of the message it was opened with. The view must outlive the sheet.
+// The field breakdown of one message: its hex words in the type's colour, when it arrived, the rows
+// and sub-rows of its breakdown, and the button that reads them aloud in the source's voice. It
+// shows a copy of the message it was opened with. The view must outlive the sheet.
 class BreakdownSheet final : public SheetDialog {
     Q_OBJECT
 public:
@@ -26,6 +26,7 @@ public:
 
     const MIDIMessage& message() const { return message_; }
     QLabel* hexLabel() const { return hex_; }
+    QLabel* arrivalLabel() const { return arrival_; }
     QPushButton* closeButton() const { return close_; }
     QScrollArea* rowsArea() const { return area_; }
     // Rows and sub-rows in reading order.
@@ -36,6 +37,7 @@ private:
     ContentView& view_;
     MIDIMessage message_;
     QLabel* hex_ = nullptr;
+    QLabel* arrival_ = nullptr;
     QPushButton* close_ = nullptr;
     QScrollArea* area_ = nullptr;
     std::vector<FieldRowView*> rows_;

@@ -104,20 +104,25 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(message->sourceName());
     case MessageTypeRole:
         return static_cast<int>(rawValue(message->messageType));
+    case TimeRole:
+        return QString::fromStdString(source_->timeText(*message));
     case Qt::AccessibleTextRole:
-        return accessibleText(*message);
+        return accessibleText(*message, QString::fromStdString(source_->timeText(*message)));
     default:
         return {};
     }
 }
 
-QString MessageListModel::accessibleText(const MIDIMessage& message) {
+QString MessageListModel::accessibleText(const MIDIMessage& message, const QString& time) {
     const std::string_view name = displayName(message.messageType);
-    return QStringLiteral("More, %1, %2, %3, %4")
-        .arg(QString::fromStdString(hexString(message)),
-             QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
-             QString::fromStdString(message.description),
-             QString::fromStdString(message.sourceName()));
+    QString text = QStringLiteral("More, %1, %2, %3, %4")
+                       .arg(QString::fromStdString(hexString(message)),
+                            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                            QString::fromStdString(message.description),
+                            QString::fromStdString(message.sourceName()));
+    // Last: a listener who moves along the list hears what the message is first.
+    if (!time.isEmpty()) text += QStringLiteral(", ") + time;
+    return text;
 }
 
 } // namespace umbrascope

@@ -22,6 +22,7 @@ public:
         DescriptionRole,
         SourceRole,
         MessageTypeRole,
+        TimeRole,
     };
 
     explicit MessageListModel(QObject* parent = nullptr);
@@ -45,9 +46,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    // "More", the hex words, the class, the description and the source, as a screen reader reads
-    // the row.
-    static QString accessibleText(const MIDIMessage& message);
+    // "More", the hex words, the class, the description, the source and the arrival time, as a
+    // screen reader reads the row.
+    static QString accessibleText(const MIDIMessage& message, const QString& time);
 
 signals:
     // After a frame's changes were applied.

@@ -71,7 +71,7 @@ const MessageRowDelegate::Fonts& MessageRowDelegate::fonts() const {
 
 int MessageRowDelegate::descriptionWidth(int rowWidth) const {
     const int left = moreColumnWidth + hexColumnWidth + columnSpacing;
-    return std::max(40, rowWidth - left - horizontalPadding);
+    return std::max(40, rowWidth - left - columnSpacing - timeColumnWidth - horizontalPadding);
 }
 
 QRect MessageRowDelegate::moreButtonRect(const QRect& rowRect) const {
@@ -240,6 +240,14 @@ void MessageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                             textHeight(source, f.sourceLine, textWidth)),
                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextWrapAnywhere,
                       source);
+
+    // One line in the monospaced font: the time needs no measuring.
+    const QString time = index.data(MessageListModel::TimeRole).toString();
+    painter->setFont(f.mono);
+    painter->setPen(colors.secondaryText);
+    painter->drawText(QRect(row.right() - horizontalPadding - timeColumnWidth + 1, top,
+                            timeColumnWidth, QFontMetrics(f.mono).height()),
+                      Qt::AlignRight | Qt::AlignTop, time);
 
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());

@@ -14,7 +14,8 @@ namespace umbrascope {
 struct MIDIMessage;
 
 // Draws a message row: the "More" button, the hex words in the class colour with the class under
-// them, and the description (wrapped, so long ones make the row taller) with the source under it.
+// them, the description (wrapped, so long ones make the row taller) with the source under it, and
+// the arrival time at the right edge.
 // Heights are cached per message and width, since the list asks for every row's size whenever it
 // lays itself out. The cache has two generations: a full one becomes the old one, and the rows
 // still shown move back on their next lookup, so no row is measured twice and gone rows are
@@ -33,6 +34,7 @@ public:
     static constexpr int moreColumnWidth = 60;
     static constexpr int moreButtonWidth = 44;
     static constexpr int hexColumnWidth = 280;
+    static constexpr int timeColumnWidth = 100;
     static constexpr int columnSpacing = 8;
 
     explicit MessageRowDelegate(QWidget* view);

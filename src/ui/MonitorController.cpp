@@ -29,6 +29,9 @@ public:
     const MIDIMessage& message(std::size_t row) const override {
         return view_.visibleMessages()[static_cast<std::ptrdiff_t>(row)];
     }
+    std::string timeText(const MIDIMessage& message) const override {
+        return view_.arrivalTimes().text(message);
+    }
 
 private:
     const ContentView& view_;
@@ -82,6 +85,8 @@ void MonitorController::showEverything() {
     window_.setVolume(speech.volume());
     window_.setIdle(view_.isIdle());
     window_.setNotice(QString::fromStdString(view_.notice()));
+    showPause();
+    window_.setTimeStyle(view_.timeStyle());
     // Without MIDI input an empty list is no finding: the notice says why.
     if (!view_.midiNotice().empty()) window_.setNoSourcesText(QStringLiteral("No MIDI input"));
 }
@@ -95,6 +100,9 @@ void MonitorController::bindWindowToView() {
     connect(w, &MonitorWindow::devicesClicked, this, [this] { view_.openDeviceSettings(); });
     connect(w, &MonitorWindow::exportClicked, this, [this] { view_.requestExport(); });
     connect(w, &MonitorWindow::clearClicked, this, [&manager] { manager.clearMessages(); });
+    connect(w, &MonitorWindow::pauseClicked, this, [this] { view_.togglePause(); });
+    connect(w, &MonitorWindow::timeStyleChosen, this,
+            [this](TimeStyle style) { view_.setTimeStyle(style); });
     connect(w, &MonitorWindow::userGuideClicked, this, [this] { view_.openUserGuide(); });
     connect(w, &MonitorWindow::typeShownToggled, this,
             [this](UMPMessageType type, bool shown) { view_.setTypeHidden(type, !shown); });
@@ -161,6 +169,12 @@ void MonitorController::viewChanged(ContentViewProperty property) {
     case P::shownAddress:
         showAddressChoices();
         break;
+    case P::paused:
+        showPause();
+        break;
+    case P::timeStyle:
+        window_.setTimeStyle(view_.timeStyle());
+        break;
     }
 }
 
@@ -201,9 +215,15 @@ void MonitorController::speechChanged(SpeechAnnouncerProperty property) {
         window_.setVolume(view_.speechAnnouncer().volume());
 }
 
+// The count follows the held list while paused.
+void MonitorController::showPause() {
+    window_.setPaused(view_.isPaused(), QString::fromStdString(pausedText(view_.newWhilePaused())));
+    showMessageCount();
+}
+
 void MonitorController::showMessageCount() {
-    // The whole buffer, hidden messages included.
-    const std::size_t count = view_.midiManager().messages().size();
+    // The whole buffer, hidden messages included; while paused, the copy held.
+    const std::size_t count = view_.listedMessages().size();
     window_.setMessageCount(static_cast<qsizetype>(count));
     window_.setExportEnabled(count > 0);
 }
@@ -249,10 +269,15 @@ void MonitorController::syncSheet() {
     if (syncing_) return;
     syncing_ = true;
     const Sheet wanted = view_.openSheet();
-    if (front_ && (wanted != sheetKind_ || view_.inspectedMessage() != sheetMessage_))
+    if (front_ && (wanted != sheetKind_ || inspectedID() != sheetMessage_))
         closeSheet(); // withdrawn, or replaced by a newer request
     if (!front_ && wanted != Sheet::none) openSheet(wanted);
     syncing_ = false;
+}
+
+std::optional<Identifier> MonitorController::inspectedID() const {
+    const MIDIMessage* message = view_.inspectedMessage();
+    return message ? std::optional(message->id) : std::nullopt;
 }
 
 void MonitorController::openSheet(Sheet sheet) {
@@ -279,7 +304,7 @@ void MonitorController::openSheet(Sheet sheet) {
     sheet_ = dialog;
     front_ = dialog;
     sheetKind_ = sheet;
-    sheetMessage_ = view_.inspectedMessage();
+    sheetMessage_ = inspectedID();
     connect(dialog, &QDialog::finished, this, [this, dialog] { sheetGone(dialog); });
     connect(dialog, &QObject::destroyed, this, [this, dialog] { sheetGone(dialog); });
 }
@@ -295,7 +320,7 @@ void MonitorController::forgetSheet() {
     sheet_ = nullptr;
     front_ = nullptr;
     sheetKind_ = Sheet::none;
-    sheetMessage_ = nullptr;
+    sheetMessage_.reset();
 }
 
 // The user closed the sheet in front (its button, Escape, the title bar) or it was deleted: the

@@ -58,6 +58,8 @@ private:
     void speechChanged(SpeechAnnouncerProperty property);
     void visibleChanged(const VisibleChange& change);
     void showMessageCount();
+    void showPause();
+    std::optional<Identifier> inspectedID() const;
     void showHiddenTypes();
     void showSwitches();
     void showAddressChoices();
@@ -80,7 +82,8 @@ private:
     QPointer<QDialog> sheet_;
     const QObject* front_ = nullptr; // the sheet in front, by identity: outlives its deletion
     Sheet sheetKind_ = Sheet::none;
-    const MIDIMessage* sheetMessage_ = nullptr;
+    // The breakdown's message, by identity: the pause moves it to a copy of the buffer and back.
+    std::optional<Identifier> sheetMessage_;
     bool syncing_ = false;
 
     ObserverList<ContentViewProperty>::Subscription viewSubscription_;

@@ -1,6 +1,7 @@
 #include "ui/MonitorWindow.hpp"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,6 +125,7 @@ MonitorWindow::MonitorWindow(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
 
     buildEditMenu();
+    buildViewMenu();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     aboutAction_ = help->addAction(QStringLiteral("About Umbrascope"));
@@ -191,7 +193,13 @@ QWidget* MonitorWindow::buildHeader() {
     clearButton_ = new QPushButton(QStringLiteral("Clear"), header);
     describe(clearButton_, QStringLiteral("Removes all messages from the list"));
     connect(clearButton_, &QPushButton::clicked, this, &MonitorWindow::clearClicked);
-    for (QPushButton* button : {devicesButton_, exportButton_, clearButton_}) {
+    pauseButton_ = new QPushButton(QStringLiteral("Pause"), header);
+    pauseButton_->setObjectName(QStringLiteral("pauseButton"));
+    describe(pauseButton_,
+             QStringLiteral("Keyboard shortcut P. Holds the list, the speech and the ticks still; "
+                            "messages that arrive meanwhile are kept and counted"));
+    connect(pauseButton_, &QPushButton::clicked, this, &MonitorWindow::pauseClicked);
+    for (QPushButton* button : {pauseButton_, devicesButton_, exportButton_, clearButton_}) {
         pressOnEnter(button);
         row->addWidget(button);
     }
@@ -375,12 +383,15 @@ QWidget* MonitorWindow::buildColumnHeader() {
         label->setFont(font);
         if (width > 0) label->setFixedWidth(width);
         row->addWidget(label, width > 0 ? 0 : 1);
+        return label;
     };
     add(QStringLiteral("More"),
         MessageRowDelegate::moreColumnWidth - MessageRowDelegate::horizontalPadding);
     add(QStringLiteral("Hex Data"),
         MessageRowDelegate::hexColumnWidth + MessageRowDelegate::columnSpacing);
     add(QStringLiteral("Description"), 0);
+    add(QStringLiteral("Time"), MessageRowDelegate::timeColumnWidth)
+        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return header;
 }
 
@@ -422,7 +433,7 @@ QWidget* MonitorWindow::buildNotice() {
     notice_->setAutoFillBackground(true);
     notice_->setBackgroundRole(QPalette::ToolTipBase);
     notice_->setForegroundRole(QPalette::ToolTipText);
-    describe(notice_, QStringLiteral("A problem the monitor ran into"));
+    describe(notice_, QStringLiteral("The pause, and any problem the monitor ran into"));
     notice_->hide();
     return notice_;
 }
@@ -448,6 +459,23 @@ QWidget* MonitorWindow::buildBottomBar() {
     return bar;
 }
 
+void MonitorWindow::buildViewMenu() {
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto* group = new QActionGroup(view);
+    for (std::size_t i = 0; i < timeStyles.size(); ++i) {
+        const TimeStyleEntry& entry = timeStyles[i];
+        QAction* action = view->addAction(toQString(entry.label));
+        action->setCheckable(true);
+        action->setChecked(entry.style == TimeStyle::sinceStart);
+        action->setStatusTip(toQString(entry.hint));
+        action->setToolTip(toQString(entry.hint));
+        group->addAction(action);
+        const TimeStyle style = entry.style;
+        connect(action, &QAction::triggered, this, [this, style] { emit timeStyleChosen(style); });
+        timeStyleActions_[i] = action;
+    }
+}
+
 void MonitorWindow::refreshTitleBlock() {
     const QFont base = font();
     QFont headline = sizedFont(base, 2, true);
@@ -465,7 +493,19 @@ void MonitorWindow::refreshTitleBlock() {
 }
 
 void MonitorWindow::refreshCount() {
-    countLabel_->setText(QStringLiteral("%1 messages").arg(count_));
+    QString text = QStringLiteral("%1 messages").arg(count_);
+    if (!pausedText_.isEmpty()) text += QStringLiteral(" · ") + pausedText_;
+    countLabel_->setText(text);
+    refreshNotice();
+}
+
+void MonitorWindow::refreshNotice() {
+    const QString text = pausedText_.isEmpty() || noticeText_.isEmpty()
+                             ? pausedText_ + noticeText_
+                             : pausedText_ + QStringLiteral("; ") + noticeText_;
+    if (text == notice_->text()) return;
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
 }
 
 void MonitorWindow::applyColors() {
@@ -523,6 +563,19 @@ void MonitorWindow::setBufferSize(int size) {
 
 void MonitorWindow::setExportEnabled(bool enabled) {
     exportButton_->setEnabled(enabled);
+}
+
+void MonitorWindow::setPaused(bool paused, const QString& pausedText) {
+    pauseButton_->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    pausedText_ = paused ? pausedText : QString();
+    // The count of a flood changes with every batch: shown once a frame.
+    countUpdate_->request();
+}
+
+void MonitorWindow::setTimeStyle(TimeStyle style) {
+    for (QAction* action : timeStyleActions_)
+        action->setChecked(action == timeStyleActions_[static_cast<std::size_t>(style)]);
+    list_->viewport()->update();
 }
 
 void MonitorWindow::setTypeShown(UMPMessageType type, bool shown) {
@@ -584,8 +637,8 @@ void MonitorWindow::setIdle(bool idle) {
 }
 
 void MonitorWindow::setNotice(const QString& text) {
-    notice_->setText(text);
-    notice_->setVisible(!text.isEmpty());
+    noticeText_ = text;
+    refreshNotice();
 }
 
 void MonitorWindow::setBufferFull(bool full) {

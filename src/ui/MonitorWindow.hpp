@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AddressChoice.hpp"
+#include "app/ArrivalTimes.hpp"
 #include "app/CopyText.hpp"
 #include "app/SettingSwitches.hpp"
 #include "model/UMPMessageType.hpp"
@@ -50,6 +51,9 @@ public:
     void setMessageCount(qsizetype count);
     void setBufferSize(int size);
     void setExportEnabled(bool enabled);
+    // The Pause button's label, and "Paused, 1,204 new" in the header and at the head of the
+    // notice strip while paused, shown within a frame however often it is set.
+    void setPaused(bool paused, const QString& pausedText);
 
     // Legend, filters and speech row.
     void setTypeShown(UMPMessageType type, bool shown);
@@ -67,7 +71,9 @@ public:
     MessageListView& messageList() const { return *list_; }
     void setIdle(bool idle);
     void setBufferFull(bool full);
-    // A strip below the list, hidden while empty.
+    // The View menu's choice; the rows' time texts come from the row source.
+    void setTimeStyle(TimeStyle style);
+    // A strip below the list, hidden while empty and while not paused.
     void setNotice(const QString& text);
     void scrollToEnd(bool animated);
 
@@ -81,6 +87,8 @@ signals:
     void devicesClicked();
     void exportClicked();
     void clearClicked();
+    void pauseClicked();
+    void timeStyleChosen(TimeStyle style);
     void userGuideClicked();
     void typeShownToggled(UMPMessageType type, bool shown);
     void switchToggled(SettingSwitch setting, bool on);
@@ -111,9 +119,11 @@ private:
     QWidget* buildListArea();
     QWidget* buildNotice();
     QWidget* buildBottomBar();
+    void buildViewMenu();
     void addSwitches(SwitchRow row, QWidget* parent, QBoxLayout* layout);
     void refreshTitleBlock();
     void refreshCount();
+    void refreshNotice();
     void layoutLegend();
     void placeBadges();
     void applyColors();
@@ -122,6 +132,8 @@ private:
     QStringList sources_;
     QString noSourcesText_ = QStringLiteral("No MIDI sources found");
     qsizetype count_ = 0;
+    QString pausedText_; // empty while not paused
+    QString noticeText_;
     float rateMinimum_ = 0.0f;
     float rateMaximum_ = 1.0f;
     bool shownOnce_ = false;
@@ -132,6 +144,8 @@ private:
     QPushButton* devicesButton_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     QPushButton* clearButton_ = nullptr;
+    QPushButton* pauseButton_ = nullptr;
+    std::array<QAction*, timeStyles.size()> timeStyleActions_{};
     QWidget* legend_ = nullptr;
     std::array<QCheckBox*, legendOrder.size()> legendBoxes_{};
     std::array<QCheckBox*, settingSwitchCount> switchBoxes_{};

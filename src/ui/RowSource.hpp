@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "model/MIDIMessage.hpp"
 
@@ -13,6 +14,8 @@ public:
     virtual ~RowSource() = default;
     virtual std::size_t rowCount() const = 0;
     virtual const MIDIMessage& message(std::size_t row) const = 0;
+    // When the message arrived, as the row shows it; none by default.
+    virtual std::string timeText(const MIDIMessage&) const { return {}; }
 };
 
 } // namespace umbrascope

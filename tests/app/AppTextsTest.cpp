@@ -55,6 +55,8 @@ TEST(WrittenGuide, ListsEveryKeyOnItsLine) {
               "R   Speak a quick catch-up of the last 10 seconds (max 10 messages)\n"
               "D   Open the Devices panel\n"
               "E   Export the buffer to CSV\n"
+              "P   Pause / resume the list, its speech and ticks (arrivals are still kept and "
+              "counted)\n"
               "[   ]   Speech rate: slower / faster\n"
               "↑   ↓   Speech volume: up / down, where the focus does not use the arrows\n"
               "-   =   Speech volume: down / up, wherever the focus is\n"

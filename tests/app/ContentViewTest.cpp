@@ -132,11 +132,15 @@ TEST(ContentViewReading, EachReaderStopsSpeechElseReadsInItsVoice) {
         {"g", pressing("G"), "To stop this reading, press G again. Umbrascope shows", {}},
         // The newest visible message, with the hint of the open sheet.
         {"m", pressing("m"),
-         sheetHint + " Fields are, 4 bits, Message Type: 4, MIDI 2.0 Channel Voice", "voice-keys"},
+         sheetHint + " Arrived 0.000 seconds after the start. Fields are, 4 bits, Message Type: "
+                     "4, MIDI 2.0 Channel Voice",
+         "voice-keys"},
         {"r", pressing("R"), "Note On C4, C4", {}},
         {"breakdownButton", // the sheet's message, not the newest
          [](Window& w) { w.view->toggleBreakdownReading(); },
-         sheetHint + " Fields are, 4 bits, Message Type: 2, MIDI 1.0 Channel Voice", "voice-keys"},
+         sheetHint + " Arrived 0.000 seconds after the start. Fields are, 4 bits, Message Type: "
+                     "2, MIDI 1.0 Channel Voice",
+         "voice-keys"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -168,7 +172,7 @@ TEST(ContentViewReading, EachReaderStopsSpeechElseReadsInItsVoice) {
 TEST(ContentViewReading, WithNarrationOnAKeyCutsAnAnnouncementAndStopsOnlyAReading) {
     const std::pair<const char*, const char*> rows[] = {
         {"g", "To stop this reading, press G again. Umbrascope"},
-        {"m", "To stop this reading, press M again. Fields are"},
+        {"m", "To stop this reading, press M again. Arrived 0.000 seconds after the start. Fields"},
         {"r", "Note On C4"},
     };
     for (const auto& [key, reading] : rows) {

@@ -12,6 +12,7 @@ TEST(SheetState, OneSheetAtATimeAndTheBreakdownGoesWithItsMessage) {
     first.sequenceNumber = 4;
     MIDIMessage second;
     second.sequenceNumber = 9;
+    const MIDIMessage copy = first;
     using Step = std::function<bool(SheetState&)>;
     const struct {
         const char* name;
@@ -60,6 +61,25 @@ TEST(SheetState, OneSheetAtATimeAndTheBreakdownGoesWithItsMessage) {
           [](SheetState& s) { return s.messagesDropped(5); }},
          {true, true},
          Sheet::none,
+         nullptr},
+        {"movedToACopy",
+         {[&](SheetState& s) { return s.show(Sheet::breakdown, &first); },
+          [&](SheetState& s) { return s.moveInspected(&copy); },
+          [](SheetState& s) { return s.messagesDropped(4); }},
+         {true, false, false},
+         Sheet::breakdown,
+         &copy},
+        {"goneFromTheCopyClosesIt",
+         {[&](SheetState& s) { return s.show(Sheet::breakdown, &first); },
+          [](SheetState& s) { return s.moveInspected(nullptr); }},
+         {true, true},
+         Sheet::none,
+         nullptr},
+        {"moveLeavesOtherSheets",
+         {[](SheetState& s) { return s.show(Sheet::userGuide); },
+          [&](SheetState& s) { return s.moveInspected(&copy); }},
+         {true, false},
+         Sheet::userGuide,
          nullptr},
         {"dropsLeaveOtherSheets",
          {[](SheetState& s) { return s.show(Sheet::userGuide); },

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -104,6 +105,62 @@ TEST(VisibleList, FollowsTheBufferAsTheFilterSeesItAndTellsEachChange) {
         EXPECT_EQ(mirror, expected);
         EXPECT_EQ(list.newest(), now.empty() ? nullptr : list.entries().back().message);
     }
+}
+
+// Held in a copy, the list points only into the copy while the buffer goes on; back in the
+// buffer, what it dropped leaves the front and what it received is appended. A copy that lacks
+// an entry is read whole instead.
+TEST(VisibleList, HeldInACopyAndBackIntoTheBuffer) {
+    using K = Kind;
+    MessageFilter noClock;
+    noClock.hideMidiClock = true;
+    const struct {
+        const char* name;
+        std::vector<Kind> before, meanwhile;
+        std::optional<VisibleChange> change;
+        bool newestChanged;
+    } rows[] = {
+        {"nothingCame", {K::note, K::clock}, {}, std::nullopt, false},
+        {"someCame", {K::note, K::clock}, {K::clock, K::note}, VisibleChange{0, 1}, true},
+        {"onlyHiddenCame", {K::note}, {K::clock}, std::nullopt, false},
+        {"someDropped",
+         {K::note, K::note, K::note},
+         {K::note, K::note, K::note},
+         VisibleChange{1, 3},
+         true},
+        {"allDropped", {K::note, K::note}, std::vector(6, K::note), VisibleChange{2, 5}, true},
+        {"emptyAtThePause", {}, {K::note}, VisibleChange{0, 1}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Buffer buffer;
+        VisibleList list(noClock);
+        list.follow(buffer.messages, buffer.append(row.before));
+        const std::deque<MIDIMessage> copy = buffer.messages;
+        EXPECT_EQ(list.hold(copy), VisibleUpdate{});
+        buffer.append(row.meanwhile);
+        for (const VisibleEntry& entry : list.entries())
+            EXPECT_TRUE(std::ranges::any_of(copy, [&](const MIDIMessage& m) {
+                return &m == entry.message;
+            })) << "into the copy";
+        const auto lastHeld =
+            copy.empty() ? std::nullopt : std::optional(copy.back().sequenceNumber);
+        const VisibleUpdate update = list.rejoin(buffer.messages, lastHeld);
+        EXPECT_EQ(update.change, row.change);
+        EXPECT_EQ(update.newestChanged, row.newestChanged);
+        Numbers expected;
+        for (const MIDIMessage& m : buffer.messages)
+            if (!noClock.hides(m)) expected.push_back(m.sequenceNumber);
+        EXPECT_EQ(numbers(list), expected);
+    }
+
+    Buffer buffer;
+    VisibleList list;
+    list.follow(buffer.messages, buffer.append({K::note, K::note}));
+    std::deque<MIDIMessage> partial = buffer.messages;
+    partial.pop_front();
+    EXPECT_EQ(list.hold(partial), (VisibleUpdate{VisibleChange{0, 0, true}, false}));
+    EXPECT_EQ(numbers(list), Numbers{2});
 }
 
 } // namespace

@@ -22,6 +22,9 @@ TEST(BreakdownReading, StopHintThenEveryField) {
               "Message. 4 bits, Group 1. 4 bits, No Operation (NOOP). 20 bits, Value: 0.");
     EXPECT_EQ(breakdownReadingText(MIDIMessage{}, false),
               "To stop this reading, press M again. Fields are, ");
+    EXPECT_EQ(breakdownReadingText(MIDIMessage{}, false, "Arrived 1.500 seconds after the start."),
+              "To stop this reading, press M again. Arrived 1.500 seconds after the start. "
+              "Fields are, ");
 }
 
 TEST(FieldsSpeech, Sentences) {

@@ -58,7 +58,7 @@ TEST(Commands, UsageErrorsExitTwoWithOneEscapedLine) {
          1},
         {{"replay", good, "--keys", "T@0 x@1"},
          "--keys: 'x@1' (column 5): expected a key (one of "
-         "12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM, Up or Down), found 'x'"},
+         "12345678uUlLsScCtTkKiIrRdDeEpP[]-=+gGmM, Up or Down), found 'x'"},
         {{"replay", good, "--keys", "T@0  m"},
          "--keys: 'm' (column 7): expected '@' and a packet number after 'm'"},
         {{"replay", good, "--keys", "T@1\x1b[2J"},

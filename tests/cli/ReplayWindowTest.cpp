@@ -96,6 +96,66 @@ TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrderAlsoWhenInterrupt
     }
 }
 
+// The time column gives each message's arrival on the replay's clock, printed and in the CSV,
+// which reads back.
+TEST(ReplayWindow, TimeColumnLeadsPrintedLinesAndTheCsv) {
+    TempFolder folder;
+    const std::string capture =
+        folder.write("keys.ump", "20903C64\n+0.5 10F80000\n+2.2505 10FA0000\n");
+    const std::string csv = folder.write("out.csv", "");
+    const struct {
+        const char* name;
+        std::vector<std::string> files;
+        std::optional<std::string> csvPath;
+        std::string out;
+        std::string csv;
+    } rows[] = {
+        {"printed",
+         {capture},
+         std::nullopt,
+         "0.000\t0\tkeys\t20903C64\tMIDI 1.0 Channel Voice\tNote On: C4 (60), velocity 100 "
+         "(78.74%) — Ch 1, Grp 1\n"
+         "0.500\t1\tkeys\t10F80000\tSystem Real-Time / Common\tTiming Clock — Grp 1\n"
+         "2.750\t2\tkeys\t10FA0000\tSystem Real-Time / Common\tStart — Grp 1\n",
+         ""},
+        {"csv",
+         {capture},
+         csv,
+         "Exported 3 Messages\n",
+         "Time,Source,Hex,TTS Short,TTS Verbose\n"
+         "0.000,keys,20903C64,Note On C4,Note On C4 Velocity 78.74 Percent Channel 1\n"
+         "0.500,keys,10F80000,,\n"
+         "2.750,keys,10FA0000,Start,Start\n"},
+        // Read back at its own pace: no delays, so every time is the start.
+        {"csvReadBack", {csv}, std::nullopt, "", ""},
+    };
+    for (const auto& row : rows) {
+        Waiter waiter;
+        ReplayOptions options;
+        options.files = row.files;
+        options.pace = ReplayPace::recorded;
+        options.time = true;
+        options.csvPath = row.csvPath;
+        ReplayRuntime runtime;
+        runtime.clock = &waiter.clock;
+        runtime.waiter = &waiter;
+        std::ostringstream out, err;
+        ASSERT_EQ(runReplay(options, out, err, runtime), 0) << row.name << err.str();
+        if (row.csvPath) {
+            EXPECT_EQ(out.str(), row.out) << row.name;
+            EXPECT_EQ(readFile(*row.csvPath), row.csv) << row.name;
+        } else if (row.files[0] == csv) {
+            EXPECT_TRUE(out.str().starts_with("0.000\t0\tout\t20903C64\t")) << row.name;
+            EXPECT_NE(out.str().find("0.000\t2\tout\t10FA0000"), std::string::npos) << row.name;
+        } else {
+            EXPECT_EQ(out.str(), row.out) << row.name;
+        }
+    }
+    const std::string_view timed[] = {capture, "--time"};
+    EXPECT_TRUE(parseReplayOptions(timed)->time);
+    EXPECT_FALSE(parseReplayOptions(Arguments(timed).first(1))->time);
+}
+
 // Speech reports come from other threads while a paced replay waits: a post must end the wait.
 // The waiter posts from another thread once the loop waits in it, and sees whether its wait was
 // ended.

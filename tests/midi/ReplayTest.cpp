@@ -255,7 +255,9 @@ INSTANTIATE_TEST_SUITE_P(Files, ParseCaptureGood, testing::Values(
     GoodCase{"csvReadBack", "Source,Hex,TTS Short,TTS Verbose\nKeys,20903C64,C4 on,\"Note On, C4\"\n\"Synth, \"\"Port\"\" 1\",40903C00  FFFF0000,,\n"
                             "Pad,10F80000,,\"two\nlines\"\nPad,\"10FA0000\",,\n", "take.one",
              {{0x20903C64}, {0x40903C00, 0xFFFF0000}, {0x10F80000}, {0x10FA0000}}, {0ns, 0ns, 0ns, 0ns}, {2, 3, 4, 6}},
-    GoodCase{"csvWithBomAndCrlf", "\xEF\xBB\xBFSource,Hex,TTS Short,TTS Verbose\r\nKeys,20903C64,a,b\r\n\r\n", "take.one", {{0x20903C64}}, {}, {2}}),
+    GoodCase{"csvWithBomAndCrlf", "\xEF\xBB\xBFSource,Hex,TTS Short,TTS Verbose\r\nKeys,20903C64,a,b\r\n\r\n", "take.one", {{0x20903C64}}, {}, {2}},
+    GoodCase{"csvWithTimeReadBack", "Time,Source,Hex,TTS Short,TTS Verbose\n12.345,Keys,20903C64,a,b\n-0.020,\"Synth, 1\",10F80000,,\n", "take.one",
+             {{0x20903C64}, {0x10F80000}}, {0ns, 0ns}, {2, 3}}),
     [](const auto& p) { return p.param.name; });
 // clang-format on
 
@@ -298,6 +300,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ParseCaptureBad, testing::Values(
     BadCase{"csvUnterminatedQuote", CSV "A,10F80000,\"open\n", "demo.ump:2: expected a closing quote"},
     BadCase{"csvBadHex", CSV "A,B,,\nA,10F80000,,\n", "demo.ump:2: " WORDS "'B'"},
     BadCase{"csvOneField", CSV "lonely\n", "demo.ump:2: expected the fields Source,Hex,TTS Short,TTS Verbose, found 'lonely'"},
+    BadCase{"csvWithTimeNoHex", "Time,Source,Hex,TTS Short,TTS Verbose\n1.000,Keys\n", "demo.ump:2: expected the fields Time,Source,Hex,TTS Short,TTS Verbose, found '1.000'"},
     BadCase{"csvTextAfterQuote", CSV "\"A\"x,10F80000\n", "demo.ump:2: expected ',' after a closing quote, found 'x'"},
     BadCase{"csvRecordOverManyLines", CSV "Keys,10F80000,\"" + repeated("line\n", 14000) + "\"\n", "demo.ump:2: expected a record of at most 65536 bytes"}),
     [](const auto& p) { return p.param.name; });

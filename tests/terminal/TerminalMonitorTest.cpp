@@ -163,6 +163,34 @@ TEST(TerminalMonitor, LinesAreOnePerMessageWithDeviceTextEscaped) {
                    "Voice\tNote Off: C4 (60), velocity 0 (0.00%) — Ch 1, Grp 1\n");
 }
 
+// P holds the printed lines and counts what comes; the status tells the pause once, not each
+// count. With --time every line leads with its arrival, and the breakdown says it too.
+TEST(TerminalMonitor, PauseHoldsTheLinesAndTimesLeadThem) {
+    MonitorOptions options;
+    options.time = true;
+    Terminal terminal(options);
+    terminal.output();
+    terminal.play(terminal.add("40903C00 FFFF0000\n"));
+    EXPECT_EQ(terminal.output(), "Sources: keys\n0.000\t0\tkeys\t40903C00  FFFF0000\tMIDI 2.0 "
+                                 "Channel Voice\tNote On: C4 (60), velocity 65535 (100.00%) — Ch "
+                                 "1, Grp 1\n");
+    terminal.press("p");
+    EXPECT_EQ(terminal.output(), "Paused: Yes\n");
+    terminal.play(terminal.add("+0.25 40803C00 00000000\n+0.25 10F80000\n"));
+    EXPECT_EQ(terminal.output(), "Sources: keys, keys\n") << "and no message";
+    EXPECT_EQ(terminal.view().newWhilePaused(), 2u);
+    terminal.press("\r");
+    EXPECT_NE(terminal.output().find("FFFF0000\tMIDI 2.0 Channel Voice\tNote On: C4 (60), "
+                                     "velocity 65535 (100.00%) — Ch 1, Grp 1\n"
+                                     "Arrived 0.000 seconds after the start.\n"),
+              std::string::npos);
+    terminal.press("P");
+    EXPECT_EQ(terminal.output(), "Paused: No\n0.250\t1\tkeys\t40803C00  00000000\tMIDI 2.0 "
+                                 "Channel Voice\tNote Off: C4 (60), velocity 0 (0.00%) — Ch 1, "
+                                 "Grp 1\n0.500\t2\tkeys\t10F80000\tSystem Real-Time / "
+                                 "Common\tTiming Clock — Grp 1\n");
+}
+
 TEST(TerminalMonitor, StatusChangesAreOneLineEach) {
     Terminal terminal;
     const std::string start = terminal.output();
@@ -212,10 +240,10 @@ TEST(TerminalMonitor, HelpNamesEveryKey) {
          {"\n1–8: Show/hide each message type", "\nU: Toggle Only UMP-Native Connections\n",
           "\nT: Cycle TTS", "\n[ ]: Speech rate: slower / faster\n", "\n↑ ↓: Speech volume",
           "\n- =: Speech volume: down / up", "\nG: Read this guide aloud", "\nM: Read the More",
-          "\nD: Open the Devices panel\n", "\nE: Export the buffer to CSV\n",
+          "\nD: Open the Devices panel\n", "\nE: Export the buffer to CSV\n", "\nP: Pause / resume",
           "\nq or Ctrl+C:", "\nEnter:", "\nx:", "\nb:", "\n?:", "Escape or D closes"})
         EXPECT_NE(help.find(line), std::string::npos) << line << help;
-    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 1 + 16 + 5 + 1) << help;
+    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 1 + 17 + 5 + 1) << help;
 }
 
 TEST(TerminalMonitor, DeviceListTogglesASourceCyclesItsVoiceAndMovesItsPan) {

@@ -78,5 +78,23 @@ TEST(CsvText, Rows) {
               "\"'=HYPERLINK(\"\"x\"\")\",10FA0000,Start,Start\n");
 }
 
+// The time column leads and leaves the others as they are; a stamp before the start (the clock
+// was set back) stays a plain number.
+TEST(CsvText, TimeColumnLeads) {
+    using namespace std::chrono_literals;
+    const WallTime start = WallTime{} + 1'800'000'000s;
+    std::vector messages{makeMessage({0x20903C64}), makeMessage({0x00201234}, "Synth, Port 1"),
+                         makeMessage({0x10F80000})};
+    messages[0].timestamp = start + 12'345ms;
+    messages[1].timestamp = start + 3600s;
+    messages[2].timestamp = start - 20ms;
+    EXPECT_EQ(csvText(messages, start),
+              "Time,Source,Hex,TTS Short,TTS Verbose\n"
+              "12.345,Keys,20903C64,Note On C4,Note On C4 Velocity 78.74 Percent Channel 1\n"
+              "3600.000,\"Synth, Port 1\",00201234,,\n"
+              "-0.020,Keys,10F80000,,\n");
+    EXPECT_TRUE(csvText(messages).starts_with("Source,Hex,TTS Short,TTS Verbose\nKeys,20903C64,"));
+}
+
 } // namespace
 } // namespace umbrascope

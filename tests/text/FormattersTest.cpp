@@ -46,5 +46,20 @@ TEST(Centred, PercentAndPanAtTheBoundaries) {
     }
 }
 
+TEST(GroupedNumber, ThousandsSetApart) {
+    const struct {
+        std::uint64_t value;
+        const char* text;
+    } cases[] = {{0, "0"},
+                 {999, "999"},
+                 {1000, "1,000"},
+                 {1204, "1,204"},
+                 {100000, "100,000"},
+                 {1234567, "1,234,567"},
+                 {18446744073709551615ULL, "18,446,744,073,709,551,615"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(groupedNumber(c.value), c.text) << c.value;
+}
+
 } // namespace
 } // namespace umbrascope

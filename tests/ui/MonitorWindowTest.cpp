@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -297,7 +298,7 @@ TEST_F(Bound, KeysAndControlsActThroughTheViewAndTheWindowShowsEveryChange) {
 
 // Every key of the window, pressed where the system delivers keys, through the real router.
 TEST_F(Bound, EveryKeyOfTheTableActsThroughTheRouter) {
-    EXPECT_EQ(acceptedKeyCharacters, "12345678uUlLsScCtTkKiIrRdDeE[]-=+gGmM");
+    EXPECT_EQ(acceptedKeyCharacters, "12345678uUlLsScCtTkKiIrRdDeEpP[]-=+gGmM");
     const std::map<std::string, std::string> said{
         {"1", "MIDI 1.0 Channel Voice Off"},
         {"2", "MIDI 2.0 Channel Voice Off"},
@@ -317,6 +318,7 @@ TEST_F(Bound, EveryKeyOfTheTableActsThroughTheRouter) {
         {"r", "Note On C4"},
         {"d", "Devices"},
         {"e", "Export CSV"},
+        {"p", "Paused"},
         {"[", "Speech Rate Slower"},
         {"]", "Speech Rate Faster"},
         {"Up", "TTS Volume Up"},
@@ -325,7 +327,7 @@ TEST_F(Bound, EveryKeyOfTheTableActsThroughTheRouter) {
         {"=", "TTS Volume Up"},
         {"+", "TTS Volume Up"},
         {"g", "To stop this reading, press G again. Umbrascope shows"},
-        {"m", "To stop this reading, press M again. Fields are"},
+        {"m", "To stop this reading, press M again. Arrived 0.000 seconds after the start."},
     };
     w.receive(note);
     w.speechOn();
@@ -380,7 +382,7 @@ TEST_F(Bound, LostInputShowsTheNoticeStrip) {
     auto* notice = window.findChild<QLabel*>(QStringLiteral("notice"));
     ASSERT_NE(notice, nullptr);
     window.show();
-    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(waitFor([&] { return !notice->isVisible(); }));
     w.service.overruns = 2;
     w.service.notify(MidiNotification::inputOverrun);
     w.queue.drain();
@@ -442,6 +444,52 @@ TEST_F(Bound, RowsFollowTheVisibleMessagesBatchByBatchWithoutAReset) {
     settle();
     EXPECT_EQ(resets.size(), 1);
     EXPECT_TRUE(rowsMatchView());
+}
+
+// The Pause button and P hold the rows while the header and the strip count what comes; the View
+// menu, between the others and Help, changes every row's time.
+TEST_F(Bound, PauseHoldsTheRowsAndTheViewMenuChangesTheirTime) {
+    w.receive(note);
+    settle();
+    QAbstractButton* pause = button(window, "Pause");
+    auto* notice = window.findChild<QLabel*>(QStringLiteral("notice"));
+    pause->click();
+    w.receive(note, 3);
+    settle();
+    EXPECT_TRUE(w.view->isPaused());
+    EXPECT_EQ(pause->text(), QStringLiteral("Resume"));
+    EXPECT_EQ(window.messageModel().rowCount(), 1);
+    EXPECT_TRUE(
+        waitFor([&] { return countText() == QStringLiteral("1 messages · Paused, 3 new"); }));
+    EXPECT_TRUE(waitFor([&] { return notice->text() == QStringLiteral("Paused, 3 new"); }));
+    type('p');
+    settle();
+    EXPECT_FALSE(w.view->isPaused());
+    EXPECT_EQ(pause->text(), QStringLiteral("Pause"));
+    EXPECT_EQ(window.messageModel().rowCount(), 4);
+    EXPECT_TRUE(waitFor([&] { return countText() == QStringLiteral("4 messages"); }));
+    EXPECT_TRUE(waitFor([&] { return !notice->isVisible(); }));
+
+    QStringList menus;
+    for (const QAction* menu : window.menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus.indexOf(QStringLiteral("&View")) + 1, menus.indexOf(QStringLiteral("&Help")));
+    const QModelIndex first = window.messageModel().index(0, 0);
+    EXPECT_EQ(first.data(MessageListModel::TimeRole), QStringLiteral("0.000"));
+    EXPECT_TRUE(first.data(Qt::AccessibleTextRole).toString().endsWith(QStringLiteral(", 0.000")));
+    QAction* timeOfDay = nullptr;
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Time of Day")) timeOfDay = action;
+    ASSERT_NE(timeOfDay, nullptr);
+    timeOfDay->trigger();
+    w.queue.drain();
+    EXPECT_EQ(w.view->timeStyle(), TimeStyle::timeOfDay);
+    EXPECT_TRUE(timeOfDay->isChecked());
+    // The fake clock's day begins at 08:00 UTC, and it keeps UTC.
+    EXPECT_EQ(first.data(MessageListModel::TimeRole), QStringLiteral("08:00:00.000"));
+    w.view->setTimeStyle(TimeStyle::sinceStart);
+    EXPECT_FALSE(timeOfDay->isChecked());
+    EXPECT_EQ(first.data(MessageListModel::TimeRole), QStringLiteral("0.000"));
 }
 
 bool isSheet(QDialog* sheet, const char* className) {

@@ -43,8 +43,9 @@ const std::vector<Voice> installedVoices{
 };
 
 const std::string noteOnReading =
-    "To stop this reading, click Stop Reading, or close this window. Fields are, 4 bits, Message "
-    "Type: 2, MIDI 1.0 Channel Voice Message. 4 bits, Group 1. 4 bits, Note On. 4 bits, Channel "
+    "To stop this reading, click Stop Reading, or close this window. Arrived 0.000 seconds after "
+    "the start. Fields are, 4 bits, Message Type: 2, MIDI 1.0 Channel Voice Message. 4 bits, Group "
+    "1. 4 bits, Note On. 4 bits, Channel "
     "1. 8 bits, Note Number: C4. 8 bits, Velocity: 64 (50.39%).";
 
 // Sheets opened by the view's state, on the bound monitor window.
@@ -214,6 +215,8 @@ TEST_F(Sheets, TheBreakdownShowsTheWordsInTheTypeColourAndEveryRowAsOneNamedItem
     EXPECT_EQ(sheet->hexLabel()->text(), QStringLiteral("40903C11  8000E0C9"));
     EXPECT_EQ(sheet->hexLabel()->palette().color(QPalette::WindowText),
               typeColor(UMPMessageType::midi2ChannelVoice));
+    EXPECT_EQ(sheet->arrivalLabel()->text(),
+              QStringLiteral("Arrived 0.000 seconds after the start."));
 
     const auto& rows = sheet->rows();
     ASSERT_EQ(rows.size(), 14u) << "8 fields, the attribute data's 6 sub-fields";

@@ -175,6 +175,9 @@ CONTROLS = [
      "Keyboard shortcut E. Saves every message currently in the buffer as a CSV file — source "
      "device, raw hex, TTS Short text, and TTS Verbose text"),
     ("push button", "Clear", "Removes all messages from the list"),
+    ("push button", "Pause",
+     "Keyboard shortcut P. Holds the list, the speech and the ticks still; messages that arrive "
+     "meanwhile are kept and counted"),
     ("push button", "User Guide", "Opens the User Guide window. Press G anytime to read it aloud."),
     ("check box", "MIDI 1.0 Channel Voice", "Keyboard shortcut 1"),
     ("check box", "MIDI 2.0 Channel Voice", "Keyboard shortcut 2"),
@@ -218,7 +221,10 @@ HEADER = (r"Umbrascope v[0-9.]+ \([0-9]+\), Showing Universal MIDI Packet Data, 
           r"Connected: (.*, )?Demo")
 CLASSES = ("MIDI 1.0 Channel Voice|MIDI 2.0 Channel Voice|System Real-Time / Common|"
            "SysEx \\(7-bit\\)|SysEx \\(8-bit\\) / Mixed Data|Utility|Flex Data|UMP Stream|Unknown")
-ROW = r"More, [0-9A-F]{8}(  [0-9A-F]{8}){0,3}, (%s), .+, Demo" % CLASSES
+TIME_SINCE_START = r"[0-9]+\.[0-9]{3}"
+TIME_OF_DAY = r"[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\.[0-9]{3}"
+ROW = r"More, [0-9A-F]{8}(  [0-9A-F]{8}){0,3}, (%s), .+, Demo, " % CLASSES
+MENU_ITEMS = ("menu item", "check menu item", "radio menu item")
 
 
 # Each sheet by its title: controls that must be there, by role and name (None: any name).
@@ -331,6 +337,44 @@ def check_list_holds_still(app, messages):
         wait_for(lambda: find(app, "dialog", "Message Fields") is None, "Escape closes it")
 
 
+def menu_item(app, name):
+    for role in MENU_ITEMS:
+        node = find(app, role, name)
+        if node is not None:
+            return node
+    return None
+
+
+def newest_row(messages):
+    return messages.getChildAtIndex(messages.childCount - 1).name
+
+
+def check_pause_and_time(app, frame, messages):
+    """P holds the list while the Demo plays on, and the button says Resume; P again moves on.
+    The View menu's Time of Day puts the time of day at the end of every row, and back."""
+    key("p")
+    if not wait_for(lambda: find(frame, "push button", "Resume"), "P turns the button to Resume"):
+        return
+    held = newest_row(messages)
+    pump(3.0)  # the Demo plays on
+    check(newest_row(messages) == held, "the list holds still while paused")
+    key("p")
+    wait_for(lambda: find(frame, "push button", "Pause"), "P again turns the button to Pause")
+    wait_for(lambda: newest_row(messages) != held, "the list moves on after the pause")
+
+    item = wait_for(lambda: menu_item(app, "Time of Day"), "the View menu's 'Time of Day'")
+    if not item:
+        return
+    item.queryAction().doAction(0)
+    wait_for(lambda: re.fullmatch(ROW + TIME_OF_DAY, newest_row(messages)),
+             "a row ends with its time of day")
+    since = menu_item(app, "Time Since Start")
+    if since:
+        since.queryAction().doAction(0)
+        wait_for(lambda: re.fullmatch(ROW + TIME_SINCE_START, newest_row(messages)),
+                 "a row ends with its seconds since the start again")
+
+
 def check_demo_window(path):
     program = Program(path, "--demo", speech="espeak")
     app, frame, messages = application(program)
@@ -367,8 +411,9 @@ def check_demo_window(path):
     # A row is one item with its combined text.
     wait_for(lambda: messages.childCount >= 5, "the Demo fills the list")
     row = messages.getChildAtIndex(1)
-    check(row.getRoleName() == "list item" and re.fullmatch(ROW, row.name) is not None,
-          "a row reads as one item: %r" % row.name)
+    check(row.getRoleName() == "list item"
+          and re.fullmatch(ROW + TIME_SINCE_START, row.name) is not None,
+          "a row reads as one item, its arrival time last: %r" % row.name)
     check(row.childCount == 0, "a row has no children of its own")
 
     # While the Demo plays and nobody acts, the window says almost nothing: a stream of events
@@ -387,6 +432,7 @@ def check_demo_window(path):
           "the level that is on is a focusable radio button")
 
     check_list_holds_still(app, messages)
+    check_pause_and_time(app, frame, messages)
 
     # Keys work at once, without a click, and their effect is visible to the screen reader.
     legend = find(frame, "check box", "MIDI 1.0 Channel Voice")

@@ -62,12 +62,13 @@ std::string cutSourceName(std::string_view name) {
 }
 
 // A record of our CSV export, fed one physical line at a time: a quoted field may run on over
-// line feeds. Only the first two fields are kept; the spoken texts are not read back.
+// line feeds. Only the first three fields are kept (the time, when there is one, the source and
+// the hex); the spoken texts are not read back.
 class CsvRecord {
 public:
     void clear() {
-        fields_[0].clear();
-        fields_[1].clear();
+        for (std::string& field : fields_)
+            field.clear();
         count_ = 1;
         inQuotes_ = afterQuote_ = fieldStarted_ = false;
         bytes_ = 0;
@@ -112,10 +113,10 @@ public:
 
 private:
     void append(char c) {
-        if (count_ <= 2) fields_[count_ - 1] += c;
+        if (count_ <= std::size(fields_)) fields_[count_ - 1] += c;
     }
 
-    std::string fields_[2];
+    std::string fields_[3];
     std::size_t count_ = 1;
     bool inQuotes_ = false;
     bool afterQuote_ = false;
@@ -134,7 +135,9 @@ public:
         if (!first) return std::move(capture_);
         if (first->starts_with(byteOrderMark)) first->remove_prefix(byteOrderMark.size());
         if (*first == csvHeader) {
-            parseCsv();
+            parseCsv(csvHeader, 1);
+        } else if (*first == csvTimedHeader) {
+            parseCsv(csvTimedHeader, 2);
         } else {
             parseLine(*first);
             while (const auto line = nextLine())
@@ -293,7 +296,8 @@ private:
         parsePacket(row, line, true);
     }
 
-    void parseCsv() {
+    // The export's rows, with the hex words in field `hexField` of each.
+    void parseCsv(std::string_view header, std::size_t hexField) {
         CsvRecord record;
         while (const auto first = nextLine()) {
             const std::size_t recordLine = lines_.lineNumber();
@@ -311,10 +315,10 @@ private:
                 if (!line) fail(recordLine, "expected a closing quote");
             }
             if (record.empty()) continue;
-            if (record.fieldCount() < 2)
-                fail(recordLine, "expected the fields " + std::string(csvHeader) + ", found " +
+            if (record.fieldCount() <= hexField)
+                fail(recordLine, "expected the fields " + std::string(header) + ", found " +
                                      shown(record.field(0)));
-            parsePacket(record.field(1), recordLine, false);
+            parsePacket(record.field(hexField), recordLine, false);
         }
     }
 

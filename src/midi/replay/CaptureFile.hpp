@@ -21,8 +21,8 @@ namespace umbrascope {
 //     # a comment                      '#' starts a comment anywhere in a packet line
 //     +0.125 40903C00 FFFF0000         optional delay since the previous line, then 1 to 64 words
 //
-// Our own CSV export ("Source,Hex,TTS Short,TTS Verbose") reads back too: each row's Hex field is
-// one packet, with no delay.
+// Our own CSV export ("Source,Hex,TTS Short,TTS Verbose", or with a leading "Time," column) reads
+// back too: each row's Hex field is one packet, with no delay.
 struct CaptureLine {
     std::chrono::nanoseconds delay{0};
     std::uint32_t lineNumber = 0; // 1-based, where the packet's text starts
