@@ -401,10 +401,19 @@ def say_all(session, confirmations):
     if not focused(text):
         text.queryComponent().grabFocus()
         session.wait(lambda: focused(text), 10.0)
-    session.orca_quiet()
-    began = session.key("KP_Add")  # Orca's Say All (desktop layout)
-    first = session.wait(lambda: next((u for u in session.orca_readings(began) if u.started),
-                                      None), 20.0)
+    first = None
+    for attempt in range(2):
+        session.orca_quiet()
+        began = session.key("KP_Add")  # Orca's Say All (desktop layout)
+        first = session.wait(lambda: next((u for u in session.orca_readings(began) if u.started),
+                                          None), 20.0)
+        if first is not None or attempt:
+            break
+        # Orca sometimes takes a fresh dialog's objects for defunct and reads nothing, whoever
+        # speaks (our speech is judged below); a user presses Say All again.
+        print("note: Orca's Say All read nothing in 20 s; pressed again", flush=True)
+        text.queryComponent().grabFocus()
+        session.wait(lambda: focused(text), 10.0)
     session.pause(15.0 - (time.time() - first.started) if first else 0.0)
     read = [u for u in session.orca_readings(began) if u.started]
     words_read = sum(len(u.text.split()) for u in read)
