@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t burstMessages = 100'000;
 constexpr std::int64_t bufferLimit = 5000;
 
-class BenchService final : public MidiService {
+class BenchService final : public MIDIService {
 public:
     std::optional<std::string> displayName(SourceRef) const override { return "Demo Keyboard"; }
     std::int32_t uniqueID(SourceRef) const override { return 42; }

@@ -37,7 +37,7 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace umbrascope {
 namespace {
 
-class BenchService final : public MidiService {
+class BenchService final : public MIDIService {
 public:
     std::optional<std::string> displayName(SourceRef) const override { return "Demo Keyboard"; }
     std::int32_t uniqueID(SourceRef) const override { return 42; }

@@ -21,7 +21,7 @@
 #include "core/MainQueue.hpp"
 #include "core/ManualScheduler.hpp"
 #include "midi/EventList.hpp"
-#include "midi/MidiService.hpp"
+#include "midi/MIDIService.hpp"
 #include "terminal/TerminalMonitor.hpp"
 
 namespace umbrascope::terminal {
@@ -37,10 +37,10 @@ long peakResidentKilobytes() {
 }
 
 // One source whose lists the benchmark delivers on its own thread.
-class FloodService final : public MidiService {
+class FloodService final : public MIDIService {
 public:
     ClientRef createClient(const std::string&, NotificationCallback) override { return 1; }
-    PortRef createInputPort(ClientRef, const std::string&, MidiProtocol) override { return 1; }
+    PortRef createInputPort(ClientRef, const std::string&, MIDIProtocol) override { return 1; }
     std::vector<SourceRef> sources() const override { return {SourceRef{1}}; }
     std::optional<std::string> displayName(SourceRef) const override { return "Flood"; }
     std::int32_t uniqueID(SourceRef) const override { return 7; }

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "midi/Midi1StreamTranslator.hpp"
+#include "midi/MIDI1StreamTranslator.hpp"
 
 namespace {
 
-using umbrascope::Midi1StreamTranslator;
-using umbrascope::MidiProtocol;
+using umbrascope::MIDI1StreamTranslator;
+using umbrascope::MIDIProtocol;
 
 // A busy performance: notes with running status, controllers, pitch bend, clock, an RPN and a
 // SysEx, repeated to fill a buffer of the size one sequencer wake-up may bring.
@@ -24,9 +24,9 @@ std::vector<std::uint8_t> performance() {
     return bytes;
 }
 
-void translateBytes(benchmark::State& state, MidiProtocol protocol) {
+void translateBytes(benchmark::State& state, MIDIProtocol protocol) {
     const auto bytes = performance();
-    Midi1StreamTranslator translator(protocol);
+    MIDI1StreamTranslator translator(protocol);
     std::vector<std::uint32_t> out;
     out.reserve(bytes.size() * 2);
     for (auto _ : state) {
@@ -38,14 +38,14 @@ void translateBytes(benchmark::State& state, MidiProtocol protocol) {
         static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * bytes.size()));
 }
 
-void BM_Midi1BytesToMidi1Port(benchmark::State& state) {
-    translateBytes(state, MidiProtocol::midi1);
+void BM_MIDI1BytesToMIDI1Port(benchmark::State& state) {
+    translateBytes(state, MIDIProtocol::midi1);
 }
-void BM_Midi1BytesToMidi2Port(benchmark::State& state) {
-    translateBytes(state, MidiProtocol::midi2);
+void BM_MIDI1BytesToMIDI2Port(benchmark::State& state) {
+    translateBytes(state, MIDIProtocol::midi2);
 }
 
-BENCHMARK(BM_Midi1BytesToMidi1Port);
-BENCHMARK(BM_Midi1BytesToMidi2Port);
+BENCHMARK(BM_MIDI1BytesToMIDI1Port);
+BENCHMARK(BM_MIDI1BytesToMIDI2Port);
 
 } // namespace

@@ -9,7 +9,7 @@
 
 #include "model/MIDIMessage.hpp"
 #include "model/Packet.hpp"
-#include "text/CsvText.hpp"
+#include "text/CSVText.hpp"
 #include "text/Description.hpp"
 #include "text/SpokenText.hpp"
 

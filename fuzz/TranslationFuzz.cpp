@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "midi/Midi1StreamTranslator.hpp"
+#include "midi/MIDI1StreamTranslator.hpp"
 #include "model/Fields.hpp"
 #include "model/Packet.hpp"
 
@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::size_t split = data[0] % size;
     const std::span<const std::uint8_t> bytes(data + 1, size - 1);
-    for (const auto protocol : {MidiProtocol::midi1, MidiProtocol::midi2}) {
-        Midi1StreamTranslator translator(protocol);
+    for (const auto protocol : {MIDIProtocol::midi1, MIDIProtocol::midi2}) {
+        MIDI1StreamTranslator translator(protocol);
         std::vector<std::uint32_t> words;
         const std::size_t cut = split < bytes.size() ? split : bytes.size();
         translator.translate(bytes.first(cut), words);
@@ -25,13 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         forEachPacket(words, [&](const PacketWords& packet, PacketClass cls) {
             const auto type = ump::messageTypeNibble(packet[0]);
             if (packet.size() != cls.length) std::abort();
-            if (type == 0x4 && protocol == MidiProtocol::midi1) std::abort();
-            if (type == 0x2 && protocol == MidiProtocol::midi2) std::abort();
+            if (type == 0x4 && protocol == MIDIProtocol::midi1) std::abort();
+            if (type == 0x2 && protocol == MIDIProtocol::midi2) std::abort();
             if (type != 0x1 && type != 0x2 && type != 0x3 && type != 0x4) std::abort();
             total += packet.size();
         });
         if (total != words.size()) std::abort();
-        UmpTranslator down(MidiProtocol::midi1);
+        UMPTranslator down(MIDIProtocol::midi1);
         std::vector<std::uint32_t> downWords;
         down.translateWords(words, downWords);
     }

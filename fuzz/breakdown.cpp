@@ -13,7 +13,7 @@
 #include "model/MIDIMessage.hpp"
 #include "model/Packet.hpp"
 #include "text/Description.hpp"
-#include "text/Utf8Decoding.hpp"
+#include "text/UTF8Decoding.hpp"
 
 namespace {
 
@@ -33,7 +33,7 @@ void checkRows(const std::vector<FieldRow>& rows, bool subRows) {
         require(row.bits > 0);
         for (char c : row.hex)
             require(isUpperHex(c));
-        require(!row.label.empty() && isValidUtf8(row.label));
+        require(!row.label.empty() && isValidUTF8(row.label));
         // The window shows one level of sub-rows only, and they never carry digits.
         if (subRows)
             require(row.hex.empty() && row.subRows.empty());
@@ -59,15 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         message.words = packet;
         message.messageType = classifyPacket(packet[0]).type;
         message.description = describePacket(packet, message.messageType);
-        require(isValidUtf8(message.description));
+        require(isValidUTF8(message.description));
         const auto rows = breakdownRows(message);
         checkRows(rows, false);
         // A one-word MIDI 2.0 packet has no rows, and then no spoken fields.
         const std::string speech = fieldsSpeechText(message);
-        require(rows.empty() == speech.empty() && isValidUtf8(speech));
+        require(rows.empty() == speech.empty() && isValidUTF8(speech));
         // Handed to a synthesizer: the abbreviation is spelled out.
         require(speech.find("UMP") == std::string::npos);
-        require(isValidUtf8(breakdownReadingText(message, true)));
+        require(isValidUTF8(breakdownReadingText(message, true)));
 
         // A builder may be handed words of another class; it must still keep every invariant.
         for (UMPMessageType other : allMessageTypes)

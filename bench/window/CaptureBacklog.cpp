@@ -22,7 +22,7 @@
 #include "app/BackgroundQueue.hpp"
 #include "app/ContentView.hpp"
 #include "audio/SilentSynthesizer.hpp"
-#include "platform/SystemMidi.hpp"
+#include "platform/SystemMIDI.hpp"
 #include "ui/MonitorController.hpp"
 #include "ui/MonitorWindow.hpp"
 #include "ui/QtMainQueue.hpp"
@@ -102,7 +102,7 @@ std::uint64_t writeCapture(const std::filesystem::path& path) {
 struct CaptureWindow {
     explicit CaptureWindow(Capture capture)
         : midi([&] {
-              platform::MidiRequest request;
+              platform::MIDIRequest request;
               request.system = false;
               request.capturePace = ReplayPace::asFastAsPossible;
               request.captures.push_back(std::make_shared<const Capture>(std::move(capture)));
@@ -112,7 +112,7 @@ struct CaptureWindow {
     QtScheduler scheduler;
     DiscardingQueue background;
     AudioEngine engine{nullptr};
-    platform::MidiServices midi;
+    platform::MIDIServices midi;
     ContentView view{ContentViewServices{midi.service(),
                                          std::make_unique<SilentSynthesizer>(),
                                          engine,

@@ -69,7 +69,7 @@ constexpr std::int64_t bufferLimit = 5000;
 constexpr std::int32_t sourceID = 7;
 using Clock = std::chrono::steady_clock;
 
-class DeviceService final : public MidiService {
+class DeviceService final : public MIDIService {
 public:
     std::optional<std::string> displayName(SourceRef) const override { return "Burst"; }
     std::int32_t uniqueID(SourceRef) const override { return sourceID; }

@@ -236,8 +236,8 @@ void ContentView::showSpeechNotice(std::string text) {
     say(said);
 }
 
-void ContentView::showMidiNotice(std::string text) {
-    const std::string& said = notices_.showMidiNotice(std::move(text), ttsLevel_ != TTSLevel::off);
+void ContentView::showMIDINotice(std::string text) {
+    const std::string& said = notices_.showMIDINotice(std::move(text), ttsLevel_ != TTSLevel::off);
     observers_.notify(ContentViewProperty::notice);
     say(said);
 }
@@ -319,7 +319,7 @@ void ContentView::chooseTTSLevel(TTSLevel level) {
     speechAnnouncer_.speakNow(std::string(rawValue(level)));
     // After the confirmation, as a reading: a screen reader's echo of the key waits for neither.
     if (level != TTSLevel::off)
-        if (const auto unsaid = notices_.takeUnsaidMidiNotice())
+        if (const auto unsaid = notices_.takeUnsaidMIDINotice())
             speechAnnouncer_.speakAfter(*unsaid, std::nullopt, UtteranceKind::reading);
 }
 

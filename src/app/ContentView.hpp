@@ -17,8 +17,8 @@
 #include "app/AddressChoice.hpp"
 #include "app/ArrivalTimes.hpp"
 #include "app/BackgroundQueue.hpp"
+#include "app/CSVExport.hpp"
 #include "app/CopyText.hpp"
-#include "app/CsvExport.hpp"
 #include "app/KeyCommands.hpp"
 #include "app/Notices.hpp"
 #include "app/PausedList.hpp"
@@ -36,8 +36,8 @@
 #include "core/OwnerThread.hpp"
 #include "core/Scheduler.hpp"
 #include "midi/MIDIManager.hpp"
+#include "midi/MIDIService.hpp"
 #include "midi/MessageFilter.hpp"
-#include "midi/MidiService.hpp"
 #include "text/TTSLevel.hpp"
 
 namespace umbrascope {
@@ -68,7 +68,7 @@ using AskForExportLocation = std::function<void(ExportLocationAnswer answer)>;
 
 // What a window is built from. Everything held by reference must outlive the window.
 struct ContentViewServices {
-    MidiService& midiService;
+    MIDIService& midiService;
     std::unique_ptr<SpeechSynthesizer> synthesizer;
     AudioEngine& audioEngine;
     MainQueue& mainQueue;
@@ -174,7 +174,7 @@ public:
     void showSpeechNotice(std::string text);
     // Why there is no MIDI input at all (the system MIDI service did not open), shown in the
     // notice and said once: now, or when narration is first turned on.
-    void showMidiNotice(std::string text);
+    void showMIDINotice(std::string text);
     const std::string& midiNotice() const { return notices_.midiNotice(); }
     // Why a file could not be opened, shown in the notice and said; empty takes it away.
     void showFileNotice(std::string text);
@@ -257,7 +257,7 @@ private:
     Scheduler& scheduler_;
     const Clock& clock_;
     AskForExportLocation askForExportLocation_;
-    CsvExporter exporter_;
+    CSVExporter exporter_;
     std::array<std::optional<std::uint8_t>, addressFieldCount> shownAddress_{};
     VisibleList visible_;
     PausedList paused_;

@@ -26,13 +26,13 @@ const std::string& Notices::showFileNotice(std::string text) {
     return fileNotice_;
 }
 
-const std::string& Notices::showMidiNotice(std::string text, bool narrationOn) {
+const std::string& Notices::showMIDINotice(std::string text, bool narrationOn) {
     midiNotice_ = std::move(text);
     midiNoticeSaid_ = narrationOn;
     return midiNotice_;
 }
 
-std::optional<std::string> Notices::takeUnsaidMidiNotice() {
+std::optional<std::string> Notices::takeUnsaidMIDINotice() {
     if (midiNotice_.empty() || midiNoticeSaid_) return std::nullopt;
     midiNoticeSaid_ = true;
     return midiNotice_;

@@ -32,10 +32,10 @@ public:
 
     const std::string& midiNotice() const { return midiNotice_; }
     // Returns what to say: the text itself. It counts as said only when `narrationOn`; otherwise
-    // takeUnsaidMidiNotice hands it over once.
-    const std::string& showMidiNotice(std::string text, bool narrationOn);
+    // takeUnsaidMIDINotice hands it over once.
+    const std::string& showMIDINotice(std::string text, bool narrationOn);
     // Narration was turned on: the MIDI notice if it was never said, then never again.
-    std::optional<std::string> takeUnsaidMidiNotice();
+    std::optional<std::string> takeUnsaidMIDINotice();
 
     // The input overran at `now`: overrunSpeech unless it was said less than
     // overrunSpeechInterval ago.

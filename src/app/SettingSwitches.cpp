@@ -25,8 +25,8 @@ void setOnlyUMPSources(ContentView& view, bool on) {
 bool midi1ProtocolOnly(const ContentView& view) {
     return view.midiManager().midi1ProtocolOnly();
 }
-void setMidi1ProtocolOnly(ContentView& view, bool on) {
-    view.midiManager().setMidi1ProtocolOnly(on);
+void setMIDI1ProtocolOnly(ContentView& view, bool on) {
+    view.midiManager().setMIDI1ProtocolOnly(on);
 }
 bool clickOnMessage(const ContentView& view) {
     return view.clickOnMessage();

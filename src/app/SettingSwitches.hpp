@@ -50,7 +50,7 @@ void setHideMidiClock(ContentView& view, bool on);
 bool onlyUMPSources(const ContentView& view);
 void setOnlyUMPSources(ContentView& view, bool on);
 bool midi1ProtocolOnly(const ContentView& view);
-void setMidi1ProtocolOnly(ContentView& view, bool on);
+void setMIDI1ProtocolOnly(ContentView& view, bool on);
 bool clickOnMessage(const ContentView& view);
 void setClickOnMessage(ContentView& view, bool on);
 bool lastInterrupts(const ContentView& view);
@@ -73,7 +73,7 @@ inline constexpr std::array<SettingSwitchEntry, settingSwitchCount> settingSwitc
      "Receive as a MIDI 1.0-only app would: MIDI 2.0 messages are converted to MIDI 1.0 before "
      "they arrive",
      "MIDI 1 point 0 Protocol Only ", "On", "Off", "", "", &switch_access::midi1ProtocolOnly,
-     &switch_access::setMidi1ProtocolOnly},
+     &switch_access::setMIDI1ProtocolOnly},
     {SettingSwitch::lastInterrupts, 'i', SwitchRow::speech, "Last Interrupts",
      "When on, every new message interrupts whatever's currently speaking instead of being "
      "dropped while busy",

@@ -25,7 +25,7 @@ enum class DataText {
     combinedBend, // the 14-bit bend value "of 16383"
 };
 
-struct Midi1Layout {
+struct MIDI1Layout {
     const char* data1Prefix = "";
     DataText data1 = DataText::none;
     const char* data2Prefix = "";
@@ -33,7 +33,7 @@ struct Midi1Layout {
 };
 
 // Indexed by opcode; the opcodes without a name have no layout.
-constexpr std::array<Midi1Layout, 16> midi1Layouts{{
+constexpr std::array<MIDI1Layout, 16> midi1Layouts{{
     {},
     {},
     {},
@@ -127,7 +127,7 @@ std::vector<FieldRow> midi1ChannelVoiceRows(std::uint32_t w0) {
         rows.push_back(FieldRow::withHex(hex[4] + hex[5], "Data"));
         return rows;
     }
-    const Midi1Layout& layout = midi1Layouts[opcode];
+    const MIDI1Layout& layout = midi1Layouts[opcode];
     rows.push_back(FieldRow::withHex(std::move(hex[2]), std::string(name)));
     rows.push_back(channelRow(w0, std::move(hex[3])));
     rows.push_back(FieldRow::withHex(

@@ -10,7 +10,7 @@
 #include "breakdown/ValueText.hpp"
 #include "core/Hex.hpp"
 #include "model/StatusCodes.hpp"
-#include "text/Utf8Decoding.hpp"
+#include "text/UTF8Decoding.hpp"
 #include "text/names/FlexDataNames.hpp"
 
 namespace umbrascope {
@@ -112,7 +112,7 @@ void textEventRows(std::vector<FieldRow>& rows, FlexPacket words) {
     while (length > 0 && bytes[length - 1] == 0)
         --length;
     const std::string text =
-        decodeUtf8Replacing(std::span<const std::uint8_t>(bytes.data(), length));
+        decodeUTF8Replacing(std::span<const std::uint8_t>(bytes.data(), length));
     rows.push_back(FieldRow::withHex(hexDigits(words[1], 0, 8) + hexDigits(words[2], 0, 8) +
                                          hexDigits(words[3], 0, 8),
                                      "Text (" + std::string(name) + ") = \"" + text + "\""));

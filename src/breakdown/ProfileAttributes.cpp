@@ -4,7 +4,7 @@
 
 #include "breakdown/ValueText.hpp"
 #include "core/Hex.hpp"
-#include "model/fields/Midi2Fields.hpp"
+#include "model/fields/MIDI2Fields.hpp"
 #include "text/Percent.hpp"
 
 namespace umbrascope {

@@ -7,7 +7,7 @@ namespace umbrascope::cli {
 
 namespace {
 
-void writeRows(JsonWriter& json, const std::vector<FieldRow>& rows) {
+void writeRows(JSONWriter& json, const std::vector<FieldRow>& rows) {
     json.beginArray();
     for (const auto& row : rows) {
         json.beginObject();
@@ -23,7 +23,7 @@ void writeRows(JsonWriter& json, const std::vector<FieldRow>& rows) {
 
 } // namespace
 
-void writeBreakdownJson(JsonWriter& json, const MIDIMessage& message) {
+void writeBreakdownJSON(JSONWriter& json, const MIDIMessage& message) {
     json.key("rows");
     writeRows(json, breakdownRows(message));
     json.member("fieldsSpeech", fieldsSpeechText(message));

@@ -13,6 +13,6 @@ namespace umbrascope::cli {
 using umbrascope::breakdownPlainLines;
 
 // The members "rows", "fieldsSpeech", "reading" and "readingSheetOpen" of a message's object.
-void writeBreakdownJson(JsonWriter& json, const MIDIMessage& message);
+void writeBreakdownJSON(JSONWriter& json, const MIDIMessage& message);
 
 } // namespace umbrascope::cli

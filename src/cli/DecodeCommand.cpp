@@ -98,7 +98,7 @@ std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::
     return packets;
 }
 
-void writePacketJson(JsonWriter& json, const DecodedPacket& packet) {
+void writePacketJSON(JSONWriter& json, const DecodedPacket& packet) {
     json.beginObject();
     json.member("line", packet.line);
     json.member("words", hexWords(packet.words));
@@ -114,7 +114,7 @@ void writePacketJson(JsonWriter& json, const DecodedPacket& packet) {
         else
             json.null();
     }
-    writeBreakdownJson(json, packetMessage(packet));
+    writeBreakdownJSON(json, packetMessage(packet));
     json.endObject();
 }
 
@@ -142,8 +142,8 @@ std::string packetSpokenLines(const DecodedPacket& packet) {
 void writePacket(const DecodedPacket& packet, bool json, std::ostream& out) {
     if (json) {
         std::string text;
-        JsonWriter writer(text);
-        writePacketJson(writer, packet);
+        JSONWriter writer(text);
+        writePacketJSON(writer, packet);
         text += '\n';
         out << text;
     } else {

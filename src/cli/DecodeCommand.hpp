@@ -29,7 +29,7 @@ struct DecodedPacket {
 std::vector<DecodedPacket> decodeRun(std::span<const std::uint32_t> words, std::size_t line);
 
 // One JSON object; a new field is one line in its definition.
-void writePacketJson(JsonWriter& json, const DecodedPacket& packet);
+void writePacketJSON(JSONWriter& json, const DecodedPacket& packet);
 // Words, class and description separated by two spaces; device text made terminal-safe.
 std::string packetPlainLine(const DecodedPacket& packet);
 // The spoken forms under the packet line, indented: "  short: ..." and "  verbose: ...", each

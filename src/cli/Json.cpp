@@ -1,14 +1,14 @@
 #include "cli/Json.hpp"
 
 #include "core/Hex.hpp"
-#include "text/Utf8Decoding.hpp"
+#include "text/UTF8Decoding.hpp"
 
 namespace umbrascope::cli {
 
-void appendJsonString(std::string& out, std::string_view text) {
+void appendJSONString(std::string& out, std::string_view text) {
     out += '"';
     for (std::size_t i = 0; i < text.size();) {
-        const Utf8Sequence c = nextUtf8Sequence(text, i);
+        const UTF8Sequence c = nextUTF8Sequence(text, i);
         if (!c.valid) {
             out += replacementCharacter;
             i += c.length;
@@ -49,7 +49,7 @@ void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void JsonWriter::separate() {
+void JSONWriter::separate() {
     if (afterKey_) {
         afterKey_ = false;
         return;
@@ -60,72 +60,72 @@ void JsonWriter::separate() {
     }
 }
 
-JsonWriter& JsonWriter::beginObject() {
+JSONWriter& JSONWriter::beginObject() {
     separate();
     out_ += '{';
     first_.push_back(true);
     return *this;
 }
 
-JsonWriter& JsonWriter::endObject() {
+JSONWriter& JSONWriter::endObject() {
     out_ += '}';
     first_.pop_back();
     return *this;
 }
 
-JsonWriter& JsonWriter::beginArray() {
+JSONWriter& JSONWriter::beginArray() {
     separate();
     out_ += '[';
     first_.push_back(true);
     return *this;
 }
 
-JsonWriter& JsonWriter::endArray() {
+JSONWriter& JSONWriter::endArray() {
     out_ += ']';
     first_.pop_back();
     return *this;
 }
 
-JsonWriter& JsonWriter::key(std::string_view name) {
+JSONWriter& JSONWriter::key(std::string_view name) {
     separate();
-    appendJsonString(out_, name);
+    appendJSONString(out_, name);
     out_ += ':';
     afterKey_ = true;
     return *this;
 }
 
-JsonWriter& JsonWriter::value(std::string_view text) {
+JSONWriter& JSONWriter::value(std::string_view text) {
     separate();
-    appendJsonString(out_, text);
+    appendJSONString(out_, text);
     return *this;
 }
 
-JsonWriter& JsonWriter::value(std::int64_t number) {
-    separate();
-    out_ += std::to_string(number);
-    return *this;
-}
-
-JsonWriter& JsonWriter::value(std::uint64_t number) {
+JSONWriter& JSONWriter::value(std::int64_t number) {
     separate();
     out_ += std::to_string(number);
     return *this;
 }
 
-JsonWriter& JsonWriter::value(bool flag) {
+JSONWriter& JSONWriter::value(std::uint64_t number) {
+    separate();
+    out_ += std::to_string(number);
+    return *this;
+}
+
+JSONWriter& JSONWriter::value(bool flag) {
     separate();
     out_ += flag ? "true" : "false";
     return *this;
 }
 
-JsonWriter& JsonWriter::value(std::span<const std::string> texts) {
+JSONWriter& JSONWriter::value(std::span<const std::string> texts) {
     beginArray();
     for (const auto& text : texts)
         value(std::string_view(text));
     return endArray();
 }
 
-JsonWriter& JsonWriter::null() {
+JSONWriter& JSONWriter::null() {
     separate();
     out_ += "null";
     return *this;

@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "app/AtomicFile.hpp"
+#include "app/CSVExport.hpp"
 #include "app/ContentView.hpp"
-#include "app/CsvExport.hpp"
 #include "app/SpeechLogFile.hpp"
 #include "cli/CommandLine.hpp"
 #include "cli/SaySpeech.hpp"
 #include "cli/StopOnSignals.hpp"
 #include "cli/TerminalText.hpp"
 #include "platform/DataFiles.hpp"
-#include "text/CsvText.hpp"
+#include "text/CSVText.hpp"
 
 namespace umbrascope::cli {
 
@@ -174,7 +174,7 @@ public:
 // location, so the E key exports nothing.
 class ReplayWindow {
 public:
-    ReplayWindow(platform::SpeechSetup speech, MidiService& service, TerminalLoop& loop,
+    ReplayWindow(platform::SpeechSetup speech, MIDIService& service, TerminalLoop& loop,
                  const Clock& clock, std::ostream& err)
         : speech_(std::move(speech)), view_(ContentViewServices{service,
                                                                 std::move(speech_.synthesizer),

@@ -7,7 +7,7 @@
 #include "cli/TerminalText.hpp"
 #include "core/MainQueue.hpp"
 #include "midi/MIDIManager.hpp"
-#include "platform/SystemMidi.hpp"
+#include "platform/SystemMIDI.hpp"
 
 namespace umbrascope::cli {
 
@@ -22,17 +22,17 @@ constexpr std::string_view usage =
     "cause, when the system MIDI service cannot be opened.\n";
 
 int listSources(std::ostream& out, std::ostream& err) {
-    platform::MidiServices services({});
-    if (!services.hasSystemMidi()) {
+    platform::MIDIServices services({});
+    if (!services.hasSystemMIDI()) {
         // An empty list here would pass a broken setup off as a quiet one.
-        if (!services.systemMidiProblem().empty()) {
-            printCommandError("sources", services.systemMidiProblem(), err);
+        if (!services.systemMIDIProblem().empty()) {
+            printCommandError("sources", services.systemMIDIProblem(), err);
             return 1;
         }
         out << "No MIDI sources found\n";
         return 0;
     }
-    MidiService& service = services.service();
+    MIDIService& service = services.service();
     ManualQueue queue;
     MIDIManager manager(service, queue);
     queue.drain();

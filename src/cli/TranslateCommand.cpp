@@ -8,7 +8,7 @@
 #include "cli/Commands.hpp"
 #include "cli/TerminalText.hpp"
 #include "core/Hex.hpp"
-#include "midi/Midi1StreamTranslator.hpp"
+#include "midi/MIDI1StreamTranslator.hpp"
 #include "model/Packet.hpp"
 
 namespace umbrascope::cli {
@@ -22,7 +22,7 @@ constexpr std::string_view usage =
     "903C64).\n";
 
 struct TranslateOptions {
-    MidiProtocol protocol = MidiProtocol::midi2;
+    MIDIProtocol protocol = MIDIProtocol::midi2;
     std::vector<std::uint8_t> bytes;
 };
 
@@ -46,7 +46,7 @@ std::optional<TranslateOptions> parseTranslateOptions(Arguments args) {
     if (const auto protocol = line.value("--protocol")) {
         if (*protocol != "1" && *protocol != "2")
             throw UsageError{"--protocol expects 1 or 2, found " + quotedToken(*protocol)};
-        options.protocol = *protocol == "1" ? MidiProtocol::midi1 : MidiProtocol::midi2;
+        options.protocol = *protocol == "1" ? MIDIProtocol::midi1 : MIDIProtocol::midi2;
     }
     for (const auto& arg : line.plainArguments())
         if (!appendHexBytes(arg, options.bytes))
@@ -56,7 +56,7 @@ std::optional<TranslateOptions> parseTranslateOptions(Arguments args) {
 }
 
 void translate(const TranslateOptions& options, std::ostream& out) {
-    Midi1StreamTranslator translator(options.protocol);
+    MIDI1StreamTranslator translator(options.protocol);
     std::vector<std::uint32_t> words;
     translator.translate(options.bytes, words);
     forEachPacket(words, [&out](const PacketWords& packet, PacketClass) {

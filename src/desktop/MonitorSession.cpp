@@ -20,8 +20,8 @@ namespace umbrascope::desktop {
 
 namespace {
 
-platform::MidiRequest midiRequest(const MonitorRequest& request) {
-    platform::MidiRequest midi;
+platform::MIDIRequest midiRequest(const MonitorRequest& request) {
+    platform::MIDIRequest midi;
     midi.captures = request.captures;
     midi.demo = request.demo;
     return midi;
@@ -52,12 +52,12 @@ MonitorSession::MonitorSession(const MonitorRequest& request,
     view_ = std::make_unique<ContentView>(ContentViewServices{
         midi_.service(), std::move(speech.synthesizer), *engine_, mainQueue_, scheduler_,
         background_, SystemClock::instance(), csvSaveAsker(window_.get())});
-    if (const std::string& problem = midi_.systemMidiProblem(); !problem.empty()) {
+    if (const std::string& problem = midi_.systemMIDIProblem(); !problem.empty()) {
         std::cerr << "umbrascope: " << problem << '\n';
         std::string notice = problem;
         notice.front() =
             static_cast<char>(std::toupper(static_cast<unsigned char>(notice.front())));
-        view_->showMidiNotice(std::move(notice));
+        view_->showMIDINotice(std::move(notice));
     }
     if (request.speechLog) {
         speechLog_ = request.speechLog;

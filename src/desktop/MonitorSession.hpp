@@ -10,7 +10,7 @@
 #include "app/ContentView.hpp"
 #include "audio/AudioEngine.hpp"
 #include "desktop/CommandLine.hpp"
-#include "platform/SystemMidi.hpp"
+#include "platform/SystemMIDI.hpp"
 #include "ui/QtMainQueue.hpp"
 #include "ui/QtScheduler.hpp"
 
@@ -58,7 +58,7 @@ private:
     WorkerThreadQueue background_;
     std::unique_ptr<AudioEngine> engine_;
     std::shared_ptr<SpeechLogFile> speechLog_; // outlives the announcer it logs
-    platform::MidiServices midi_;
+    platform::MIDIServices midi_;
     std::unique_ptr<ContentView> view_;
     // Of the synthesizer the view owns.
     ObserverList<const std::string&>::Subscription speechNotice_;

@@ -10,7 +10,7 @@
 namespace umbrascope {
 
 // Protocol identifier carried by an event list, as the MIDI service numbers it.
-enum class MidiProtocol : std::uint32_t {
+enum class MIDIProtocol : std::uint32_t {
     midi1 = 1,
     midi2 = 2,
 };
@@ -37,9 +37,9 @@ struct EventPacketView {
 // only reads it during the call it is handed to.
 class EventList {
 public:
-    explicit EventList(MidiProtocol protocol = MidiProtocol::midi2) : protocol_(protocol) {}
+    explicit EventList(MIDIProtocol protocol = MIDIProtocol::midi2) : protocol_(protocol) {}
 
-    MidiProtocol protocol() const { return protocol_; }
+    MIDIProtocol protocol() const { return protocol_; }
     std::size_t size() const { return packets_.size(); }
     bool empty() const { return packets_.empty(); }
 
@@ -80,7 +80,7 @@ private:
         std::size_t offset;
         std::size_t length;
     };
-    MidiProtocol protocol_;
+    MIDIProtocol protocol_;
     std::vector<Entry> packets_;
     std::vector<std::uint32_t> words_;
 };

@@ -15,7 +15,7 @@ constexpr const char* noSourceName = "Unknown";
 
 } // namespace
 
-MIDIManager::MIDIManager(MidiService& service, MainQueue& mainQueue, const Clock& clock)
+MIDIManager::MIDIManager(MIDIService& service, MainQueue& mainQueue, const Clock& clock)
     : service_(service), mainQueue_(mainQueue), clock_(clock),
       receiveSettings_(std::make_shared<const FilterSettings>(settings_)),
       published_(receiveSettings_),

@@ -21,10 +21,10 @@
 #include "core/ObserverList.hpp"
 #include "core/OwnerThread.hpp"
 #include "midi/EventList.hpp"
+#include "midi/MIDIService.hpp"
 #include "midi/MIDISourceInfo.hpp"
 #include "midi/MIDISources.hpp"
 #include "midi/MessageFilter.hpp"
-#include "midi/MidiService.hpp"
 #include "model/MIDIMessage.hpp"
 #include "model/UMPMessageType.hpp"
 
@@ -82,7 +82,7 @@ public:
 
     // The service, queue and clock must outlive the manager. Installs the receive callback on the
     // service and removes it again on destruction.
-    MIDIManager(MidiService& service, MainQueue& mainQueue,
+    MIDIManager(MIDIService& service, MainQueue& mainQueue,
                 const Clock& clock = SystemClock::instance());
     ~MIDIManager();
     MIDIManager(const MIDIManager&) = delete;
@@ -143,13 +143,13 @@ public:
     const SourceIDSet& seenSourceIDs() const { return sources_.seenSourceIDs(); }
     bool midi1ProtocolOnly() const { return sources_.midi1ProtocolOnly(); }
     // A change re-creates the input port with the other protocol and rescans.
-    void setMidi1ProtocolOnly(bool on) { sources_.setMidi1ProtocolOnly(on); }
+    void setMIDI1ProtocolOnly(bool on) { sources_.setMIDI1ProtocolOnly(on); }
     // Times incoming events were lost, by the service or because the main thread fell behind, as
     // last published.
     std::uint64_t inputOverruns() const {
         return sources_.inputOverruns() + backlogLossesPublished_;
     }
-    MidiService::PortRef inputPort() const { return sources_.inputPort(); }
+    MIDIService::PortRef inputPort() const { return sources_.inputPort(); }
 
 private:
     // What the receive side reads; never changed once published.
@@ -163,7 +163,7 @@ private:
     std::size_t trimToLimit();
 
     OwnerThread owner_; // first, so the others may use it
-    MidiService& service_;
+    MIDIService& service_;
     MainQueue& mainQueue_;
     const Clock& clock_;
 

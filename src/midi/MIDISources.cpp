@@ -10,13 +10,13 @@ constexpr const char* clientName = "UmbrascopeClient";
 constexpr const char* inputPortName = "UmbrascopeInput";
 
 // Setup notifications that rescan.
-constexpr bool rescansOn(MidiNotification notification) {
+constexpr bool rescansOn(MIDINotification notification) {
     switch (notification) {
-    case MidiNotification::setupChanged:
-    case MidiNotification::objectAdded:
-    case MidiNotification::objectRemoved:
+    case MIDINotification::setupChanged:
+    case MIDINotification::objectAdded:
+    case MIDINotification::objectRemoved:
         return true;
-    case MidiNotification::inputOverrun:
+    case MIDINotification::inputOverrun:
         return false;
     }
     return false;
@@ -24,7 +24,7 @@ constexpr bool rescansOn(MidiNotification notification) {
 
 } // namespace
 
-MIDISources::MIDISources(MidiService& service, MainQueue& mainQueue, Listener listener)
+MIDISources::MIDISources(MIDIService& service, MainQueue& mainQueue, Listener listener)
     : service_(service), mainQueue_(mainQueue), listener_(std::move(listener)) {}
 
 MIDISources::~MIDISources() {
@@ -43,7 +43,7 @@ void MIDISources::setup() {
     // the queue, which may be gone too.
     notificationGate_ = std::make_shared<NotificationGate>(&mainQueue_, this, lifetime_.watch());
     client_ = service_.createClient(clientName,
-                                    [gate = notificationGate_](MidiNotification notification) {
+                                    [gate = notificationGate_](MIDINotification notification) {
                                         notified(gate, notification);
                                     });
     createInputPort();
@@ -52,8 +52,8 @@ void MIDISources::setup() {
 }
 
 void MIDISources::notified(const std::shared_ptr<NotificationGate>& gate,
-                           MidiNotification notification) {
-    if (notification == MidiNotification::inputOverrun) {
+                           MIDINotification notification) {
+    if (notification == MIDINotification::inputOverrun) {
         postInputOverruns(gate);
         return;
     }
@@ -62,7 +62,7 @@ void MIDISources::notified(const std::shared_ptr<NotificationGate>& gate,
     if (gate->queue == nullptr) return;
     // A source that went may come back under the same reference before the rescan runs, needing
     // a new connection that a scan cannot tell from the old one.
-    if (notification != MidiNotification::objectAdded) gate->reconnectAll = true;
+    if (notification != MIDINotification::objectAdded) gate->reconnectAll = true;
     // A burst of notifications is one rescan: the scan sees every change made before it.
     if (gate->rescanPending) return;
     gate->rescanPending = true;
@@ -101,7 +101,7 @@ void MIDISources::updateInputOverruns() {
 void MIDISources::createInputPort() {
     owner_.check("MIDISources::createInputPort");
     inputPort_ = service_.createInputPort(
-        client_, inputPortName, midi1ProtocolOnly_ ? MidiProtocol::midi1 : MidiProtocol::midi2);
+        client_, inputPortName, midi1ProtocolOnly_ ? MIDIProtocol::midi1 : MIDIProtocol::midi2);
     connectedRefs_.clear();
 }
 
@@ -146,7 +146,7 @@ void MIDISources::publish(std::vector<MIDISourceInfo> scanned) {
     if (listener_.published) listener_.published(firstSeen);
 }
 
-void MIDISources::setMidi1ProtocolOnly(bool on) {
+void MIDISources::setMIDI1ProtocolOnly(bool on) {
     owner_.check("MIDISources::setMidi1ProtocolOnly");
     if (on == midi1ProtocolOnly_) return;
     midi1ProtocolOnly_ = on;

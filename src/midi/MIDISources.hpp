@@ -12,8 +12,8 @@
 #include "core/LifetimeToken.hpp"
 #include "core/MainQueue.hpp"
 #include "core/OwnerThread.hpp"
+#include "midi/MIDIService.hpp"
 #include "midi/MIDISourceInfo.hpp"
-#include "midi/MidiService.hpp"
 
 namespace umbrascope {
 
@@ -38,7 +38,7 @@ public:
     };
 
     // The service and queue must outlive this.
-    MIDISources(MidiService& service, MainQueue& mainQueue, Listener listener);
+    MIDISources(MIDIService& service, MainQueue& mainQueue, Listener listener);
     ~MIDISources();
     MIDISources(const MIDISources&) = delete;
     MIDISources& operator=(const MIDISources&) = delete;
@@ -54,9 +54,9 @@ public:
     const SourceIDSet& seenSourceIDs() const { return seenSourceIDs_; }
     bool midi1ProtocolOnly() const { return midi1ProtocolOnly_; }
     // A change re-creates the input port with the other protocol and rescans.
-    void setMidi1ProtocolOnly(bool on);
+    void setMIDI1ProtocolOnly(bool on);
     std::uint64_t inputOverruns() const { return inputOverruns_; }
-    MidiService::PortRef inputPort() const { return inputPort_; }
+    MIDIService::PortRef inputPort() const { return inputPort_; }
 
 private:
     // Lets a service's notification reach the queue only while this exists; the service may
@@ -78,11 +78,11 @@ private:
     void publish(std::vector<MIDISourceInfo> scanned);
     void updateInputOverruns();
     static void notified(const std::shared_ptr<NotificationGate>& gate,
-                         MidiNotification notification);
+                         MIDINotification notification);
     static void postInputOverruns(const std::shared_ptr<NotificationGate>& gate);
 
     OwnerThread owner_;
-    MidiService& service_;
+    MIDIService& service_;
     MainQueue& mainQueue_;
     Listener listener_;
 
@@ -91,8 +91,8 @@ private:
     SourceIDSet seenSourceIDs_;
     bool midi1ProtocolOnly_ = false;
     bool lastScanEmpty_ = true;
-    MidiService::ClientRef client_ = 0;
-    MidiService::PortRef inputPort_ = 0;
+    MIDIService::ClientRef client_ = 0;
+    MIDIService::PortRef inputPort_ = 0;
     // The sources connected to the current input port, by reference.
     std::unordered_set<std::uint64_t> connectedRefs_;
     std::uint64_t inputOverruns_ = 0;

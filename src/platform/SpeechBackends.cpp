@@ -6,7 +6,7 @@
 #include "audio/SilentSynthesizer.hpp"
 
 #ifdef HAVE_UMBRASCOPE_SDL
-#include "audio/sdl/SdlAudioOutput.hpp"
+#include "audio/sdl/SDLAudioOutput.hpp"
 #endif
 #ifdef HAVE_UMBRASCOPE_ESPEAK
 #include "audio/espeak/EspeakSynthesizer.hpp"
@@ -67,7 +67,7 @@ SpeechAttempt makeEspeak([[maybe_unused]] AudioEngine& engine) {
 
 std::unique_ptr<AudioEngine> makeSystemEngine() {
 #ifdef HAVE_UMBRASCOPE_SDL
-    return std::make_unique<AudioEngine>(std::make_unique<SdlAudioOutput>(),
+    return std::make_unique<AudioEngine>(std::make_unique<SDLAudioOutput>(),
                                          std::make_unique<SilentOutput>());
 #else
     return std::make_unique<AudioEngine>(nullptr, std::make_unique<SilentOutput>());

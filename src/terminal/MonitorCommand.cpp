@@ -17,7 +17,7 @@
 #include "midi/replay/CaptureFile.hpp"
 #include "platform/SpeechBackends.hpp"
 #include "platform/SpeechSetup.hpp"
-#include "platform/SystemMidi.hpp"
+#include "platform/SystemMIDI.hpp"
 #include "terminal/CaptureRecorder.hpp"
 #include "terminal/RawTerminal.hpp"
 #include "terminal/TerminalEvents.hpp"
@@ -166,7 +166,7 @@ int runMonitor(const MonitorRequest& request, std::ostream& out, std::ostream& e
         }
         if (const auto problem = exportTargetProblem(*request.recordPath)) return fail(*problem);
     }
-    platform::MidiRequest midiRequest;
+    platform::MIDIRequest midiRequest;
     midiRequest.system = request.system;
     midiRequest.demo = request.demo;
     try {
@@ -201,7 +201,7 @@ int runMonitor(const MonitorRequest& request, std::ostream& out, std::ostream& e
     if (!speech) return 1;
     speech->engine->start();
     WorkerThreadQueue background;
-    platform::MidiServices midi(std::move(midiRequest));
+    platform::MIDIServices midi(std::move(midiRequest));
     std::optional<TerminalMonitor> monitor;
     monitor.emplace(ContentViewServices{midi.service(),
                                         std::move(speech->synthesizer),

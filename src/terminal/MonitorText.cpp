@@ -79,8 +79,8 @@ void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceN
     out += '\n';
 }
 
-void appendMessageJson(std::string& out, const MIDIMessage& message) {
-    cli::JsonWriter json(out);
+void appendMessageJSON(std::string& out, const MIDIMessage& message) {
+    cli::JSONWriter json(out);
     json.beginObject();
     json.member("sequenceNumber", message.sequenceNumber);
     json.member("time", utcTime(message.timestamp));

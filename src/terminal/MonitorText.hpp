@@ -31,7 +31,7 @@ void appendMessageLine(std::string& out, const MIDIMessage& message, SafeSourceN
 // A message as one JSON object on a line: the fields decode --json gives a packet (words, type,
 // displayName, hex, description, short, verbose) and where and when it came from
 // (sequenceNumber, time in UTC with milliseconds, sourceID, source).
-void appendMessageJson(std::string& out, const MIDIMessage& message);
+void appendMessageJSON(std::string& out, const MIDIMessage& message);
 
 // What the status line shows, one item each: "Narration: TTS Short". Items a screen reader
 // should not hear again with every message (the count, idle) are `busy`.

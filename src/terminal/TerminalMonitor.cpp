@@ -97,7 +97,7 @@ TerminalMonitor::TerminalMonitor(ContentViewServices services, MonitorOptions op
         for (auto it = messages.end() - static_cast<std::ptrdiff_t>(count); it != messages.end();
              ++it)
             options_.mode == DisplayMode::json
-                ? appendMessageJson(out_, *it)
+                ? appendMessageJSON(out_, *it)
                 : appendMessageLine(out_, *it, sourceNames_,
                                     options_.time ? view_.arrivalTimes().sinceStartText(*it)
                                                   : std::string());

@@ -8,9 +8,9 @@
 #include "model/StatusCodes.hpp"
 #include "model/fields/CoreFields.hpp"
 #include "model/fields/FlexDataFields.hpp"
-#include "model/fields/Midi2Fields.hpp"
+#include "model/fields/MIDI2Fields.hpp"
 #include "model/fields/SysExFields.hpp"
-#include "model/fields/UmpStreamFields.hpp"
+#include "model/fields/UMPStreamFields.hpp"
 #include "text/Formatters.hpp"
 #include "text/TextAppend.hpp"
 #include "text/names/ChannelVoiceNames.hpp"
@@ -241,7 +241,7 @@ std::string describeSystem(std::uint32_t w0, int group) {
     return out;
 }
 
-std::string describeMidi1ChannelVoice(std::uint32_t w0, int group) {
+std::string describeMIDI1ChannelVoice(std::uint32_t w0, int group) {
     std::string out;
     out.reserve(80);
     const std::uint8_t opcode = ump::opcode(w0);
@@ -271,7 +271,7 @@ std::string describeData64(std::uint32_t w0, int group) {
     return out;
 }
 
-std::string describeMidi2ChannelVoice(const PacketWords& packet, int group) {
+std::string describeMIDI2ChannelVoice(const PacketWords& packet, int group) {
     const std::uint32_t w0 = packet.wordOrZero(0);
     std::string out;
     out.reserve(96);
@@ -308,7 +308,7 @@ std::string describeFlexData(std::uint32_t w0, int group) {
     return out;
 }
 
-std::string describeUmpStream(std::uint32_t w0) {
+std::string describeUMPStream(std::uint32_t w0) {
     const std::uint16_t status = ump::stream::status(w0);
     if (const auto name = names::streamStatusName(status); !name.empty()) return std::string(name);
     std::string out = startWith("UMP Stream message, status 0x");
@@ -326,17 +326,17 @@ std::string describePacket(const PacketWords& packet, UMPMessageType type) {
     case UMPMessageType::system:
         return describeSystem(w0, group);
     case UMPMessageType::midi1ChannelVoice:
-        return describeMidi1ChannelVoice(w0, group);
+        return describeMIDI1ChannelVoice(w0, group);
     case UMPMessageType::data64:
         return describeData64(w0, group);
     case UMPMessageType::midi2ChannelVoice:
-        return describeMidi2ChannelVoice(packet, group);
+        return describeMIDI2ChannelVoice(packet, group);
     case UMPMessageType::data128:
         return describeData128(w0, group);
     case UMPMessageType::flexData:
         return describeFlexData(w0, group);
     case UMPMessageType::umpStream:
-        return describeUmpStream(w0);
+        return describeUMPStream(w0);
     case UMPMessageType::unknown:
         break;
     }

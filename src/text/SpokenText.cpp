@@ -5,7 +5,7 @@
 #include "model/Fields.hpp"
 #include "model/StatusCodes.hpp"
 #include "model/fields/CoreFields.hpp"
-#include "model/fields/Midi2Fields.hpp"
+#include "model/fields/MIDI2Fields.hpp"
 #include "text/Formatters.hpp"
 #include "text/Percent.hpp"
 #include "text/TextAppend.hpp"
@@ -170,7 +170,7 @@ constexpr std::array<VoiceBuilder, 7> voiceBuilders{
 };
 
 VoiceBuilder voiceBuilder(std::uint8_t opcode) {
-    return names::isMidi1Opcode(opcode) ? voiceBuilders[opcode - opcodes::noteOff] : nullptr;
+    return names::isMIDI1Opcode(opcode) ? voiceBuilders[opcode - opcodes::noteOff] : nullptr;
 }
 
 Spoken midi1Text(const MIDIMessage& message, TTSLevel level, Status& status) {

@@ -1,7 +1,7 @@
 #include "text/TerminalSafe.hpp"
 
 #include "core/Hex.hpp"
-#include "text/Utf8Decoding.hpp"
+#include "text/UTF8Decoding.hpp"
 
 namespace umbrascope {
 
@@ -57,7 +57,7 @@ void appendTerminalSafe(std::string& out, std::string_view text) {
             ++i;
         out.append(text.substr(run, i - run));
         if (i == text.size()) break;
-        const Utf8Sequence c = nextUtf8Sequence(text, i);
+        const UTF8Sequence c = nextUTF8Sequence(text, i);
         if (!c.valid) {
             for (const char byte : text.substr(i, c.length))
                 appendByteEscape(out, static_cast<unsigned char>(byte));

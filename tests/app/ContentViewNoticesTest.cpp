@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "support/RecordingMidiService.hpp"
+#include "support/RecordingMIDIService.hpp"
 #include "support/WindowFixture.hpp"
 
 namespace umbrascope {
@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 using namespace testing_support;
 
 // A view on a service that reports input overruns.
-struct OverrunWindow : ViewOnFakes<RecordingMidiService> {
+struct OverrunWindow : ViewOnFakes<RecordingMIDIService> {
     std::vector<std::string> notices;
     ObserverList<ContentViewProperty>::Subscription watch;
 
@@ -27,7 +27,7 @@ struct OverrunWindow : ViewOnFakes<RecordingMidiService> {
     }
     void overrun(std::uint64_t total) {
         service.overruns = total;
-        service.notify(MidiNotification::inputOverrun);
+        service.notify(MIDINotification::inputOverrun);
         queue.drain();
     }
     // Lets the utterance under way end, so the next one is not cut off by it.
@@ -66,7 +66,7 @@ TEST(ContentViewNotices, ASpeechFallbackJoinsTheOverrunsAndIsSaid) {
     EXPECT_EQ(w.spoken().front(), "Speech: the built-in espeak-ng speaks from now on");
 }
 
-TEST(ContentViewNotices, WithoutMidiInputTheCauseIsShownAndSaidOnce) {
+TEST(ContentViewNotices, WithoutMIDIInputTheCauseIsShownAndSaidOnce) {
     const std::string problem = "The ALSA sequencer could not be opened: No such file or "
                                 "directory; is the snd-seq module loaded?";
     struct Case {
@@ -85,7 +85,7 @@ TEST(ContentViewNotices, WithoutMidiInputTheCauseIsShownAndSaidOnce) {
     for (const Case& c : cases) {
         OverrunWindow w;
         if (!c.narrationOnFirst) w.view->setTTSLevel(TTSLevel::off);
-        w.view->showMidiNotice(problem);
+        w.view->showMIDINotice(problem);
         EXPECT_EQ(w.view->notice(), problem) << c.name;
         for (int press = 0; press < 4; ++press) {
             w.finishSpeaking();

@@ -299,9 +299,9 @@ TEST_F(AtomicFile, StopKeepsTheOldFile) {
     }
 }
 
-using CsvExport = Files;
+using CSVExport = Files;
 
-TEST_F(CsvExport, CopiesTheBufferWhenAnsweredWritesInTheBackgroundAndSpeaksTheResult) {
+TEST_F(CSVExport, CopiesTheBufferWhenAnsweredWritesInTheBackgroundAndSpeaksTheResult) {
     const fs::path file = folder / "out.csv";
     Window w;
     w.speechOn();

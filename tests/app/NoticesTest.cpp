@@ -30,7 +30,7 @@ TEST(Notices, TheLineJoinsWhatIsWrongInItsOrder) {
     };
     for (const auto& row : rows) {
         Notices notices;
-        if (row.midi) notices.showMidiNotice(midi, false);
+        if (row.midi) notices.showMIDINotice(midi, false);
         if (row.speech) notices.showSpeechNotice(speech);
         EXPECT_EQ(notices.line(row.overruns), row.line);
     }
@@ -45,17 +45,17 @@ TEST(Notices, AFileNoticeComesLastAndTheNextFileReplacesIt) {
     EXPECT_EQ(notices.line(0), "Speech failed");
 }
 
-TEST(Notices, TheMidiNoticeIsSaidOnceWhenShownOrWhenNarrationFirstComesOn) {
+TEST(Notices, TheMIDINoticeIsSaidOnceWhenShownOrWhenNarrationFirstComesOn) {
     Notices notices;
-    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt) << "no notice yet";
+    EXPECT_EQ(notices.takeUnsaidMIDINotice(), std::nullopt) << "no notice yet";
 
-    EXPECT_EQ(notices.showMidiNotice("No input", false), "No input");
+    EXPECT_EQ(notices.showMIDINotice("No input", false), "No input");
     EXPECT_EQ(notices.midiNotice(), "No input");
-    EXPECT_EQ(notices.takeUnsaidMidiNotice(), "No input");
-    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt);
+    EXPECT_EQ(notices.takeUnsaidMIDINotice(), "No input");
+    EXPECT_EQ(notices.takeUnsaidMIDINotice(), std::nullopt);
 
-    notices.showMidiNotice("Still no input", true);
-    EXPECT_EQ(notices.takeUnsaidMidiNotice(), std::nullopt) << "said when shown";
+    notices.showMIDINotice("Still no input", true);
+    EXPECT_EQ(notices.takeUnsaidMIDINotice(), std::nullopt) << "said when shown";
 }
 
 TEST(Notices, OverrunsAreSaidAtMostOncePerInterval) {

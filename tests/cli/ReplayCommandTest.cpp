@@ -85,7 +85,7 @@ TEST(ReplayOutput, FilesInOrderFiltersLeaveGapsAndAFullBufferSaysSo) {
     }
 }
 
-TEST(ReplayOutput, CsvExportWritesTheBufferAfterFiltersWithTwoRunningStatuses) {
+TEST(ReplayOutput, CSVExportWritesTheBufferAfterFiltersWithTwoRunningStatuses) {
     TempFolder folder;
     const std::string out = folder.write("out.csv", "old contents\n");
     const auto result =

@@ -98,7 +98,7 @@ TEST(ReplayWindow, KeysAndAnnouncementsReachTheSpeechLogInOrderAlsoWhenInterrupt
 
 // The time column gives each message's arrival on the replay's clock, printed and in the CSV,
 // which reads back.
-TEST(ReplayWindow, TimeColumnLeadsPrintedLinesAndTheCsv) {
+TEST(ReplayWindow, TimeColumnLeadsPrintedLinesAndTheCSV) {
     TempFolder folder;
     const std::string capture =
         folder.write("keys.ump", "20903C64\n+0.5 10F80000\n+2.2505 10FA0000\n");

@@ -6,7 +6,7 @@
 namespace umbrascope::cli {
 namespace {
 
-TEST(DeviceText, EscapedForTheTerminalAndForJson) {
+TEST(DeviceText, EscapedForTheTerminalAndForJSON) {
     const struct {
         const char* name;
         std::string input;
@@ -30,7 +30,7 @@ TEST(DeviceText, EscapedForTheTerminalAndForJson) {
     for (const auto& row : rows) {
         EXPECT_EQ(terminalSafe(row.input), row.terminal) << row.name;
         std::string json;
-        appendJsonString(json, row.input);
+        appendJSONString(json, row.input);
         EXPECT_EQ(json, row.json) << row.name;
     }
 }

@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "audio/Mixer.hpp"
-#include "midi/CompositeMidiService.hpp"
+#include "midi/CompositeMIDIService.hpp"
 #include "midi/MIDIManager.hpp"
 #include "midi/replay/DemoCapture.hpp"
 #include "midi/replay/ReplayService.hpp"
-#include "support/FakeMidiService.hpp"
-#include "support/RecordingMidiService.hpp"
+#include "support/FakeMIDIService.hpp"
+#include "support/RecordingMIDIService.hpp"
 #include "support/SteppedQueue.hpp"
 
 namespace umbrascope {
 namespace {
 
-using testing_support::FakeMidiService;
-using testing_support::RecordingMidiService;
+using testing_support::FakeMIDIService;
+using testing_support::RecordingMIDIService;
 using testing_support::SteppedQueue;
 
 // A delivering thread waits while this many batches are queued, so a main thread slowed down by
@@ -39,7 +39,7 @@ EventList mixedList(std::uint32_t i) {
 // stops before the other has done its share. The buffer invariants must hold at every main-thread
 // step, and ThreadSanitizer must stay silent.
 TEST(ReceiveStress, FeedToggleAndDrain) {
-    FakeMidiService service;
+    FakeMIDIService service;
     SteppedQueue queue;
     const SourceRef a = service.addSource({"A", 1, true});
     const SourceRef b = service.addSource({"B", 2, false});
@@ -102,7 +102,7 @@ TEST(ReceiveStress, FeedToggleAndDrain) {
 // from a third thread. Each side keeps going until the others have done their part, so every
 // rescan meets deliveries and notifications in flight. ThreadSanitizer must stay silent.
 TEST(SourcesStress, RescanWhileReceivingAndNotified) {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     const SourceRef synth = service.plugIn({"Synth", 1, true});
     SteppedQueue queue;
     MIDIManager manager(service, queue);
@@ -121,7 +121,7 @@ TEST(SourcesStress, RescanWhileReceivingAndNotified) {
     });
     std::thread notifier([&] {
         for (int i = 0; i < 2000; ++i)
-            service.notify(static_cast<MidiNotification>(1 + i % 3));
+            service.notify(static_cast<MIDINotification>(1 + i % 3));
     });
     for (int i = 0; i < 300; ++i) {
         manager.refreshSources();
@@ -183,17 +183,17 @@ TEST(SourcesStress, CompositeWithAPlayingChild) {
     auto demo = std::make_unique<ReplayService>();
     demo->addSource(demoCapture());
     ReplayService& player = *demo;
-    std::vector<std::unique_ptr<MidiService>> children;
-    children.push_back(std::make_unique<RecordingMidiService>());
+    std::vector<std::unique_ptr<MIDIService>> children;
+    children.push_back(std::make_unique<RecordingMIDIService>());
     children.push_back(std::move(demo));
-    CompositeMidiService composite(std::move(children));
+    CompositeMIDIService composite(std::move(children));
     ManualQueue queue;
     auto manager = std::make_unique<MIDIManager>(composite, queue);
     queue.drain();
     SystemSleeper sleeper;
     player.startPlaying({ReplayPace::asFastAsPossible, true}, sleeper);
     for (int i = 0; i < 200; ++i) {
-        manager->setMidi1ProtocolOnly(i % 2 == 0);
+        manager->setMIDI1ProtocolOnly(i % 2 == 0);
         queue.drain();
     }
     manager.reset();

@@ -6,24 +6,24 @@
 #include <thread>
 #include <vector>
 
-#include "midi/CompositeMidiService.hpp"
+#include "midi/CompositeMIDIService.hpp"
 #include "midi/MIDIManager.hpp"
 #include "support/FakeClock.hpp"
-#include "support/FakeMidiService.hpp"
-#include "support/RecordingMidiService.hpp"
+#include "support/FakeMIDIService.hpp"
+#include "support/RecordingMIDIService.hpp"
 
 namespace umbrascope {
 namespace {
 
-using testing_support::RecordingMidiService;
+using testing_support::RecordingMIDIService;
 using Words = std::vector<std::uint32_t>;
 using IDs = MIDIManager::SourceIDSet;
 using P = MIDIManagerProperty;
-using Connections = std::vector<std::pair<MidiService::PortRef, std::uint64_t>>;
+using Connections = std::vector<std::pair<MIDIService::PortRef, std::uint64_t>>;
 
 // A running manager that has published its first scan of two enabled sources.
 struct Fixture {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     ManualQueue queue;
     FakeClock clock;
     SourceRef keys = service.plugIn({"Keys", 100, true});
@@ -41,7 +41,7 @@ struct Fixture {
         queue.drain();
     }
     // A setup notification and the main thread catching up with it.
-    void rescan(MidiNotification notification = MidiNotification::setupChanged) {
+    void rescan(MIDINotification notification = MIDINotification::setupChanged) {
         service.notify(notification);
         queue.drain();
     }
@@ -66,7 +66,7 @@ struct ReceiveCase {
 void hideClock(Fixture& f) {
     f.manager->setHideMidiClock(true);
 }
-void hideMidi1(Fixture& f) {
+void hideMIDI1(Fixture& f) {
     MessageTypeSet hidden;
     hidden.insert(UMPMessageType::midi1ChannelVoice);
     f.manager->setHiddenMessageTypes(hidden);
@@ -78,7 +78,7 @@ const ReceiveCase receiveCases[] = {
     {"clockHiddenStartContinueStopKept", hideClock, {0x10F80000, 0x10FA0000, 0x10FB0000, 0x10FC0000}, {{0x10FA0000}, {0x10FB0000}, {0x10FC0000}}, 4},
     {"statusF8OutsideSystemIsNoClock", hideClock, {0x20F80000}, {{0x20F80000}}, 1},
     {"activeSensingHiddenClockKept", [](Fixture& f) { f.manager->setHideActiveSensing(true); }, {0x10FE0000, 0x10F80000}, {{0x10F80000}}, 2},
-    {"midi1HiddenMidi2Kept", hideMidi1, {0x20903C64, 0x40903C00, 0xFFFF0000}, {{0x40903C00, 0xFFFF0000}}, 2},
+    {"midi1HiddenMidi2Kept", hideMIDI1, {0x20903C64, 0x40903C00, 0xFFFF0000}, {{0x40903C00, 0xFFFF0000}}, 2},
     {"disabledSourceUsesNoNumber", [](Fixture& f) { f.manager->setSourceEnabled(200, false); f.from = f.pads; }, {0x10FA0000}, {}, 0},
     {"noReferenceIsIDZeroAndNotEnabled", [](Fixture& f) { f.from = std::nullopt; }, {0x10FA0000}, {}, 0},
     {"onlyUMPSourcesDropsANonNativeList", [](Fixture& f) { f.manager->setOnlyUMPSources(true); f.from = f.pads; }, {0x10FA0000}, {}, 0},
@@ -212,18 +212,18 @@ TEST(Buffer, ManagerGoneBeforeItsPostsRun) {
     EventList list;
     list.add({0x10FB0000});
     f.service.deliver(list, f.keys);
-    f.service.notify(MidiNotification::setupChanged);
+    f.service.notify(MIDINotification::setupChanged);
     f.manager.reset();
     EXPECT_EQ(f.queue.drain(), 2u) << "the batch and the rescan posted before run and do nothing";
     f.service.deliver(list, f.keys);
-    f.service.notify(MidiNotification::setupChanged);
+    f.service.notify(MIDINotification::setupChanged);
     EXPECT_EQ(f.queue.pending(), 0u) << "the service may outlive the queue: nothing is posted";
 }
 
 // --- The hand-over to the main thread is bounded ------------------------------------------
 
 // A service whose sources are files (they may wait) or live ports.
-class HandoverService final : public testing_support::FakeMidiService {
+class HandoverService final : public testing_support::FakeMIDIService {
 public:
     explicit HandoverService(bool files) : files_(files) {}
     bool canWait(SourceRef) const override { return files_; }
@@ -323,7 +323,7 @@ TEST(Handover, AManagerGoingAwayReleasesAWaitingFile) {
 // --- Sources, client and port -------------------------------------------------------------
 
 TEST(Sources, SetupConnectsEverySourceToAMidi2PortAndPublishesOnTheMainThread) {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     const SourceRef keys = service.plugIn({"Keys", 100});
     const SourceRef pads = service.plugIn({"Pads", 200});
     service.overruns = 1;
@@ -333,7 +333,7 @@ TEST(Sources, SetupConnectsEverySourceToAMidi2PortAndPublishesOnTheMainThread) {
     EXPECT_EQ(service.clientNames, std::vector<std::string>{"UmbrascopeClient"});
     ASSERT_EQ(service.createdPorts.size(), 1u);
     EXPECT_EQ(service.createdPorts[0].name, "UmbrascopeInput");
-    EXPECT_EQ(service.createdPorts[0].protocol, MidiProtocol::midi2);
+    EXPECT_EQ(service.createdPorts[0].protocol, MIDIProtocol::midi2);
     const auto port = service.createdPorts[0].port;
     EXPECT_EQ(manager.inputPort(), port);
     EXPECT_EQ(service.connections, (Connections{{port, keys.value}, {port, pads.value}}));
@@ -346,8 +346,8 @@ TEST(Sources, SetupConnectsEverySourceToAMidi2PortAndPublishesOnTheMainThread) {
     EXPECT_EQ(manager.seenSourceIDs(), (IDs{100, 200}));
 
     service.overruns = 3;
-    service.notify(MidiNotification::inputOverrun);
-    service.notify(MidiNotification::inputOverrun);
+    service.notify(MIDINotification::inputOverrun);
+    service.notify(MIDINotification::inputOverrun);
     EXPECT_EQ(manager.inputOverruns(), 1u) << "published on the main thread";
     EXPECT_EQ(queue.drain(), 1u) << "one update for both reports";
     EXPECT_EQ(manager.inputOverruns(), 3u);
@@ -359,12 +359,12 @@ TEST(Sources, EnabledOnceWhenFirstSeen) {
     f.rescan();
     EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100}));
     f.service.unplug(f.pads);
-    f.rescan(MidiNotification::objectRemoved);
+    f.rescan(MIDINotification::objectRemoved);
     EXPECT_EQ(f.manager->availableSources(), (std::vector<MIDISourceInfo>{{100, "Keys"}}));
     EXPECT_EQ(f.manager->seenSourceIDs(), (IDs{100, 200})) << "gone ids stay seen";
     f.service.replug(f.pads);
     f.service.plugIn({std::nullopt, 300});
-    f.rescan(MidiNotification::objectAdded);
+    f.rescan(MIDINotification::objectAdded);
     EXPECT_EQ(f.manager->availableSources(),
               (std::vector<MIDISourceInfo>{{100, "Keys"}, {200, "Pads"}, {300, "Unknown Source"}}));
     EXPECT_EQ(f.manager->enabledSourceIDs(), (IDs{100, 300}));
@@ -373,11 +373,11 @@ TEST(Sources, EnabledOnceWhenFirstSeen) {
 TEST(Sources, AnUnknownNotificationDoesNotRescan) {
     Fixture f;
     f.service.plugIn({"Drums", 300});
-    f.rescan(static_cast<MidiNotification>(4));
+    f.rescan(static_cast<MIDINotification>(4));
     EXPECT_FALSE(f.manager->enabledSourceIDs().contains(300));
 }
 
-Connections connectedSince(const RecordingMidiService& service, std::size_t from) {
+Connections connectedSince(const RecordingMIDIService& service, std::size_t from) {
     return {service.connections.begin() + static_cast<std::ptrdiff_t>(from),
             service.connections.end()};
 }
@@ -389,51 +389,51 @@ TEST(Sources, NotificationsBatchIntoRescansThatConnectWhatIsNew) {
     Connections added;
     for (std::int32_t id = 300; id < 303; ++id) {
         added.emplace_back(port, f.service.plugIn({"Capture", id}).value);
-        f.service.notify(MidiNotification::objectAdded);
+        f.service.notify(MIDINotification::objectAdded);
     }
     EXPECT_EQ(f.queue.drain(), 2u) << "a burst is one rescan and its publish";
     EXPECT_EQ(connectedSince(f.service, before), added) << "only the new are connected";
 
     before = f.service.connections.size();
     f.service.unplug(f.pads);
-    f.service.notify(MidiNotification::objectRemoved);
+    f.service.notify(MIDINotification::objectRemoved);
     f.service.replug(f.pads);
-    f.service.notify(MidiNotification::objectAdded);
+    f.service.notify(MIDINotification::objectAdded);
     f.queue.drain();
     EXPECT_EQ(connectedSince(f.service, before).size(), 5u)
         << "a replug under the same reference needs a new connection";
 
     f.service.duringScan = [&] {
         f.service.plugIn({"Drums", 400});
-        f.service.notify(MidiNotification::objectAdded);
+        f.service.notify(MIDINotification::objectAdded);
     };
     f.rescan();
     EXPECT_TRUE(f.manager->enabledSourceIDs().contains(400)) << "a change during a rescan";
 }
 
 TEST(Sources, EmptyScanAfterEmptyScanPublishesNothing) {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     ManualQueue queue;
     MIDIManager manager(service, queue);
     EXPECT_EQ(queue.drain(), 0u) << "the first scan is empty";
-    service.notify(MidiNotification::setupChanged);
+    service.notify(MIDINotification::setupChanged);
     EXPECT_EQ(queue.drain(), 1u) << "the rescan, and no publish";
     const auto keys = service.plugIn({"Keys", 100});
-    service.notify(MidiNotification::objectAdded);
+    service.notify(MIDINotification::objectAdded);
     EXPECT_EQ(queue.drain(), 2u);
     service.unplug(keys);
-    service.notify(MidiNotification::objectRemoved);
+    service.notify(MIDINotification::objectRemoved);
     EXPECT_EQ(queue.drain(), 2u) << "one source to none is published";
     EXPECT_TRUE(manager.availableSources().empty());
 }
 
 TEST(Sources, WithoutAClientThereIsNoPortToDispose) {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     service.clientFails = true;
     ManualQueue queue;
     MIDIManager manager(service, queue);
     EXPECT_EQ(manager.inputPort(), 0u);
-    manager.setMidi1ProtocolOnly(true);
+    manager.setMIDI1ProtocolOnly(true);
     EXPECT_TRUE(service.disposedPorts.empty());
     EXPECT_EQ(service.portRequests, 2u) << "the new protocol is still asked for";
 }
@@ -443,30 +443,30 @@ TEST(Sources, WithoutAClientThereIsNoPortToDispose) {
 // Two services behind one manager: a "system" with a keyboard and "captures" with a pad file.
 // Both number their first source 1, as independent services do.
 struct CompositeFixture {
-    RecordingMidiService* system;
-    RecordingMidiService* captures;
+    RecordingMIDIService* system;
+    RecordingMIDIService* captures;
     SourceRef keys;
     SourceRef pads;
-    std::unique_ptr<CompositeMidiService> composite;
+    std::unique_ptr<CompositeMIDIService> composite;
     ManualQueue queue;
     std::unique_ptr<MIDIManager> manager;
 
     explicit CompositeFixture(bool systemWithoutClient = false) {
-        std::vector<std::unique_ptr<MidiService>> children;
-        for (RecordingMidiService** child : {&system, &captures}) {
-            auto made = std::make_unique<RecordingMidiService>();
+        std::vector<std::unique_ptr<MIDIService>> children;
+        for (RecordingMIDIService** child : {&system, &captures}) {
+            auto made = std::make_unique<RecordingMIDIService>();
             *child = made.get();
             children.push_back(std::move(made));
         }
         system->clientFails = systemWithoutClient;
         keys = system->plugIn({"Keys", 100, false});
         pads = captures->plugIn({"Pads", 200, true});
-        composite = std::make_unique<CompositeMidiService>(std::move(children));
+        composite = std::make_unique<CompositeMIDIService>(std::move(children));
         manager = std::make_unique<MIDIManager>(*composite, queue);
         queue.drain();
     }
 
-    std::size_t receive(RecordingMidiService& child, SourceRef source) {
+    std::size_t receive(RecordingMIDIService& child, SourceRef source) {
         EventList list;
         list.add({0x20903C64});
         child.deliver(list, source);
@@ -492,10 +492,10 @@ TEST(Composite, ChildrenWithCollidingReferencesStayApart) {
 TEST(Composite, NotificationsOfEitherChildReachTheManager) {
     CompositeFixture f;
     f.captures->plugIn({"Strings", 400});
-    f.captures->notify(MidiNotification::objectAdded);
+    f.captures->notify(MIDINotification::objectAdded);
     f.system->overruns = 2;
     f.captures->overruns = 3;
-    f.system->notify(MidiNotification::inputOverrun);
+    f.system->notify(MIDINotification::inputOverrun);
     f.queue.drain();
     EXPECT_TRUE(f.manager->enabledSourceIDs().contains(400));
     EXPECT_EQ(f.manager->inputOverruns(), 5u) << "the children's counts add up";
@@ -505,14 +505,14 @@ TEST(Composite, NotificationsOfEitherChildReachTheManager) {
 TEST(Composite, ProtocolSwitchRecreatesEveryChildsPortOnlyOnAChange) {
     CompositeFixture f;
     for (const bool midi1Only : {false, true, true, false})
-        f.manager->setMidi1ProtocolOnly(midi1Only);
-    for (RecordingMidiService* child : {f.system, f.captures}) {
+        f.manager->setMIDI1ProtocolOnly(midi1Only);
+    for (RecordingMIDIService* child : {f.system, f.captures}) {
         const auto& ports = child->createdPorts;
         ASSERT_EQ(ports.size(), 3u);
-        EXPECT_EQ(ports[1].protocol, MidiProtocol::midi1);
-        EXPECT_EQ(ports[2].protocol, MidiProtocol::midi2);
+        EXPECT_EQ(ports[1].protocol, MIDIProtocol::midi1);
+        EXPECT_EQ(ports[2].protocol, MIDIProtocol::midi2);
         EXPECT_EQ(child->disposedPorts,
-                  (std::vector<MidiService::PortRef>{ports[0].port, ports[1].port}));
+                  (std::vector<MIDIService::PortRef>{ports[0].port, ports[1].port}));
         EXPECT_EQ(child->connections.back(), (Connections::value_type{ports[2].port, 1}));
     }
 }

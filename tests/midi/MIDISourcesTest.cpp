@@ -4,17 +4,17 @@
 #include <vector>
 
 #include "midi/MIDISources.hpp"
-#include "support/RecordingMidiService.hpp"
+#include "support/RecordingMIDIService.hpp"
 
 namespace umbrascope {
 namespace {
 
-using testing_support::RecordingMidiService;
+using testing_support::RecordingMIDIService;
 using IDs = std::vector<std::int32_t>;
 
 // The part alone, with what it tells its store written down.
 struct Tracked {
-    RecordingMidiService service;
+    RecordingMIDIService service;
     ManualQueue queue;
     std::vector<IDs> published;
     int protocolChanges = 0;
@@ -38,12 +38,12 @@ TEST(MIDISources, TellsEachScanWithTheIdsSeenForTheFirstTime) {
     t.queue.drain();
     const auto pads = t.service.sources()[1];
     t.service.unplug(pads);
-    t.service.notify(MidiNotification::objectRemoved);
+    t.service.notify(MIDINotification::objectRemoved);
     t.queue.drain();
     t.service.replug(pads);
     t.service.plugIn({"Strings", 300});
-    t.service.notify(MidiNotification::objectAdded);
-    t.service.notify(MidiNotification::setupChanged);
+    t.service.notify(MIDINotification::objectAdded);
+    t.service.notify(MIDINotification::setupChanged);
     t.queue.drain();
     EXPECT_EQ(t.published, (std::vector<IDs>{{100, 200}, {}, {300}}))
         << "a returning source is not new; a burst of notifications is one scan";
@@ -54,13 +54,13 @@ TEST(MIDISources, TellsAProtocolChangeAndAnOverrunOnlyWhenTheyChange) {
     Tracked t;
     t.queue.drain();
     for (const bool on : {true, true, false})
-        t.sources->setMidi1ProtocolOnly(on);
+        t.sources->setMIDI1ProtocolOnly(on);
     EXPECT_EQ(t.protocolChanges, 2);
     ASSERT_EQ(t.service.createdPorts.size(), 3u);
-    EXPECT_EQ(t.service.createdPorts[1].protocol, MidiProtocol::midi1);
+    EXPECT_EQ(t.service.createdPorts[1].protocol, MIDIProtocol::midi1);
     for (const std::uint64_t total : {1u, 1u, 2u}) {
         t.service.overruns = total;
-        t.service.notify(MidiNotification::inputOverrun);
+        t.service.notify(MIDINotification::inputOverrun);
         t.queue.drain();
     }
     EXPECT_EQ(t.overrunChanges, 2);
@@ -69,11 +69,11 @@ TEST(MIDISources, TellsAProtocolChangeAndAnOverrunOnlyWhenTheyChange) {
 
 TEST(MIDISources, NothingRunsOnceItIsGone) {
     Tracked t;
-    t.service.notify(MidiNotification::setupChanged); // a rescan queued behind the first publish
+    t.service.notify(MIDINotification::setupChanged); // a rescan queued behind the first publish
     t.sources.reset();
     EXPECT_EQ(t.queue.drain(), 2u);
-    t.service.notify(MidiNotification::setupChanged);
-    t.service.notify(MidiNotification::inputOverrun);
+    t.service.notify(MIDINotification::setupChanged);
+    t.service.notify(MIDINotification::inputOverrun);
     EXPECT_EQ(t.queue.drain(), 0u) << "a late notification does not even reach the queue";
     EXPECT_TRUE(t.published.empty());
 }

@@ -178,11 +178,11 @@ TEST(Replay, ListsCarryWhatThePortReceives) {
     Fixture f;
     const auto keys = f.add("Keys", "20903C64\n40903C00 FFFF0000\n"
                                     "D0100100 00000000 00000000 00000000\n10F80000\n");
-    EXPECT_EQ(f.play(keys, [&] { f.manager.setMidi1ProtocolOnly(true); }),
+    EXPECT_EQ(f.play(keys, [&] { f.manager.setMIDI1ProtocolOnly(true); }),
               (std::vector<Words>{{0x20903C64}, {0x20903C7F}, {0x10F80000}}));
     f.manager.clearMessages();
-    f.manager.setMidi1ProtocolOnly(false);
-    f.service.setUpscaleMidi1(true);
+    f.manager.setMIDI1ProtocolOnly(false);
+    f.service.setUpscaleMIDI1(true);
     EXPECT_EQ(f.play(keys).front(), (Words{0x40903C00, 0xC9240000}));
 }
 

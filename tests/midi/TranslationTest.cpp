@@ -6,7 +6,7 @@
 
 #include "core/Hex.hpp"
 #include "midi/EventPackets.hpp"
-#include "midi/Midi1StreamTranslator.hpp"
+#include "midi/MIDI1StreamTranslator.hpp"
 
 namespace umbrascope {
 namespace {
@@ -25,15 +25,15 @@ std::string hex(const Words& words) {
     return text;
 }
 
-Words translate(MidiProtocol protocol, const Bytes& bytes) {
-    Midi1StreamTranslator translator(protocol);
+Words translate(MIDIProtocol protocol, const Bytes& bytes) {
+    MIDI1StreamTranslator translator(protocol);
     Words out;
     translator.translate(bytes, out);
     return out;
 }
 
-Words translate(MidiProtocol protocol, const Words& words) {
-    UmpTranslator translator(protocol);
+Words translate(MIDIProtocol protocol, const Words& words) {
+    UMPTranslator translator(protocol);
     Words out;
     translator.translateWords(words, out);
     return out;
@@ -124,7 +124,7 @@ class Translate : public ::testing::TestWithParam<Case> {};
 TEST_P(Translate, ToThePortsProtocol) {
     const auto& c = GetParam();
     for (const auto& [ports, protocol] :
-         {std::pair{m1, MidiProtocol::midi1}, {m2, MidiProtocol::midi2}}) {
+         {std::pair{m1, MIDIProtocol::midi1}, {m2, MIDIProtocol::midi2}}) {
         if (c.ports == ports || c.ports == both) {
             EXPECT_EQ(hex(c.bytes.empty() ? translate(protocol, c.packets)
                                           : translate(protocol, c.bytes)),
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Translation, Translate, ::testing::ValuesIn(cases),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Translation, GroupIsStampedOnEveryPacket) {
-    Midi1StreamTranslator translator(MidiProtocol::midi2, 5);
+    MIDI1StreamTranslator translator(MIDIProtocol::midi2, 5);
     Words out;
     translator.translate(Bytes{0xF8, 0xF0, 0xF7, 0x90, 0x3C, 0x7F}, out);
     EXPECT_EQ(hex(out), hex({0x15F80000, 0x35000000, 0x00000000, 0x45903C00, 0xFFFF0000}));
@@ -154,9 +154,9 @@ TEST(Translation, AnySplitOfAStreamGivesTheWordsOfTheWhole) {
         byte = roll < 4 ? 0xF0
                         : static_cast<std::uint8_t>(roll < 24 ? 0x80 | random() : random() & 0x7Fu);
     }
-    for (const auto protocol : {MidiProtocol::midi1, MidiProtocol::midi2}) {
+    for (const auto protocol : {MIDIProtocol::midi1, MIDIProtocol::midi2}) {
         const Words whole = translate(protocol, bytes);
-        Midi1StreamTranslator translator(protocol);
+        MIDI1StreamTranslator translator(protocol);
         Words pieces;
         for (std::size_t at = 0; at < bytes.size();) {
             const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1 + random() % 700);

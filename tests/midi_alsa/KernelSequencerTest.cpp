@@ -1,5 +1,5 @@
 // The monitor against a real kernel sequencer: VirMIDI raw MIDI devices written to as a keyboard
-// would, read back through AlsaMidiService and MIDIManager. Skips without /dev/snd/seq and
+// would, read back through ALSAMIDIService and MIDIManager. Skips without /dev/snd/seq and
 // VirMIDI devices; the cases that reload kernel modules, flood a port or open a window on the
 // display run only where UMBRASCOPE_KERNEL_GUEST is set (the throwaway machine of
 // scripts/test-kernel-sequencer).
@@ -26,10 +26,10 @@
 #include <thread>
 #include <vector>
 
+#include "midi/MIDI1StreamTranslator.hpp"
 #include "midi/MIDIManager.hpp"
-#include "midi/Midi1StreamTranslator.hpp"
-#include "midi/alsa/AlsaMidiService.hpp"
-#include "midi/alsa/AlsaSequencer.hpp"
+#include "midi/alsa/ALSAMIDIService.hpp"
+#include "midi/alsa/ALSASequencer.hpp"
 #include "support/SteppedQueue.hpp"
 
 extern char** environ;
@@ -44,13 +44,13 @@ using Bytes = std::vector<std::uint8_t>;
 using Words = std::vector<std::uint32_t>;
 
 // One VirMIDI raw MIDI device: its node and the name its sequencer port is listed under.
-struct VirMidi {
+struct VirMIDI {
     fs::path node;
     std::string portName; // "VirMIDI C-D"
 };
 
-std::vector<VirMidi> virMidiDevices() {
-    std::vector<VirMidi> found;
+std::vector<VirMIDI> virMIDIDevices() {
+    std::vector<VirMIDI> found;
     if (!fs::exists("/proc/asound")) return found;
     for (const auto& entry : fs::directory_iterator("/dev/snd")) {
         int card = 0;
@@ -64,7 +64,7 @@ std::vector<VirMidi> virMidiDevices() {
             {entry.path(), "VirMIDI " + std::to_string(card) + "-" + std::to_string(device)});
     }
     std::sort(found.begin(), found.end(),
-              [](const VirMidi& a, const VirMidi& b) { return a.portName < b.portName; });
+              [](const VirMIDI& a, const VirMIDI& b) { return a.portName < b.portName; });
     return found;
 }
 
@@ -88,8 +88,8 @@ std::uint32_t floodNote(std::size_t n) {
     return static_cast<std::uint32_t>(0x20900000u | (n % 128) << 8 | (1 + n % 127));
 }
 
-Words translate(const Bytes& bytes, MidiProtocol protocol) {
-    Midi1StreamTranslator translator(protocol);
+Words translate(const Bytes& bytes, MIDIProtocol protocol) {
+    MIDI1StreamTranslator translator(protocol);
     Words words;
     translator.translate(bytes, words);
     return words;
@@ -114,7 +114,7 @@ Ran run(const std::string& command) {
 
 // A subscribed VirMIDI port holds its module: the card is unbound first, as an unplugged device
 // would be, and then the module goes.
-constexpr const char* unplugVirMidi =
+constexpr const char* unplugVirMIDI =
     "cd /sys/bus/platform/drivers/snd_virmidi && for card in snd_virmidi.*; do "
     "echo $card >unbind; done && modprobe -r snd-virmidi";
 
@@ -126,7 +126,7 @@ bool inThrowawayMachine() {
 // The monitor as the window has it, with every message it appends collected per source (the
 // buffer itself keeps only the newest 500).
 struct Monitor {
-    AlsaMidiService service;
+    ALSAMIDIService service;
     ManualQueue queue;
     MIDIManager manager{service, queue};
     std::map<std::int32_t, Words> words;
@@ -159,15 +159,15 @@ struct Monitor {
 
 #define SKIP_WITHOUT_VIRMIDI()                                                                     \
     if (!fs::exists("/dev/snd/seq")) GTEST_SKIP() << "no /dev/snd/seq";                            \
-    if (virMidiDevices().empty()) GTEST_SKIP() << "no VirMIDI devices (modprobe snd-virmidi)"
+    if (virMIDIDevices().empty()) GTEST_SKIP() << "no VirMIDI devices (modprobe snd-virmidi)"
 
-TEST(KernelSequencer, ListsMidiThroughAndEveryVirMidiPortWithIdsThatSurviveARescan) {
+TEST(KernelSequencer, ListsMIDIThroughAndEveryVirMIDIPortWithIdsThatSurviveARescan) {
     SKIP_WITHOUT_VIRMIDI();
     Monitor m;
-    const auto devices = virMidiDevices();
+    const auto devices = virMIDIDevices();
     ASSERT_TRUE(drainUntil(m.queue, [&] {
         return std::all_of(devices.begin(), devices.end(),
-                           [&](const VirMidi& d) { return m.lists(d.portName); });
+                           [&](const VirMIDI& d) { return m.lists(d.portName); });
     })) << "every VirMIDI port listed";
     EXPECT_TRUE(m.lists("Midi Through"));
     const auto before = m.manager.availableSources();
@@ -205,16 +205,16 @@ TEST(KernelSequencer, EveryMessageArrivesOnceInOrderAsTranslatedAtBothProtocols)
         {"realTimeInsideSysEx", {0xF0, 0x7E, 0x7F, 0xF8, 0x06, 0x01, 0xF7}},
         {"sysEx4k", sysEx4k},
     };
-    const auto device = virMidiDevices().front();
+    const auto device = virMIDIDevices().front();
     Monitor m;
     ASSERT_TRUE(drainUntil(m.queue, [&] { return m.lists(device.portName); }));
     const std::int32_t id = m.source(device.portName)->id;
-    for (const MidiProtocol protocol : {MidiProtocol::midi2, MidiProtocol::midi1}) {
-        m.manager.setMidi1ProtocolOnly(protocol == MidiProtocol::midi1);
+    for (const MIDIProtocol protocol : {MIDIProtocol::midi2, MIDIProtocol::midi1}) {
+        m.manager.setMIDI1ProtocolOnly(protocol == MIDIProtocol::midi1);
         m.queue.drain();
         for (const auto& kind : kinds) {
             const std::string label =
-                std::string(kind.name) + (protocol == MidiProtocol::midi1 ? " at 1.0" : " at 2.0");
+                std::string(kind.name) + (protocol == MIDIProtocol::midi1 ? " at 1.0" : " at 2.0");
             m.words.clear();
             const Words expected = translate(kind.bytes, protocol);
             ASSERT_FALSE(expected.empty()) << label;
@@ -242,14 +242,14 @@ TEST(KernelSequencer, EveryMessageArrivesOnceInOrderAsTranslatedAtBothProtocols)
 // A second client that hears a source too: once it has heard an event, the monitor's client has
 // it queued in order before anything sent later.
 struct Witness {
-    AlsaSequencer sequencer;
+    ALSASequencer sequencer;
     std::mutex mutex;
     std::size_t heard = 0;
     explicit Witness(std::string_view portName) {
-        sequencer.createClient("Umbrascope Witness", [](MidiNotification) {});
+        sequencer.createClient("Umbrascope Witness", [](MIDINotification) {});
         sequencer.createInputPort(
-            "Umbrascope Witness In", MidiProtocol::midi1,
-            [this](std::uint32_t, MidiProtocol, std::span<const std::uint32_t>) {
+            "Umbrascope Witness In", MIDIProtocol::midi1,
+            [this](std::uint32_t, MIDIProtocol, std::span<const std::uint32_t>) {
                 std::lock_guard lock(mutex);
                 ++heard;
             });
@@ -266,7 +266,7 @@ struct Witness {
 TEST(KernelSequencer, HotplugKeepsADisabledSourceDisabledAndSilent) {
     SKIP_WITHOUT_VIRMIDI();
     if (!inThrowawayMachine()) GTEST_SKIP() << "UMBRASCOPE_KERNEL_GUEST only";
-    auto devices = virMidiDevices();
+    auto devices = virMIDIDevices();
     ASSERT_GE(devices.size(), 2u);
     Monitor m;
     ASSERT_TRUE(drainUntil(m.queue, [&] { return m.lists(devices[1].portName); }));
@@ -283,13 +283,13 @@ TEST(KernelSequencer, HotplugKeepsADisabledSourceDisabledAndSilent) {
     }
 
     // Unbinding the card is what unplugging a USB device does; only then may the module go.
-    const Ran unplugged = run(unplugVirMidi);
+    const Ran unplugged = run(unplugVirMIDI);
     ASSERT_EQ(unplugged.status, 0) << unplugged.output;
     EXPECT_TRUE(drainUntil(m.queue, [&] { return !m.lists("VirMIDI"); })) << "its ports went";
     EXPECT_TRUE(m.lists("Midi Through"));
     const Ran plugged = run("modprobe snd-virmidi midi_devs=2");
     ASSERT_EQ(plugged.status, 0) << plugged.output;
-    devices = virMidiDevices();
+    devices = virMIDIDevices();
     ASSERT_EQ(devices.size(), 2u);
     ASSERT_TRUE(drainUntil(m.queue, [&] {
         return m.lists(devices[0].portName) && m.lists(devices[1].portName);
@@ -299,7 +299,7 @@ TEST(KernelSequencer, HotplugKeepsADisabledSourceDisabledAndSilent) {
     EXPECT_TRUE(m.manager.enabledSourceIDs().contains(on.id));
     writeBytes(devices[1].node, {0x90, 0x42, 0x40});
     EXPECT_TRUE(drainUntil(m.queue, [&] { return m.counts[on.id] > 1; })) << "connected again";
-    const Ran restored = run(std::string(unplugVirMidi) + " && modprobe snd-virmidi");
+    const Ran restored = run(std::string(unplugVirMIDI) + " && modprobe snd-virmidi");
     EXPECT_EQ(restored.status, 0) << restored.output;
 }
 
@@ -314,9 +314,9 @@ TEST(KernelSequencer, AFloodArrivesWholeOrItsLossIsCounted) {
         bytes.push_back(static_cast<std::uint8_t>(i % 128));
         bytes.push_back(static_cast<std::uint8_t>(1 + i % 127));
     }
-    const auto device = virMidiDevices().front();
+    const auto device = virMIDIDevices().front();
     Monitor m;
-    m.manager.setMidi1ProtocolOnly(true); // one word a message: each note is easy to check
+    m.manager.setMIDI1ProtocolOnly(true); // one word a message: each note is easy to check
     ASSERT_TRUE(drainUntil(m.queue, [&] { return m.lists(device.portName); }));
     const std::int32_t id = m.source(device.portName)->id;
     m.words.clear();
@@ -456,11 +456,11 @@ bool haveDisplay() {
            waitFor([] { return run("xdotool getdisplaygeometry").status == 0; });
 }
 
-TEST(KernelSequencer, TheWindowSpeaksWhatAVirMidiPortSends) {
+TEST(KernelSequencer, TheWindowSpeaksWhatAVirMIDIPortSends) {
     SKIP_WITHOUT_VIRMIDI();
     if (!inThrowawayMachine()) GTEST_SKIP() << "UMBRASCOPE_KERNEL_GUEST only";
     if (!haveDisplay()) GTEST_SKIP() << "no X display with xdotool, or no umbrascope built";
-    const auto device = virMidiDevices().front();
+    const auto device = virMIDIDevices().front();
     Window window("window-speech");
     ASSERT_TRUE(window.up) << "the window did not appear";
     ASSERT_TRUE(waitFor([&] { return window.spoken().find("TTS Short") != std::string::npos; }))
@@ -487,7 +487,7 @@ TEST(KernelSequencer, TheWindowSpeaksWhatAVirMidiPortSends) {
 TEST(KernelSequencer, WithoutTheSequencerModuleEverythingSaysWhyAndHowToFixIt) {
     if (!inThrowawayMachine()) GTEST_SKIP() << "UMBRASCOPE_KERNEL_GUEST only";
     if (!fs::exists("/dev/snd/seq")) GTEST_SKIP() << "no /dev/snd/seq to take away";
-    const Ran unloaded = run(std::string(unplugVirMidi) +
+    const Ran unloaded = run(std::string(unplugVirMIDI) +
                              " && modprobe -r snd-seq-dummy snd-seq-midi-event snd-seq");
     ASSERT_EQ(unloaded.status, 0) << unloaded.output
                                   << run("lsmod; cat /proc/asound/seq/clients").output;

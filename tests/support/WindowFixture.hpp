@@ -9,7 +9,7 @@
 #include "app/ContentView.hpp"
 #include "core/ManualScheduler.hpp"
 #include "support/FakeClock.hpp"
-#include "support/FakeMidiService.hpp"
+#include "support/FakeMIDIService.hpp"
 #include "support/FakeSpeechSynthesizer.hpp"
 #include "support/SchedulerDriver.hpp"
 
@@ -91,7 +91,7 @@ struct ViewOnFakes {
 };
 
 // A view with one source, "Keys", whose messages the test delivers.
-struct Window : ViewOnFakes<FakeMidiService> {
+struct Window : ViewOnFakes<FakeMIDIService> {
     static constexpr std::int32_t keysID = 1;
     SourceRef keys = service.addSource({"Keys", keysID, true});
 

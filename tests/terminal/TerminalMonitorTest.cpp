@@ -204,7 +204,7 @@ TEST(TerminalMonitor, StatusChangesAreOneLineEach) {
     EXPECT_EQ(terminal.output(), "Buffer Size: 500\n");
 }
 
-TEST(TerminalMonitor, JsonIsOneObjectPerMessageAndNotesGoApart) {
+TEST(TerminalMonitor, JSONIsOneObjectPerMessageAndNotesGoApart) {
     Terminal terminal({DisplayMode::json});
     terminal.press("\r");
     const std::string start = terminal.output(); // all of it notes

@@ -5,23 +5,23 @@
 #include <vector>
 
 #include "UiTestSupport.hpp"
-#include "support/RecordingMidiService.hpp"
+#include "support/RecordingMIDIService.hpp"
 #include "support/WindowFixture.hpp"
 #include "ui/MonitorController.hpp"
 #include "ui/MonitorWindow.hpp"
 
 namespace umbrascope::test {
 
-using testing_support::RecordingMidiService;
+using testing_support::RecordingMIDIService;
 
-inline const std::vector<RecordingMidiService::Source> twoSources{
+inline const std::vector<RecordingMIDIService::Source> twoSources{
     {"Keys", 1, true},
     {"Bass & Drums", 2, false},
 };
 
 // The monitor window over a view on fakes. Unbound, the window's key commands (also typed into
 // the sheets a test opens on it) go straight to the view; `bind()` puts the controller between.
-struct Monitor : testing_support::ViewOnFakes<RecordingMidiService> {
+struct Monitor : testing_support::ViewOnFakes<RecordingMIDIService> {
     static constexpr std::int32_t keysID = 1;
     static constexpr std::int32_t drumsID = 2;
 
@@ -30,7 +30,7 @@ struct Monitor : testing_support::ViewOnFakes<RecordingMidiService> {
     MonitorWindow window;
     std::unique_ptr<MonitorController> controller;
 
-    explicit Monitor(const std::vector<RecordingMidiService::Source>& plugged = twoSources,
+    explicit Monitor(const std::vector<RecordingMIDIService::Source>& plugged = twoSources,
                      std::vector<Voice> voices = {}) {
         for (const auto& source : plugged)
             sources.push_back(service.plugIn(source));

@@ -384,7 +384,7 @@ TEST_F(Bound, LostInputShowsTheNoticeStrip) {
     window.show();
     EXPECT_TRUE(waitFor([&] { return !notice->isVisible(); }));
     w.service.overruns = 2;
-    w.service.notify(MidiNotification::inputOverrun);
+    w.service.notify(MIDINotification::inputOverrun);
     w.queue.drain();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->text(), QStringLiteral("Incoming MIDI was lost 2 times (input overruns)"));

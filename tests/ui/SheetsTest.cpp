@@ -475,7 +475,7 @@ TEST_F(DeviceSheet, ThePanSliderSetsThePanReadsItsTextAndTestClicksFromIt) {
 
 TEST_F(DeviceSheet, TheRowsFollowTheSourcesAndKeepTheFocus) {
     const auto replug = [&] {
-        w.service.notify(MidiNotification::setupChanged);
+        w.service.notify(MIDINotification::setupChanged);
         w.queue.drain();
     };
     row(1).voice->setFocus();
@@ -495,7 +495,7 @@ TEST_F(DeviceSheet, TheRowsFollowTheSourcesAndKeepTheFocus) {
     EXPECT_EQ(sheet->focusWidget(), sheet->closeButton()) << "the focused row went";
 
     // Without MIDI input at all, an empty list is no finding: the sheet says why.
-    w.view->showMidiNotice("The ALSA sequencer could not be opened: Permission denied");
+    w.view->showMIDINotice("The ALSA sequencer could not be opened: Permission denied");
     reopen();
     EXPECT_EQ(sheet->emptyLabel()->text(),
               QStringLiteral("The ALSA sequencer could not be opened: Permission denied"));

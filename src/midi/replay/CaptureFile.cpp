@@ -8,7 +8,7 @@
 
 #include "core/Hex.hpp"
 #include "core/LineReader.hpp"
-#include "text/CsvText.hpp"
+#include "text/CSVText.hpp"
 
 namespace umbrascope {
 
@@ -64,7 +64,7 @@ std::string cutSourceName(std::string_view name) {
 // A record of our CSV export, fed one physical line at a time: a quoted field may run on over
 // line feeds. Only the first three fields are kept (the time, when there is one, the source and
 // the hex); the spoken texts are not read back.
-class CsvRecord {
+class CSVRecord {
 public:
     void clear() {
         for (std::string& field : fields_)
@@ -135,9 +135,9 @@ public:
         if (!first) return std::move(capture_);
         if (first->starts_with(byteOrderMark)) first->remove_prefix(byteOrderMark.size());
         if (*first == csvHeader) {
-            parseCsv(csvHeader, 1);
+            parseCSV(csvHeader, 1);
         } else if (*first == csvTimedHeader) {
-            parseCsv(csvTimedHeader, 2);
+            parseCSV(csvTimedHeader, 2);
         } else {
             parseLine(*first);
             while (const auto line = nextLine())
@@ -297,8 +297,8 @@ private:
     }
 
     // The export's rows, with the hex words in field `hexField` of each.
-    void parseCsv(std::string_view header, std::size_t hexField) {
-        CsvRecord record;
+    void parseCSV(std::string_view header, std::size_t hexField) {
+        CSVRecord record;
         while (const auto first = nextLine()) {
             const std::size_t recordLine = lines_.lineNumber();
             record.clear();

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/Fnv1a.hpp"
-#include "midi/UmpTranslator.hpp"
+#include "midi/UMPTranslator.hpp"
 
 namespace umbrascope {
 
@@ -28,7 +28,7 @@ SourceRef ReplayService::addSource(std::shared_ptr<const Capture> capture) {
         removed_.push_back(false);
         ref = SourceRef{sources_.size()};
     }
-    notify(MidiNotification::objectAdded);
+    notify(MIDINotification::objectAdded);
     return ref;
 }
 
@@ -39,7 +39,7 @@ void ReplayService::removeSource(SourceRef source) {
             return;
         removed_[source.value - 1] = true;
     }
-    notify(MidiNotification::objectRemoved);
+    notify(MIDINotification::objectRemoved);
 }
 
 bool ReplayService::isRemoved(SourceRef source) const {
@@ -47,20 +47,20 @@ bool ReplayService::isRemoved(SourceRef source) const {
     return source.value == 0 || source.value > removed_.size() || removed_[source.value - 1];
 }
 
-void ReplayService::notify(MidiNotification notification) {
+void ReplayService::notify(MIDINotification notification) {
     std::lock_guard lock(notificationMutex_);
     if (notification_) notification_(notification);
 }
 
-MidiService::ClientRef ReplayService::createClient(const std::string&,
+MIDIService::ClientRef ReplayService::createClient(const std::string&,
                                                    NotificationCallback onNotification) {
     std::lock_guard lock(notificationMutex_);
     notification_ = std::move(onNotification);
     return 1;
 }
 
-MidiService::PortRef ReplayService::createInputPort(ClientRef client, const std::string&,
-                                                    MidiProtocol protocol) {
+MIDIService::PortRef ReplayService::createInputPort(ClientRef client, const std::string&,
+                                                    MIDIProtocol protocol) {
     if (client == 0) return 0;
     portProtocol_ = protocol;
     return ++lastPort_;
@@ -106,8 +106,8 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
     const auto found = find(source);
     if (!found || !found->capture) return true;
     MonoTime due = clock_.monotonicNow();
-    MidiProtocol protocol = portProtocol_;
-    UmpTranslator translator(protocol);
+    MIDIProtocol protocol = portProtocol_;
+    UMPTranslator translator(protocol);
     std::vector<std::uint32_t> translated;
     EventList list(protocol);
     for (const CaptureLine& line : found->capture->lines) {
@@ -118,12 +118,12 @@ bool ReplayService::play(SourceRef source, ReplayPace pace, Sleeper& sleeper, st
         }
         if (beforeEachLine) beforeEachLine();
         // A new port may have another protocol: the lines after it are sent as it receives them.
-        if (const MidiProtocol now = portProtocol_; now != protocol) {
+        if (const MIDIProtocol now = portProtocol_; now != protocol) {
             protocol = now;
-            translator = UmpTranslator(protocol);
+            translator = UMPTranslator(protocol);
             list = EventList(protocol);
         }
-        const bool translate = protocol == MidiProtocol::midi1 || upscaleMidi1_;
+        const bool translate = protocol == MIDIProtocol::midi1 || upscaleMIDI1_;
         list.clear();
         if (translate) {
             translated.clear();

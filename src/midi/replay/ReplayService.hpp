@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/Clock.hpp"
-#include "midi/MidiService.hpp"
+#include "midi/MIDIService.hpp"
 #include "midi/replay/CaptureFile.hpp"
 #include "midi/replay/Sleeper.hpp"
 
@@ -41,7 +41,7 @@ struct PlaybackOptions {
 // Threads: addSource and play may run on different threads; the source queries and
 // setReceiveCallback are safe from any thread. The start and stop calls belong to one thread
 // (the main thread); destruction stops the playing threads first.
-class ReplayService final : public MidiService {
+class ReplayService final : public MIDIService {
 public:
     explicit ReplayService(const Clock& clock = SystemClock::instance()) : clock_(clock) {}
 
@@ -79,11 +79,11 @@ public:
     // MIDI 2.0 channel voice is shifted down and what the port cannot receive is dropped. For a
     // MIDI 2.0 port the words go out as recorded, unless MIDI 1.0 channel voice is to be upscaled
     // too (off by default, so captures and the demo keep both channel voice classes).
-    void setUpscaleMidi1(bool on) { upscaleMidi1_ = on; }
+    void setUpscaleMIDI1(bool on) { upscaleMIDI1_ = on; }
 
     ClientRef createClient(const std::string& name, NotificationCallback onNotification) override;
     PortRef createInputPort(ClientRef client, const std::string& name,
-                            MidiProtocol protocol) override;
+                            MIDIProtocol protocol) override;
     std::vector<SourceRef> sources() const override;
 
     std::optional<std::string> displayName(SourceRef source) const override;
@@ -109,13 +109,13 @@ private:
     std::mutex receiverMutex_; // held while delivering, so detaching waits for a delivery
     ReceiveCallback receiver_;
 
-    void notify(MidiNotification notification);
+    void notify(MIDINotification notification);
     bool isRemoved(SourceRef source) const;
     std::vector<bool> removed_; // by SourceRef value - 1, under sourcesMutex_
     std::mutex notificationMutex_;
     NotificationCallback notification_;
-    std::atomic<MidiProtocol> portProtocol_{MidiProtocol::midi2};
-    std::atomic<bool> upscaleMidi1_{false};
+    std::atomic<MIDIProtocol> portProtocol_{MIDIProtocol::midi2};
+    std::atomic<bool> upscaleMIDI1_{false};
     std::atomic<PortRef> lastPort_{0};
     // Last, so they stop before anything they use goes.
     std::jthread player_;

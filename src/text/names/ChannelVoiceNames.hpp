@@ -33,13 +33,13 @@ inline constexpr std::array<OpcodeNames, 16> opcodes{{
     {"Per-Note Management", ""},
 }};
 
-constexpr bool isMidi1Opcode(std::uint8_t opcode) {
+constexpr bool isMIDI1Opcode(std::uint8_t opcode) {
     return opcode >= ump::opcodes::noteOff && opcode <= ump::opcodes::pitchBend;
 }
 
 // The name of an opcode of either protocol; empty where it has none.
 constexpr std::string_view midi1OpcodeName(std::uint8_t opcode) {
-    return isMidi1Opcode(opcode) ? opcodes[opcode].name : std::string_view();
+    return isMIDI1Opcode(opcode) ? opcodes[opcode].name : std::string_view();
 }
 constexpr std::string_view midi2OpcodeName(std::uint8_t opcode) {
     return opcode < opcodes.size() ? opcodes[opcode].name : std::string_view();
