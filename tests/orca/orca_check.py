@@ -246,6 +246,11 @@ def the_list_and_return(session):
     row = lambda since: next((u for u in session.orca_readings(since, pattern=HEX_WORD)  # noqa
                               if u.started), None)
     first = session.wait(lambda: row(arrived), 10.0)
+    if first is None:
+        for u in session.log.of("orca", arrived - 5):
+            print("note: Orca after the key: queued %+.3f s, started %s, dropped %s, cancelled %s: %r"
+                  % (u.queued - arrived, u.started and "%+.3f s" % (u.started - arrived),
+                     u.dropped, u.cancelled, u.text[:50]), flush=True)
     check(first is not None, "entering the list, Orca reads the current row")
     session.pause(4.0)  # a user listens; the Demo plays on
     session.orca_quiet()

@@ -7,6 +7,7 @@ daemon's, as seconds since the epoch, so they compare with time.time() of the sa
 A message the daemon drops from its queue by its priority rules is not in the log before
 speech-dispatcher 0.11.5, so the rules are applied here as each message is queued.
 """
+import codecs
 import difflib
 import html
 import re
@@ -58,6 +59,8 @@ class SpeechdLog:
         self.path = path
         self.offset = 0
         self.pending = ""  # an entry whose end may still be on its way
+        # A read can end inside a character: its first bytes wait for the rest.
+        self.decoder = codecs.getincrementaldecoder("utf-8")("replace")
         self.clients = {}  # connection fd -> client name, as the client set it
         self.fd = None  # the connection whose data the daemon read last
         self.previous = 0.0
@@ -74,7 +77,7 @@ class SpeechdLog:
         except FileNotFoundError:
             return
         self.offset += len(chunk)
-        text = self.pending + chunk.decode("utf-8", "replace")
+        text = self.pending + self.decoder.decode(chunk)
         starts = [m.start() for m in STAMP.finditer(text)]
         # The last entry may be incomplete until the next stamp follows it.
         for begin, end in zip(starts, starts[1:]):
