@@ -29,6 +29,10 @@ MessageListView::MessageListView(QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Always there: a bar that comes and goes narrows the rows, which wrap anew and may take it
+    // away again. Seen as a loop of hundreds of shows and hides a second, each told to the screen
+    // reader, which fell behind the user's keys.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setUniformItemSizes(false);
     setResizeMode(QListView::Adjust);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
