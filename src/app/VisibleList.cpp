@@ -8,26 +8,10 @@ namespace umbrascope {
 VisibleUpdate VisibleList::follow(const std::deque<MIDIMessage>& messages,
                                   const MessagesChange& change) {
     if (change.cleared) return rebuild(messages);
-    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
-                                                    : messages.front().sequenceNumber;
-    // Dropped entries are recognised by number alone: their messages are gone.
-    std::size_t removed = 0;
-    while (!entries_.empty() && entries_.front().sequenceNumber < firstKept) {
-        entries_.pop_front();
-        ++removed;
-    }
+    const std::size_t removed = dropGone(messages);
     // The appended messages that survived the trim are the last ones of the buffer.
     const std::size_t fresh = std::min(change.appended, messages.size());
-    std::size_t appended = 0;
-    for (auto it = messages.end() - static_cast<std::ptrdiff_t>(fresh); it != messages.end(); ++it)
-        if (!filter_.hides(*it)) {
-            entries_.push_back({&*it, it->sequenceNumber});
-            ++appended;
-        }
-    VisibleUpdate update;
-    if (removed > 0 || appended > 0) update.change = VisibleChange{removed, appended};
-    update.newestChanged = newestChanged();
-    return update;
+    return appended(removed, messages.end() - static_cast<std::ptrdiff_t>(fresh), messages.end());
 }
 
 VisibleUpdate VisibleList::setFilter(const std::deque<MIDIMessage>& messages,
@@ -44,27 +28,38 @@ VisibleUpdate VisibleList::hold(const std::deque<MIDIMessage>& copy) {
 
 VisibleUpdate VisibleList::rejoin(const std::deque<MIDIMessage>& messages,
                                   std::optional<std::int64_t> lastHeld) {
-    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
-                                                    : messages.front().sequenceNumber;
-    std::size_t removed = 0;
-    while (!entries_.empty() && entries_.front().sequenceNumber < firstKept) {
-        entries_.pop_front();
-        ++removed;
-    }
+    const std::size_t removed = dropGone(messages);
     if (!moveInto(messages)) return rebuild(messages);
     auto fresh = messages.begin();
     if (lastHeld)
         fresh = std::upper_bound(
             messages.begin(), messages.end(), *lastHeld,
             [](std::int64_t n, const MIDIMessage& m) { return n < m.sequenceNumber; });
-    std::size_t appended = 0;
-    for (auto it = fresh; it != messages.end(); ++it)
+    return appended(removed, fresh, messages.end());
+}
+
+std::size_t VisibleList::dropGone(const std::deque<MIDIMessage>& messages) {
+    const std::int64_t firstKept = messages.empty() ? std::numeric_limits<std::int64_t>::max()
+                                                    : messages.front().sequenceNumber;
+    // Dropped entries are recognised by number alone: their messages are gone.
+    std::size_t removed = 0;
+    while (!entries_.empty() && entries_.front().sequenceNumber < firstKept) {
+        entries_.pop_front();
+        ++removed;
+    }
+    return removed;
+}
+
+VisibleUpdate VisibleList::appended(std::size_t removed, Messages::const_iterator from,
+                                    Messages::const_iterator to) {
+    std::size_t added = 0;
+    for (auto it = from; it != to; ++it)
         if (!filter_.hides(*it)) {
             entries_.push_back({&*it, it->sequenceNumber});
-            ++appended;
+            ++added;
         }
     VisibleUpdate update;
-    if (removed > 0 || appended > 0) update.change = VisibleChange{removed, appended};
+    if (removed > 0 || added > 0) update.change = VisibleChange{removed, added};
     update.newestChanged = newestChanged();
     return update;
 }

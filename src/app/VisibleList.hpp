@@ -74,6 +74,13 @@ private:
     MessageFilter filter_;
     std::optional<Identifier> newestID_;
 
+    using Messages = std::deque<MIDIMessage>;
+
+    // Drops the entries whose messages left the front of `messages`; how many.
+    std::size_t dropGone(const Messages& messages);
+    // Appends what the filter shows of [from, to) and tells the update, `removed` included.
+    VisibleUpdate appended(std::size_t removed, Messages::const_iterator from,
+                           Messages::const_iterator to);
     // The list read again from the whole buffer; always a reset.
     VisibleUpdate rebuild(const std::deque<MIDIMessage>& messages);
     // Points every entry at its message in `messages`; false when one is not there.
